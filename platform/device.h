@@ -1,0 +1,22 @@
+#pragma once
+// The device's storage: one folder holding the object store and the "\windows" folder.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// $VANTREL_DEVICE_ROOT, or ~/.local/share/vantrel.
+std::filesystem::path DeviceRoot();
+// Tests and tools point the device at another folder; the object store is reopened there.
+void SetDeviceRoot(const std::filesystem::path& root);
+// The object-store file inside the device root.
+std::filesystem::path ObjectStorePath();
+// A device path such as "\windows\BrennicTests.txt" resolved inside the device root;
+// ".." and empty parts are dropped so it never leaves the root.
+std::filesystem::path ResolveDevicePath(std::u16string_view devicePath);
+
+// The device owner's name (on Linux the account's full name: the first
+// comma-separated field of its user database entry); empty when there is none.
+std::u16string DeviceOwnerName();
+// Tests set the owner's name; nullptr returns to the account's name.
+void SetDeviceOwnerNameForTesting(const std::u16string* name);

@@ -1,0 +1,120 @@
+#pragma once
+// The record store service: named property databases kept in the device's
+// object store. Records are numbered in sort order (case-insensitive on the
+// database's sort property); records with equal sort values keep the order in
+// which they were added. Every Write or DeleteCurrent that returns true is on
+// disk before it returns.
+
+#include "platform/datetime.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+inline constexpr std::uint32_t kSortCaseInsensitive = 2;
+
+struct SortOrder {
+    std::uint16_t propertyId = 0;
+    std::uint32_t flags = kSortCaseInsensitive;
+};
+
+enum class PropertyKind { String, FileTime };
+
+class Property {
+public:
+    Property(std::u16string_view text, std::uint16_t id);
+    Property(FileTime time, std::uint16_t id);
+
+    std::uint16_t Id() const { return id_; }
+    PropertyKind Kind() const { return kind_; }
+    // The empty text for a file-time property, 0 for a string property.
+    const std::u16string& StringValue() const { return text_; }
+    FileTime FileTimeValue() const { return time_; }
+
+private:
+    std::uint16_t id_;
+    PropertyKind kind_;
+    std::u16string text_;
+    FileTime time_ = 0;
+};
+
+class PropertyRecord {
+public:
+    // nullptr when the record has no property of that id.
+    const Property* GetProperty(std::uint16_t id) const;
+    void AddProperties(const Property* properties, std::size_t count);
+    void AddProperty(const Property& property);
+    void RemoveProperty(std::uint16_t id);
+    void RemoveAllProperties();
+    const std::vector<Property>& Properties() const { return properties_; }
+
+private:
+    std::vector<Property> properties_;
+};
+
+// One handle on one database. A store operation may hold a handle while an
+// operation it calls opens a second one on the same database.
+class PropertyDatabase {
+public:
+    PropertyDatabase();
+    ~PropertyDatabase();
+    PropertyDatabase(const PropertyDatabase&) = delete;
+    PropertyDatabase& operator=(const PropertyDatabase&) = delete;
+
+    static bool Exists(std::u16string_view name);
+    // The identifier of a new empty database, 0 on failure (also when the name exists).
+    static std::uint32_t Create(std::u16string_view name, std::uint32_t type, int sortOrderCount,
+                                const SortOrder& order);
+
+    bool OpenById(std::uint32_t id);
+    bool Open(std::u16string_view name);
+    void Close();
+    bool IsOpen() const;
+
+    bool SeekFirst();
+    // Positioned on the first record whose sort property equals the value under the sort flags.
+    bool SeekFirstEqual(const Property& value);
+    // The next such record after the current one.
+    bool SeekNextEqual(const Property& value);
+    bool SeekToIndex(int index);
+    int CurrentIndex() const;
+
+    // False past the last record. With AdvanceAfterRead on, each read moves to the next record.
+    bool ReadCurrent(PropertyRecord& out);
+    void SetAdvanceAfterRead(bool on);
+    bool AdvanceAfterRead() const;
+
+    // replace 0 adds the record; replace 1 makes the current record's properties exactly these.
+    bool Write(const PropertyRecord& record, int replace);
+    // Deletes the record last reached by a seek or returned by a read; an advancing
+    // pass then goes on with the record that followed it.
+    bool DeleteCurrent();
+
+    int RecordCount() const;
+
+    struct State;
+
+private:
+    State* state_;
+};
+
+// Makes the writes between construction and Commit one atomic unit: after a
+// crash either all of them are on disk or none. Units nest; the outermost
+// commits. Destroyed without Commit, it undoes its writes.
+class StoreTransaction {
+public:
+    StoreTransaction();
+    ~StoreTransaction();
+    StoreTransaction(const StoreTransaction&) = delete;
+    StoreTransaction& operator=(const StoreTransaction&) = delete;
+    // True when the writes are on disk (for a nested unit: when the outer one may go on).
+    bool Commit();
+
+private:
+    bool active_ = false;
+};
+
+// Why the object store cannot be used, with the file's path; empty when it can.
+// The program asks this once at start-up to tell the user in one message.
+std::u16string ObjectStoreProblem();

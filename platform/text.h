@@ -1,0 +1,38 @@
+#pragma once
+// Text rules shared by every window and store: UTF-16 texts, bounded copies,
+// the number readings and Unicode case-insensitive matching.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Texts that pass between windows and stores hold at most this many code units.
+inline constexpr std::size_t kTextMax = 1023;
+
+// A copy cut to kTextMax code units; never ends in the first half of a surrogate pair.
+std::u16string BoundedText(std::u16string_view text);
+
+// Decimal integer reading: leading blanks, an optional sign, then the digits up
+// to the first other character; 0 when there are none. Saturates at the int range.
+int TextToInt(std::u16string_view text);
+
+// Leading real-number reading: leading blanks, an optional sign, digits with an
+// optional decimal point and exponent; 0 when there is none. When `used` is given
+// it receives the number of code units the number took (0 when there was none).
+double TextToReal(std::u16string_view text, std::size_t* used = nullptr);
+
+std::u16string IntToText(long long value);
+
+// UTF-8 <-> UTF-16. Invalid input becomes U+FFFD, never a crash.
+std::u16string Utf8ToText(std::string_view utf8);
+std::string TextToUtf8(std::u16string_view text);
+
+// Case folding of every Unicode letter (Ä and ä match), independent of the process locale.
+std::u16string FoldCase(std::u16string_view text);
+// Orders by folded code points; 0 when equal ignoring case.
+int CompareNoCase(std::u16string_view a, std::u16string_view b);
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
+bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix);
+
+// The text up to the first line break (what a one-line edit field hands back), bounded.
+std::u16string FirstLine(std::u16string_view text);

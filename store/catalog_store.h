@@ -1,0 +1,29 @@
+#pragma once
+// The reference catalogues: TestCatalog ("Lab Tests List", entries per test)
+// and ResultCatalog ("Lab Tests Results List", result names per test).
+
+#include "platform/listing.h"
+
+#include <string>
+#include <string_view>
+
+class PropertyDatabase;
+
+inline constexpr std::u16string_view kTestCatalogDatabase = u"Lab Tests List";
+inline constexpr unsigned kTestCatalogDatabaseType = 12347;
+inline constexpr std::u16string_view kResultCatalogDatabase = u"Lab Tests Results List";
+inline constexpr unsigned kResultCatalogDatabaseType = 12399;
+
+// Creates the TestCatalog and opens `handle` on it; false when either fails.
+bool CreateTestCatalog(PropertyDatabase& handle);
+
+int FindTestEntry(std::u16string_view test, std::u16string_view key);
+bool WriteTestEntry(PropertyDatabase& handle, std::u16string_view test, std::u16string_view key,
+                    std::u16string_view text);
+bool SetTestEntry(std::u16string_view test, std::u16string_view key, std::u16string_view text);
+bool UpdateTestEntry(std::u16string_view test, std::u16string_view key, std::u16string_view text);
+// Leaves `text` unchanged when the entry does not exist.
+bool GetTestEntry(std::u16string_view test, std::u16string_view key, std::u16string& text);
+bool AddResultName(std::u16string_view test, std::u16string_view name);
+void ListResultTests(ListingTarget& box);
+int ListResultNames(std::u16string_view test, ListingTarget& box);

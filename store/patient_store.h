@@ -1,0 +1,26 @@
+#pragma once
+// The users (patients): name, sex, birthdate and graph preferences, in "Lab Patients List".
+
+#include "platform/datetime.h"
+#include "platform/listing.h"
+
+#include <string>
+#include <string_view>
+
+inline constexpr std::u16string_view kPatientsDatabase = u"Lab Patients List";
+inline constexpr unsigned kPatientsDatabaseType = 12349;
+
+int FindPatient(std::u16string_view name);
+bool AddPatient(std::u16string_view name, std::u16string_view sex, const SystemTime& birthdate,
+                std::u16string_view period, std::u16string_view type);
+bool UpdatePatient(std::u16string_view name, std::u16string_view sex, const SystemTime& birthdate,
+                   std::u16string_view period, std::u16string_view type);
+bool SetGraphPreferences(std::u16string_view name, std::u16string_view period, std::u16string_view type);
+bool DeletePatient(std::u16string_view name);
+// Output buffers are left as they were when the patient is not found.
+bool GetPatientSex(std::u16string_view name, std::u16string& sex);
+bool GetGraphType(std::u16string_view name, std::u16string& type);
+int GetGraphPeriod(std::u16string_view name);        // -1 when not found
+SystemTime GetBirthdate(std::u16string_view name);    // all fields 0 when not found
+int GetPatientAge(std::u16string_view name);          // whole years, -1 when not found
+void ListPatients(ListingTarget& list);

@@ -1,0 +1,52 @@
+#pragma once
+// The tests users have taken, one record per result, in "Health Profiles List".
+
+#include "platform/datetime.h"
+#include "platform/listing.h"
+
+#include <string>
+#include <string_view>
+
+inline constexpr std::u16string_view kTestRecordsDatabase = u"Health Profiles List";
+inline constexpr unsigned kTestRecordsDatabaseType = 12350;
+
+// Property ids of a test record (the report reads records directly).
+enum TestRecordProperty : unsigned short {
+    kPropUser = 301,
+    kPropTestName = 302,
+    kPropTestDate = 303,
+    kPropResultName = 304,
+    kPropResultValue = 305,
+    kPropResultUnit = 306,
+    kPropComment = 307,
+    kPropGoalValue = 308,
+};
+
+int FindTestRecord(std::u16string_view user, std::u16string_view test, const SystemTime& date);
+int FindResultRecord(std::u16string_view user, std::u16string_view test, std::u16string_view result,
+                     const SystemTime& date);
+bool AddResult(std::u16string_view user, std::u16string_view test, std::u16string_view comment,
+               const SystemTime& date, std::u16string_view result, std::u16string_view value,
+               std::u16string_view goal, std::u16string_view unit);
+bool UpdateResult(std::u16string_view user, std::u16string_view test, std::u16string_view comment,
+                  const SystemTime& date, std::u16string_view result, std::u16string_view value,
+                  std::u16string_view goal, std::u16string_view unit);
+bool DeleteTest(std::u16string_view user, std::u16string_view test, const SystemTime& date);
+void DeleteUserTests(std::u16string_view user);
+int GetResultValue(std::u16string_view user, std::u16string_view test, std::u16string_view result,
+                   const SystemTime& date);
+// Low end, or -1 when not found (high then left as it was).
+int GetGoalRange(std::u16string_view user, std::u16string_view test, std::u16string_view result,
+                 const SystemTime& date, int& high);
+void ListUserTests(std::u16string_view user, ListingTarget& list);
+void ListTestDates(std::u16string_view user, std::u16string_view test, ListingTarget& box);
+void ListTestDatesInView(std::u16string_view user, std::u16string_view test, ListingTarget& list);
+// Appends one row "%s [ %s vs %s ] %s" per result with AddItem, without a search.
+void ListTestResults(std::u16string_view user, std::u16string_view test, const SystemTime& date,
+                     ListingTarget& list);
+// A negative period admits every date.
+bool IsWithinPeriod(const SystemTime& date, int period);
+// Stores at most `capacity` dates; when more qualify, the most recent ones are kept
+// (in record order). Returns the number stored.
+int CollectResultDates(std::u16string_view user, std::u16string_view test, std::u16string_view result,
+                       int period, SystemTime* out, int capacity);
