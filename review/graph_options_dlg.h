@@ -1,0 +1,29 @@
+#pragma once
+// Graph Options: asks for a user's graph period and graph type and hands them
+// back as texts.
+
+#include "platform/paint_surface.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+
+#include <string>
+
+class CGraphOptionsDlg : public CDialog {
+public:
+    explicit CGraphOptionsDlg(CDialog* parent = nullptr);
+
+    // Outputs: the period as decimal text of a number of days, and "Bar" or
+    // "Line". They keep these defaults unless OK finds a selected item.
+    std::u16string graphPeriod = u"0";
+    std::u16string graphType = u"Bar";
+
+    bool OnInitDialog() override;
+    void OnOK() override;
+    const CommandTable& Commands() const override;
+
+private:
+    void OnPaint(PaintSurface& dc);
+
+    CComboBox periodBox_{*this, 1009};
+    CComboBox typeBox_{*this, 1022};
+};
