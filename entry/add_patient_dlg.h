@@ -1,0 +1,41 @@
+#pragma once
+// Adds a user (patient) or changes one: name, birthdate, sex, then the graph
+// preferences through Graph Options.
+
+#include "platform/ui/command_table.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+
+#include <string>
+
+class CAddPatientDlg : public CDialog {
+public:
+    // 0: first run with the owner's name; 1: edit the user `name`; 2: new user, sample name shown.
+    enum Mode { kModeOwner = 0, kModeEdit = 1, kModeNew = 2 };
+
+    static constexpr int kOkButton = 1010;
+    static constexpr int kCancelButton = 1014;
+    static constexpr int kNameEdit = 1018;
+    static constexpr int kBirthdatePicker = 1019;
+    static constexpr int kSexBox = 1020;
+
+    explicit CAddPatientDlg(CDialog* parent = nullptr);
+
+    // Set by the caller in modes 0 and 1; after Ok, the name that was stored.
+    std::u16string name;
+    int mode = 0;
+
+    bool OnInitDialog() override;
+    // Enter stores through the Ok button's handler rather than ending unsaved.
+    void OnOK() override;
+    const CommandTable& Commands() const override;
+
+private:
+    void OnOkButton();
+    void OnPaint(PaintSurface& dc);
+    void StartAsNewUser(std::u16string_view shownName);
+
+    CComboBox sexBox_{*this, kSexBox};
+    CEdit nameEdit_{*this, kNameEdit};
+    CDateTimeCtrl birthdatePicker_{*this, kBirthdatePicker};
+};

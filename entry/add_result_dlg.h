@@ -1,0 +1,39 @@
+#pragma once
+// Asks for one result of a test: name, value, goal and unit, prefilled from
+// the catalogue with the goal that fits the user's sex. Stores nothing itself.
+
+#include "platform/ui/command_table.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+
+#include <string>
+
+class CAddResultDlg : public CDialog {
+public:
+    static constexpr int kResultNameBox = 1007;
+    static constexpr int kValueEdit = 1008;
+    static constexpr int kGoalEdit = 1009;
+    static constexpr int kUnitEdit = 1010;
+
+    explicit CAddResultDlg(CDialog* parent = nullptr);
+
+    // Set by the caller.
+    std::u16string userName, testName;
+    // Read by the caller after Ok.
+    std::u16string resultName, resultValue, goalValue, resultUnit;
+    // 1 when the name was typed rather than chosen from the list.
+    int newName = 0;
+
+    bool OnInitDialog() override;
+    void OnOK() override;
+    const CommandTable& Commands() const override;
+
+private:
+    void OnResultChosen();
+    void OnPaint(PaintSurface& dc);
+
+    CComboBox resultNameBox_{*this, kResultNameBox};
+    CEdit valueEdit_{*this, kValueEdit};
+    CEdit goalEdit_{*this, kGoalEdit};
+    CEdit unitEdit_{*this, kUnitEdit};
+};

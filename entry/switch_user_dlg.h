@@ -1,0 +1,38 @@
+#pragma once
+// Lists every user; chooses the current one, adds, edits or deletes users.
+
+#include "platform/ui/command_table.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+
+#include <string>
+
+class CSwitchUserDlg : public CDialog {
+public:
+    static constexpr int kOkButton = 1010;
+    static constexpr int kAddButton = 1011;
+    static constexpr int kEditButton = 1012;
+    static constexpr int kDeleteButton = 1013;
+    static constexpr int kCancelButton = 1014;
+    static constexpr int kUserList = 1017;
+
+    explicit CSwitchUserDlg(CDialog* parent = nullptr);
+
+    // Set by the caller to the current user; after OK, the chosen user.
+    std::u16string userName;
+
+    bool OnInitDialog() override;
+    // Enter goes through the OK button's selection check.
+    void OnOK() override;
+    const CommandTable& Commands() const override;
+
+private:
+    void OnAdd();
+    void OnEdit();
+    void OnDelete();
+    void OnOkButton();
+    void OnPaint(PaintSurface& dc);
+    std::u16string SelectedName() const;
+
+    CListBox userList_{*this, kUserList};
+};

@@ -1,0 +1,55 @@
+#pragma once
+// Records one test of one user on one date: name, date, comment and results.
+
+#include "platform/datetime.h"
+#include "platform/ui/command_table.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+
+#include <string>
+
+class CTakeTestDlg : public CDialog {
+public:
+    // 0: from the main window; 1: a further date from Modify Test; 2: edit the test on testDate.
+    enum Mode { kModeNew = 0, kModeAddDate = 1, kModeEdit = 2 };
+
+    static constexpr int kTestInfoButton = 1004;
+    static constexpr int kResultList = 1006;
+    static constexpr int kCommentEdit = 1007;
+    static constexpr int kDatePicker = 1008;
+    static constexpr int kTestNameBox = 1009;
+    static constexpr int kOkButton = 1010;
+    static constexpr int kAddButton = 1011;
+    static constexpr int kDeleteButton = 1012;
+    static constexpr int kCancelButton = 1014;
+
+    explicit CTakeTestDlg(CDialog* parent = nullptr);
+
+    std::u16string userName;
+    // Preset by the caller (or empty); after Ok, the test name that was stored.
+    std::u16string testName;
+    // Mode 2 only: the stored date whose results are edited.
+    SystemTime testDate;
+    int mode = 0;
+    // After Ok: the stored date as month/day/year.
+    std::u16string dateText;
+
+    bool OnInitDialog() override;
+    // Enter stores through the Ok button's handler, so the dialog never ends unsaved.
+    void OnOK() override;
+    const CommandTable& Commands() const override;
+
+private:
+    void OnOkButton();
+    void OnAdd();
+    void OnDelete();
+    void OnTestInfo();
+    void OnPaint(PaintSurface& dc);
+    std::u16string ChosenTestName() const;
+    bool StoreResults(std::u16string_view test);
+
+    CListCtrl resultList_{*this, kResultList};
+    CEdit commentEdit_{*this, kCommentEdit};
+    CDateTimeCtrl datePicker_{*this, kDatePicker};
+    CComboBox testNameBox_{*this, kTestNameBox};
+};
