@@ -46,7 +46,9 @@ private:
     void OnTestInfo();
     void OnPaint(PaintSurface& dc);
     std::u16string ChosenTestName() const;
-    bool StoreResults(std::u16string_view test);
+    // Stores every row (or the one empty-result record) as one unit; false when nothing was stored.
+    bool StoreTest(std::u16string_view test, bool typedName, std::u16string_view comment,
+                   const SystemTime& date);
 
     CListCtrl resultList_{*this, kResultList};
     CEdit commentEdit_{*this, kCommentEdit};

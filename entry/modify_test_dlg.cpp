@@ -1,0 +1,75 @@
+#include "entry/modify_test_dlg.h"
+
+#include "entry/label_painting.h"
+#include "entry/take_test_dlg.h"
+#include "platform/ui/message_box.h"
+#include "res/resource.h"
+#include "store/test_record_store.h"
+
+CModifyTestDlg::CModifyTestDlg(CDialog* parent) : CDialog(IDD_MODIFY_TEST, parent) {}
+
+const CommandTable& CModifyTestDlg::Commands() const {
+    static const CommandTable table{
+        BindCommand(kAddButton, &CModifyTestDlg::OnAdd),
+        BindCommand(kEditButton, &CModifyTestDlg::OnEdit),
+        BindCommand(kDeleteButton, &CModifyTestDlg::OnDelete),
+        BindPaint(&CModifyTestDlg::OnPaint),
+    };
+    return table;
+}
+
+bool CModifyTestDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    ListTestDatesInView(userName, testName, dateList_);
+    noDatesLeft = false;
+    return true;
+}
+
+std::optional<SystemTime> CModifyTestDlg::ChosenDate() const {
+    const int selected = dateList_.GetFirstSelectedItem();
+    if (selected < 0 || selected >= dateList_.GetItemCount()) return std::nullopt;
+    int month = 0, day = 0, year = 0;
+    ScanDateText(dateList_.GetItemText(selected), month, day, year);
+    return MakeDate(year, month, day);
+}
+
+void CModifyTestDlg::OnAdd() {
+    CTakeTestDlg test(this);
+    test.mode = CTakeTestDlg::kModeAddDate;
+    test.userName = userName;
+    test.testName = testName;
+    if (test.DoModal() == IDOK &&
+        dateList_.FindItem(kFindString | kFindPartial, -1, test.dateText) == -1) {
+        dateList_.InsertItem(dateList_.GetItemCount(), test.dateText);
+    }
+}
+
+// A date changed inside Take Test shows only when the dialog is opened again.
+void CModifyTestDlg::OnEdit() {
+    const std::optional<SystemTime> date = ChosenDate();
+    if (!date) {
+        MessageBox(this, u"Pease choose a date to modify");
+        return;
+    }
+    CTakeTestDlg test(this);
+    test.mode = CTakeTestDlg::kModeEdit;
+    test.userName = userName;
+    test.testName = testName;
+    test.testDate = *date;
+    test.DoModal();
+}
+
+void CModifyTestDlg::OnDelete() {
+    if (const std::optional<SystemTime> date = ChosenDate()) {
+        DeleteTest(userName, testName, *date);
+        dateList_.DeleteAllItems();
+        ListTestDatesInView(userName, testName, dateList_);
+    } else {
+        MessageBox(this, u"Pease choose a date to delete");
+    }
+    if (dateList_.GetItemCount() == 0) noDatesLeft = true;
+}
+
+void CModifyTestDlg::OnPaint(PaintSurface& dc) {
+    PaintLabels(dc, {{10, 10, testName}, {10, 30, u"Please select your test date:"}});
+}

@@ -1,0 +1,75 @@
+#include "entry/switch_user_dlg.h"
+
+#include "entry/add_patient_dlg.h"
+#include "entry/label_painting.h"
+#include "platform/ui/message_box.h"
+#include "res/resource.h"
+#include "store/patient_store.h"
+#include "store/test_record_store.h"
+
+CSwitchUserDlg::CSwitchUserDlg(CDialog* parent) : CDialog(IDD_SWITCH_USER, parent) {}
+
+const CommandTable& CSwitchUserDlg::Commands() const {
+    static const CommandTable table{
+        BindCommand(kAddButton, &CSwitchUserDlg::OnAdd),
+        BindCommand(kEditButton, &CSwitchUserDlg::OnEdit),
+        BindCommand(kDeleteButton, &CSwitchUserDlg::OnDelete),
+        BindCommand(kOkButton, &CSwitchUserDlg::OnOkButton),
+        BindCommand(kCancelButton, &CDialog::OnCancel),
+        BindPaint(&CSwitchUserDlg::OnPaint),
+    };
+    return table;
+}
+
+bool CSwitchUserDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    ListPatients(userList_);
+    // Started after the first row, so the first row is looked at last.
+    userList_.SelectString(0, userName);
+    return true;
+}
+
+void CSwitchUserDlg::OnOK() { OnOkButton(); }
+
+std::u16string CSwitchUserDlg::SelectedName() const {
+    const int selected = userList_.GetCurSel();
+    return selected < 0 ? std::u16string() : userList_.GetText(selected);
+}
+
+void CSwitchUserDlg::OnAdd() {
+    CAddPatientDlg patient(this);
+    patient.mode = CAddPatientDlg::kModeNew;
+    if (patient.DoModal() == IDOK && userList_.FindStringExact(-1, patient.name) == -1) {
+        userList_.AddString(patient.name);
+    }
+}
+
+// The list keeps showing the old name until the dialog is opened again.
+void CSwitchUserDlg::OnEdit() {
+    CAddPatientDlg patient(this);
+    patient.mode = CAddPatientDlg::kModeEdit;
+    patient.name = SelectedName();
+    patient.DoModal();
+}
+
+void CSwitchUserDlg::OnDelete() {
+    const int selected = userList_.GetCurSel();
+    const std::u16string name = SelectedName();
+    DeletePatient(name);
+    DeleteUserTests(name);
+    if (selected >= 0) userList_.DeleteString(selected);
+}
+
+void CSwitchUserDlg::OnOkButton() {
+    const int selected = userList_.GetCurSel();
+    if (selected < 0) {
+        MessageBox(this, u"Please select a user to set as the current user");
+        return;
+    }
+    userName = userList_.GetText(selected);
+    EndDialog(IDOK);
+}
+
+void CSwitchUserDlg::OnPaint(PaintSurface& dc) {
+    PaintLabels(dc, {{10, 20, u"Please Select User:"}});
+}

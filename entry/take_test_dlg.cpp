@@ -1,0 +1,145 @@
+#include "entry/take_test_dlg.h"
+
+#include "entry/add_result_dlg.h"
+#include "entry/label_painting.h"
+#include "platform/record_store.h"
+#include "platform/text.h"
+#include "platform/ui/message_box.h"
+#include "res/resource.h"
+#include "review/test_info_dlg.h"
+#include "store/catalog_store.h"
+#include "store/result_row.h"
+#include "store/test_record_store.h"
+
+namespace {
+
+constexpr std::u16string_view kNotSaved =
+    u"Could not save this test. Check that there is space on the disk and try again.";
+
+// Numbers a typed result name after the test's known ones, so that Add Test
+// Result can prefill it later. The count, the numbered entries and the result
+// catalogue record must stay in step: they are written together or not at all.
+void TeachResultName(std::u16string_view test, const CAddResultDlg& result) {
+    StoreTransaction teaching;
+    std::u16string countText;
+    GetTestEntry(test, u"number of results", countText);
+    const std::u16string number = IntToText(static_cast<long long>(TextToInt(countText)) + 1);
+    if (SetTestEntry(test, u"number of results", number) &&
+        SetTestEntry(test, u"resultname" + number, result.resultName) &&
+        AddResultName(test, result.resultName) &&
+        SetTestEntry(test, u"resultvalue" + number, result.resultValue) &&
+        SetTestEntry(test, u"resultunit" + number, result.resultUnit)) {
+        teaching.Commit();
+    }
+}
+
+}  // namespace
+
+CTakeTestDlg::CTakeTestDlg(CDialog* parent) : CDialog(IDD_TAKE_TEST, parent) {}
+
+const CommandTable& CTakeTestDlg::Commands() const {
+    static const CommandTable table{
+        BindCommand(kOkButton, &CTakeTestDlg::OnOkButton),
+        BindCommand(kAddButton, &CTakeTestDlg::OnAdd),
+        BindCommand(kDeleteButton, &CTakeTestDlg::OnDelete),
+        BindPaint(&CTakeTestDlg::OnPaint),
+        BindCommand(kCancelButton, &CDialog::OnCancel),
+        BindCommand(kTestInfoButton, &CTakeTestDlg::OnTestInfo),
+    };
+    return table;
+}
+
+bool CTakeTestDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    ListResultTests(testNameBox_);
+    if (testName.empty()) {
+        testNameBox_.SetCurSel(0);
+    } else {
+        testNameBox_.SelectString(0, testName);
+    }
+    if (mode == kModeEdit) {
+        datePicker_.SetTime(testDate);
+        ListTestResults(userName, testName, testDate, resultList_);
+    } else {
+        datePicker_.SetTime(GetLocalTime());
+    }
+    return true;
+}
+
+void CTakeTestDlg::OnOK() { OnOkButton(); }
+
+std::u16string CTakeTestDlg::ChosenTestName() const {
+    std::u16string test = testNameBox_.SelectedText();
+    return test.empty() ? BoundedText(testNameBox_.GetWindowText()) : test;
+}
+
+void CTakeTestDlg::OnAdd() {
+    const std::u16string test = ChosenTestName();
+    CAddResultDlg result(this);
+    result.userName = userName;
+    result.testName = test;
+    if (result.DoModal() != IDOK) return;
+
+    const std::u16string row =
+        FormatResultRow(result.resultName, result.resultValue, result.goalValue, result.resultUnit);
+    if (resultList_.FindItem(kFindString | kFindPartial, -1, row) == -1) {
+        resultList_.InsertItem(resultList_.GetItemCount(), row);
+    }
+    if (result.newName == 1) TeachResultName(test, result);
+}
+
+void CTakeTestDlg::OnDelete() {
+    const int selected = resultList_.GetFirstSelectedItem();
+    resultList_.DeleteItem(selected < 0 ? 0 : selected);
+}
+
+void CTakeTestDlg::OnTestInfo() {
+    CTestInfoDlg info(this);
+    info.testName = testNameBox_.SelectedText();
+    info.DoModal();
+}
+
+void CTakeTestDlg::OnOkButton() {
+    std::u16string test = testNameBox_.SelectedText();
+    const bool typedName = test.empty();
+    if (typedName) test = BoundedText(testNameBox_.GetWindowText());
+    if (test.empty()) {
+        MessageBox(this, u"Please Enter Test Name");
+        return;
+    }
+    SystemTime picked;
+    datePicker_.GetTime(picked);
+    const SystemTime date = MakeDate(picked.year, picked.month, picked.day);
+    if (!StoreTest(test, typedName, commentEdit_.FirstLine(), date)) {
+        MessageBox(this, kNotSaved);
+        return;
+    }
+    testName = test;
+    dateText = DateText(date);
+    EndDialog(IDOK);
+}
+
+bool CTakeTestDlg::StoreTest(std::u16string_view test, bool typedName, std::u16string_view comment,
+                             const SystemTime& date) {
+    StoreTransaction unit;
+    // A typed name becomes known to the catalogue; its marker is not what the user saves.
+    if (typedName) AddResultName(test, u"");
+    const int rows = resultList_.GetItemCount();
+    if (rows == 0 && !AddResult(userName, test, comment, date, u"", u"", u"", u"")) return false;
+    for (int row = 0; row < rows; ++row) {
+        const ResultRow result = SplitResultRow(resultList_.GetItemText(row));
+        if (!AddResult(userName, test, comment, date, result.name, result.value, result.goal,
+                       result.unit)) {
+            return false;
+        }
+    }
+    return unit.Commit();
+}
+
+void CTakeTestDlg::OnPaint(PaintSurface& dc) {
+    PaintLabels(dc, {{10, 10, u"Please Enter your test information:"},
+                     {10, 35, u"Test Name"},
+                     {10, 65, u"Test Date"},
+                     {10, 95, u"Comments"},
+                     {10, 130, u"Test Results"}});
+}
