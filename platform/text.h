@@ -33,6 +33,9 @@ std::u16string FoldCase(std::u16string_view text);
 int CompareNoCase(std::u16string_view a, std::u16string_view b);
 bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix);
+// Orders by code points (not code units); texts already folded with FoldCase then
+// order exactly as CompareNoCase orders the originals.
+int CompareCodePoints(std::u16string_view a, std::u16string_view b);
 
 // The text up to the first line break (what a one-line edit field hands back), bounded.
 std::u16string FirstLine(std::u16string_view text);
