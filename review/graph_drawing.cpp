@@ -1,0 +1,205 @@
+#include "review/graph_drawing.h"
+
+#include "platform/datetime.h"
+#include "platform/text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr int kLeft = 15;      // x of the oldest day, and of the vertical axis
+constexpr int kToday = 225;    // x of age 0
+constexpr int kTimeSpan = 210; // kToday - kLeft
+constexpr int kTop = 40;       // y of the range high
+constexpr int kBottom = 190;   // y of the range low
+constexpr int kScaleHeight = 150;
+constexpr int kAxisY = 200;
+constexpr int kAxisRight = 238;
+constexpr int kMarker = 5;
+
+// The menu's periods get a tick per day; longer spans at most one per 7 pixels.
+constexpr int kDailyTicksUpTo = 365;
+constexpr int kMaxTicks = kTimeSpan / 7;
+
+constexpr Color kRed{255, 0, 0};
+constexpr Color kGreen{0, 255, 0};
+constexpr Color kBlue{0, 0, 255};
+constexpr Color kCyan{0, 255, 255};
+
+int ToPixel(double y) {
+    if (std::isnan(y)) return kTop;
+    return static_cast<int>(std::lround(std::clamp(y, -100000.0, 100000.0)));
+}
+
+int DayX(int age, int span) {
+    if (span == 0) return kToday;
+    return static_cast<int>(kLeft + (static_cast<std::int64_t>(span) - age) * kTimeSpan / span);
+}
+
+std::vector<int> DayTicks(int period, int span) {
+    if (span <= 0) return {kToday};
+    const bool daily = period > 0 && period <= kDailyTicksUpTo;
+    const int step = daily ? 1 : (span + kMaxTicks - 1) / kMaxTicks;
+    std::vector<int> ticks;
+    for (std::int64_t j = step; j <= span; j += step) {
+        ticks.push_back(static_cast<int>(kLeft + kTimeSpan * j / span));
+    }
+    return ticks;
+}
+
+int BarWidth(int period, int span) {
+    if (period == 0 || period == 7) return 7;
+    if (period > 0 && period % 31 != 0) return (kTimeSpan / (period % 31)) / 2;
+    // Multiples of 31 and every-date spans: bars that fit the days, 1 to 7 pixels.
+    if (span <= 0) return 7;
+    return std::clamp((kTimeSpan / span) / 2, 1, 7);
+}
+
+std::u16string ScaleLabel(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return Utf8ToText(text);
+}
+
+std::u16string AverageText(double average) {
+    char number[400];  // "%.2f" of the largest double fits
+    std::snprintf(number, sizeof number, "%.2f", average);
+    return u"Average Value:" + Utf8ToText(number);
+}
+
+PaintRect Box(int left, int top, int right, int bottom) {
+    return {std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
+}
+
+void Square(PaintSurface& dc, Color color, int left, int top) {
+    dc.SelectSolidBrush(color);
+    dc.Rectangle({left, top, left + kMarker, top + kMarker});
+}
+
+void DrawLineChart(PaintSurface& dc, const GraphLayout& layout) {
+    dc.SelectSolidBrush(kGreen);
+    if (layout.goalLowY == layout.goalHighY) {
+        dc.Rectangle(Box(kLeft, layout.goalLowY, kAxisRight, layout.goalLowY + 5));
+    } else {
+        dc.Rectangle(Box(kLeft, layout.goalLowY, kAxisRight, layout.goalHighY));
+    }
+    dc.SelectSolidBrush(kRed);
+    for (const GraphPoint& p : layout.points) dc.Rectangle({p.x, p.y, p.x + kMarker, p.y + kMarker});
+
+    Square(dc, kRed, 15, 220);
+    dc.TextOut(25, 215, u"Actual value");
+    Square(dc, kGreen, 15, 235);
+    dc.TextOut(25, 230, u"Goal range");
+    dc.SelectDefaultBrush();
+
+    std::vector<PaintPoint> line;
+    for (const GraphPoint& p : layout.points) line.push_back({p.x, p.y});
+    dc.Polyline(line.data(), static_cast<int>(line.size()));
+}
+
+void DrawBarChart(PaintSurface& dc, const GraphLayout& layout) {
+    int w = layout.barWidth;
+    for (std::size_t i = 0; i < layout.points.size(); ++i) {
+        const GraphPoint& p = layout.points[i];
+        if (i + 1 == layout.points.size()) --w;  // the last column is one pixel narrower
+        dc.SelectSolidBrush(kGreen);
+        dc.Rectangle(Box(p.x, p.y, p.x + w, kAxisY));
+        dc.SelectSolidBrush(kCyan);
+        dc.Rectangle(Box(p.x + w, layout.goalHighY, p.x + 2 * w, kAxisY));
+        dc.SelectSolidBrush(kRed);
+        dc.Rectangle(Box(p.x + w, layout.goalLowY, p.x + 2 * w, kAxisY));
+    }
+    Square(dc, kGreen, 15, 220);
+    dc.TextOut(25, 215, u"Actual value");
+    Square(dc, kCyan, 15, 230);
+    dc.TextOut(25, 225, u"Goal range");
+    Square(dc, kRed, 15, 240);
+    dc.TextOut(25, 237, u"Minimum Goal");
+    dc.SelectDefaultBrush();
+}
+
+}  // namespace
+
+GraphLayout LayoutGraphPoints(const GraphSeries& series, int period) {
+    GraphLayout layout;
+    std::vector<int> ages;
+    for (int i = 0; i < series.count; ++i) ages.push_back(DaysSince(series.dates[i]));
+
+    layout.spanDays = period;
+    if (period < 0) {
+        layout.spanDays = 0;
+        for (const int age : ages) layout.spanDays = std::max(layout.spanDays, age);
+    }
+
+    const double high = series.rangeHigh;
+    const double low = series.rangeLow;
+    const bool flat = high == low;
+    const double scale = flat ? 0 : kScaleHeight / (high - low);
+    for (int i = 0; i < series.count; ++i) {
+        const int y = flat ? kTop : ToPixel((high - series.values[i]) * scale + kTop);
+        layout.points.push_back({DayX(ages[i], layout.spanDays), y});
+    }
+    std::stable_sort(layout.points.begin(), layout.points.end(),
+                     [](const GraphPoint& a, const GraphPoint& b) { return a.x < b.x; });
+
+    const auto goalY = [&](double g) {
+        if (flat) return 0;
+        if (g == low) return kBottom;
+        if (g == high) return kTop;
+        return ToPixel((high - g) * scale + kTop);
+    };
+    layout.goalLowY = goalY(series.goalLow);
+    layout.goalHighY = goalY(series.goalHigh);
+    layout.dayTicks = DayTicks(period, layout.spanDays);
+    layout.barWidth = BarWidth(period, layout.spanDays);
+    return layout;
+}
+
+void DrawResultsGraph(PaintSurface& dc, std::u16string_view resultName, const GraphSeries& series,
+                      int period, std::u16string_view type) {
+    dc.FillRect({0, 0, dc.Width(), dc.Height()}, kWhite);
+    dc.SelectFont(&kGraphTextFont);
+    dc.SetTextColor(kBlack);
+    dc.TextOut(40, 2, u"Choose Result");
+
+    if (series.count == 0) {
+        dc.SetTextColor(kRed);
+        dc.TextOut(25, 60, u"No results for graphing");
+        return;
+    }
+    if (series.rangeLow == 0 && series.rangeHigh == 0) {
+        dc.SetTextColor(kBlue);
+        dc.TextOut(20, 60, u"No numerical results for graphing");
+        return;
+    }
+    const GraphLayout layout = LayoutGraphPoints(series, period);
+
+    dc.Line(kLeft, 20, kLeft, kAxisY);
+    dc.Line(kLeft, kAxisY, kAxisRight, kAxisY);
+    for (const int x : layout.dayTicks) dc.Line(x, 198, x, 202);
+
+    const SystemTime now = GetLocalTime();
+    const std::u16string today = IntToText(now.day) + u"/" + IntToText(now.month);
+
+    dc.Line(13, kTop, 17, kTop);
+    dc.SelectFont(&kGraphLabelFont);
+    dc.TextOut(2, 35, ScaleLabel(series.rangeHigh));
+    dc.TextOut(10, 15, resultName);
+    dc.TextOut(220, 205, today);
+    if (series.rangeHigh != series.rangeLow) {
+        dc.Line(13, kBottom, 17, kBottom);
+        dc.TextOut(2, 185, ScaleLabel(series.rangeLow));
+    }
+    dc.SelectFont(&kGraphTextFont);
+
+    if (type == u"Line") {
+        DrawLineChart(dc, layout);
+    } else {
+        DrawBarChart(dc, layout);
+    }
+    dc.TextOut(15, 250, AverageText(series.average));
+}

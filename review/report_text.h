@@ -1,0 +1,54 @@
+#pragma once
+// The lines of a test report: a heading, one line per result with an icon that
+// compares the value with its goal, then the test's comment and the notes
+// found in the units.
+
+#include "platform/datetime.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class PropertyRecord;
+
+// What the report needs of the list that shows it.
+class ReportList {
+public:
+    virtual ~ReportList() = default;
+    // Inserts a row with its picture; a row beyond the end is appended.
+    virtual void InsertRow(int row, std::u16string_view text, int image) = 0;
+    virtual int RowCount() const = 0;
+    virtual void Clear() = 0;
+};
+
+// Pictures of the report's image list.
+inline constexpr int kReportBelowGoal = 0;
+inline constexpr int kReportAtGoal = 1;
+inline constexpr int kReportAboveGoal = 2;
+inline constexpr int kReportHeading = 3;
+// Past the image list's end: comment and note rows show no picture.
+inline constexpr int kReportNoImage = 4;
+
+inline constexpr std::size_t kMaxReportNotes = 10;
+
+// A unit text "mg/dL (fasting)": the part before the first '(' and the note
+// after it up to the first ')' that follows (to the end when none follows).
+struct UnitParts {
+    std::u16string unit;
+    std::u16string note;
+};
+UnitParts SplitUnit(std::u16string_view unit);
+
+// The picture that compares a value text with a goal text.
+int ReportImage(std::u16string_view value, std::u16string_view goal);
+
+// Adds the result line of one test record at `row` (nothing when name, value,
+// unit and goal are all empty) and appends the unit's note, if any, to `notes`
+// while it holds fewer than kMaxReportNotes. True when a note was appended.
+bool AddReportResultLine(const PropertyRecord& record, ReportList& list, int row,
+                         std::vector<std::u16string>& notes);
+
+// Adds the whole report of `user`'s test `test` on `day` (year, month and day
+// count; the time of day is ignored) to `list`, which the caller has emptied.
+void FillTestReport(std::u16string_view user, std::u16string_view test, const SystemTime& day,
+                    ReportList& list);

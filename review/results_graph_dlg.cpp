@@ -1,0 +1,100 @@
+#include "review/results_graph_dlg.h"
+
+#include "platform/text.h"
+#include "platform/ui/message_box.h"
+#include "res/resource.h"
+#include "review/graph_data.h"
+#include "review/graph_drawing.h"
+#include "store/catalog_store.h"
+#include "store/patient_store.h"
+
+namespace {
+
+// The graph settings live for the whole program run; each opening reloads
+// them from the user's patient record.
+int currentPeriod = 0;
+std::u16string currentType;
+
+}  // namespace
+
+CResultsGraphDlg::CResultsGraphDlg(CDialog* parent) : CDialog(IDD_RESULTS_GRAPH, parent) {}
+
+bool CResultsGraphDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    menuBar_.Create(*this, IDMB_RESULTS_GRAPH);
+    GetGraphType(userName, currentType);  // a user without a record keeps the previous type
+    currentPeriod = GetGraphPeriod(userName);
+    if (ListResultNames(testName, resultBox_) == 0) {
+        MessageBox(this, u"No results available for graphing");
+        EndDialog(IDCANCEL);
+    }
+    resultBox_.SetCurSel(0);
+    return true;
+}
+
+template <int Days>
+void CResultsGraphDlg::OnPeriod() {
+    currentPeriod = Days;
+    RedrawNow();
+}
+
+template <int Days>
+void CResultsGraphDlg::UpdatePeriod(CCmdUI& ui) {
+    ui.SetCheck(currentPeriod == Days);
+}
+
+const CommandTable& CResultsGraphDlg::Commands() const {
+    using D = CResultsGraphDlg;
+    static const CommandTable table{
+        BindNotify(1009, kNotifySelectionConfirmed, &D::OnResultChosen),
+        BindCommand(ID_PERIOD_TODAY, &D::OnPeriod<0>),
+        BindUpdateUI(ID_PERIOD_TODAY, &D::UpdatePeriod<0>),
+        BindCommand(ID_PERIOD_WEEK, &D::OnPeriod<7>),
+        BindUpdateUI(ID_PERIOD_WEEK, &D::UpdatePeriod<7>),
+        BindCommand(ID_PERIOD_14_DAYS, &D::OnPeriod<14>),
+        BindUpdateUI(ID_PERIOD_14_DAYS, &D::UpdatePeriod<14>),
+        BindCommand(ID_PERIOD_MONTH, &D::OnPeriod<30>),
+        BindUpdateUI(ID_PERIOD_MONTH, &D::UpdatePeriod<30>),
+        BindCommand(ID_PERIOD_60_DAYS, &D::OnPeriod<60>),
+        BindUpdateUI(ID_PERIOD_60_DAYS, &D::UpdatePeriod<60>),
+        BindCommand(ID_PERIOD_90_DAYS, &D::OnPeriod<90>),
+        BindUpdateUI(ID_PERIOD_90_DAYS, &D::UpdatePeriod<90>),
+        BindCommand(ID_PERIOD_6_MONTHS, &D::OnPeriod<180>),
+        BindUpdateUI(ID_PERIOD_6_MONTHS, &D::UpdatePeriod<180>),
+        BindCommand(ID_PERIOD_YEAR, &D::OnPeriod<365>),
+        BindUpdateUI(ID_PERIOD_YEAR, &D::UpdatePeriod<365>),
+        BindCommand(ID_TYPE_BAR, &D::OnTypeBar),
+        BindUpdateUI(ID_TYPE_BAR, &D::UpdateTypeBar),
+        BindCommand(ID_TYPE_LINE, &D::OnTypeLine),
+        BindUpdateUI(ID_TYPE_LINE, &D::UpdateTypeLine),
+        BindCommand(ID_EXIT, &D::OnExit),
+        BindPaint(&D::OnPaint),
+    };
+    return table;
+}
+
+void CResultsGraphDlg::OnTypeBar() {
+    currentType = u"Bar";
+    RedrawNow();
+}
+
+void CResultsGraphDlg::OnTypeLine() {
+    currentType = u"Line";
+    RedrawNow();
+}
+
+void CResultsGraphDlg::UpdateTypeBar(CCmdUI& ui) { ui.SetCheck(currentType == u"Bar"); }
+void CResultsGraphDlg::UpdateTypeLine(CCmdUI& ui) { ui.SetCheck(currentType == u"Line"); }
+
+void CResultsGraphDlg::OnResultChosen() { RedrawNow(); }
+
+void CResultsGraphDlg::OnExit() {
+    SetGraphPreferences(userName, IntToText(currentPeriod), currentType);
+    EndDialog(IDOK);
+}
+
+void CResultsGraphDlg::OnPaint(PaintSurface& dc) {
+    const std::u16string result = resultBox_.SelectedText();
+    DrawResultsGraph(dc, result, CollectGraphSeries(userName, testName, result, currentPeriod),
+                     currentPeriod, currentType);
+}

@@ -1,0 +1,158 @@
+#include "review/test_info_dlg.h"
+
+#include "platform/recording_surface.h"
+#include "platform/ui/test_driver.h"
+#include "res/resource.h"
+#include "store/catalog_store.h"
+#include "review_fixture.h"
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const FontSpec kTitleFont{u"Verdana", -12, 700, true};
+const FontSpec kTextFont{u"Verdana", -12, 400};
+
+struct Line {
+    int y;
+    std::u16string text;
+    bool operator==(const Line&) const = default;
+};
+
+// The black text lines drawn below the title, top to bottom.
+std::vector<Line> TextLines(const RecordingSurface& dc) {
+    std::vector<Line> lines;
+    for (const DrawnText& t : dc.texts) {
+        if (t.color == kBlack) lines.push_back({t.y, t.text});
+        if (t.color == kBlack) {
+            EXPECT_EQ(t.x, 10);
+            EXPECT_EQ(t.font, kTextFont);
+        }
+    }
+    return lines;
+}
+
+class TestInfoDlgTest : public ReviewTest {
+protected:
+    static void WriteGlucose() {
+        AddResultName(u"Glucose", u"Glucose");
+        SetTestEntry(u"Glucose", u"other name", u"Blood sugar");
+        SetTestEntry(u"Glucose", u"why", u"To check for diabetes");
+        SetTestEntry(u"Glucose", u"home test", u"Yes");
+    }
+    // Opens the dialog for `test` and runs `script` in it, then closes it with Exit.
+    void Run(std::u16string_view test, std::function<void(CTestInfoDlg&)> script) {
+        driver.Expect<CTestInfoDlg>(IDD_TEST_INFO, [&](CTestInfoDlg& d) {
+            script(d);
+            d.SendCommand(1011);
+        });
+        CTestInfoDlg dialog;
+        dialog.testName = std::u16string(test);
+        dialog.DoModal();
+        EXPECT_TRUE(driver.Failures().empty());
+        EXPECT_EQ(driver.PendingScripts(), 0u);
+    }
+    DialogDriver driver;
+};
+
+TEST_F(TestInfoDlgTest, SectionsStandOneLineBelowTheAlternativeNames) {
+    WriteGlucose();
+    Run(u"Glucose", [](CTestInfoDlg& d) {
+        RecordingSurface dc = RecordPaint(d);
+        ASSERT_FALSE(dc.fills.empty());
+        EXPECT_EQ(dc.fills.front().color, kWhite);
+        const DrawnText* heading = dc.FindText(u"Alternative names:");
+        ASSERT_NE(heading, nullptr);
+        EXPECT_EQ(heading->x, 10);
+        EXPECT_EQ(heading->y, 40);
+        EXPECT_EQ(heading->color, kNavy);
+        EXPECT_EQ(heading->font, kTitleFont);
+        EXPECT_EQ(TextLines(dc), (std::vector<Line>{{60, u"Blood sugar"}}));
+        EXPECT_EQ(dc.FindText(u"Why take the test?"), nullptr);
+
+        d.SendCommand(1001);
+        dc = RecordPaint(d);
+        const DrawnText* title = dc.FindText(u"Why take the test?");
+        ASSERT_NE(title, nullptr);
+        EXPECT_EQ(title->y, 75);
+        EXPECT_EQ(title->color, kNavy);
+        EXPECT_EQ(title->font, kTitleFont);
+        EXPECT_EQ(TextLines(dc), (std::vector<Line>{{60, u"Blood sugar"}, {90, u"To check for diabetes"}}));
+
+        d.SendCommand(1008);
+        dc = RecordPaint(d);
+        EXPECT_NE(dc.FindText(u"Is there a home test?"), nullptr);
+        EXPECT_EQ(TextLines(dc).back(), (Line{90, u"Yes"}));
+
+        // Choosing a test drops the extra section again.
+        CComboBox box{d, 1002};
+        box.UserChoose(0);
+        dc = RecordPaint(d);
+        EXPECT_EQ(dc.FindText(u"Is there a home test?"), nullptr);
+        EXPECT_EQ(TextLines(dc).size(), 1u);
+    });
+}
+
+TEST_F(TestInfoDlgTest, WrapsAtTwentyFiveCharacters) {
+    WriteGlucose();
+    SetTestEntry(u"Glucose", u"other name", u"Blood sugar; fasting blood sugar; glucose level");
+    SetTestEntry(u"Glucose", u"when", u"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxx ab");
+    SetTestEntry(u"Glucose", u"how", u"aaaaaaaaaaaaaaaaaaaaaaaaa b");
+    Run(u"Glucose", [](CTestInfoDlg& d) {
+        d.SendCommand(1003);
+        RecordingSurface dc = RecordPaint(d);
+        EXPECT_EQ(TextLines(dc), (std::vector<Line>{{60, u"Blood sugar; fasting"},
+                                                    {75, u"blood sugar; glucose"},
+                                                    {90, u"level"},
+                                                    // no blank in reach: broken hard after 25
+                                                    {120, u"xxxxxxxxxxxxxxxxxxxxxxxxx"},
+                                                    {135, u"xxxxx ab"}}));
+        EXPECT_EQ(dc.FindText(u"When to take the test?")->y, 105);
+
+        // A blank at index 25 still counts.
+        d.SendCommand(1004);
+        dc = RecordPaint(d);
+        const std::vector<Line> lines = TextLines(dc);
+        ASSERT_EQ(lines.size(), 5u);
+        EXPECT_EQ(lines[3], (Line{120, u"aaaaaaaaaaaaaaaaaaaaaaaaa"}));
+        EXPECT_EQ(lines[4], (Line{135, u"b"}));
+    });
+}
+
+TEST_F(TestInfoDlgTest, AbsentSectionIsEmpty) {
+    WriteGlucose();
+    Run(u"Glucose", [](CTestInfoDlg& d) {
+        d.SendCommand(1009);  // no "normal results" entry
+        const RecordingSurface dc = RecordPaint(d);
+        EXPECT_NE(dc.FindText(u"Results Interpretation"), nullptr);
+        const std::vector<Line> lines = TextLines(dc);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), Line{60, u"Blood sugar"}), 1);
+        for (const Line& line : lines) {
+            if (line.y != 60) EXPECT_EQ(line.text, u"");
+        }
+    });
+}
+
+TEST_F(TestInfoDlgTest, OpenersNameIsSearchedAfterTheFirstItem) {
+    const auto selected = [](CTestInfoDlg& d) { return CComboBox{d, 1002}.SelectedText(); };
+    AddResultName(u"Iron", u"Fe");
+    AddResultName(u"Iron Panel", u"Ferritin");
+    // Iron is item 0, looked at last: Iron Panel begins with the name too.
+    Run(u"Iron", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Iron Panel"); });
+
+    WriteGlucose();
+    // Glucose, Iron, Iron Panel: Iron is found from item 1 on.
+    Run(u"Iron", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Iron"); });
+    Run(u"iron p", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Iron Panel"); });
+    Run(u"Glucose", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Glucose"); });
+    // Not in the catalogue: nothing selected, an empty alternative-names block.
+    Run(u"Thyroid", [](CTestInfoDlg& d) {
+        EXPECT_EQ((CComboBox{d, 1002}.GetCurSel()), -1);
+        EXPECT_EQ(TextLines(RecordPaint(d)), (std::vector<Line>{{60, u""}}));
+    });
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+#include "review/test_info_dlg.h"
+#include "review/test_report_dlg.h"
+
+#include "platform/recording_surface.h"
+#include "platform/ui/test_driver.h"
+#include "res/resource.h"
+#include "review/report_text.h"
+#include "store/patient_store.h"
+#include "review_fixture.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const FontSpec kHeadingFont{u"Verdana", -12, 700};
+const FontSpec kTextFont{u"Verdana", -10, 700};
+
+class TestReportDlgTest : public ReviewTest {
+protected:
+    void SetUp() override {
+        ReviewTest::SetUp();
+        ASSERT_TRUE(AddPatient(u"Ann", u"Female", SystemTime{1989, 6, 0, 1, 8, 0, 0, 0}, u"7", u"Bar"));
+        Store(u"Ann", u"Glucose", MakeDate(2004, 1, 5), u"Glucose", u"95", u"70-100", u"mg/dL", u"New year");
+        Store(u"Ann", u"Glucose", MakeDate(2003, 10, 2), u"Glucose", u"120", u"70-100", u"mg/dL");
+        Store(u"Ann", u"Glucose", MakeDate(2003, 9, 30), u"Glucose", u"60", u"70-100", u"mg/dL");
+    }
+    int Run(std::u16string_view user, std::u16string_view test, std::function<void(CTestReportDlg&)> script) {
+        driver.Expect<CTestReportDlg>(IDD_TEST_REPORT, script);
+        CTestReportDlg dialog;
+        dialog.userName = std::u16string(user);
+        dialog.testName = std::u16string(test);
+        const int result = dialog.DoModal();
+        EXPECT_TRUE(driver.Failures().empty());
+        EXPECT_EQ(driver.PendingScripts(), 0u);
+        return result;
+    }
+    static std::vector<std::u16string> Rows(CTestReportDlg& d) {
+        CListCtrl list{d, 1006};
+        std::vector<std::u16string> rows;
+        for (int i = 0; i < list.GetItemCount(); ++i) rows.push_back(list.GetItemText(i));
+        return rows;
+    }
+    static void ExpectText(const RecordingSurface& dc, std::u16string_view text, int x, int y,
+                           const FontSpec& font) {
+        const DrawnText* t = dc.FindText(text);
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(t->x, x);
+        EXPECT_EQ(t->y, y);
+        EXPECT_EQ(t->color, kBlack);
+        EXPECT_EQ(t->font, font);
+    }
+    DialogDriver driver;
+};
+
+TEST_F(TestReportDlgTest, ReportsTheFirstDateAndRebuildsOnAChoice) {
+    Run(u"Ann", u"Glucose", [](CTestReportDlg& d) {
+        CComboBox dates{d, 1009};
+        ASSERT_EQ(dates.GetCount(), 3);
+        EXPECT_EQ(dates.SelectedText(), u"1/5/2004");  // sorted as text
+        EXPECT_EQ(dates.GetLBText(2), u"9/30/2003");
+        EXPECT_EQ(Rows(d), (std::vector<std::u16string>{u"Test Results:",
+                                                        u"Glucose: 95 mg/dL [Goal: 70-100 mg/dL]",
+                                                        u"Comments:", u"New year"}));
+        CListCtrl list{d, 1006};
+        EXPECT_EQ(list.GetItemImage(0), kReportHeading);
+        EXPECT_EQ(list.GetItemImage(1), kReportAtGoal);
+
+        dates.UserChoose(1);
+        EXPECT_EQ(Rows(d), (std::vector<std::u16string>{u"Test Results:",
+                                                        u"Glucose: 120 mg/dL [Goal: 70-100 mg/dL]"}));
+        EXPECT_EQ(list.GetItemImage(1), kReportAboveGoal);
+        dates.UserChoose(1);  // the same day again: unchanged
+        EXPECT_EQ(Rows(d).size(), 2u);
+        dates.UserChoose(2);
+        EXPECT_EQ(list.GetItemImage(1), kReportBelowGoal);
+
+        // Typed text names no day: an empty report.
+        dates.UserType(u"1/5/2004");
+        d.SendCommand(1009, kNotifySelectionConfirmed);
+        EXPECT_TRUE(Rows(d).empty());
+        d.SendCommand(IDOK);
+    });
+}
+
+TEST_F(TestReportDlgTest, PaintsTheHeading) {
+    Run(u"Ann", u"Glucose", [](CTestReportDlg& d) {
+        const RecordingSurface dc = RecordPaint(d);
+        ASSERT_FALSE(dc.fills.empty());
+        EXPECT_EQ(dc.fills.front().color, kWhite);
+        ExpectText(dc, u"Glucose", (240 - 7 * 7) / 2, 10, kHeadingFont);
+        ExpectText(dc, u"Ann", 15, 35, kTextFont);
+        ExpectText(dc, u"Female | 34 years old", 15, 50, kTextFont);
+        d.SendCommand(IDOK);
+    });
+    // A name longer than 34 characters starts at 0; a user without a record has no sex and age -1.
+    const std::u16string longName = u"Comprehensive Metabolic Panel With Lipids";
+    Run(u"Nobody", longName, [&](CTestReportDlg& d) {
+        const RecordingSurface dc = RecordPaint(d);
+        ExpectText(dc, longName, 0, 10, kHeadingFont);
+        ExpectText(dc, u"Nobody", 15, 35, kTextFont);
+        ExpectText(dc, u" | -1 years old", 15, 50, kTextFont);
+        EXPECT_EQ((CComboBox{d, 1009}.GetCount()), 0);
+        EXPECT_TRUE(Rows(d).empty());
+        d.SendCommand(IDOK);
+    });
+}
+
+TEST_F(TestReportDlgTest, CancelKeyOpensTestInfoAndCloseEnds) {
+    bool infoShown = false;
+    const int result = Run(u"Ann", u"Glucose", [&](CTestReportDlg& d) {
+        driver.Expect<CTestInfoDlg>(IDD_TEST_INFO, [&](CTestInfoDlg& info) {
+            infoShown = true;
+            EXPECT_EQ(info.testName, u"Glucose");
+            info.SendCommand(1011);
+        });
+        d.SendCommand(IDCANCEL);
+        EXPECT_FALSE(d.IsEnded());
+        d.SendCommand(IDOK);
+    });
+    EXPECT_TRUE(infoShown);
+    EXPECT_EQ(result, IDOK);
+}
+
+}  // namespace
