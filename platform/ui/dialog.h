@@ -70,6 +70,16 @@ public:
     struct Window;
 
 private:
+    friend struct DialogAccess;
+    bool MakeWindow();
+    void DispatchPaint(bool repaintNow);
+    void ScheduledPaint();
+    void EnterDispatch();
+    // Ends a dispatch; a DestroyWindow that waited for it runs here, after
+    // which this object may be gone (PostNcDestroy may free it).
+    void LeaveDispatch();
+    void DestroyNow(bool deferDelete);
+
     int templateId_;
     CDialog* parent_;
     std::unique_ptr<Window> window_;

@@ -52,6 +52,7 @@ private:
     std::deque<Pending> scripts_;
     std::vector<std::u16string> messages_;
     std::vector<std::string> failures_;
+    DialogDriver* previous_;
 };
 
 // Paints `dialog` onto a recording surface (also rendered to an image) and returns the record.

@@ -1,0 +1,144 @@
+// The Qt controls of a template, with the handheld's conventions.
+
+#include "platform/ui/dialog_widget.h"
+#include "platform/ui/qt_text.h"
+#include "platform/ui/resources_qt.h"
+#include "platform/ui/ui_scale.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// A closed combo box is as high as an edit field; the rest of its template height is the drop list.
+constexpr int kClosedComboUnits = 12;
+constexpr int kIconSize = 16;
+
+QRect LogicalRect(const ControlTemplate& control) {
+    const int left = DialogUnitsToPixelsX(control.x), top = DialogUnitsToPixelsY(control.y);
+    return QRect(left, top, DialogUnitsToPixelsX(control.x + control.width) - left,
+                 DialogUnitsToPixelsY(control.y + control.height) - top);
+}
+
+void Send(DialogWidget* widget, int id, int code) {
+    if (CDialog* dialog = widget->Dialog()) dialog->SendCommand(id, code);
+}
+
+QWidget* MakeButton(DialogWidget& widget, const ControlTemplate& control) {
+    auto* button = new QPushButton(ToQString(control.text), &widget);
+    // Enter is the dialog's Ok command, never a click of whichever button Qt thinks is default.
+    button->setAutoDefault(false);
+    button->setDefault((control.style & kStyleDefaultButton) != 0);
+    QObject::connect(button, &QPushButton::clicked, button,
+                     [dialogWidget = &widget, id = control.id] { Send(dialogWidget, id, kNotifyClicked); });
+    return button;
+}
+
+QWidget* MakeEdit(DialogWidget& widget, const ControlTemplate& control) {
+    auto* edit = new QLineEdit(&widget);
+    edit->setFrame((control.style & kStyleBorder) != 0);
+    return edit;
+}
+
+// Once the person edits the text the box has no selected item, even when the text equals one.
+void ForgetSelection(QComboBox* box, const QString& typed) {
+    if (box->currentIndex() == -1) return;
+    QLineEdit* edit = box->lineEdit();
+    const int cursor = edit->cursorPosition();
+    const QSignalBlocker quiet(box);
+    box->setCurrentIndex(-1);
+    edit->setText(typed);
+    edit->setCursorPosition(cursor);
+}
+
+QWidget* MakeComboBox(DialogWidget& widget, const ControlTemplate& control, int itemHeight) {
+    auto* box = new QComboBox(&widget);
+    if (control.style & kStyleDropDown) {
+        box->setEditable(true);
+        box->setCompleter(nullptr);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        QObject::connect(box->lineEdit(), &QLineEdit::textEdited, box,
+                         [box](const QString& typed) { ForgetSelection(box, typed); });
+    }
+    const int listHeight = LogicalRect(control).height() - DialogUnitsToPixelsY(kClosedComboUnits);
+    box->setMaxVisibleItems(std::max(3, listHeight / std::max(1, itemHeight)));
+    QObject::connect(box, &QComboBox::activated, box, [dialogWidget = &widget, id = control.id](int) {
+        Send(dialogWidget, id, kNotifySelectionConfirmed);
+    });
+    return box;
+}
+
+QWidget* MakeListBox(DialogWidget& widget, const ControlTemplate& control) {
+    auto* list = new QListWidget(&widget);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setFrameShape((control.style & kStyleBorder) ? QFrame::StyledPanel : QFrame::NoFrame);
+    return list;
+}
+
+QWidget* MakeListView(DialogWidget& widget, const ControlTemplate& control) {
+    auto* list = new QListWidget(&widget);
+    list->setViewMode(QListView::ListMode);
+    list->setFlow(QListView::TopToBottom);
+    list->setWrapping(false);
+    list->setUniformItemSizes(true);
+    list->setIconSize(QSize(widget.ToWidget(kIconSize), widget.ToWidget(kIconSize)));
+    // As the handheld's list views: a click selects one row, Ctrl and Shift add more.
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setFrameShape((control.style & kStyleBorder) ? QFrame::StyledPanel : QFrame::NoFrame);
+    return list;
+}
+
+QWidget* MakeDatePicker(DialogWidget& widget) {
+    auto* picker = new QDateEdit(&widget);
+    picker->setDisplayFormat(QStringLiteral("M/d/yyyy"));
+    picker->setCalendarPopup(true);
+    picker->setMinimumDate(QDate(1601, 1, 1));
+    return picker;
+}
+
+QWidget* MakeIcon(DialogWidget& widget, const ControlTemplate& control) {
+    auto* label = new QLabel(&widget);
+    const QImage icon = IconImage(control.resource);
+    if (!icon.isNull()) {
+        // Pixel art, enlarged by whole screen pixels without smoothing.
+        const int size = static_cast<int>(std::lround(icon.width() * widget.Scale()));
+        QPixmap pixmap = QPixmap::fromImage(icon.scaled(size, size, Qt::KeepAspectRatio, Qt::FastTransformation));
+        pixmap.setDevicePixelRatio(widget.Scale() / WidgetScale(widget.Scale()));
+        label->setPixmap(pixmap);
+    }
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+}  // namespace
+
+void CreateControls(DialogWidget& widget, const DialogTemplate& dialogTemplate) {
+    const int itemHeight = DialogUnitsToPixelsY(8);
+    for (const ControlTemplate& control : dialogTemplate.controls) {
+        QWidget* made = nullptr;
+        QRect rect = LogicalRect(control);
+        switch (control.kind) {
+        case ControlClass::Button: made = MakeButton(widget, control); break;
+        case ControlClass::Edit: made = MakeEdit(widget, control); break;
+        case ControlClass::ComboBox:
+            made = MakeComboBox(widget, control, itemHeight);
+            rect.setHeight(std::min(rect.height(), DialogUnitsToPixelsY(kClosedComboUnits)));
+            break;
+        case ControlClass::ListBox: made = MakeListBox(widget, control); break;
+        case ControlClass::ListView: made = MakeListView(widget, control); break;
+        case ControlClass::DateTimePicker: made = MakeDatePicker(widget); break;
+        case ControlClass::StaticIcon: made = MakeIcon(widget, control); break;
+        }
+        made->setGeometry(widget.ToWidget(rect));
+        widget.AddControl(control.id, made);
+    }
+}

@@ -1,0 +1,49 @@
+#include "platform/ui/controls.h"
+
+#include "platform/text.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/qt_text.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+QLineEdit* EditOf(QWidget* widget) { return qobject_cast<QLineEdit*>(widget); }
+
+}  // namespace
+
+QWidget* CControl::Widget() const { return owner_.ControlWidget(id_); }
+
+bool CControl::Exists() const { return Widget() != nullptr; }
+
+void CControl::SetFocus() {
+    if (QWidget* widget = Widget()) widget->setFocus();
+}
+
+std::u16string CButton::Text() const {
+    auto* button = qobject_cast<QPushButton*>(Widget());
+    return button ? FromQString(button->text()) : std::u16string();
+}
+
+void CButton::UserClick() {
+    if (auto* button = qobject_cast<QPushButton*>(Widget())) button->click();
+}
+
+std::u16string CEdit::Text() const {
+    QLineEdit* edit = EditOf(Widget());
+    return edit ? FromQString(edit->text()) : std::u16string();
+}
+
+std::u16string CEdit::FirstLine() const { return ::FirstLine(Text()); }
+
+void CEdit::SetText(std::u16string_view text) {
+    if (QLineEdit* edit = EditOf(Widget())) edit->setText(ToQString(text));
+}
+
+void CEdit::UserType(std::u16string_view text) {
+    if (QLineEdit* edit = EditOf(Widget())) {
+        edit->selectAll();
+        edit->insert(ToQString(text));
+    }
+}

@@ -1,0 +1,97 @@
+#include "platform/ui/dialog_widget.h"
+
+#include "platform/ui/qt_text.h"
+#include "platform/ui/ui_font.h"
+#include "platform/ui/ui_scale.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace {
+
+Qt::WindowFlags FlagsFor(const DialogTemplate& dialogTemplate) {
+    const Qt::WindowFlags kind = (dialogTemplate.style & kDlgExAppWindow) ? Qt::Window : Qt::Dialog;
+    return kind | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+}
+
+}  // namespace
+
+DialogWidget::DialogWidget(CDialog& dialog, double uiScale)
+    : QWidget(nullptr, FlagsFor(dialog.Template())),
+      dialog_(&dialog),
+      scale_(uiScale),
+      widgetScale_(WidgetScale(uiScale)),
+      clientWidth_(dialog.ClientWidth()),
+      clientHeight_(dialog.ClientHeight()),
+      buffer_(static_cast<int>(std::lround(clientWidth_ * uiScale)),
+              static_cast<int>(std::lround(clientHeight_ * uiScale)), QImage::Format_RGB32) {
+    buffer_.fill(Qt::white);
+    setWindowTitle(ToQString(dialog.Template().caption));
+    setFont(DefaultUiFont(widgetScale_));
+    setFixedSize(ToWidget(clientWidth_), ToWidget(clientHeight_));
+    installEventFilter(this);
+}
+
+int DialogWidget::ToWidget(int logical) const { return static_cast<int>(std::lround(logical * widgetScale_)); }
+
+QRect DialogWidget::ToWidget(const QRect& logical) const {
+    const int left = ToWidget(logical.x()), top = ToWidget(logical.y());
+    return QRect(left, top, ToWidget(logical.x() + logical.width()) - left,
+                 ToWidget(logical.y() + logical.height()) - top);
+}
+
+void DialogWidget::AddControl(int id, QWidget* control) {
+    if (id != -1) controls_.emplace(id, control);
+    WatchKeys(control);
+}
+
+QWidget* DialogWidget::Control(int id) const {
+    const auto found = controls_.find(id);
+    return found == controls_.end() ? nullptr : found->second;
+}
+
+const CImageList::Data* DialogWidget::ImageList(int id) const {
+    const auto found = imageLists_.find(id);
+    return found == imageLists_.end() ? nullptr : found->second;
+}
+
+void DialogWidget::AttachMenuBar(QWidget* bar, int logicalHeight) {
+    bar->setParent(this);
+    const int top = ToWidget(clientHeight_);
+    const int height = ToWidget(clientHeight_ + logicalHeight) - top;
+    bar->setGeometry(0, top, width(), height);
+    setFixedSize(width(), top + height);
+    bar->show();
+    WatchKeys(bar);
+}
+
+void DialogWidget::WatchKeys(QWidget* child) {
+    child->installEventFilter(this);
+    for (QWidget* inner : child->findChildren<QWidget*>()) inner->installEventFilter(this);
+}
+
+void DialogWidget::paintEvent(QPaintEvent*) {
+    // Only the buffer the handlers drew is shown; the controls paint themselves over it.
+    QPainter painter(this);
+    painter.drawImage(QRectF(0, 0, clientWidth_ * widgetScale_, clientHeight_ * widgetScale_), buffer_);
+}
+
+void DialogWidget::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (dialog_) DialogAccess::CloseBox(*dialog_);
+}
+
+bool DialogWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !dialog_) return QWidget::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (!enter && key != Qt::Key_Escape) return QWidget::eventFilter(watched, event);
+    // Open pop-ups (a combo box's list, the calendar) are windows of their own and keep their keys.
+    const auto* target = qobject_cast<QWidget*>(watched);
+    if (!target || target->window() != this) return QWidget::eventFilter(watched, event);
+    dialog_->SendCommand(enter ? IDOK : IDCANCEL);
+    return true;
+}

@@ -1,0 +1,52 @@
+#include "platform/ui/ui_font.h"
+
+#include "platform/text.h"
+
+#include <QFontMetricsF>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kDefaultPixelSize = 11;
+const QString kDefaultFace = QStringLiteral("DejaVu Sans Condensed");
+
+void InstallSubstitutions() {
+    static const bool installed = [] {
+        QFont::insertSubstitutions(QStringLiteral("Verdana"),
+                                   QStringList{QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+        return true;
+    }();
+    (void)installed;
+}
+
+}  // namespace
+
+QFont DefaultUiFont(double pixelsPerLogical) {
+    QFont font(kDefaultFace);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(kDefaultPixelSize * pixelsPerLogical))));
+    return font;
+}
+
+QFont ResolveFont(const FontSpec& spec) {
+    InstallSubstitutions();
+    const bool system = spec.face.empty() || EqualsNoCase(spec.face, u"System");
+    QFont font = system ? DefaultUiFont() : QFont(QString::fromStdU16String(spec.face));
+    font.setStyleHint(QFont::SansSerif);
+    if (spec.height < 0) {
+        font.setPixelSize(-spec.height);
+    } else if (spec.height > 0) {
+        // A positive height is the whole cell, internal leading included.
+        font.setPixelSize(spec.height);
+        const QFontMetricsF metrics(font);
+        const double cell = metrics.ascent() + metrics.descent();
+        if (cell > 0) font.setPixelSize(std::max(1, static_cast<int>(spec.height * spec.height / cell)));
+    }
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(spec.weight == 0 ? 400 : spec.weight, 100, 900)));
+    font.setUnderline(spec.underline);
+    return font;
+}

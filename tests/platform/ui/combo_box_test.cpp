@@ -1,0 +1,161 @@
+// Combo boxes: sorted insertion, the searches, program and user selection.
+
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+#include "res/resource.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The Add Patient template: 1020 is a sorted drop-down box with an edit field.
+class SortedBoxDialog : public CDialog {
+public:
+    SortedBoxDialog() : CDialog(IDD_ADD_PATIENT) {}
+    const CommandTable& Commands() const override {
+        static const CommandTable table{
+            BindNotify(1020, kNotifySelectionConfirmed, &SortedBoxDialog::OnConfirmed),
+        };
+        return table;
+    }
+    void OnConfirmed() { confirmedText.push_back(box.SelectedText()); }
+
+    CComboBox box{*this, 1020};
+    std::vector<std::u16string> confirmedText;
+};
+
+std::vector<std::u16string> Items(const CComboBox& box) {
+    std::vector<std::u16string> items;
+    for (int i = 0; i < box.GetCount(); ++i) items.push_back(box.GetLBText(i));
+    return items;
+}
+
+TEST(ComboBox, SortedBoxInsertsCaseInsensitivelyWithAccentsCounting) {
+    SortedBoxDialog dialog;
+    ASSERT_TRUE(dialog.Create(nullptr));
+    CComboBox& box = dialog.box;
+    EXPECT_EQ(box.AddString(u"pear"), 0);
+    EXPECT_EQ(box.AddString(u"Apple"), 0);
+    EXPECT_EQ(box.AddString(u"zebra"), 2);
+    EXPECT_EQ(box.AddString(u"banana"), 1);
+    EXPECT_EQ(box.AddString(u"\u00edris"), 2);  // íris sorts beside iris, not after z
+    EXPECT_EQ(box.AddString(u"iris"), 2);       // the accent counts: plain i first
+    const int upper = box.AddString(u"\u00cdris");  // Íris equals íris ignoring case
+    EXPECT_TRUE(upper == 3 || upper == 4);
+    EXPECT_EQ(box.AddString(u"Female"), 2);
+    EXPECT_EQ(box.GetLBText(0), u"Apple");
+    EXPECT_EQ(box.GetLBText(3), u"iris");
+    EXPECT_EQ(box.GetLBText(6), u"pear");
+    EXPECT_EQ(box.GetLBText(7), u"zebra");
+    // Filling never selects an item.
+    EXPECT_EQ(box.GetCurSel(), -1);
+    EXPECT_EQ(box.SelectedText(), u"");
+    // Inserting at an index never sorts.
+    EXPECT_EQ(box.InsertString(0, u"zz top"), 0);
+    const int count = box.GetCount();
+    EXPECT_EQ(box.InsertString(-1, u"aardvark"), count);
+    EXPECT_EQ(box.InsertString(count + 2, u"nowhere"), -1);
+}
+
+TEST(ComboBox, UnsortedBoxKeepsTheOrderOfAdding) {
+    CDialog dialog(IDD_ADD_RESULT);
+    ASSERT_TRUE(dialog.Create(nullptr));
+    CComboBox names{dialog, 1007};
+    names.AddString(u"LDL");
+    names.AddString(u"HDL");
+    names.AddString(u"Cholesterol");
+    EXPECT_EQ(Items(names), (std::vector<std::u16string>{u"LDL", u"HDL", u"Cholesterol"}));
+}
+
+TEST(ComboBox, SearchesStartAfterTheGivenItemAndWrapAround) {
+    SortedBoxDialog dialog;
+    ASSERT_TRUE(dialog.Create(nullptr));
+    CComboBox& box = dialog.box;
+    for (auto name : {u"Lipid Panel", u"Iron Panel", u"Iron"}) box.AddString(name);
+    ASSERT_EQ(Items(box), (std::vector<std::u16string>{u"Iron", u"Iron Panel", u"Lipid Panel"}));
+
+    EXPECT_EQ(box.FindString(-1, u"iron"), 0);
+    EXPECT_EQ(box.FindString(0, u"iron"), 1);   // item 0 itself is looked at last
+    EXPECT_EQ(box.FindString(1, u"IRON"), 0);   // wraps to the top
+    EXPECT_EQ(box.FindString(2, u"lip"), 2);    // the start item matches when nothing else does
+    EXPECT_EQ(box.FindString(-1, u"Panel"), -1);  // beginnings only
+
+    EXPECT_EQ(box.FindStringExact(-1, u"IRON PANEL"), 1);
+    EXPECT_EQ(box.FindStringExact(-1, u"Iron Pan"), -1);
+    EXPECT_EQ(box.FindStringExact(0, u"iron"), 0);
+
+    EXPECT_EQ(box.SelectString(0, u"iron"), 1);
+    EXPECT_EQ(box.GetCurSel(), 1);
+    EXPECT_EQ(box.GetWindowText(), u"Iron Panel");
+    // No match: the selection and the edit field stay as they were.
+    EXPECT_EQ(box.SelectString(0, u"Glucose"), -1);
+    EXPECT_EQ(box.GetCurSel(), 1);
+    EXPECT_EQ(box.GetWindowText(), u"Iron Panel");
+
+    EXPECT_EQ(box.SetCurSel(-1), -1);
+    EXPECT_EQ(box.SelectedText(), u"");
+    EXPECT_EQ(box.SelectString(0, u"nothing"), -1);
+    EXPECT_EQ(box.GetCurSel(), -1);
+}
+
+TEST(ComboBox, TypingForgetsTheSelectionAndOnlyUserChoicesNotify) {
+    SortedBoxDialog dialog;
+    ASSERT_TRUE(dialog.Create(nullptr));
+    CComboBox& box = dialog.box;
+    box.AddString(u"Female");
+    box.AddString(u"Male");
+
+    box.SetCurSel(1);
+    box.SelectString(-1, u"fem");
+    EXPECT_TRUE(dialog.confirmedText.empty());  // the program's own selections send nothing
+
+    box.UserChoose(1);
+    EXPECT_EQ(dialog.confirmedText, std::vector<std::u16string>{u"Male"});
+
+    // Typed text equal to an item still leaves the box without a selection.
+    box.UserType(u"Female");
+    EXPECT_EQ(box.GetCurSel(), -1);
+    EXPECT_EQ(box.SelectedText(), u"");
+    EXPECT_EQ(box.GetWindowText(), u"Female");
+
+    // An arrow key on the closed box is a person's confirmed choice.
+    auto* widget = qobject_cast<QComboBox*>(dialog.ControlWidget(1020));
+    ASSERT_NE(widget, nullptr);
+    box.SetCurSel(0);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(widget, &down);
+    EXPECT_EQ(box.GetCurSel(), 1);
+    EXPECT_EQ(dialog.confirmedText, (std::vector<std::u16string>{u"Male", u"Male"}));
+
+    // Emptying the box clears its edit field too.
+    box.ResetContent();
+    EXPECT_EQ(box.GetCount(), 0);
+    EXPECT_EQ(box.GetWindowText(), u"");
+}
+
+TEST(ComboBox, DeletingTheSelectedItemLeavesNoSelection) {
+    SortedBoxDialog dialog;
+    ASSERT_TRUE(dialog.Create(nullptr));
+    CComboBox& box = dialog.box;
+    for (auto name : {u"a", u"b", u"c"}) box.AddString(name);
+    box.SetCurSel(2);
+    EXPECT_EQ(box.DeleteString(0), 2);
+    EXPECT_EQ(box.GetCurSel(), 1);  // the selected item moved up with the others
+    EXPECT_EQ(box.DeleteString(1), 1);
+    EXPECT_EQ(box.GetCurSel(), -1);
+    EXPECT_EQ(box.DeleteString(5), -1);
+}
+
+TEST(ComboBox, HandlesWithoutAWindowAnswerEmpty) {
+    SortedBoxDialog dialog;
+    EXPECT_FALSE(dialog.box.Exists());
+    EXPECT_EQ(dialog.box.AddString(u"x"), -1);
+    EXPECT_EQ(dialog.box.GetCount(), 0);
+    EXPECT_EQ(dialog.box.FindString(-1, u"x"), -1);
+    EXPECT_EQ(dialog.box.GetWindowText(), u"");
+}
+
+}  // namespace

@@ -1,0 +1,131 @@
+// List boxes, list views with their image lists, and the date picker.
+
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+#include "res/resource.h"
+
+#include <QListWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ListBox, SortsAndSearchesLikeTheComboBox) {
+    CDialog dialog(IDD_SWITCH_USER);
+    ASSERT_TRUE(dialog.Create(nullptr));
+    CListBox users{dialog, 1017};
+    users.AddString(u"bob");
+    users.AddString(u"Carl");
+    EXPECT_EQ(users.AddString(u"alice"), 0);
+    EXPECT_EQ(users.GetText(1), u"bob");
+    EXPECT_EQ(users.GetCurSel(), -1);
+
+    EXPECT_EQ(users.FindStringExact(-1, u"BOB"), 1);
+    EXPECT_EQ(users.FindStringExact(-1, u"bo"), -1);
+    EXPECT_EQ(users.FindString(0, u"a"), 0);  // wraps back to the start item
+    EXPECT_EQ(users.FindString(-1, u"c"), 2);
+
+    EXPECT_EQ(users.SelectString(0, u"B"), 1);
+    EXPECT_EQ(users.GetCurSel(), 1);
+    EXPECT_EQ(users.SelectString(0, u"dora"), -1);
+    EXPECT_EQ(users.GetCurSel(), 1);
+
+    // Deleting the selected row leaves none selected.
+    EXPECT_EQ(users.DeleteString(1), 2);
+    EXPECT_EQ(users.GetCurSel(), -1);
+    users.UserSelect(1);
+    EXPECT_EQ(users.GetCurSel(), 1);
+    EXPECT_EQ(users.SetCurSel(-1), -1);
+    EXPECT_EQ(users.GetCurSel(), -1);
+}
+
+TEST(ListView, InsertsAtRowsFindsBeginningsAndReportsTheFirstSelectedRow) {
+    CDialog dialog(IDD_TAKE_TEST);
+    ASSERT_TRUE(dialog.Create(nullptr));
+    CListCtrl rows{dialog, 1006};
+    EXPECT_EQ(rows.InsertItem(0, u"LDL [ 120 vs 100 ] mg/dL"), 0);
+    EXPECT_EQ(rows.InsertItem(0, u"HDL [ 50 vs 60 ] mg/dL"), 0);
+    EXPECT_EQ(rows.InsertItem(9, u"Glucose [ 95 vs 70-100 ] mg/dL"), 2);  // beyond the end appends
+    EXPECT_EQ(rows.InsertItem(-1, u"nowhere"), -1);
+    EXPECT_EQ(rows.GetItemText(1), u"LDL [ 120 vs 100 ] mg/dL");
+
+    const int partial = kFindString | kFindPartial;
+    EXPECT_EQ(partial, 10);
+    EXPECT_EQ(rows.FindItem(partial, -1, u"ldl [ 120"), 1);
+    EXPECT_EQ(rows.FindItem(partial, -1, u"LDL [ 120 vs 100 ] mg/dL"), 1);
+    EXPECT_EQ(rows.FindItem(partial, -1, u"LDL [ 120 vs 100 ] mg/dL extra"), -1);
+    EXPECT_EQ(rows.FindItem(partial, 1, u"HDL"), -1);  // no wrap-around
+    EXPECT_EQ(rows.FindItem(kFindString, -1, u"hdl"), -1);  // whole text without the partial flag
+    EXPECT_EQ(rows.FindPrefix(u"gluc"), 2);
+
+    EXPECT_EQ(rows.GetFirstSelectedItem(), -1);
+    rows.UserSelect(2);
+    rows.UserSelect(0, true);
+    EXPECT_EQ(rows.GetFirstSelectedItem(), 0);  // row order, not the order of selecting
+    EXPECT_EQ(rows.GetSelectedItems(), (std::vector<int>{0, 2}));
+    rows.UserSelect(1);
+    EXPECT_EQ(rows.GetSelectedItems(), std::vector<int>{1});
+
+    EXPECT_TRUE(rows.DeleteItem(0));
+    EXPECT_FALSE(rows.DeleteItem(7));
+    EXPECT_EQ(rows.GetItemCount(), 2);
+    rows.DeleteAllItems();
+    EXPECT_EQ(rows.GetItemCount(), 0);
+}
+
+TEST(ListView, ShowsPicturesOfItsImageListByIndex) {
+    CDialog dialog(IDD_TEST_REPORT);
+    ASSERT_TRUE(dialog.Create(nullptr));
+    CListCtrl report{dialog, 1006};
+    CImageList images;
+    EXPECT_EQ(images.Add(IDB_AT_GOAL, kWhite), -1);  // not made yet
+    ASSERT_TRUE(images.Create(16, 16, true, 0, 6));
+    int expected = 0;
+    for (int bitmap : {IDB_BELOW_GOAL, IDB_AT_GOAL, IDB_ABOVE_GOAL, IDB_HEADING}) {
+        EXPECT_EQ(images.Add(bitmap, kWhite), expected++);
+    }
+    EXPECT_EQ(images.Count(), 4);
+    EXPECT_EQ(images.Add(999, kWhite), -1);
+
+    report.InsertItem(0, u"before the list", 1);
+    report.SetImageList(&images);
+    report.InsertItem(1, u"Test Results:", 3);
+    report.InsertItem(2, u"a comment", 4);  // an index the list lacks: no picture
+
+    auto* list = qobject_cast<QListWidget*>(dialog.ControlWidget(1006));
+    ASSERT_NE(list, nullptr);
+    EXPECT_FALSE(list->item(0)->icon().isNull());
+    EXPECT_FALSE(list->item(1)->icon().isNull());
+    EXPECT_TRUE(list->item(2)->icon().isNull());
+    EXPECT_EQ(report.GetItemImage(2), 4);
+    EXPECT_EQ(report.GetItemImage(1), 3);
+
+    // White is see-through; the bars keep their colours.
+    const QImage heading = list->item(1)->icon().pixmap(16, 16).toImage();
+    EXPECT_EQ(qAlpha(heading.pixel(0, 0)), 0);
+    EXPECT_EQ(heading.pixelColor(7, 7), QColor(0, 0, 0));
+}
+
+TEST(DateTimeCtrl, KeepsTheTimeOfDayAndFillsTheDayOfWeek) {
+    CDialog dialog(IDD_ADD_PATIENT);
+    ASSERT_TRUE(dialog.Create(nullptr));
+    CDateTimeCtrl birthdate{dialog, 1019};
+    const SystemTime given{2004, 3, 0, 5, 14, 30, 15, 250};  // day of week left unset
+    ASSERT_TRUE(birthdate.SetTime(given));
+    SystemTime read;
+    ASSERT_TRUE(birthdate.GetTime(read));
+    EXPECT_EQ(read, (SystemTime{2004, 3, 5, 5, 14, 30, 15, 250}));  // a Friday
+
+    birthdate.UserSetDate(1960, 2, 29);
+    ASSERT_TRUE(birthdate.GetTime(read));
+    EXPECT_EQ(read, (SystemTime{1960, 2, 1, 29, 14, 30, 15, 250}));  // a Monday, same time of day
+
+    EXPECT_FALSE(birthdate.SetTime(SystemTime{2004, 13, 0, 1, 0, 0, 0, 0}));
+    EXPECT_FALSE(birthdate.SetTime(SystemTime{2003, 2, 0, 29, 0, 0, 0, 0}));
+    ASSERT_TRUE(birthdate.GetTime(read));
+    EXPECT_EQ(read.year, 1960);
+
+    CDateTimeCtrl missing{dialog, 4242};
+    EXPECT_FALSE(missing.GetTime(read));
+}
+
+}  // namespace
