@@ -1,0 +1,15 @@
+#pragma once
+// Puts the shipped test information file where the first-run import reads it,
+// so a program started from a desktop menu finds it as the run script's does.
+
+#include <filesystem>
+#include <vector>
+
+// Where the shipped file is looked for, first match wins: $VANTREL_DATA_DIR,
+// the installed data folder, then the source tree's res/.
+std::vector<std::filesystem::path> ShippedDataDirs();
+
+// Copies BrennicTests.txt from the first of `sources` that holds it to the
+// device's "\windows\BrennicTests.txt" when that is missing. True when the
+// device file exists afterwards.
+bool SeedTestInfoFile(const std::vector<std::filesystem::path>& sources);

@@ -1,0 +1,10 @@
+#pragma once
+// Start-up checks of the device root. Each refusal is told in one message box,
+// before anything is written to the object store.
+
+class DeviceLock;
+
+// Makes sure the device root exists and is writable, takes `lock` on it and
+// asks the object store whether it can be used. False when the program must
+// stop; the user has then seen why.
+bool PrepareDevice(DeviceLock& lock);

@@ -1,0 +1,60 @@
+#include "app/install_dlg.h"
+
+#include "entry/add_patient_dlg.h"
+#include "platform/device.h"
+#include "platform/text.h"
+#include "platform/ui/message_box.h"
+#include "res/resource.h"
+#include "store/settings_store.h"
+#include "store/test_info_import.h"
+
+#include <new>
+
+CInstallDlg::CInstallDlg(CDialog* parent) : CDialog(IDD_INSTALL, parent) {}
+
+const CommandTable& CInstallDlg::Commands() const {
+    static const CommandTable table{BindPaint(&CInstallDlg::OnPaint)};
+    return table;
+}
+
+void CInstallDlg::PostNcDestroy() { delete this; }
+
+void CInstallDlg::OnPaint(PaintSurface& dc) {
+    dc.FillRect({0, 0, dc.Width(), dc.Height()}, kWhite);
+    dc.SetTextColor(kBlack);
+    dc.TextOut(20, 124, u"Initializing Database...Please Wait");
+    if (started_) return;
+    started_ = true;
+    if (ImportTestInfo(dc)) RunFirstUserStep();
+    EndDialog(IDOK);
+    DestroyWindow();  // frees this object: nothing of it may be touched after
+}
+
+void CreateInstallWindow(CDialog& mainWindow) {
+    CInstallDlg* dlg = new (std::nothrow) CInstallDlg();
+    if (dlg == nullptr) {
+        MessageBox(nullptr, u"Error Creating Dialog Object");
+        return;
+    }
+    if (!dlg->Create(&mainWindow)) {
+        MessageBox(nullptr, u"Error creating Dialog");
+        delete dlg;  // it has no window, so nothing else would free it
+        return;
+    }
+    dlg->ShowWindow();
+}
+
+void GetOwnerName(std::u16string& name) {
+    const std::u16string owner = DeviceOwnerName();
+    if (!owner.empty()) name = BoundedText(owner);
+}
+
+void RunFirstUserStep() {
+    std::u16string owner;
+    GetOwnerName(owner);
+    CAddPatientDlg dlg;
+    dlg.mode = owner.empty() ? CAddPatientDlg::kModeNew : CAddPatientDlg::kModeOwner;
+    dlg.name = owner;
+    dlg.DoModal();
+    CreateSettings(dlg.name);
+}

@@ -1,0 +1,158 @@
+#include "app/vantrel_dlg.h"
+
+#include "app/about_dlg.h"
+#include "app/install_dlg.h"
+#include "entry/modify_test_dlg.h"
+#include "entry/switch_user_dlg.h"
+#include "entry/take_test_dlg.h"
+#include "platform/text.h"
+#include "platform/ui/message_box.h"
+#include "res/resource.h"
+#include "review/results_graph_dlg.h"
+#include "review/test_info_dlg.h"
+#include "review/test_report_dlg.h"
+#include "store/settings_store.h"
+#include "store/test_record_store.h"
+
+namespace {
+
+std::u16string CurrentUser() {
+    std::u16string user;
+    GetSetting(kCurrentUserKey, user);
+    return user;
+}
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
+// "Tests for " and the user, cut with "..." when it would pass the text bound.
+std::u16string CaptionLine(std::u16string_view user) {
+    std::u16string line = u"Tests for ";
+    line += user;
+    if (line.size() <= kTextMax) return line;
+    constexpr std::u16string_view kEllipsis = u"...";
+    std::size_t keep = kTextMax - kEllipsis.size();
+    if (IsHighSurrogate(line[keep - 1])) --keep;  // never half a character
+    line.resize(keep);
+    line += kEllipsis;
+    return line;
+}
+
+}  // namespace
+
+CVantrelDlg::CVantrelDlg(CDialog* parent) : CDialog(IDD_VANTREL, parent) {}
+
+const CommandTable& CVantrelDlg::Commands() const {
+    static const CommandTable table{
+        BindPaint(&CVantrelDlg::OnPaint),
+        BindCommand(kInfoButton, &CVantrelDlg::OnInfo),
+        BindCommand(kReportButton, &CVantrelDlg::OnReport),
+        BindCommand(kGraphButton, &CVantrelDlg::OnGraph),
+        BindCommand(kEditButton, &CVantrelDlg::OnEdit),
+        BindCommand(kTakeTestButton, &CVantrelDlg::OnTakeTest),
+        BindCommand(kSwitchUserButton, &CVantrelDlg::OnSwitchUser),
+        BindCommand(kCloseButton, &CVantrelDlg::OnClose),
+        BindCommand(kAboutButton, &CVantrelDlg::OnAbout),
+        BindCommand(ID_APP_ABOUT, &CVantrelDlg::OnAbout),
+    };
+    return table;
+}
+
+bool CVantrelDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SetIcon(IDI_VANTREL);
+    CenterWindow();
+    SetWindowText(u"Vantrel");
+    // On a first run the list is filled before the Installation window has
+    // imported anything or asked for the first user, so it starts empty.
+    CreateInstallWindow(*this);
+    RelistTests(CurrentUser());
+    return true;
+}
+
+void CVantrelDlg::OnPaint(PaintSurface& dc) {
+    dc.FillRect({0, 0, dc.Width(), dc.Height()}, kWhite);
+    dc.SetTextColor(kNavy);
+    // Read at paint time, so a user switched in a dialog shows once it closes.
+    dc.TextOut(10, 15, CaptionLine(CurrentUser()));
+}
+
+std::u16string CVantrelDlg::SelectedTest() const {
+    if (testList_.GetItemCount() == 0) return {};
+    int row = testList_.GetFirstSelectedItem();
+    if (row < 0) row = 0;
+    return BoundedText(testList_.GetItemText(row));
+}
+
+void CVantrelDlg::RelistTests(std::u16string_view user) {
+    testList_.DeleteAllItems();
+    ListUserTests(user, testList_);
+}
+
+void CVantrelDlg::OnInfo() {
+    CTestInfoDlg dlg;
+    dlg.testName = SelectedTest();
+    dlg.DoModal();
+}
+
+void CVantrelDlg::OnReport() {
+    const std::u16string user = CurrentUser();
+    if (testList_.GetItemCount() == 0) {
+        MessageBox(this, u"Please select a test to report.");
+        return;
+    }
+    CTestReportDlg dlg;
+    dlg.userName = user;
+    dlg.testName = SelectedTest();
+    dlg.DoModal();
+}
+
+void CVantrelDlg::OnGraph() {
+    const std::u16string user = CurrentUser();
+    if (testList_.GetItemCount() == 0) {
+        MessageBox(this, u"Please select a test to graph.");
+        return;
+    }
+    CResultsGraphDlg dlg;
+    dlg.userName = user;
+    dlg.testName = SelectedTest();
+    dlg.DoModal();
+}
+
+void CVantrelDlg::OnEdit() {
+    const std::u16string user = CurrentUser();
+    if (testList_.GetItemCount() == 0) {
+        MessageBox(this, u"Please select a test to modify.");
+        return;
+    }
+    CModifyTestDlg dlg;
+    dlg.userName = user;
+    dlg.testName = SelectedTest();
+    dlg.DoModal();
+    if (dlg.noDatesLeft) RelistTests(user);
+}
+
+void CVantrelDlg::OnTakeTest() {
+    CTakeTestDlg dlg;
+    dlg.userName = CurrentUser();
+    dlg.testName = SelectedTest();
+    dlg.mode = CTakeTestDlg::kModeNew;
+    if (dlg.DoModal() != IDOK) return;
+    if (testList_.FindItem(kFindString | kFindPartial, -1, dlg.testName) < 0) {
+        testList_.InsertItem(testList_.GetItemCount(), dlg.testName);
+    }
+}
+
+void CVantrelDlg::OnSwitchUser() {
+    CSwitchUserDlg dlg;
+    dlg.userName = CurrentUser();
+    if (dlg.DoModal() != IDOK) return;
+    SetSetting(kCurrentUserKey, dlg.userName);
+    RelistTests(dlg.userName);
+}
+
+void CVantrelDlg::OnClose() { EndDialog(IDOK); }
+
+void CVantrelDlg::OnAbout() {
+    CAboutDlg dlg;
+    dlg.DoModal();
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The main window: "Tests for " and the current user, that user's test names,
+// and a button for every other dialog.
+
+#include "platform/paint_surface.h"
+#include "platform/ui/command_table.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+
+#include <string>
+
+class CVantrelDlg : public CDialog {
+public:
+    static constexpr int kInfoButton = 1004;
+    static constexpr int kReportButton = 1005;
+    static constexpr int kTestList = 1006;
+    static constexpr int kGraphButton = 1007;
+    static constexpr int kTakeTestButton = 1008;
+    static constexpr int kSwitchUserButton = 1009;
+    static constexpr int kCloseButton = 1010;
+    static constexpr int kEditButton = 1011;
+    static constexpr int kAboutButton = 1012;
+
+    explicit CVantrelDlg(CDialog* parent = nullptr);
+
+    bool OnInitDialog() override;
+    const CommandTable& Commands() const override;
+
+private:
+    void OnPaint(PaintSurface& dc);
+    void OnInfo();
+    void OnReport();
+    void OnGraph();
+    void OnEdit();
+    void OnTakeTest();
+    void OnSwitchUser();
+    void OnClose();
+    void OnAbout();
+
+    // The first selected row, else row 0; empty when the list is empty.
+    std::u16string SelectedTest() const;
+    void RelistTests(std::u16string_view user);
+
+    CListCtrl testList_{*this, kTestList};
+};
