@@ -1,5 +1,6 @@
 #include "platform/device.h"
 
+#include "platform/object_store.h"
 #include "platform/text.h"
 
 #include <cstdlib>
@@ -36,7 +37,10 @@ std::filesystem::path DeviceRoot() {
     return HomeFolder() / ".local" / "share" / "vantrel";
 }
 
-void SetDeviceRoot(const std::filesystem::path& root) { RootOverride() = root; }
+void SetDeviceRoot(const std::filesystem::path& root) {
+    RootOverride() = root;
+    CloseObjectStore();
+}
 
 std::filesystem::path ObjectStorePath() { return DeviceRoot() / "object-store.sqlite"; }
 

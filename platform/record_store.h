@@ -8,6 +8,7 @@
 #include "platform/datetime.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,10 +48,14 @@ public:
     void AddProperty(const Property& property);
     void RemoveProperty(std::uint16_t id);
     void RemoveAllProperties();
-    const std::vector<Property>& Properties() const { return properties_; }
+    const std::vector<Property>& Properties() const;
 
 private:
-    std::vector<Property> properties_;
+    friend struct PropertyRecordAccess;
+    // Copies share their properties until one of them changes, so reading a
+    // stored record copies nothing. Ids are unique: adding an id replaces it.
+    std::shared_ptr<std::vector<Property>> properties_;
+    std::vector<Property>& Mutable();
 };
 
 // One handle on one database. A store operation may hold a handle while an

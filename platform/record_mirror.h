@@ -1,0 +1,85 @@
+#pragma once
+// The in-memory ordered copy of one database's records, from which reads are
+// served. Records are ordered by their sort key, then by their row id (the
+// order in which they were added). A deleted record stays as a tombstone until
+// an index is next needed, so deleting during a pass costs no shifting.
+
+#include "platform/record_store.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct DatabaseInfo {
+    std::uint32_t id = 0;
+    std::u16string name;
+    std::uint32_t type = 0;
+    std::uint16_t sortProperty = 0;
+    std::uint32_t sortFlags = kSortCaseInsensitive;
+};
+
+using SharedProperties = std::shared_ptr<std::vector<Property>>;
+
+// A handle's place in a mirror, in physical positions (tombstones included).
+struct MirrorCursor {
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::size_t position = 0;    // where the next read looks
+    std::size_t current = kNone; // the record last reached by a seek or a read
+};
+
+class RecordMirror {
+public:
+    explicit RecordMirror(DatabaseInfo info) : info_(std::move(info)) {}
+    RecordMirror(const RecordMirror&) = delete;
+    RecordMirror& operator=(const RecordMirror&) = delete;
+
+    const DatabaseInfo& Info() const { return info_; }
+    // False once the store was reloaded or moved; handles on it then fail.
+    bool Valid() const { return valid_; }
+    void Invalidate() { valid_ = false; }
+
+    // The key a text sorts under in this database.
+    std::u16string KeyOf(std::u16string_view text) const;
+    std::u16string KeyOf(const std::vector<Property>& properties) const;
+
+    // Loading: records given in row-id order, then ordered once.
+    void Append(std::int64_t rowid, SharedProperties properties);
+    void FinishLoading();
+
+    std::size_t Size() const { return entries_.size(); }  // tombstones included
+    std::size_t LiveCount() const { return entries_.size() - tombstones_; }
+    bool IsLive(std::size_t position) const { return position < entries_.size() && entries_[position]->record; }
+    std::size_t NextLive(std::size_t position) const;
+    // The first position whose key is not less than `key`.
+    std::size_t LowerBound(std::u16string_view key) const;
+    const std::u16string& KeyAt(std::size_t position) const { return entries_[position]->key; }
+    std::int64_t RowIdAt(std::size_t position) const { return entries_[position]->rowid; }
+    const SharedProperties& RecordAt(std::size_t position) const { return entries_[position]->record; }
+
+    void Insert(std::int64_t rowid, SharedProperties properties);
+    void Replace(std::size_t position, SharedProperties properties);
+    void Remove(std::size_t position);
+    // Drops the tombstones so physical positions are indexes again.
+    void Compact();
+
+    void Attach(MirrorCursor* cursor) { cursors_.push_back(cursor); }
+    void Detach(MirrorCursor* cursor);
+
+private:
+    struct Entry {
+        std::u16string key;
+        std::int64_t rowid;
+        SharedProperties record;  // null for a tombstone
+    };
+
+    std::size_t PositionFor(std::u16string_view key, std::int64_t rowid) const;
+    void ShiftForInsert(std::size_t at);
+
+    DatabaseInfo info_;
+    bool valid_ = true;
+    std::vector<std::unique_ptr<Entry>> entries_;
+    std::size_t tombstones_ = 0;
+    std::vector<MirrorCursor*> cursors_;
+};

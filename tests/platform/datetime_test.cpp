@@ -1,0 +1,123 @@
+// Calendar records, file times, variant times, the clock and the date text.
+
+#include "platform/datetime.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+SystemTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
+    SystemTime t = MakeDate(year, month, day);
+    t.hour = static_cast<std::uint16_t>(hour);
+    t.minute = static_cast<std::uint16_t>(minute);
+    t.second = static_cast<std::uint16_t>(second);
+    t.milliseconds = static_cast<std::uint16_t>(ms);
+    return t;
+}
+
+TEST(DateTimeTest, ConvertsToFileTimesAndBackWithoutTimeZones) {
+    // Whatever the process's zone says, the calendar fields come back as given.
+    setenv("TZ", "America/New_York", 1);
+    FileTime time = 0;
+    ASSERT_TRUE(SystemTimeToFileTime(At(1601, 1, 1), time));
+    EXPECT_EQ(time, 0u);
+    ASSERT_TRUE(SystemTimeToFileTime(At(2004, 1, 5, 13, 45, 30, 250), time));
+    EXPECT_EQ(time, 127177839302500000ULL);
+    SystemTime back;
+    ASSERT_TRUE(FileTimeToSystemTime(time, back));
+    EXPECT_EQ(back.year, 2004);
+    EXPECT_EQ(back.month, 1);
+    EXPECT_EQ(back.day, 5);
+    EXPECT_EQ(back.dayOfWeek, 1);  // a Monday
+    EXPECT_EQ(back.hour, 13);
+    EXPECT_EQ(back.minute, 45);
+    EXPECT_EQ(back.second, 30);
+    EXPECT_EQ(back.milliseconds, 250);
+    ASSERT_TRUE(SystemTimeToFileTime(At(2024, 2, 29, 23, 59, 59, 999), time));
+    ASSERT_TRUE(FileTimeToSystemTime(time, back));
+    EXPECT_EQ(back, (SystemTime{2024, 2, 4, 29, 23, 59, 59, 999}));
+    ASSERT_TRUE(SystemTimeToFileTime(At(30827, 12, 31, 23, 59, 59, 999), time));
+    EXPECT_FALSE(FileTimeToSystemTime(0x8000000000000000ULL, back));
+    unsetenv("TZ");
+}
+
+TEST(DateTimeTest, RefusesRecordsThatAreNoDate) {
+    FileTime time = 77;
+    double variant = 77;
+    for (const SystemTime& bad : {At(2023, 2, 29), At(1900, 2, 29), At(2024, 4, 31), At(2024, 13, 1), At(2024, 0, 1),
+                                  At(2024, 1, 0), At(2024, 1, 1, 24), At(2024, 1, 1, 0, 60), At(2024, 1, 1, 0, 0, 60),
+                                  At(2024, 1, 1, 0, 0, 0, 1000), At(1600, 12, 31), SystemTime{}}) {
+        EXPECT_FALSE(SystemTimeToFileTime(bad, time));
+        EXPECT_FALSE(SystemTimeToVariantTime(bad, variant));
+    }
+    EXPECT_EQ(time, 77u);
+    EXPECT_EQ(variant, 77);
+    EXPECT_TRUE(SystemTimeToFileTime(At(2000, 2, 29), time));  // divisible by 400
+}
+
+TEST(DateTimeTest, CountsVariantDaysFromTheEndOf1899) {
+    double variant = 0;
+    ASSERT_TRUE(SystemTimeToVariantTime(At(1899, 12, 30), variant));
+    EXPECT_EQ(variant, 0.0);
+    ASSERT_TRUE(SystemTimeToVariantTime(At(2004, 1, 5), variant));
+    EXPECT_EQ(variant, 37991.0);
+    ASSERT_TRUE(SystemTimeToVariantTime(At(2004, 1, 5, 18, 0, 0, 900), variant));
+    EXPECT_DOUBLE_EQ(variant, 37991.75);  // milliseconds do not count
+    ASSERT_TRUE(SystemTimeToVariantTime(At(1899, 12, 29, 12), variant));
+    EXPECT_DOUBLE_EQ(variant, -0.5);
+}
+
+TEST(DateTimeTest, UsesTheFixedClockAndCountsWholeDaysSince) {
+    SystemTime now = At(2024, 3, 15, 10, 30);
+    SetLocalTimeForTesting(&now);
+    SystemTime read = GetLocalTime();
+    EXPECT_EQ(read.year, 2024);
+    EXPECT_EQ(read.hour, 10);
+    EXPECT_EQ(read.dayOfWeek, 5);  // filled in: a Friday
+    EXPECT_EQ(DaysSince(MakeDate(2024, 3, 15)), 0);
+    EXPECT_EQ(DaysSince(MakeDate(2024, 3, 8)), 7);
+    EXPECT_EQ(DaysSince(At(2024, 3, 14, 10, 30, 1)), 0);  // 23:59:59 ago
+    EXPECT_EQ(DaysSince(At(2024, 3, 14, 10, 30)), 1);
+    EXPECT_EQ(DaysSince(MakeDate(2024, 3, 17)), -1);     // truncated toward zero
+    EXPECT_EQ(DaysSince(MakeDate(2024, 3, 18)), -2);
+    EXPECT_EQ(DaysSince(MakeDate(2023, 3, 15)), 366);     // across a leap day
+    EXPECT_EQ(DaysSince(SystemTime{}), 0);
+
+    SetLocalTimeForTesting(nullptr);
+    SystemTime real = GetLocalTime();
+    EXPECT_GE(real.year, 2024);
+    FileTime check = 0;
+    EXPECT_TRUE(SystemTimeToFileTime(real, check));
+}
+
+TEST(DateTimeTest, WritesAndScansTheDateText) {
+    EXPECT_EQ(DateText(MakeDate(2004, 1, 5)), u"1/5/2004");
+    EXPECT_EQ(DateText(MakeDate(1999, 12, 31)), u"12/31/1999");
+
+    int month = -1, day = -1, year = -1;
+    EXPECT_EQ(ScanDateText(u"1/5/2004", month, day, year), 3);
+    EXPECT_EQ(month, 1);
+    EXPECT_EQ(day, 5);
+    EXPECT_EQ(year, 2004);
+    EXPECT_EQ(ScanDateText(u" 12/ +3/ -7 trailing", month, day, year), 3);
+    EXPECT_EQ(day, 3);
+    EXPECT_EQ(year, -7);
+
+    month = day = year = -1;
+    EXPECT_EQ(ScanDateText(u"4/ x/2004", month, day, year), 1);  // stops at the first misfit
+    EXPECT_EQ(month, 4);
+    EXPECT_EQ(day, -1);
+    EXPECT_EQ(year, -1);
+    EXPECT_EQ(ScanDateText(u"4 /5/2004", month, day, year), 1);  // no blank before a '/'
+    EXPECT_EQ(ScanDateText(u"6/7", month, day, year), 2);
+    EXPECT_EQ(day, 7);
+    EXPECT_EQ(ScanDateText(u"", month, day, year), 0);
+    EXPECT_EQ(ScanDateText(u"/5/2004", month, day, year), 0);
+    EXPECT_EQ(ScanDateText(u"-/5/2004", month, day, year), 0);
+    EXPECT_EQ(ScanDateText(u"99999999999/1/1", month, day, year), 3);
+    EXPECT_EQ(month, 2147483647);
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+// The device folder, device paths and the owner's name.
+
+#include "platform/device.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+TEST(DeviceTest, FindsTheRootAndKeepsDevicePathsInsideIt) {
+    setenv("VANTREL_DEVICE_ROOT", "/srv/device", 1);
+    SetDeviceRoot("/srv/device");
+    EXPECT_EQ(DeviceRoot(), "/srv/device");
+    EXPECT_EQ(ObjectStorePath(), "/srv/device/object-store.sqlite");
+    EXPECT_EQ(ResolveDevicePath(u"\\windows\\BrennicTests.txt"), "/srv/device/windows/BrennicTests.txt");
+    EXPECT_EQ(ResolveDevicePath(u"\\..\\..\\etc\\.\\passwd"), "/srv/device/etc/passwd");
+    EXPECT_EQ(ResolveDevicePath(u"a//b/"), "/srv/device/a/b");
+    EXPECT_EQ(ResolveDevicePath(u"\\Äpfel.txt"), "/srv/device/\xC3\x84pfel.txt");
+    EXPECT_EQ(ResolveDevicePath(u""), "/srv/device");
+    SetDeviceRoot("/tmp/elsewhere");
+    EXPECT_EQ(DeviceRoot(), "/tmp/elsewhere");
+    unsetenv("VANTREL_DEVICE_ROOT");
+}
+
+TEST(DeviceTest, TakesTheOwnersNameFromTheAccountUnlessATestSetsIt) {
+    std::u16string account = DeviceOwnerName();
+    EXPECT_EQ(account.find(u','), std::u16string::npos);
+    std::u16string name = u"Ána Smith";
+    SetDeviceOwnerNameForTesting(&name);
+    EXPECT_EQ(DeviceOwnerName(), u"Ána Smith");
+    SetDeviceOwnerNameForTesting(nullptr);
+    EXPECT_EQ(DeviceOwnerName(), account);
+}
+
+}  // namespace

@@ -1,0 +1,160 @@
+// The record store service when its file cannot be used: damaged or foreign
+// files, a folder it cannot write to, a full disk.
+
+#include "platform/record_store.h"
+#include "platform/record_store_testing.h"
+#include "record_store_helpers.h"
+#include "store/store_fixture.h"
+
+#include <sqlite3.h>
+
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class RecordStoreFailureTest : public StoreFixture {
+protected:
+    static std::string FileBytes(const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    void WriteFile(const std::string& bytes) {
+        std::filesystem::create_directories(root_);
+        std::ofstream(ObjectStorePath(), std::ios::binary) << bytes;
+    }
+
+    // Every operation fails the way it reports failure, and nothing is written.
+    void ExpectEveryOperationFails() {
+        EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
+        EXPECT_EQ(CreateTestDatabase(u"List"), 0u);
+        PropertyDatabase db;
+        EXPECT_FALSE(db.Open(u"List"));
+        EXPECT_FALSE(db.OpenById(1));
+        EXPECT_FALSE(db.SeekFirst());
+        EXPECT_FALSE(db.SeekToIndex(0));
+        PropertyRecord record;
+        EXPECT_FALSE(db.ReadCurrent(record));
+        EXPECT_FALSE(db.Write(MakeRecord(u"k", u"t"), 0));
+        EXPECT_FALSE(db.DeleteCurrent());
+        EXPECT_EQ(db.RecordCount(), 0);
+    }
+};
+
+TEST_F(RecordStoreFailureTest, LeavesADamagedFileAsItIsAndSaysSo) {
+    std::string garbage;
+    for (int i = 0; i < 3000; ++i) garbage.push_back(static_cast<char>((i * 7919) % 251));
+    WriteFile(garbage);
+    ExpectEveryOperationFails();
+    EXPECT_EQ(FileBytes(ObjectStorePath()), garbage);
+    EXPECT_EQ(ObjectStoreProblem(), u"The data file " + Utf8ToText(ObjectStorePath().string()) +
+                                        u" is damaged or is not a Vantrel data file.");
+    // Still refused after looking again.
+    SetDeviceRoot(root_);
+    EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
+    EXPECT_EQ(FileBytes(ObjectStorePath()), garbage);
+}
+
+TEST_F(RecordStoreFailureTest, RefusesAnotherProgramsDatabase) {
+    std::filesystem::create_directories(root_);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(ObjectStorePath().c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "CREATE TABLE notes(text); INSERT INTO notes VALUES('mine');", nullptr, nullptr,
+                           nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    std::string before = FileBytes(ObjectStorePath());
+    ExpectEveryOperationFails();
+    EXPECT_EQ(FileBytes(ObjectStorePath()), before);
+    EXPECT_NE(ObjectStoreProblem().find(u"is damaged or is not a Vantrel data file"), std::u16string::npos);
+}
+
+TEST_F(RecordStoreFailureTest, FinishesAFileWhoseMakingWasCutShort) {
+    WriteFile("");  // made, then the process ended before the first write
+    EXPECT_TRUE(ObjectStoreProblem().empty());
+    ASSERT_NE(CreateTestDatabase(u"List"), 0u);
+    EXPECT_TRUE(PropertyDatabase::Exists(u"List"));
+}
+
+TEST_F(RecordStoreFailureTest, ReportsADeviceFolderItCannotMake) {
+    std::filesystem::create_directories(folder_);
+    std::ofstream(folder_ / "plain-file") << "x";
+    SetDeviceRoot(folder_ / "plain-file" / "device");
+    EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
+    EXPECT_EQ(CreateTestDatabase(u"List"), 0u);
+    EXPECT_EQ(ObjectStoreProblem(),
+              u"Vantrel cannot write to " + Utf8ToText((folder_ / "plain-file").string()) + u": not a directory.");
+}
+
+TEST_F(RecordStoreFailureTest, ReportsFilesAndFoldersWithoutPermission) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+    ASSERT_NE(CreateTestDatabase(u"List"), 0u);
+    SetDeviceRoot(root_);
+    chmod(ObjectStorePath().c_str(), 0200);
+    ExpectEveryOperationFails();
+    EXPECT_NE(ObjectStoreProblem().find(u"cannot read the data file"), std::u16string::npos);
+    chmod(ObjectStorePath().c_str(), 0600);
+
+    SetDeviceRoot(folder_ / "locked" / "device");
+    std::filesystem::create_directories(folder_ / "locked");
+    chmod((folder_ / "locked").c_str(), 0500);
+    EXPECT_EQ(CreateTestDatabase(u"List"), 0u);
+    EXPECT_EQ(ObjectStoreProblem(),
+              u"Vantrel cannot write to " + Utf8ToText((folder_ / "locked").string()) + u": permission denied.");
+    chmod((folder_ / "locked").c_str(), 0700);
+}
+
+TEST_F(RecordStoreFailureTest, AFullDiskFailsWritesAndChangesNothing) {
+    // Without a file, nothing is made.
+    SetStoreWriteFailureForTesting(true);
+    EXPECT_EQ(CreateTestDatabase(u"List"), 0u);
+    EXPECT_FALSE(std::filesystem::exists(ObjectStorePath()));
+    SetStoreWriteFailureForTesting(false);
+
+    ASSERT_NE(CreateTestDatabase(u"List"), 0u);
+    {
+        PropertyDatabase db;
+        ASSERT_TRUE(db.Open(u"List"));
+        AddRecord(db, u"a", u"kept");
+        AddRecord(db, u"b", u"also kept");
+    }
+    SetDeviceRoot(root_);  // checkpoints, so the file holds everything
+    std::string before = FileBytes(ObjectStorePath());
+
+    SetStoreWriteFailureForTesting(true);
+    {
+        PropertyDatabase db;
+        ASSERT_TRUE(db.Open(u"List"));
+        EXPECT_FALSE(AddRecord(db, u"c", u"lost"));
+        ASSERT_TRUE(db.SeekToIndex(0));
+        EXPECT_FALSE(db.Write(MakeRecord(u"a", u"changed"), 1));
+        ASSERT_TRUE(db.SeekToIndex(1));
+        EXPECT_FALSE(db.DeleteCurrent());
+        EXPECT_EQ(AllTags(db), Tags({u"kept", u"also kept"}));
+        EXPECT_EQ(CreateTestDatabase(u"Other"), 0u);
+    }
+    {
+        // Inside a transaction the failure may only show at the commit; then nothing of it stays.
+        StoreTransaction transaction;
+        PropertyDatabase db;
+        ASSERT_TRUE(db.Open(u"List"));
+        AddRecord(db, u"d", u"lost too");
+        ASSERT_TRUE(db.SeekToIndex(0));
+        db.DeleteCurrent();
+        db.Close();
+        EXPECT_FALSE(transaction.Commit());
+    }
+    EXPECT_EQ(AllTags(u"List"), Tags({u"kept", u"also kept"}));
+    EXPECT_EQ(FileBytes(ObjectStorePath()), before);
+
+    SetStoreWriteFailureForTesting(false);
+    PropertyDatabase db;
+    ASSERT_TRUE(db.Open(u"List"));
+    EXPECT_TRUE(AddRecord(db, u"e", u"after"));
+    EXPECT_EQ(AllTags(db), Tags({u"kept", u"also kept", u"after"}));
+}
+
+}  // namespace

@@ -1,0 +1,56 @@
+#pragma once
+// Small records for the record store tests: property 1 is the sort key,
+// property 2 a tag that tells the records apart.
+
+#include "platform/record_store.h"
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+inline constexpr std::uint16_t kKey = 1;
+inline constexpr std::uint16_t kTag = 2;
+
+inline std::uint32_t CreateTestDatabase(std::u16string_view name) {
+    return PropertyDatabase::Create(name, 7, 1, SortOrder{kKey, kSortCaseInsensitive});
+}
+
+inline PropertyRecord MakeRecord(std::u16string_view key, std::u16string_view tag) {
+    PropertyRecord record;
+    Property properties[] = {Property(key, kKey), Property(tag, kTag)};
+    record.AddProperties(properties, 2);
+    return record;
+}
+
+inline bool AddRecord(PropertyDatabase& db, std::u16string_view key, std::u16string_view tag) {
+    return db.Write(MakeRecord(key, tag), 0);
+}
+
+inline std::u16string TagOf(const PropertyRecord& record) {
+    const Property* tag = record.GetProperty(kTag);
+    return tag ? tag->StringValue() : u"?";
+}
+
+// The tags of every record in index order, read by an advancing pass.
+inline std::vector<std::u16string> AllTags(PropertyDatabase& db) {
+    std::vector<std::u16string> tags;
+    bool advance = db.AdvanceAfterRead();
+    db.SetAdvanceAfterRead(true);
+    db.SeekToIndex(0);
+    PropertyRecord record;
+    while (db.ReadCurrent(record)) tags.push_back(TagOf(record));
+    db.SetAdvanceAfterRead(advance);
+    return tags;
+}
+
+inline std::vector<std::u16string> AllTags(std::u16string_view name) {
+    PropertyDatabase db;
+    if (!db.Open(name)) return {};
+    return AllTags(db);
+}
+
+inline std::vector<std::u16string> Tags(std::initializer_list<const char16_t*> tags) {
+    return std::vector<std::u16string>(tags.begin(), tags.end());
+}

@@ -1,0 +1,355 @@
+// The record store service: order, positions and indexes, deletion, reopening
+// and transactions.
+
+#include "platform/record_store.h"
+#include "record_store_helpers.h"
+#include "store/store_fixture.h"
+
+#include <sqlite3.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+class RecordStoreTest : public StoreFixture {};
+
+TEST_F(RecordStoreTest, OrdersByKeyIgnoringCaseAndKeepsTiesInInsertionOrder) {
+    std::uint32_t id = CreateTestDatabase(u"List");
+    ASSERT_NE(id, 0u);
+    PropertyDatabase db;
+    ASSERT_TRUE(db.OpenById(id));
+    AddRecord(db, u"beta", u"b1");
+    AddRecord(db, u"ALPHA", u"a1");
+    AddRecord(db, u"Äpfel", u"u1");
+    AddRecord(db, u"alpha", u"a2");
+    AddRecord(db, u"Beta", u"b2");
+    AddRecord(db, u"äPFEL", u"u2");
+    AddRecord(db, u"Alpha", u"a3");
+    EXPECT_EQ(db.RecordCount(), 7);
+    EXPECT_EQ(AllTags(db), Tags({u"a1", u"a2", u"a3", u"b1", u"b2", u"u1", u"u2"}));
+
+    // The equal run of a key is visited in insertion order, whatever the case asked for.
+    PropertyRecord record;
+    ASSERT_TRUE(db.SeekFirstEqual(Property(u"BETA", kKey)));
+    EXPECT_EQ(db.CurrentIndex(), 3);
+    ASSERT_TRUE(db.ReadCurrent(record));
+    EXPECT_EQ(TagOf(record), u"b1");
+    ASSERT_TRUE(db.SeekNextEqual(Property(u"BETA", kKey)));
+    ASSERT_TRUE(db.ReadCurrent(record));
+    EXPECT_EQ(TagOf(record), u"b2");
+    EXPECT_FALSE(db.SeekNextEqual(Property(u"BETA", kKey)));
+    ASSERT_TRUE(db.SeekFirstEqual(Property(u"ÄPFEL", kKey)));
+    ASSERT_TRUE(db.ReadCurrent(record));
+    EXPECT_EQ(TagOf(record), u"u1");
+    EXPECT_FALSE(db.SeekFirstEqual(Property(u"alph", kKey)));
+    EXPECT_FALSE(db.SeekFirstEqual(Property(u"gamma", kKey)));
+    // Only the sort property can be sought.
+    EXPECT_FALSE(db.SeekFirstEqual(Property(u"a1", kTag)));
+
+    // The order survives loading the database afresh from the file.
+    db.Close();
+    SetDeviceRoot(root_);
+    EXPECT_EQ(AllTags(u"List"), Tags({u"a1", u"a2", u"a3", u"b1", u"b2", u"u1", u"u2"}));
+}
+
+TEST_F(RecordStoreTest, CreatingChecksNameAndSortOrder) {
+    EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
+    std::uint32_t id = CreateTestDatabase(u"List");
+    EXPECT_NE(id, 0u);
+    EXPECT_TRUE(PropertyDatabase::Exists(u"List"));
+    EXPECT_FALSE(PropertyDatabase::Exists(u"list"));
+    EXPECT_EQ(CreateTestDatabase(u"List"), 0u);
+    EXPECT_EQ(PropertyDatabase::Create(u"Other", 7, 2, SortOrder{kKey}), 0u);
+    EXPECT_NE(CreateTestDatabase(u"Second"), id);
+
+    PropertyDatabase db;
+    EXPECT_FALSE(db.OpenById(id + 100));
+    EXPECT_FALSE(db.Open(u"Missing"));
+    EXPECT_FALSE(db.IsOpen());
+    EXPECT_FALSE(db.Write(MakeRecord(u"k", u"t"), 0));
+    ASSERT_TRUE(db.Open(u"List"));
+    EXPECT_TRUE(db.IsOpen());
+    EXPECT_EQ(db.RecordCount(), 0);
+    PropertyRecord record;
+    EXPECT_FALSE(db.SeekToIndex(0));
+    EXPECT_FALSE(db.ReadCurrent(record));
+    EXPECT_FALSE(db.DeleteCurrent());
+}
+
+TEST_F(RecordStoreTest, IndexesHoldAcrossHandlesAndNestedHandlesDoNotDisturbAnOuterOne) {
+    CreateTestDatabase(u"List");
+    {
+        PropertyDatabase db;
+        ASSERT_TRUE(db.Open(u"List"));
+        for (const char16_t* key : {u"d", u"b", u"a", u"c", u"b"}) AddRecord(db, key, key);
+    }
+    int index = -1;
+    {
+        PropertyDatabase first;
+        ASSERT_TRUE(first.Open(u"List"));
+        ASSERT_TRUE(first.SeekFirstEqual(Property(u"C", kKey)));
+        index = first.CurrentIndex();
+    }
+    EXPECT_EQ(index, 3);
+    PropertyDatabase outer;
+    ASSERT_TRUE(outer.Open(u"List"));
+    ASSERT_TRUE(outer.SeekToIndex(index));
+    PropertyRecord record;
+    ASSERT_TRUE(outer.ReadCurrent(record));
+    EXPECT_EQ(TagOf(record), u"c");
+
+    // A second handle adds a record ahead of the outer one's and deletes another.
+    {
+        PropertyDatabase inner;
+        ASSERT_TRUE(inner.Open(u"List"));
+        AddRecord(inner, u"a", u"a-new");
+        ASSERT_TRUE(inner.SeekFirstEqual(Property(u"d", kKey)));
+        ASSERT_TRUE(inner.DeleteCurrent());
+        EXPECT_EQ(inner.RecordCount(), 5);
+    }
+    // The outer handle is still on its record and can change it.
+    ASSERT_TRUE(outer.ReadCurrent(record));
+    EXPECT_EQ(TagOf(record), u"c");
+    EXPECT_TRUE(outer.Write(MakeRecord(u"c", u"c-changed"), 1));
+    EXPECT_EQ(AllTags(outer), Tags({u"a", u"a-new", u"b", u"b", u"c-changed"}));
+}
+
+TEST_F(RecordStoreTest, DeletingDuringAnAdvancingPassSkipsNothing) {
+    CreateTestDatabase(u"List");
+    PropertyDatabase db;
+    ASSERT_TRUE(db.Open(u"List"));
+    for (int i = 0; i < 10; ++i) AddRecord(db, u"same", IntToText(i));
+
+    // Delete 0, 1, 2 (a run), 5 and 9 (the last) while passing.
+    db.SetAdvanceAfterRead(true);
+    ASSERT_TRUE(db.SeekToIndex(0));
+    std::vector<std::u16string> seen;
+    PropertyRecord record;
+    while (db.ReadCurrent(record)) {
+        seen.push_back(TagOf(record));
+        int tag = TextToInt(TagOf(record));
+        if (tag <= 2 || tag == 5 || tag == 9) {
+            EXPECT_TRUE(db.DeleteCurrent());
+        }
+    }
+    EXPECT_EQ(seen.size(), 10u);
+    EXPECT_EQ(db.RecordCount(), 5);
+    EXPECT_EQ(AllTags(db), Tags({u"3", u"4", u"6", u"7", u"8"}));
+
+    // Without advancing, a read after a delete gets the record that followed.
+    db.SetAdvanceAfterRead(false);
+    ASSERT_TRUE(db.SeekToIndex(1));
+    ASSERT_TRUE(db.ReadCurrent(record));
+    EXPECT_EQ(TagOf(record), u"4");
+    EXPECT_TRUE(db.DeleteCurrent());
+    EXPECT_FALSE(db.DeleteCurrent());  // nothing reached since
+    ASSERT_TRUE(db.ReadCurrent(record));
+    EXPECT_EQ(TagOf(record), u"6");
+    EXPECT_EQ(db.CurrentIndex(), 1);
+
+    // Deleted records stay deleted after loading afresh, and closing the store
+    // removes their rows from the file.
+    db.Close();
+    SetDeviceRoot(root_);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(ObjectStorePath().c_str(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* count = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(raw, "SELECT count(*) FROM records", -1, &count, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(count, 0), 4);
+    sqlite3_finalize(count);
+    sqlite3_close(raw);
+    EXPECT_EQ(AllTags(u"List"), Tags({u"3", u"6", u"7", u"8"}));
+}
+
+TEST_F(RecordStoreTest, DeleteAndReplaceActOnTheRecordLastReached) {
+    CreateTestDatabase(u"List");
+    PropertyDatabase db;
+    ASSERT_TRUE(db.Open(u"List"));
+    EXPECT_FALSE(db.DeleteCurrent());  // nothing reached yet
+    for (const char16_t* key : {u"a", u"b", u"c"}) AddRecord(db, key, key);
+    EXPECT_FALSE(db.Write(MakeRecord(u"x", u"x"), 1));
+
+    ASSERT_TRUE(db.SeekFirstEqual(Property(u"b", kKey)));
+    PropertyRecord replacement;
+    Property only(u"b", kKey);
+    replacement.AddProperties(&only, 1);
+    ASSERT_TRUE(db.Write(replacement, 1));
+    PropertyRecord record;
+    ASSERT_TRUE(db.SeekToIndex(1));
+    ASSERT_TRUE(db.ReadCurrent(record));
+    EXPECT_EQ(record.Properties().size(), 1u);  // exactly the properties written
+    EXPECT_EQ(record.GetProperty(kTag), nullptr);
+
+    // A changed sort value moves the record; it stays behind the records it ties with.
+    ASSERT_TRUE(db.SeekFirstEqual(Property(u"a", kKey)));
+    ASSERT_TRUE(db.Write(MakeRecord(u"C", u"a-moved"), 1));
+    EXPECT_EQ(AllTags(db), Tags({u"?", u"a-moved", u"c"}));
+    ASSERT_TRUE(db.SeekFirstEqual(Property(u"c", kKey)));
+    ASSERT_TRUE(db.ReadCurrent(record));
+    EXPECT_EQ(TagOf(record), u"a-moved");
+    ASSERT_TRUE(db.DeleteCurrent());
+    EXPECT_EQ(AllTags(db), Tags({u"?", u"c"}));
+
+    db.Close();
+    SetDeviceRoot(root_);
+    EXPECT_EQ(AllTags(u"List"), Tags({u"?", u"c"}));
+}
+
+TEST_F(RecordStoreTest, RecordObjectsKeepUniqueIdsAndCopiesStayApart) {
+    PropertyRecord record = MakeRecord(u"k", u"t");
+    record.AddProperty(Property(u"t2", kTag));
+    EXPECT_EQ(record.Properties().size(), 2u);
+    EXPECT_EQ(record.GetProperty(kTag)->StringValue(), u"t2");
+    PropertyRecord copy = record;
+    copy.RemoveProperty(kKey);
+    EXPECT_NE(record.GetProperty(kKey), nullptr);
+    EXPECT_EQ(copy.GetProperty(kKey), nullptr);
+    Property time(FileTime{123456789}, 9);
+    copy.AddProperty(time);
+    EXPECT_EQ(copy.GetProperty(9)->FileTimeValue(), 123456789u);
+    EXPECT_EQ(copy.GetProperty(9)->StringValue(), u"");
+    EXPECT_EQ(Property(u"x", 1).FileTimeValue(), 0u);
+    copy.RemoveAllProperties();
+    EXPECT_TRUE(copy.Properties().empty());
+
+    // A record read from the store can be changed without changing the store.
+    CreateTestDatabase(u"List");
+    PropertyDatabase db;
+    ASSERT_TRUE(db.Open(u"List"));
+    ASSERT_TRUE(db.Write(record, 0));
+    record.AddProperty(Property(u"later", kTag));
+    PropertyRecord read;
+    ASSERT_TRUE(db.SeekToIndex(0));
+    ASSERT_TRUE(db.ReadCurrent(read));
+    EXPECT_EQ(TagOf(read), u"t2");
+    read.AddProperty(Property(u"changed", kTag));
+    PropertyRecord again;
+    ASSERT_TRUE(db.ReadCurrent(again));
+    EXPECT_EQ(TagOf(again), u"t2");
+}
+
+TEST_F(RecordStoreTest, ReopensAfterCloseAndAfterMovingTheDeviceAwayAndBack) {
+    ASSERT_NE(CreateTestDatabase(u"List"), 0u);
+    {
+        PropertyDatabase db;
+        ASSERT_TRUE(db.Open(u"List"));
+        AddRecord(db, u"k", u"kept");
+    }
+    SetDeviceRoot(folder_ / "other");
+    EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
+    ASSERT_NE(CreateTestDatabase(u"List"), 0u);
+    EXPECT_EQ(AllTags(u"List"), Tags({}));
+    SetDeviceRoot(root_);
+    EXPECT_EQ(AllTags(u"List"), Tags({u"kept"}));
+}
+
+TEST_F(RecordStoreTest, SeesWhatAnotherProcessWrote) {
+    CreateTestDatabase(u"List");
+    EXPECT_EQ(AllTags(u"List"), Tags({}));  // loaded into this process
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The child opens its own connection rather than use the inherited one.
+        PropertyDatabase db;
+        bool ok = db.Open(u"List") && AddRecord(db, u"k", u"from child");
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(AllTags(u"List"), Tags({u"from child"}));
+}
+
+TEST_F(RecordStoreTest, MakesAPrivateRecognisableFileOnlyWhenWriting) {
+    EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
+    PropertyDatabase db;
+    EXPECT_FALSE(db.Open(u"List"));
+    EXPECT_TRUE(ObjectStoreProblem().empty());
+    EXPECT_FALSE(std::filesystem::exists(root_));
+
+    ASSERT_NE(CreateTestDatabase(u"List"), 0u);
+    struct stat info {};
+    ASSERT_EQ(stat(root_.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    ASSERT_EQ(stat(ObjectStorePath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    std::filesystem::path wal = ObjectStorePath().string() + "-wal";
+    if (stat(wal.c_str(), &info) == 0) {
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+    }
+
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(ObjectStorePath().c_str(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    auto query = [raw](const char* sql) {
+        sqlite3_stmt* statement = nullptr;
+        std::string value;
+        if (sqlite3_prepare_v2(raw, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+            value = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        sqlite3_finalize(statement);
+        return value;
+    };
+    EXPECT_EQ(query("PRAGMA application_id"), std::to_string(0x56544C31));
+    EXPECT_EQ(query("PRAGMA user_version"), "1");
+    EXPECT_EQ(query("PRAGMA journal_mode"), "wal");
+    sqlite3_close(raw);
+    EXPECT_TRUE(ObjectStoreProblem().empty());
+}
+
+TEST_F(RecordStoreTest, TransactionsCommitOrLeaveNothing) {
+    CreateTestDatabase(u"List");
+    {
+        StoreTransaction transaction;
+        PropertyDatabase db;
+        ASSERT_TRUE(db.Open(u"List"));
+        AddRecord(db, u"a", u"rolled back");
+        ASSERT_NE(CreateTestDatabase(u"Made inside"), 0u);
+        EXPECT_TRUE(PropertyDatabase::Exists(u"Made inside"));
+        EXPECT_EQ(AllTags(db), Tags({u"rolled back"}));  // visible inside
+    }
+    EXPECT_EQ(AllTags(u"List"), Tags({}));
+    EXPECT_FALSE(PropertyDatabase::Exists(u"Made inside"));
+
+    {
+        StoreTransaction outer;
+        {
+            PropertyDatabase db;
+            ASSERT_TRUE(db.Open(u"List"));
+            AddRecord(db, u"a", u"outer");
+        }
+        {
+            StoreTransaction inner;
+            PropertyDatabase db;
+            ASSERT_TRUE(db.Open(u"List"));
+            AddRecord(db, u"b", u"inner undone");
+        }
+        {
+            StoreTransaction inner;
+            PropertyDatabase db;
+            ASSERT_TRUE(db.Open(u"List"));
+            AddRecord(db, u"c", u"inner kept");
+            db.Close();
+            EXPECT_TRUE(inner.Commit());
+            EXPECT_FALSE(inner.Commit());
+        }
+        EXPECT_TRUE(outer.Commit());
+    }
+    EXPECT_EQ(AllTags(u"List"), Tags({u"outer", u"inner kept"}));
+    SetDeviceRoot(root_);
+    EXPECT_EQ(AllTags(u"List"), Tags({u"outer", u"inner kept"}));
+
+    // Deleting inside a transaction, then undoing it, brings every record back.
+    {
+        StoreTransaction transaction;
+        PropertyDatabase db;
+        ASSERT_TRUE(db.Open(u"List"));
+        ASSERT_TRUE(db.SeekToIndex(0));
+        ASSERT_TRUE(db.DeleteCurrent());
+        EXPECT_EQ(db.RecordCount(), 1);
+    }
+    EXPECT_EQ(AllTags(u"List"), Tags({u"outer", u"inner kept"}));
+}
+
+}  // namespace

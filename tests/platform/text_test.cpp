@@ -1,0 +1,121 @@
+// The shared text rules: case-insensitive matching, number readings, bounded
+// copies and the UTF-8 bridge.
+
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+
+namespace {
+
+TEST(TextTest, MatchesIgnoringCaseAcrossUnicodeWhateverTheLocale) {
+    std::setlocale(LC_ALL, "C");  // the folding must not depend on it
+    EXPECT_TRUE(EqualsNoCase(u"Äpfel", u"äPFEL"));
+    EXPECT_TRUE(EqualsNoCase(u"Í", u"í"));
+    EXPECT_TRUE(EqualsNoCase(u"ΣΟΦΙΑ", u"σοφια"));
+    EXPECT_FALSE(EqualsNoCase(u"í", u"i"));  // accents count
+    EXPECT_FALSE(EqualsNoCase(u"abc", u"abcd"));
+    EXPECT_EQ(FoldCase(u"ABC Äx"), u"abc äx");
+    EXPECT_EQ(FoldCase(u"\U00010400"), u"\U00010428");  // Deseret, outside the BMP
+    EXPECT_TRUE(EqualsNoCase(u"\U00010400x", u"\U00010428X"));
+
+    EXPECT_LT(CompareNoCase(u"abc", u"ABD"), 0);
+    EXPECT_GT(CompareNoCase(u"b", u"A"), 0);
+    EXPECT_LT(CompareNoCase(u"ab", u"AB c"), 0);
+    EXPECT_EQ(CompareNoCase(u"", u""), 0);
+    // Supplementary characters order after the whole BMP, as code points do.
+    EXPECT_GT(CompareNoCase(u"\U0001F600", u"\uFF21"), 0);
+    EXPECT_GT(CompareCodePoints(u"\U0001F600", u"\uFF21"), 0);
+    EXPECT_EQ(CompareCodePoints(FoldCase(u"ÄB"), FoldCase(u"äb")), 0);
+    EXPECT_LT(CompareCodePoints(u"a", u"ab"), 0);
+
+    EXPECT_TRUE(StartsWithNoCase(u"ABC Panel", u"abc"));
+    EXPECT_TRUE(StartsWithNoCase(u"Ärger", u"ä"));
+    EXPECT_TRUE(StartsWithNoCase(u"x", u""));
+    EXPECT_FALSE(StartsWithNoCase(u"ab", u"abc"));
+    EXPECT_FALSE(StartsWithNoCase(u"ABC", u"b"));
+    std::setlocale(LC_ALL, "");
+}
+
+TEST(TextTest, ReadsIntegersLikeThePlatform) {
+    EXPECT_EQ(TextToInt(u"42"), 42);
+    EXPECT_EQ(TextToInt(u"  \t-17kg"), -17);
+    EXPECT_EQ(TextToInt(u"+8"), 8);
+    EXPECT_EQ(TextToInt(u"12.5"), 12);
+    EXPECT_EQ(TextToInt(u"abc"), 0);
+    EXPECT_EQ(TextToInt(u""), 0);
+    EXPECT_EQ(TextToInt(u"-"), 0);
+    EXPECT_EQ(TextToInt(u"- 5"), 0);
+    EXPECT_EQ(TextToInt(u"2147483647"), 2147483647);
+    EXPECT_EQ(TextToInt(u"-2147483648"), -2147483647 - 1);
+    EXPECT_EQ(TextToInt(u"99999999999999999999999"), 2147483647);
+    EXPECT_EQ(TextToInt(u"-99999999999999999999999"), -2147483647 - 1);
+    EXPECT_EQ(IntToText(0), u"0");
+    EXPECT_EQ(IntToText(-90), u"-90");
+    EXPECT_EQ(IntToText(-9223372036854775807LL - 1), u"-9223372036854775808");
+}
+
+TEST(TextTest, ReadsTheLeadingRealNumber) {
+    std::size_t used = 99;
+    EXPECT_DOUBLE_EQ(TextToReal(u"12.5", &used), 12.5);
+    EXPECT_EQ(used, 4u);
+    EXPECT_DOUBLE_EQ(TextToReal(u"  -3.25 mg", &used), -3.25);
+    EXPECT_EQ(used, 7u);
+    EXPECT_DOUBLE_EQ(TextToReal(u".5", &used), 0.5);
+    EXPECT_EQ(used, 2u);
+    EXPECT_DOUBLE_EQ(TextToReal(u"7.", &used), 7.0);
+    EXPECT_EQ(used, 2u);
+    EXPECT_DOUBLE_EQ(TextToReal(u"1.5e3x", &used), 1500.0);
+    EXPECT_EQ(used, 5u);
+    EXPECT_DOUBLE_EQ(TextToReal(u"2E-2", &used), 0.02);
+    EXPECT_EQ(used, 4u);
+    // An exponent without digits is not part of the number.
+    EXPECT_DOUBLE_EQ(TextToReal(u"4e+", &used), 4.0);
+    EXPECT_EQ(used, 1u);
+    EXPECT_DOUBLE_EQ(TextToReal(u"70-100", &used), 70.0);
+    EXPECT_EQ(used, 2u);
+    for (const char16_t* none : {u"", u"abc", u".", u"-", u"+.e5", u"inf", u"nan", u"0x1A"}) {
+        std::size_t taken = 99;
+        double value = TextToReal(none, &taken);
+        if (std::u16string_view(none) == u"0x1A") {
+            EXPECT_EQ(value, 0.0);  // the leading 0 only
+            EXPECT_EQ(taken, 1u);
+        } else {
+            EXPECT_EQ(value, 0.0) << TextToUtf8(none);
+            EXPECT_EQ(taken, 0u) << TextToUtf8(none);
+        }
+    }
+    EXPECT_TRUE(std::isinf(TextToReal(u"1e999")));
+    EXPECT_DOUBLE_EQ(TextToReal(u"3.5"), 3.5);
+}
+
+TEST(TextTest, BoundsCopiesWithoutSplittingAPair) {
+    std::u16string exact(kTextMax, u'a');
+    EXPECT_EQ(BoundedText(exact), exact);
+    EXPECT_EQ(BoundedText(exact + u"bc").size(), kTextMax);
+    // A pair straddling the bound goes whole.
+    std::u16string straddling = std::u16string(kTextMax - 1, u'a') + u"\U0001F600";
+    EXPECT_EQ(BoundedText(straddling), std::u16string(kTextMax - 1, u'a'));
+    std::u16string inside = std::u16string(kTextMax - 2, u'a') + u"\U0001F600" + u"z";
+    EXPECT_EQ(BoundedText(inside), std::u16string(kTextMax - 2, u'a') + u"\U0001F600");
+
+    EXPECT_EQ(FirstLine(u"first\r\nsecond"), u"first");
+    EXPECT_EQ(FirstLine(u"only\nsecond"), u"only");
+    EXPECT_EQ(FirstLine(u"no break"), u"no break");
+    EXPECT_EQ(FirstLine(std::u16string(2000, u'x') + u"\n").size(), kTextMax);
+}
+
+TEST(TextTest, ConvertsUtf8BothWaysAndReplacesWhatIsInvalid) {
+    EXPECT_EQ(Utf8ToText("Äpfel \xF0\x9F\x98\x80"), u"Äpfel \U0001F600");
+    EXPECT_EQ(TextToUtf8(u"Äpfel \U0001F600"), "Äpfel \xF0\x9F\x98\x80");
+    EXPECT_EQ(Utf8ToText("a\xFF" "b"), u"a\uFFFDb");
+    EXPECT_EQ(Utf8ToText("\xC3"), u"\uFFFD");                  // cut short
+    EXPECT_EQ(Utf8ToText("\xC0\xAF"), u"\uFFFD");              // overlong
+    EXPECT_EQ(Utf8ToText("\xED\xA0\x80"), u"\uFFFD");          // an encoded surrogate
+    EXPECT_EQ(Utf8ToText("\xF4\x90\x80\x80"), u"\uFFFD");      // past U+10FFFF
+    EXPECT_EQ(TextToUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
+}
+
+}  // namespace
