@@ -11,7 +11,8 @@ int MemoryListing::AddItem(std::u16string_view text) {
             return CompareNoCase(a, b) < 0;
         });
     }
-    return static_cast<int>(items_.insert(at, std::u16string(text)) - items_.begin());
+    auto inserted = items_.insert(at, std::u16string(text));
+    return static_cast<int>(inserted - items_.begin());
 }
 
 int MemoryListing::FindExact(std::u16string_view text) const {
