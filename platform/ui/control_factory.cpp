@@ -13,6 +13,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <cmath>
@@ -22,6 +23,19 @@ namespace {
 // A closed combo box is as high as an edit field; the rest of its template height is the drop list.
 constexpr int kClosedComboUnits = 12;
 constexpr int kIconSize = 16;
+constexpr int kRowHeight = 17;
+
+// Rows as close as the handheld's: a small picture or a line of text, whichever is higher.
+class CompactRows : public QStyledItemDelegate {
+public:
+    CompactRows(int rowHeight, QObject* parent) : QStyledItemDelegate(parent), rowHeight_(rowHeight) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), rowHeight_);
+    }
+
+private:
+    int rowHeight_;
+};
 
 QRect LogicalRect(const ControlTemplate& control) {
     const int left = DialogUnitsToPixelsX(control.x), top = DialogUnitsToPixelsY(control.y);
@@ -89,7 +103,14 @@ QWidget* MakeListView(DialogWidget& widget, const ControlTemplate& control) {
     list->setViewMode(QListView::ListMode);
     list->setFlow(QListView::TopToBottom);
     list->setWrapping(false);
-    list->setUniformItemSizes(true);
+    // Long rows scroll sideways rather than lose their ends.
+    list->setTextElideMode(Qt::ElideNone);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    list->setItemDelegate(new CompactRows(widget.ToWidget(kRowHeight), list));
+    // The corner between the two scroll bars is filled like the rest of the frame.
+    auto* corner = new QWidget(list);
+    corner->setAutoFillBackground(true);
+    list->setCornerWidget(corner);
     list->setIconSize(QSize(widget.ToWidget(kIconSize), widget.ToWidget(kIconSize)));
     // As the handheld's list views: a click selects one row, Ctrl and Shift add more.
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);

@@ -29,6 +29,12 @@ int CImageList::Add(int bitmapId, Color transparent) {
 int CImageList::Count() const { return data_ ? static_cast<int>(data_->pictures.size()) : 0; }
 
 QIcon ImageListPicture(const CImageList::Data* images, int index) {
-    if (!images || index < 0 || index >= static_cast<int>(images->pictures.size())) return QIcon();
+    if (!images) return QIcon();
+    if (index < 0 || index >= static_cast<int>(images->pictures.size())) {
+        // Rows without a picture keep the picture's room, so every text starts in one column.
+        QPixmap blank(images->width, images->height);
+        blank.fill(Qt::transparent);
+        return QIcon(blank);
+    }
     return images->pictures[static_cast<std::size_t>(index)];
 }

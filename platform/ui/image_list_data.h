@@ -12,5 +12,5 @@ struct CImageList::Data {
     std::vector<QIcon> pictures;
 };
 
-// The picture at `index`, or a null icon when the list lacks it.
+// The picture at `index`: a see-through one when the list lacks it, none without a list.
 QIcon ImageListPicture(const CImageList::Data* images, int index);

@@ -1,0 +1,315 @@
+// Dialogs: command dispatch, keys and the close box, modal runs under the
+// driver, message boxes, and when paint handlers run.
+
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/message_box.h"
+#include "platform/ui/test_driver.h"
+#include "platform/ui/ui_scale.h"
+#include "platform/ui/win_app.h"
+#include "res/resource.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A Take Test window whose handlers note what reached them.
+class ProbeDialog : public CDialog {
+public:
+    ProbeDialog() : CDialog(IDD_TAKE_TEST) {}
+    const CommandTable& Commands() const override {
+        static const CommandTable table{
+            BindCommand(1011, &ProbeDialog::OnAdd),
+            BindNotify(1009, kNotifySelectionConfirmed, &ProbeDialog::OnChosen),
+            BindPaint(&ProbeDialog::OnPaint),
+        };
+        return table;
+    }
+    void OnAdd() { heard.push_back("add"); }
+    void OnChosen() { heard.push_back("chosen"); }
+    void OnPaint(PaintSurface& dc) {
+        ++paints;
+        dc.SetTextColor(kNavy);
+        dc.TextOut(10, 10, u"Please Enter your test information:");
+    }
+    std::vector<std::string> heard;
+    int paints = 0;
+};
+
+// The Test Report binds the cancel identifier to a command of its own.
+class CancelBoundDialog : public CDialog {
+public:
+    CancelBoundDialog() : CDialog(IDD_TEST_REPORT) {}
+    const CommandTable& Commands() const override {
+        static const CommandTable table{BindCommand(IDCANCEL, &CancelBoundDialog::OnTestInfo)};
+        return table;
+    }
+    void OnTestInfo() { ++infoPresses; }
+    int infoPresses = 0;
+};
+
+void Press(QWidget* target, Qt::Key key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+}
+
+TEST(Dialog, CommandsDispatchThroughTheTableWithOkAndCancelFallbacks) {
+    DialogDriver driver;
+    ProbeDialog probe;
+    driver.Expect<ProbeDialog>(IDD_TAKE_TEST, [](ProbeDialog& d) {
+        d.SendCommand(1011);
+        d.SendCommand(1011, kNotifySelectionConfirmed);  // no entry for that code
+        d.SendCommand(1009, kNotifySelectionConfirmed);
+        CButton add{d, 1011};
+        add.UserClick();
+        EXPECT_FALSE(d.IsEnded());
+        d.SendCommand(IDOK);  // no entry: the framework's Ok
+    });
+    EXPECT_EQ(probe.DoModal(), IDOK);
+    EXPECT_EQ(probe.heard, (std::vector<std::string>{"add", "chosen", "add"}));
+    EXPECT_FALSE(probe.IsWindow());
+
+    driver.Expect<ProbeDialog>(IDD_TAKE_TEST, [](ProbeDialog& d) { d.SendCommand(IDCANCEL); });
+    EXPECT_EQ(probe.DoModal(), IDCANCEL);
+
+    CancelBoundDialog report;
+    driver.Expect<CancelBoundDialog>(IDD_TEST_REPORT, [](CancelBoundDialog& d) {
+        d.SendCommand(IDCANCEL);
+        EXPECT_FALSE(d.IsEnded());
+        d.EndDialog(42);
+    });
+    EXPECT_EQ(report.DoModal(), 42);
+    EXPECT_EQ(report.infoPresses, 1);
+    EXPECT_TRUE(driver.Failures().empty());
+}
+
+TEST(Dialog, EnterAndEscapeAreOkAndCancelAndTheCloseBoxCancels) {
+    DialogDriver driver;
+    ProbeDialog probe;
+    driver.Expect<ProbeDialog>(IDD_TAKE_TEST, [](ProbeDialog& d) { Press(d.ControlWidget(1007), Qt::Key_Return); });
+    EXPECT_EQ(probe.DoModal(), IDOK);
+    driver.Expect<ProbeDialog>(IDD_TAKE_TEST, [](ProbeDialog& d) { Press(d.ControlWidget(1009), Qt::Key_Escape); });
+    EXPECT_EQ(probe.DoModal(), IDCANCEL);
+    // Enter on a button is still the dialog's Ok, not a click of that button.
+    driver.Expect<ProbeDialog>(IDD_TAKE_TEST, [](ProbeDialog& d) { Press(d.ControlWidget(1011), Qt::Key_Enter); });
+    EXPECT_EQ(probe.DoModal(), IDOK);
+    EXPECT_TRUE(probe.heard.empty());
+
+    CancelBoundDialog report;
+    driver.Expect<CancelBoundDialog>(IDD_TEST_REPORT, [](CancelBoundDialog& d) {
+        Press(d.ControlWidget(IDOK), Qt::Key_Escape);  // the cancel key reaches the bound command
+        EXPECT_FALSE(d.IsEnded());
+        QCloseEvent close;
+        QApplication::sendEvent(d.Widget(), &close);  // the close box is the Cancel operation itself
+    });
+    EXPECT_EQ(report.DoModal(), IDCANCEL);
+    EXPECT_EQ(report.infoPresses, 1);
+    EXPECT_TRUE(driver.Failures().empty());
+}
+
+// A dialog whose Add opens a nested run of Add Test Result and reports on it.
+class OuterDialog : public CDialog {
+public:
+    OuterDialog() : CDialog(IDD_TAKE_TEST) {}
+    const CommandTable& Commands() const override {
+        static const CommandTable table{BindCommand(1011, &OuterDialog::OnAdd)};
+        return table;
+    }
+    void OnAdd() {
+        CDialog inner(IDD_ADD_RESULT, this);
+        innerResults.push_back(inner.DoModal());
+        if (innerResults.back() != IDOK) MessageBox(this, u"Please Enter Result Name");
+    }
+    std::vector<int> innerResults;
+};
+
+TEST(DialogDriver, RunsNestedModalRunsInOrderAndRecordsMessages) {
+    DialogDriver driver;
+    OuterDialog outer;
+    driver.Expect<OuterDialog>(IDD_TAKE_TEST, [&](OuterDialog& d) {
+        d.SendCommand(1011);
+        driver.ExpectModal(IDD_ADD_RESULT, [](CDialog& inner) { inner.EndDialog(7); });
+        d.SendCommand(1011);
+        d.SendCommand(1011);  // no script: a failure, ended with Cancel
+        d.SendCommand(IDOK);
+    });
+    driver.ExpectModal(IDD_ADD_RESULT, [](CDialog& inner) { inner.SendCommand(IDOK); });
+    EXPECT_EQ(outer.DoModal(), IDOK);
+    EXPECT_EQ(outer.innerResults, (std::vector<int>{IDOK, 7, IDCANCEL}));
+    EXPECT_EQ(driver.Messages(), (std::vector<std::u16string>{u"Please Enter Result Name", u"Please Enter Result Name"}));
+    ASSERT_EQ(driver.Failures().size(), 1u);
+    EXPECT_NE(driver.Failures()[0].find("without a script"), std::string::npos);
+    EXPECT_EQ(driver.PendingScripts(), 0u);
+    EXPECT_EQ(AfxAppName(), u"Vantrel");  // the caption of every message box
+}
+
+TEST(DialogDriver, RecordsRunsLeftOpenOrOfAnotherTemplate) {
+    DialogDriver driver;
+    CDialog about(IDD_ABOUT);
+    driver.ExpectModal(IDD_ABOUT, [](CDialog&) {});
+    EXPECT_EQ(about.DoModal(), IDCANCEL);
+    driver.ExpectModal(IDD_TEST_INFO, [](CDialog& d) { d.SendCommand(IDOK); });
+    EXPECT_EQ(about.DoModal(), IDCANCEL);
+    ASSERT_EQ(driver.Failures().size(), 2u);
+    EXPECT_NE(driver.Failures()[0].find("left open"), std::string::npos);
+    EXPECT_NE(driver.Failures()[1].find("template 130 was expected"), std::string::npos);
+    EXPECT_EQ(UiScale(), 1.0);
+
+    CDialog unknown(4242);
+    EXPECT_EQ(unknown.DoModal(), -1);
+}
+
+TEST(DialogDriver, ScriptsStartAfterInitialisationAndTheFirstPaint) {
+    DialogDriver driver;
+    ProbeDialog probe;
+    driver.Expect<ProbeDialog>(IDD_TAKE_TEST, [](ProbeDialog& d) {
+        EXPECT_EQ(d.paints, 1);
+        EXPECT_EQ(d.WindowText(), u"Take Test");
+        EXPECT_EQ(d.ClientWidth(), 231);
+        EXPECT_EQ(d.ClientHeight(), 256);
+        const RecordingSurface record = RecordPaint(d);
+        const DrawnText* label = record.FindText(u"Please Enter your test information:");
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->x, 10);
+        EXPECT_EQ(label->color, kNavy);
+        EXPECT_FALSE(label->font.has_value());
+        d.RedrawNow();
+        EXPECT_EQ(d.paints, 3);
+        d.SendCommand(IDOK);
+    });
+    probe.DoModal();
+}
+
+// Paints like the Installation window: a nested modal run inside the paint
+// handler, then the window ends and destroys itself from there.
+class SelfClosingWindow : public CDialog {
+public:
+    explicit SelfClosingWindow(int* freed) : CDialog(IDD_INSTALL), freed_(freed) {}
+    const CommandTable& Commands() const override {
+        static const CommandTable table{BindPaint(&SelfClosingWindow::OnPaint)};
+        return table;
+    }
+    void OnPaint(PaintSurface& dc) {
+        ++entered;
+        dc.TextOut(20, 124, u"Initializing Database...Please Wait");
+        CDialog firstUser(IDD_ADD_PATIENT);
+        firstUser.DoModal();
+        EndDialog(IDOK);
+        DestroyWindow();
+        EXPECT_FALSE(IsWindow());
+        leftAfterDestroy = entered;  // members stay usable until the handler returns
+    }
+    void PostNcDestroy() override {
+        ++*freed_;
+        delete this;
+    }
+    int entered = 0, leftAfterDestroy = 0;
+
+private:
+    int* freed_;
+};
+
+class MainWindow : public CDialog {
+public:
+    MainWindow() : CDialog(IDD_VANTREL) {}
+    bool OnInitDialog() override {
+        CDialog::OnInitDialog();
+        SetIcon(IDI_VANTREL);
+        CenterWindow();
+        auto* install = new SelfClosingWindow(&freed);
+        install->Create(this);
+        install->ShowWindow();
+        return true;
+    }
+    int freed = 0;
+};
+
+TEST(DialogDriver, ModelessWindowsGetTheirFirstPaintAndMayDestroyThemselvesInIt) {
+    DialogDriver driver;
+    MainWindow main;
+    driver.ExpectModal(IDD_ADD_PATIENT, [&](CDialog& firstUser) {
+        // The Installation window's paint is running: asking again does not enter it twice.
+        EXPECT_EQ(main.freed, 0);
+        firstUser.SendCommand(IDCANCEL);
+    });
+    driver.Expect<MainWindow>(IDD_VANTREL, [](MainWindow& d) {
+        EXPECT_EQ(d.freed, 1);
+        d.SendCommand(IDOK);
+    });
+    EXPECT_EQ(main.DoModal(), IDOK);
+    EXPECT_EQ(main.freed, 1);
+    EXPECT_TRUE(driver.Failures().empty());
+}
+
+class ReentryProbe : public CDialog {
+public:
+    ReentryProbe() : CDialog(IDD_INSTALL) {}
+    const CommandTable& Commands() const override {
+        static const CommandTable table{BindPaint(&ReentryProbe::OnPaint)};
+        return table;
+    }
+    void OnPaint(PaintSurface&) {
+        ++depth;
+        maxDepth = std::max(maxDepth, depth);
+        ++paints;
+        if (paints == 1) {
+            RedrawNow();  // as a covering window closing during a long first paint
+            Invalidate();
+        }
+        --depth;
+    }
+    int depth = 0, maxDepth = 0, paints = 0;
+};
+
+TEST(Dialog, PaintRequestedWhileThePaintHandlerRunsComesAfterIt) {
+    ReentryProbe probe;
+    ASSERT_TRUE(probe.Create(nullptr));
+    probe.RedrawNow();
+    EXPECT_EQ(probe.paints, 1);
+    EXPECT_EQ(probe.maxDepth, 1);
+    QApplication::processEvents();  // the repaint it asked for
+    EXPECT_EQ(probe.paints, 2);
+    EXPECT_EQ(probe.maxDepth, 1);
+    probe.Invalidate();
+    probe.Invalidate();  // one dispatch however often it is asked
+    QApplication::processEvents();
+    EXPECT_EQ(probe.paints, 3);
+    probe.DestroyWindow();
+    EXPECT_FALSE(probe.IsWindow());
+}
+
+TEST(Dialog, RendersTheBufferUnderItsControls) {
+    DialogDriver driver;
+    ProbeDialog probe;
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / "vantrel_take_test.png";
+    driver.Expect<ProbeDialog>(IDD_TAKE_TEST, [&](ProbeDialog& d) {
+        CComboBox tests{d, 1009};
+        tests.AddString(u"Lipid Panel");
+        tests.SetCurSel(0);
+        CListCtrl rows{d, 1006};
+        rows.InsertItem(0, u"LDL [ 120 vs 100 ] mg/dL");
+        ASSERT_TRUE(RenderToPng(d, file));
+        d.SendCommand(IDOK);
+    });
+    probe.DoModal();
+    QImage shot(QString::fromStdString(file.string()));
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_EQ(shot.width(), 231);
+    EXPECT_EQ(shot.height(), 256);
+    EXPECT_EQ(shot.pixelColor(2, 2), QColor(Qt::white));
+    // The painted label shows in navy left of the controls.
+    bool label = false;
+    for (int x = 10; x < 60; ++x) {
+        for (int y = 10; y < 24; ++y) {
+            const QColor c = shot.pixelColor(x, y);
+            label = label || (c.red() < 90 && c.blue() > c.red() + 60);
+        }
+    }
+    EXPECT_TRUE(label);
+}
+
+}  // namespace
