@@ -34,14 +34,10 @@ struct CDialog::Window {
 
 namespace {
 
-std::vector<CDialog*> g_windows;    // dialogs that have a window, in creation order
 std::vector<CDialog*> g_modalRuns;  // the innermost run last
+std::vector<CDialog*> g_firstPaints;  // scripted windows shown and not yet painted, in showing order
 
 constexpr int kLongPaintMs = 40;
-
-bool HasWindow(const CDialog* dialog) {
-    return std::find(g_windows.begin(), g_windows.end(), dialog) != g_windows.end();
-}
 
 void Forget(std::vector<CDialog*>& list, const CDialog* dialog) {
     list.erase(std::remove(list.begin(), list.end(), dialog), list.end());
@@ -73,8 +69,8 @@ CDialog::CDialog(int templateId, CDialog* parent) : templateId_(templateId), par
 
 CDialog::~CDialog() {
     if (!window_) return;
-    Forget(g_windows, this);
     Forget(g_modalRuns, this);
+    Forget(g_firstPaints, this);
     window_->widget->Detach();
     delete window_->widget;
 }
@@ -89,7 +85,6 @@ bool CDialog::MakeWindow() {
     window_ = std::make_unique<Window>();
     window_->widget = new DialogWidget(*this, UiScale());
     CreateControls(*window_->widget, Template());
-    g_windows.push_back(this);
     return true;
 }
 
@@ -158,7 +153,8 @@ void CDialog::ShowWindow(bool show) {
         // or, in a scripted run, before the script starts.
         w.shown = true;
         w.firstPaintPending = true;
-        if (!scripted) Invalidate();
+        if (scripted) g_firstPaints.push_back(this);
+        else Invalidate();
     }
 }
 
@@ -179,7 +175,7 @@ void CDialog::DestroyWindow() {
 }
 
 void CDialog::DestroyNow(bool deferDelete) {
-    Forget(g_windows, this);
+    Forget(g_firstPaints, this);
     DialogWidget* widget = window_->widget;
     widget->Detach();
     widget->hide();
@@ -334,10 +330,11 @@ void DialogAccess::CloseBox(CDialog& dialog) {
 void DialogAccess::DispatchPaint(CDialog& dialog) { dialog.DispatchPaint(false); }
 
 void DialogAccess::DispatchPendingFirstPaints() {
-    const std::vector<CDialog*> windows = g_windows;
-    for (CDialog* dialog : windows) {
-        // A paint handler can take other windows down (or open new ones) meanwhile.
-        if (!HasWindow(dialog)) continue;
+    // In the order the windows were shown, as the event loop would paint them. A
+    // paint handler can show new windows meanwhile; a window taken down leaves the queue.
+    while (!g_firstPaints.empty()) {
+        CDialog* dialog = g_firstPaints.front();
+        g_firstPaints.erase(g_firstPaints.begin());
         const CDialog::Window& w = *dialog->window_;
         if (w.firstPaintPending && w.widget->isVisible()) dialog->DispatchPaint(false);
     }

@@ -48,14 +48,11 @@ bool DialogDriver::RunScript(CDialog& dialog) {
 
 RecordingSurface RecordPaint(CDialog& dialog) {
     const int width = dialog.ClientWidth(), height = dialog.ClientHeight();
-    DialogWidget* widget = DialogAccess::WidgetOf(dialog);
-    QImage scratch;
-    if (!widget) {
-        scratch = QImage(width, height, QImage::Format_RGB32);
-    }
+    // An image of its own: the window's buffer may be in use by a paint that is still running.
+    QImage image(width, height, QImage::Format_RGB32);
     RecordingSurface result(nullptr, width, height);
     {
-        QtPaintSurface screen(widget ? widget->Buffer() : scratch, widget ? widget->Scale() : 1.0, width, height);
+        QtPaintSurface screen(image, 1.0, width, height);
         screen.FillRect({0, 0, width, height}, kWhite);
         RecordingSurface record(&screen, width, height);
         dialog.PaintOn(record);
@@ -64,7 +61,6 @@ RecordingSurface RecordPaint(CDialog& dialog) {
         result.rects = std::move(record.rects);
         result.fills = std::move(record.fills);
     }
-    if (widget) widget->update();
     return result;
 }
 
