@@ -1,0 +1,104 @@
+#include "store/catalog_store.h"
+
+#include "platform/record_store.h"
+#include "store/store_database.h"
+
+namespace {
+
+enum : std::uint16_t { kPropTestName = 201, kPropEntryKey = 202, kPropEntryText = 203 };
+enum : std::uint16_t { kPropResultTest = 901, kPropResultName = 902 };
+
+constexpr StoreDatabase kTestCatalog{kTestCatalogDatabase, kTestCatalogDatabaseType, kPropTestName};
+constexpr StoreDatabase kResultCatalog{kResultCatalogDatabase, kResultCatalogDatabaseType, kPropResultTest};
+
+PropertyRecord EntryRecord(std::u16string_view test, std::u16string_view key, std::u16string_view text) {
+    PropertyRecord record;
+    Property properties[] = {TextProperty(test, kPropTestName), TextProperty(key, kPropEntryKey),
+                             TextProperty(text, kPropEntryText)};
+    record.AddProperties(properties, 3);
+    return record;
+}
+
+}  // namespace
+
+bool CreateTestCatalog(PropertyDatabase& handle) {
+    std::uint32_t id = PropertyDatabase::Create(kTestCatalogDatabase, kTestCatalogDatabaseType, 1,
+                                                SortOrder{kPropTestName, kSortCaseInsensitive});
+    return id != 0 && handle.OpenById(id);
+}
+
+// The test name matches as the sort order compares it, ignoring case; the key exactly.
+int FindTestEntry(std::u16string_view test, std::u16string_view key) {
+    std::u16string exactKey = BoundedText(key);
+    return FindInRun(kTestCatalogDatabase, TextProperty(test, kPropTestName),
+                     [&exactKey](const PropertyRecord& record) { return TextOf(record, kPropEntryKey) == exactKey; });
+}
+
+bool WriteTestEntry(PropertyDatabase& handle, std::u16string_view test, std::u16string_view key,
+                    std::u16string_view text) {
+    return handle.Write(EntryRecord(test, key, text), 0);
+}
+
+bool SetTestEntry(std::u16string_view test, std::u16string_view key, std::u16string_view text) {
+    StoreTransaction unit;
+    PropertyDatabase db;
+    if (!OpenOrCreate(db, kTestCatalog)) return false;
+    bool stored;
+    if (FindTestEntry(test, key) != -1) {
+        db.Close();
+        stored = UpdateTestEntry(test, key, text);
+    } else {
+        stored = WriteTestEntry(db, test, key, text);
+        db.Close();
+    }
+    return stored && unit.Commit();
+}
+
+bool UpdateTestEntry(std::u16string_view test, std::u16string_view key, std::u16string_view text) {
+    return ChangeRecordAt(kTestCatalogDatabase, FindTestEntry(test, key), [text](PropertyRecord& record) {
+        record.RemoveProperty(kPropEntryText);
+        record.AddProperty(TextProperty(text, kPropEntryText));
+    });
+}
+
+bool GetTestEntry(std::u16string_view test, std::u16string_view key, std::u16string& text) {
+    PropertyRecord record;
+    if (!ReadRecordAt(kTestCatalogDatabase, FindTestEntry(test, key), record)) return false;
+    text = BoundedText(TextOf(record, kPropEntryText));
+    return true;
+}
+
+bool AddResultName(std::u16string_view test, std::u16string_view name) {
+    StoreTransaction unit;
+    PropertyDatabase db;
+    if (!OpenOrCreate(db, kResultCatalog)) return false;
+    PropertyRecord record;
+    Property properties[] = {TextProperty(test, kPropResultTest), TextProperty(name, kPropResultName)};
+    record.AddProperties(properties, 2);
+    bool stored = db.Write(record, 0);
+    db.Close();
+    return stored && unit.Commit();
+}
+
+void ListResultTests(ListingTarget& box) {
+    ForEachRecord(kResultCatalogDatabase, [&box](PropertyDatabase&, const PropertyRecord& record) {
+        std::u16string test = BoundedText(TextOf(record, kPropResultTest));
+        if (box.FindExact(test) == -1) box.AddItem(test);
+        return true;
+    });
+}
+
+int ListResultNames(std::u16string_view test, ListingTarget& box) {
+    std::u16string exact = BoundedText(test);
+    int added = 0;
+    ForEachRecord(kResultCatalogDatabase, [&](PropertyDatabase&, const PropertyRecord& record) {
+        if (TextOf(record, kPropResultTest) != exact) return true;
+        std::u16string name = BoundedText(TextOf(record, kPropResultName));
+        if (!name.empty() && box.FindExact(name) == -1) {
+            box.AddItem(name);
+            ++added;
+        }
+        return true;
+    });
+    return added;
+}

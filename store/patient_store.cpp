@@ -1,0 +1,127 @@
+#include "store/patient_store.h"
+
+#include "store/store_database.h"
+
+#include <cmath>
+
+namespace {
+
+enum : std::uint16_t {
+    kPropName = 501,
+    kPropSex = 502,
+    kPropBirthdate = 503,
+    kPropGraphPeriod = 504,
+    kPropGraphType = 505,
+};
+
+constexpr StoreDatabase kPatients{kPatientsDatabase, kPatientsDatabaseType, kPropName};
+
+// The five properties in their stored order; false for a birthdate that is no date.
+bool FillPatient(PropertyRecord& record, std::u16string_view name, std::u16string_view sex,
+                 const SystemTime& birthdate, std::u16string_view period, std::u16string_view type) {
+    FileTime birth = 0;
+    if (!SystemTimeToFileTime(birthdate, birth)) return false;
+    record.RemoveAllProperties();
+    Property properties[] = {TextProperty(name, kPropName), TextProperty(sex, kPropSex), Property(birth, kPropBirthdate),
+                             TextProperty(period, kPropGraphPeriod), TextProperty(type, kPropGraphType)};
+    record.AddProperties(properties, 5);
+    return true;
+}
+
+bool ReadPatient(std::u16string_view name, PropertyRecord& record) {
+    return ReadRecordAt(kPatientsDatabase, FindPatient(name), record);
+}
+
+}  // namespace
+
+int FindPatient(std::u16string_view name) {
+    std::u16string exact = BoundedText(name);
+    return FindInRun(kPatientsDatabase, TextProperty(exact, kPropName),
+                     [&exact](const PropertyRecord& record) { return TextOf(record, kPropName) == exact; });
+}
+
+bool AddPatient(std::u16string_view name, std::u16string_view sex, const SystemTime& birthdate,
+                std::u16string_view period, std::u16string_view type) {
+    StoreTransaction unit;
+    PropertyDatabase db;
+    if (!OpenOrCreate(db, kPatients)) return false;
+    bool stored;
+    if (FindPatient(name) != -1) {
+        db.Close();
+        stored = UpdatePatient(name, sex, birthdate, period, type);
+    } else {
+        PropertyRecord record;
+        stored = FillPatient(record, name, sex, birthdate, period, type) && db.Write(record, 0);
+        db.Close();
+    }
+    return stored && unit.Commit();
+}
+
+bool UpdatePatient(std::u16string_view name, std::u16string_view sex, const SystemTime& birthdate,
+                   std::u16string_view period, std::u16string_view type) {
+    PropertyRecord replacement;
+    if (!FillPatient(replacement, name, sex, birthdate, period, type)) return false;
+    return ChangeRecordAt(kPatientsDatabase, FindPatient(name),
+                          [&replacement](PropertyRecord& record) { record = replacement; });
+}
+
+bool SetGraphPreferences(std::u16string_view name, std::u16string_view period, std::u16string_view type) {
+    return ChangeRecordAt(kPatientsDatabase, FindPatient(name), [&](PropertyRecord& record) {
+        record.RemoveProperty(kPropGraphPeriod);
+        record.RemoveProperty(kPropGraphType);
+        record.AddProperty(TextProperty(period, kPropGraphPeriod));
+        record.AddProperty(TextProperty(type, kPropGraphType));
+    });
+}
+
+bool DeletePatient(std::u16string_view name) {
+    int index = FindPatient(name);
+    PropertyDatabase db;
+    return index != -1 && db.Open(kPatientsDatabase) && db.SeekToIndex(index) && db.DeleteCurrent();
+}
+
+bool GetPatientSex(std::u16string_view name, std::u16string& sex) {
+    PropertyRecord record;
+    if (!ReadPatient(name, record)) return false;
+    sex = BoundedText(TextOf(record, kPropSex));
+    return true;
+}
+
+bool GetGraphType(std::u16string_view name, std::u16string& type) {
+    PropertyRecord record;
+    if (!ReadPatient(name, record)) return false;
+    type = BoundedText(TextOf(record, kPropGraphType));
+    return true;
+}
+
+int GetGraphPeriod(std::u16string_view name) {
+    PropertyRecord record;
+    if (!ReadPatient(name, record)) return -1;
+    return TextToInt(BoundedText(TextOf(record, kPropGraphPeriod)));
+}
+
+SystemTime GetBirthdate(std::u16string_view name) {
+    PropertyRecord record;
+    SystemTime birthdate;
+    if (ReadPatient(name, record) && !FileTimeToSystemTime(FileTimeOf(record, kPropBirthdate), birthdate))
+        birthdate = SystemTime{};
+    return birthdate;
+}
+
+int GetPatientAge(std::u16string_view name) {
+    PropertyRecord record;
+    SystemTime birthdate;
+    double birth = 0, now = 0;
+    if (!ReadPatient(name, record) || !FileTimeToSystemTime(FileTimeOf(record, kPropBirthdate), birthdate) ||
+        !SystemTimeToVariantTime(birthdate, birth) || !SystemTimeToVariantTime(GetLocalTime(), now))
+        return -1;
+    return static_cast<int>(std::trunc((now - birth) * 0.0027397260273972603));
+}
+
+void ListPatients(ListingTarget& list) {
+    ForEachRecord(kPatientsDatabase, [&list](PropertyDatabase&, const PropertyRecord& record) {
+        std::u16string name = BoundedText(TextOf(record, kPropName));
+        if (list.FindExact(name) == -1) list.AddItem(name);
+        return true;
+    });
+}

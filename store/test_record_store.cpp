@@ -1,0 +1,226 @@
+#include "store/test_record_store.h"
+
+#include "store/result_row.h"
+#include "store/store_database.h"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+constexpr StoreDatabase kTestRecords{kTestRecordsDatabase, kTestRecordsDatabaseType, kPropUser};
+
+SystemTime DateOf(const PropertyRecord& record) {
+    SystemTime date;
+    FileTimeToSystemTime(FileTimeOf(record, kPropTestDate), date);
+    return date;
+}
+
+// Dates are equal when their variant day counts are; a record that is no date equals nothing.
+bool SameMoment(const PropertyRecord& record, const SystemTime& date) {
+    double stored = 0, wanted = 0;
+    return SystemTimeToVariantTime(DateOf(record), stored) && SystemTimeToVariantTime(date, wanted) &&
+           stored == wanted;
+}
+
+// The exact texts a lookup compares against, bounded as they were stored.
+struct TestKey {
+    std::u16string user, test;
+    bool Matches(const PropertyRecord& record) const {
+        return TextOf(record, kPropUser) == user && TextOf(record, kPropTestName) == test;
+    }
+};
+
+int FindInUserRun(std::u16string_view user, auto matches) {
+    return FindInRun(kTestRecordsDatabase, TextProperty(user, kPropUser), matches);
+}
+
+// The eight properties in their stored order; false for a date that is no date.
+bool FillResult(PropertyRecord& record, std::u16string_view user, std::u16string_view test,
+                std::u16string_view comment, const SystemTime& date, std::u16string_view result,
+                std::u16string_view value, std::u16string_view goal, std::u16string_view unit) {
+    FileTime time = 0;
+    if (!SystemTimeToFileTime(date, time)) return false;
+    record.RemoveAllProperties();
+    Property properties[] = {TextProperty(user, kPropUser),         TextProperty(test, kPropTestName),
+                             Property(time, kPropTestDate),         TextProperty(result, kPropResultName),
+                             TextProperty(value, kPropResultValue), TextProperty(unit, kPropResultUnit),
+                             TextProperty(comment, kPropComment),   TextProperty(goal, kPropGoalValue)};
+    record.AddProperties(properties, 8);
+    return true;
+}
+
+// The text of one field of a result's record, as a 1024-unit buffer holds it.
+bool ReadResultField(std::u16string_view user, std::u16string_view test, std::u16string_view result,
+                     const SystemTime& date, std::uint16_t field, std::u16string& text) {
+    PropertyRecord record;
+    if (!ReadRecordAt(kTestRecordsDatabase, FindResultRecord(user, test, result, date), record)) return false;
+    text = BoundedText(TextOf(record, field));
+    return true;
+}
+
+// Every record of the user's test, in record order.
+template <class Visit>
+void ForEachTestRecord(std::u16string_view user, std::u16string_view test, Visit visit) {
+    TestKey key{BoundedText(user), BoundedText(test)};
+    ForEachRecord(kTestRecordsDatabase, [&](PropertyDatabase&, const PropertyRecord& record) {
+        if (key.Matches(record)) visit(record);
+        return true;
+    });
+}
+
+}  // namespace
+
+int FindTestRecord(std::u16string_view user, std::u16string_view test, const SystemTime& date) {
+    TestKey key{BoundedText(user), BoundedText(test)};
+    return FindInUserRun(user, [&](const PropertyRecord& record) { return key.Matches(record) && SameMoment(record, date); });
+}
+
+int FindResultRecord(std::u16string_view user, std::u16string_view test, std::u16string_view result,
+                     const SystemTime& date) {
+    TestKey key{BoundedText(user), BoundedText(test)};
+    std::u16string name = BoundedText(result);
+    return FindInUserRun(user, [&](const PropertyRecord& record) {
+        return key.Matches(record) && TextOf(record, kPropResultName) == name && SameMoment(record, date);
+    });
+}
+
+bool AddResult(std::u16string_view user, std::u16string_view test, std::u16string_view comment,
+               const SystemTime& date, std::u16string_view result, std::u16string_view value,
+               std::u16string_view goal, std::u16string_view unit) {
+    StoreTransaction transaction;
+    PropertyDatabase db;
+    if (!OpenOrCreate(db, kTestRecords)) return false;
+    bool stored;
+    if (FindResultRecord(user, test, result, date) != -1) {
+        db.Close();
+        stored = UpdateResult(user, test, comment, date, result, value, goal, unit);
+    } else {
+        PropertyRecord record;
+        stored = FillResult(record, user, test, comment, date, result, value, goal, unit) && db.Write(record, 0);
+        db.Close();
+    }
+    return stored && transaction.Commit();
+}
+
+bool UpdateResult(std::u16string_view user, std::u16string_view test, std::u16string_view comment,
+                  const SystemTime& date, std::u16string_view result, std::u16string_view value,
+                  std::u16string_view goal, std::u16string_view unit) {
+    PropertyRecord replacement;
+    if (!FillResult(replacement, user, test, comment, date, result, value, goal, unit)) return false;
+    return ChangeRecordAt(kTestRecordsDatabase, FindResultRecord(user, test, result, date),
+                          [&replacement](PropertyRecord& record) { record = replacement; });
+}
+
+// All or nothing: a delete that fails ends the repetition and undoes the others.
+bool DeleteTest(std::u16string_view user, std::u16string_view test, const SystemTime& date) {
+    StoreTransaction unit;
+    PropertyDatabase db;
+    for (int index; (index = FindTestRecord(user, test, date)) != -1;) {
+        if (!db.IsOpen() && !db.Open(kTestRecordsDatabase)) return false;
+        if (!db.SeekToIndex(index) || !db.DeleteCurrent()) return false;
+    }
+    db.Close();
+    return unit.Commit();
+}
+
+void DeleteUserTests(std::u16string_view user) {
+    StoreTransaction unit;
+    PropertyDatabase db;
+    if (!db.Open(kTestRecordsDatabase)) return;
+    std::u16string exact = BoundedText(user);
+    bool deleted = true;
+    ForEachRecord(db, [&](PropertyDatabase& handle, const PropertyRecord& record) {
+        if (TextOf(record, kPropUser) == exact) deleted = handle.DeleteCurrent();
+        return deleted;
+    });
+    db.Close();
+    if (deleted) unit.Commit();
+}
+
+int GetResultValue(std::u16string_view user, std::u16string_view test, std::u16string_view result,
+                   const SystemTime& date) {
+    std::u16string value;
+    if (!ReadResultField(user, test, result, date, kPropResultValue, value)) return -1;
+    return TextToInt(value);
+}
+
+int GetGoalRange(std::u16string_view user, std::u16string_view test, std::u16string_view result,
+                 const SystemTime& date, int& high) {
+    std::u16string goal;
+    if (!ReadResultField(user, test, result, date, kPropGoalValue, goal)) return -1;
+    std::u16string_view text = goal;
+    std::size_t dash = text.find(u'-');
+    if (dash == std::u16string_view::npos) {
+        high = TextToInt(text);
+        return high;
+    }
+    high = TextToInt(text.substr(dash + 1));
+    return TextToInt(text.substr(0, dash));
+}
+
+void ListUserTests(std::u16string_view user, ListingTarget& list) {
+    std::u16string exact = BoundedText(user);
+    ForEachRecord(kTestRecordsDatabase, [&](PropertyDatabase&, const PropertyRecord& record) {
+        if (TextOf(record, kPropUser) == exact) {
+            std::u16string name = BoundedText(TextOf(record, kPropTestName));
+            if (list.FindPrefix(name) == -1) list.AddItem(name);
+        }
+        return true;
+    });
+}
+
+void ListTestDates(std::u16string_view user, std::u16string_view test, ListingTarget& box) {
+    ForEachTestRecord(user, test, [&box](const PropertyRecord& record) {
+        std::u16string text = DateText(DateOf(record));
+        if (box.FindExact(text) == -1) box.AddItem(text);
+    });
+}
+
+void ListTestDatesInView(std::u16string_view user, std::u16string_view test, ListingTarget& list) {
+    ForEachTestRecord(user, test, [&list](const PropertyRecord& record) {
+        std::u16string text = DateText(DateOf(record));
+        if (list.FindPrefix(text) == -1) list.AddItem(text);
+    });
+}
+
+void ListTestResults(std::u16string_view user, std::u16string_view test, const SystemTime& date,
+                     ListingTarget& list) {
+    ForEachTestRecord(user, test, [&](const PropertyRecord& record) {
+        SystemTime stored = DateOf(record);
+        if (stored.year != date.year || stored.month != date.month || stored.day != date.day) return;
+        std::u16string_view name = TextOf(record, kPropResultName), value = TextOf(record, kPropResultValue),
+                            goal = TextOf(record, kPropGoalValue), unit = TextOf(record, kPropResultUnit);
+        if (name.empty() && value.empty() && goal.empty() && unit.empty()) return;
+        list.AddItem(FormatResultRow(name, value, goal, unit));
+    });
+}
+
+bool IsWithinPeriod(const SystemTime& date, int period) { return period < 0 || DaysSince(date) <= period; }
+
+int CollectResultDates(std::u16string_view user, std::u16string_view test, std::u16string_view result,
+                       int period, SystemTime* out, int capacity) {
+    if (!out || capacity <= 0) return 0;
+    struct Found {
+        SystemTime date;
+        FileTime time;
+    };
+    std::vector<Found> found;
+    std::u16string name = BoundedText(result);
+    ForEachTestRecord(user, test, [&](const PropertyRecord& record) {
+        if (TextOf(record, kPropResultName) != name) return;
+        SystemTime date = DateOf(record);
+        if (IsWithinPeriod(date, period)) found.push_back({date, FileTimeOf(record, kPropTestDate)});
+    });
+    // When more qualify than fit, keep the most recent, still in record order.
+    std::vector<std::size_t> kept(found.size());
+    std::iota(kept.begin(), kept.end(), 0);
+    if (kept.size() > static_cast<std::size_t>(capacity)) {
+        std::stable_sort(kept.begin(), kept.end(), [&found](std::size_t a, std::size_t b) { return found[a].time > found[b].time; });
+        kept.resize(static_cast<std::size_t>(capacity));
+        std::sort(kept.begin(), kept.end());
+    }
+    for (std::size_t i = 0; i < kept.size(); ++i) out[i] = found[kept[i]].date;
+    return static_cast<int>(kept.size());
+}
