@@ -1,0 +1,100 @@
+// The test and result catalogues: test names matched ignoring case, keys and
+// result-catalogue names exactly, entries in the order they were added.
+
+#include "store/catalog_store.h"
+
+#include "platform/record_store.h"
+#include "store/store_fixture.h"
+#include "store/store_test_helpers.h"
+
+namespace {
+
+class CatalogStoreTest : public StoreFixture {};
+
+TEST_F(CatalogStoreTest, FindsEntriesByTestNameIgnoringCaseAndByExactKey) {
+    std::u16string text = u"unchanged";
+    EXPECT_FALSE(GetTestEntry(u"CBC", u"why", text));  // no catalogue yet
+    EXPECT_EQ(FindTestEntry(u"CBC", u"why"), -1);
+    ASSERT_TRUE(SetTestEntry(u"CBC", u"why", u"Counts the cells."));
+    ASSERT_TRUE(SetTestEntry(u"Lipids", u"why", u"Fats."));
+    ASSERT_TRUE(SetTestEntry(u"CBC", u"how", u"A blood sample."));
+    EXPECT_EQ(RecordCountOf(kTestCatalogDatabase), 3);
+
+    ASSERT_TRUE(GetTestEntry(u"cbc", u"how", text));
+    EXPECT_EQ(text, u"A blood sample.");
+    text = u"unchanged";
+    EXPECT_FALSE(GetTestEntry(u"CBC", u"How", text));
+    EXPECT_EQ(text, u"unchanged");
+    EXPECT_FALSE(GetTestEntry(u"CB", u"how", text));
+    EXPECT_EQ(FindTestEntry(u"CBC", u"how"), 1);  // the run of CBC, in the order added
+
+    // Setting a stored pair replaces its text; a new pair adds a record.
+    ASSERT_TRUE(SetTestEntry(u"cBc", u"why", u"Counts blood cells."));
+    EXPECT_EQ(RecordCountOf(kTestCatalogDatabase), 3);
+    ASSERT_TRUE(GetTestEntry(u"CBC", u"why", text));
+    EXPECT_EQ(text, u"Counts blood cells.");
+    ASSERT_TRUE(SetTestEntry(u"CBC", u"When", u"Yearly."));
+    EXPECT_EQ(RecordCountOf(kTestCatalogDatabase), 4);
+    EXPECT_FALSE(UpdateTestEntry(u"CBC", u"home test", u"No."));
+    EXPECT_EQ(RecordCountOf(kTestCatalogDatabase), 4);
+    EXPECT_FALSE(GetTestEntry(u"CBC", u"home test", text));
+
+    SetStoreWriteFailureForTesting(true);
+    EXPECT_FALSE(SetTestEntry(u"CBC", u"why", u"lost"));
+    EXPECT_FALSE(UpdateTestEntry(u"CBC", u"why", u"lost"));
+    SetStoreWriteFailureForTesting(false);
+    ASSERT_TRUE(GetTestEntry(u"CBC", u"why", text));
+    EXPECT_EQ(text, u"Counts blood cells.");
+}
+
+TEST_F(CatalogStoreTest, TheImportWritesThroughOneHandleOnANewCatalogue) {
+    {
+        PropertyDatabase handle;
+        ASSERT_TRUE(CreateTestCatalog(handle));
+        EXPECT_TRUE(PropertyDatabase::Exists(kTestCatalogDatabase));
+        EXPECT_TRUE(WriteTestEntry(handle, u"CBC", u"resultvalue1", u"13.5-17.5[12-15.5]"));
+        EXPECT_TRUE(WriteTestEntry(handle, u"CBC", u"resultvalue1", u"duplicate"));  // not checked
+        EXPECT_TRUE(handle.IsOpen());
+        PropertyDatabase second;
+        EXPECT_FALSE(CreateTestCatalog(second));  // it exists now
+    }
+    std::u16string text;
+    ASSERT_TRUE(GetTestEntry(u"CBC", u"resultvalue1", text));
+    EXPECT_EQ(text, u"13.5-17.5[12-15.5]");  // the first written
+}
+
+TEST_F(CatalogStoreTest, ListsTestsAndResultNamesAsTheBoxesNeedThem) {
+    MemoryListing empty(true);
+    ListResultTests(empty);
+    EXPECT_TRUE(empty.Items().empty());
+    EXPECT_EQ(ListResultNames(u"CBC", empty), 0);
+    EXPECT_FALSE(PropertyDatabase::Exists(kResultCatalogDatabase));
+
+    ASSERT_TRUE(AddResultName(u"CBC", u"WBC"));
+    EXPECT_TRUE(PropertyDatabase::Exists(kResultCatalogDatabase));
+    ASSERT_TRUE(AddResultName(u"Lipids", u"HDL"));
+    ASSERT_TRUE(AddResultName(u"CBC", u"RBC"));
+    ASSERT_TRUE(AddResultName(u"cbc", u"Platelets"));
+    ASSERT_TRUE(AddResultName(u"CBC", u"wbc"));
+    ASSERT_TRUE(AddResultName(u"CBC", u"Hemoglobin"));
+    ASSERT_TRUE(AddResultName(u"Urine", u""));  // a marker: known, without results
+    ASSERT_TRUE(AddResultName(u"CBC", u""));
+
+    MemoryListing tests(true);
+    ListResultTests(tests);
+    EXPECT_EQ(tests.Items(), Items({u"CBC", u"Lipids", u"Urine"}));
+
+    // Names come in the order added; the test name must match exactly; a name
+    // differing only in case counts once; markers give no name.
+    MemoryListing names;
+    EXPECT_EQ(ListResultNames(u"CBC", names), 3);
+    EXPECT_EQ(names.Items(), Items({u"WBC", u"RBC", u"Hemoglobin"}));
+    MemoryListing lower;
+    EXPECT_EQ(ListResultNames(u"cbc", lower), 1);
+    EXPECT_EQ(lower.Items(), Items({u"Platelets"}));
+    MemoryListing urine;
+    EXPECT_EQ(ListResultNames(u"Urine", urine), 0);
+    EXPECT_EQ(ListResultNames(u"CBC", names), 0);  // all already in the box
+}
+
+}  // namespace

@@ -1,0 +1,224 @@
+// The test record store: records per result, users apart by exact name,
+// deleting, the number readings, the listing rules and the period filter.
+
+#include "store/test_record_store.h"
+
+#include "platform/text.h"
+
+#include "store/store_fixture.h"
+#include "store/store_test_helpers.h"
+
+namespace {
+
+class TestRecordStoreTest : public StoreFixture {
+protected:
+    const SystemTime day1_ = MakeDate(2024, 1, 5);
+    const SystemTime day2_ = MakeDate(2024, 2, 10);
+
+    static bool Add(std::u16string_view user, std::u16string_view test, const SystemTime& date,
+                    std::u16string_view result, std::u16string_view value, std::u16string_view goal = u"70-100") {
+        return AddResult(user, test, u"fasting", date, result, value, goal, u"mg/dL");
+    }
+
+    static std::vector<std::u16string> Results(std::u16string_view user, std::u16string_view test,
+                                               const SystemTime& date) {
+        MemoryListing list;
+        ListTestResults(user, test, date, list);
+        return list.Items();
+    }
+};
+
+TEST_F(TestRecordStoreTest, StoringAResultAgainUpdatesItsRecord) {
+    EXPECT_EQ(FindTestRecord(u"Ann", u"Lipids", day1_), -1);  // no database yet
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", day1_, u"HDL", u"40"));
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", day1_, u"LDL", u"130"));
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", day1_, u"HDL", u"45", u"40-60"));
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", day1_, u"LDL", u"120"));
+    EXPECT_EQ(RecordCountOf(kTestRecordsDatabase), 2);
+    EXPECT_EQ(Results(u"Ann", u"Lipids", day1_),
+              Items({u"HDL [ 45 vs 40-60 ] mg/dL", u"LDL [ 120 vs 70-100 ] mg/dL"}));
+    // Another date, or another result name, is a record of its own.
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", day2_, u"HDL", u"50"));
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", day1_, u"hdl", u"1"));
+    EXPECT_EQ(RecordCountOf(kTestRecordsDatabase), 4);
+    EXPECT_EQ(FindResultRecord(u"Ann", u"Lipids", u"LDL", day1_), 1);
+    EXPECT_EQ(FindTestRecord(u"Ann", u"Lipids", day2_), 2);
+    EXPECT_EQ(FindTestRecord(u"Ann", u"lipids", day1_), -1);
+    // A date given with a time of day is another moment.
+    SystemTime noon = day1_;
+    noon.hour = 12;
+    EXPECT_EQ(FindTestRecord(u"Ann", u"Lipids", noon), -1);
+    EXPECT_FALSE(AddResult(u"Ann", u"Lipids", u"", MakeDate(2024, 2, 30), u"HDL", u"1", u"", u""));
+}
+
+TEST_F(TestRecordStoreTest, UsersDifferingInCaseKeepTheirOwnRecords) {
+    ASSERT_TRUE(Add(u"Ann", u"Glucose", day1_, u"Glucose", u"90"));
+    ASSERT_TRUE(Add(u"ann", u"Glucose", day1_, u"Glucose", u"150"));
+    ASSERT_TRUE(Add(u"ANN", u"Glucose", day1_, u"Glucose", u"200"));
+    EXPECT_EQ(RecordCountOf(kTestRecordsDatabase), 3);
+    EXPECT_EQ(GetResultValue(u"Ann", u"Glucose", u"Glucose", day1_), 90);
+    EXPECT_EQ(GetResultValue(u"ann", u"Glucose", u"Glucose", day1_), 150);
+    EXPECT_EQ(GetResultValue(u"aNN", u"Glucose", u"Glucose", day1_), -1);
+    ASSERT_TRUE(Add(u"ann", u"Glucose", day1_, u"Glucose", u"99"));
+    EXPECT_EQ(GetResultValue(u"Ann", u"Glucose", u"Glucose", day1_), 90);
+    EXPECT_EQ(GetResultValue(u"ANN", u"Glucose", u"Glucose", day1_), 200);
+
+    DeleteUserTests(u"ann");
+    EXPECT_EQ(RecordCountOf(kTestRecordsDatabase), 2);
+    EXPECT_EQ(GetResultValue(u"Ann", u"Glucose", u"Glucose", day1_), 90);
+    EXPECT_EQ(GetResultValue(u"ANN", u"Glucose", u"Glucose", day1_), 200);
+    MemoryListing list;
+    ListUserTests(u"ann", list);
+    EXPECT_TRUE(list.Items().empty());
+}
+
+TEST_F(TestRecordStoreTest, DeletingATestTakesEveryRecordOfThatDateOnly) {
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", day1_, u"HDL", u"40"));
+    ASSERT_TRUE(AddResult(u"Ann", u"Lipids", u"", day1_, u"", u"", u"", u""));
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", day1_, u"LDL", u"130"));
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", day2_, u"HDL", u"41"));
+    ASSERT_TRUE(Add(u"Bob", u"Lipids", day1_, u"HDL", u"42"));
+    ASSERT_TRUE(Add(u"Ann", u"Glucose", day1_, u"Glucose", u"90"));
+
+    ASSERT_TRUE(DeleteTest(u"Ann", u"Lipids", day1_));
+    EXPECT_EQ(RecordCountOf(kTestRecordsDatabase), 3);
+    EXPECT_EQ(FindTestRecord(u"Ann", u"Lipids", day1_), -1);
+    EXPECT_NE(FindTestRecord(u"Ann", u"Lipids", day2_), -1);
+    EXPECT_NE(FindTestRecord(u"Bob", u"Lipids", day1_), -1);
+    EXPECT_NE(FindTestRecord(u"Ann", u"Glucose", day1_), -1);
+    EXPECT_TRUE(DeleteTest(u"Ann", u"Lipids", day1_));  // nothing left to delete
+
+    // When a delete fails the operation ends, reports it and takes nothing.
+    SetStoreWriteFailureForTesting(true);
+    EXPECT_FALSE(DeleteTest(u"Ann", u"Lipids", day2_));
+    DeleteUserTests(u"Ann");
+    SetStoreWriteFailureForTesting(false);
+    EXPECT_EQ(RecordCountOf(kTestRecordsDatabase), 3);
+    EXPECT_NE(FindTestRecord(u"Ann", u"Lipids", day2_), -1);
+    EXPECT_NE(FindTestRecord(u"Ann", u"Glucose", day1_), -1);
+}
+
+TEST_F(TestRecordStoreTest, ReadsValuesAndGoalsAsWholeNumbers) {
+    ASSERT_TRUE(Add(u"Ann", u"Panel", day1_, u"A", u"12.5", u"5"));
+    ASSERT_TRUE(Add(u"Ann", u"Panel", day1_, u"B", u"high", u"70-100"));
+    ASSERT_TRUE(Add(u"Ann", u"Panel", day1_, u"C", u"-3", u""));
+    ASSERT_TRUE(Add(u"Ann", u"Panel", day1_, u"D", u" 7", u"-5"));
+    EXPECT_EQ(GetResultValue(u"Ann", u"Panel", u"A", day1_), 12);
+    EXPECT_EQ(GetResultValue(u"Ann", u"Panel", u"B", day1_), 0);
+    EXPECT_EQ(GetResultValue(u"Ann", u"Panel", u"C", day1_), -3);
+    EXPECT_EQ(GetResultValue(u"Ann", u"Panel", u"D", day1_), 7);
+    EXPECT_EQ(GetResultValue(u"Ann", u"Panel", u"E", day1_), -1);
+
+    int high = -99;
+    EXPECT_EQ(GetGoalRange(u"Ann", u"Panel", u"A", day1_, high), 5);
+    EXPECT_EQ(high, 5);
+    EXPECT_EQ(GetGoalRange(u"Ann", u"Panel", u"B", day1_, high), 70);
+    EXPECT_EQ(high, 100);
+    EXPECT_EQ(GetGoalRange(u"Ann", u"Panel", u"C", day1_, high), 0);
+    EXPECT_EQ(high, 0);
+    EXPECT_EQ(GetGoalRange(u"Ann", u"Panel", u"D", day1_, high), 0);
+    EXPECT_EQ(high, 5);
+    high = -99;
+    EXPECT_EQ(GetGoalRange(u"Ann", u"Panel", u"E", day1_, high), -1);
+    EXPECT_EQ(high, -99);
+}
+
+TEST_F(TestRecordStoreTest, ListsTestNamesUnderThePrefixRule) {
+    // Ann's pass meets "ABC Panel" first, Bob's meets "ABC" first.
+    ASSERT_TRUE(Add(u"Ann", u"ABC Panel", day1_, u"x", u"1"));
+    ASSERT_TRUE(Add(u"Ann", u"ABC", day1_, u"x", u"1"));
+    ASSERT_TRUE(Add(u"Ann", u"ABC Panel", day2_, u"x", u"1"));
+    ASSERT_TRUE(Add(u"Bob", u"ABC", day1_, u"x", u"1"));
+    ASSERT_TRUE(Add(u"Bob", u"abc panel", day1_, u"x", u"1"));
+    ASSERT_TRUE(Add(u"Bob", u"Lipids", day1_, u"x", u"1"));
+    ASSERT_TRUE(Add(u"bob", u"Other", day1_, u"x", u"1"));
+    MemoryListing ann, bob;
+    ListUserTests(u"Ann", ann);
+    ListUserTests(u"Bob", bob);
+    EXPECT_EQ(ann.Items(), Items({u"ABC Panel"}));
+    EXPECT_EQ(bob.Items(), Items({u"ABC", u"abc panel", u"Lipids"}));
+}
+
+TEST_F(TestRecordStoreTest, ListsDatesExactlyInABoxAndByPrefixInAView) {
+    SystemTime far = MakeDate(20040, 1, 1);  // its text begins with that of 1/1/2004
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", far, u"HDL", u"1"));
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", MakeDate(2004, 1, 1), u"HDL", u"1"));
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", MakeDate(2004, 1, 1), u"LDL", u"1"));
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", day2_, u"HDL", u"1"));
+    ASSERT_TRUE(Add(u"Ann", u"lipids", day1_, u"HDL", u"1"));
+    MemoryListing box(true), view;
+    ListTestDates(u"Ann", u"Lipids", box);
+    ListTestDatesInView(u"Ann", u"Lipids", view);
+    EXPECT_EQ(box.Items(), Items({u"1/1/2004", u"1/1/20040", u"2/10/2024"}));
+    EXPECT_EQ(view.Items(), Items({u"1/1/20040", u"2/10/2024"}));
+}
+
+TEST_F(TestRecordStoreTest, ListsTheResultsOfOneDateAsRows) {
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", day1_, u"HDL", u"40"));
+    ASSERT_TRUE(AddResult(u"Ann", u"Lipids", u"", day1_, u"", u"", u"", u""));
+    ASSERT_TRUE(AddResult(u"Ann", u"Lipids", u"", day1_, u"", u"", u"", u"mg"));
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", day2_, u"HDL", u"41"));
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", day1_, u"LDL", u"130"));
+    SystemTime withTime = day1_;
+    withTime.hour = 9;  // the time of day is not compared
+    EXPECT_EQ(Results(u"Ann", u"Lipids", withTime),
+              Items({u"HDL [ 40 vs 70-100 ] mg/dL", u" [  vs  ] mg", u"LDL [ 130 vs 70-100 ] mg/dL"}));
+    EXPECT_TRUE(Results(u"Ann", u"Lipids", MakeDate(2024, 1, 6)).empty());
+    EXPECT_TRUE(Results(u"ann", u"Lipids", day1_).empty());
+}
+
+TEST_F(TestRecordStoreTest, PeriodsCountWholeDaysBack) {
+    EXPECT_TRUE(IsWithinPeriod(DateDaysBeforeNow(7), 7));
+    EXPECT_FALSE(IsWithinPeriod(DateDaysBeforeNow(8), 7));
+    EXPECT_TRUE(IsWithinPeriod(DateDaysBeforeNow(0), 0));
+    EXPECT_FALSE(IsWithinPeriod(DateDaysBeforeNow(1), 0));
+    EXPECT_TRUE(IsWithinPeriod(MakeDate(2024, 4, 1), 0));  // later dates pass
+    // A negative period ("All Dates") admits every date.
+    EXPECT_TRUE(IsWithinPeriod(MakeDate(1900, 1, 1), -2));
+    EXPECT_TRUE(IsWithinPeriod(DateDaysBeforeNow(0), -2));
+}
+
+TEST_F(TestRecordStoreTest, CollectsDatesWithinThePeriodAndWithinTheCapacity) {
+    for (int days : {40, 3, 20, 8, 7, 0, 100})
+        ASSERT_TRUE(Add(u"Ann", u"Glucose", DateDaysBeforeNow(days), u"Glucose", IntToText(days)));
+    ASSERT_TRUE(Add(u"Ann", u"Glucose", DateDaysBeforeNow(1), u"Other", u"1"));
+    ASSERT_TRUE(Add(u"ann", u"Glucose", DateDaysBeforeNow(1), u"Glucose", u"1"));
+
+    SystemTime out[10];
+    ASSERT_EQ(CollectResultDates(u"Ann", u"Glucose", u"Glucose", 7, out, 10), 3);
+    EXPECT_EQ(DateText(out[0]), DateText(DateDaysBeforeNow(3)));  // in record order
+    EXPECT_EQ(DateText(out[1]), DateText(DateDaysBeforeNow(7)));
+    EXPECT_EQ(DateText(out[2]), DateText(DateDaysBeforeNow(0)));
+    EXPECT_EQ(CollectResultDates(u"Ann", u"Glucose", u"Glucose", 0, out, 10), 1);
+    EXPECT_EQ(CollectResultDates(u"Ann", u"Glucose", u"Glucose", -2, out, 10), 7);
+    EXPECT_EQ(CollectResultDates(u"Ann", u"Glucose", u"glucose", -2, out, 10), 0);
+
+    // More than fit: the most recent stay, in record order, and nothing is written past the room.
+    SystemTime sentinel = MakeDate(1999, 9, 9);
+    for (SystemTime& slot : out) slot = sentinel;
+    ASSERT_EQ(CollectResultDates(u"Ann", u"Glucose", u"Glucose", -2, out, 4), 4);
+    EXPECT_EQ(DateText(out[0]), DateText(DateDaysBeforeNow(3)));
+    EXPECT_EQ(DateText(out[1]), DateText(DateDaysBeforeNow(8)));
+    EXPECT_EQ(DateText(out[2]), DateText(DateDaysBeforeNow(7)));
+    EXPECT_EQ(DateText(out[3]), DateText(DateDaysBeforeNow(0)));
+    for (int i = 4; i < 10; ++i) EXPECT_EQ(out[i], sentinel);
+    EXPECT_EQ(CollectResultDates(u"Ann", u"Glucose", u"Glucose", -2, out, 0), 0);
+    EXPECT_EQ(DateText(out[0]), DateText(DateDaysBeforeNow(3)));
+}
+
+TEST_F(TestRecordStoreTest, WritersReportAFailedWrite) {
+    SetStoreWriteFailureForTesting(true);
+    EXPECT_FALSE(Add(u"Ann", u"Lipids", day1_, u"HDL", u"40"));  // cannot even make the database
+    SetStoreWriteFailureForTesting(false);
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", day1_, u"HDL", u"40"));
+    SetStoreWriteFailureForTesting(true);
+    EXPECT_FALSE(Add(u"Ann", u"Lipids", day1_, u"HDL", u"45"));
+    EXPECT_FALSE(UpdateResult(u"Ann", u"Lipids", u"", day1_, u"HDL", u"46", u"", u""));
+    EXPECT_FALSE(Add(u"Ann", u"Lipids", day1_, u"LDL", u"130"));
+    SetStoreWriteFailureForTesting(false);
+    EXPECT_EQ(GetResultValue(u"Ann", u"Lipids", u"HDL", day1_), 40);
+    EXPECT_EQ(RecordCountOf(kTestRecordsDatabase), 1);
+    EXPECT_FALSE(UpdateResult(u"Ann", u"Lipids", u"", day1_, u"Missing", u"1", u"", u""));
+}
+
+}  // namespace
