@@ -139,11 +139,11 @@ void CDialog::ShowWindow(bool show) {
         }
         if (w.modal) widget->setWindowModality(Qt::ApplicationModal);
         if (host) {
-            // Stacked above the window it opens from, without being owned by it.
+            // Stacked above the window it opens from (even one not on the screen
+            // yet), without being owned by it.
             widget->winId();
-            if (widget->windowHandle() && host->windowHandle()) {
-                widget->windowHandle()->setTransientParent(host->windowHandle());
-            }
+            host->winId();
+            widget->windowHandle()->setTransientParent(host->windowHandle());
         }
         if (!w.positioned) CenterOn(widget, host ? host->frameGeometry() : ScreenArea());
     }
