@@ -1,0 +1,92 @@
+// The catalogue file the program ships imports whole, and every test in it
+// carries what the dialogs read: the six sections and, for each result, a
+// normal range and a unit.
+
+#include "store/test_info_import.h"
+
+#include "platform/device.h"
+#include "platform/memory_listing.h"
+#include "platform/recording_surface.h"
+#include "platform/text.h"
+#include "store/catalog_store.h"
+#include "store_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace {
+
+struct Range {
+    double low = 0, high = 0;
+};
+
+// "low-high", both ends numbers and in order; nothing else.
+std::optional<Range> ReadRange(std::u16string_view text) {
+    std::size_t used = 0;
+    const double low = TextToReal(text, &used);
+    if (used == 0 || used >= text.size() || text[used] != u'-') return std::nullopt;
+    const std::u16string_view rest = text.substr(used + 1);
+    const double high = TextToReal(rest, &used);
+    if (used == 0 || used != rest.size() || low > high) return std::nullopt;
+    return Range{low, high};
+}
+
+// A range for everyone, or A[B]: A for men and B for women.
+bool IsNormalValue(std::u16string_view text) {
+    const std::size_t open = text.find(u'[');
+    if (open == text.npos) return ReadRange(text).has_value();
+    return text.back() == u']' && ReadRange(text.substr(0, open)) &&
+           ReadRange(text.substr(open + 1, text.size() - open - 2));
+}
+
+class ShippedCatalogTest : public StoreFixture {
+protected:
+    void SetUp() override {
+        StoreFixture::SetUp();
+        const std::filesystem::path file = ResolveDevicePath(kTestInfoFilePath);
+        std::filesystem::create_directories(file.parent_path());
+        std::filesystem::copy_file(std::filesystem::path(VANTREL_SOURCE_DIR) / "res" / "BrennicTests.txt", file);
+    }
+
+    static std::u16string Entry(std::u16string_view test, std::u16string_view key) {
+        std::u16string text;
+        GetTestEntry(test, key, text);
+        return text;
+    }
+};
+
+TEST_F(ShippedCatalogTest, EveryTestIsComplete) {
+    RecordingSurface progress;
+    ASSERT_TRUE(ImportTestInfo(progress));
+
+    MemoryListing tests(true);
+    ListResultTests(tests);
+    EXPECT_GE(tests.Items().size(), 40u);
+    EXPECT_EQ(progress.texts.size(), 2 * tests.Items().size()) << "one block per test, no name twice";
+
+    for (const std::u16string& test : tests.Items()) {
+        SCOPED_TRACE(TextToUtf8(test));
+        for (const char16_t* section : {u"other name", u"why", u"when", u"how", u"normal results", u"home test"})
+            EXPECT_FALSE(Entry(test, section).empty()) << TextToUtf8(section);
+
+        const std::u16string countText = Entry(test, u"number of results");
+        EXPECT_EQ(IntToText(TextToInt(countText)), countText);
+        const int count = TextToInt(countText);
+        MemoryListing names;
+        EXPECT_EQ(ListResultNames(test, names), count);
+        for (int i = 1; i <= count; ++i) {
+            const std::u16string number = IntToText(i);
+            const std::u16string value = Entry(test, u"resultvalue" + number);
+            EXPECT_TRUE(IsNormalValue(value)) << "resultvalue" << i << ": " << TextToUtf8(value);
+            EXPECT_FALSE(Entry(test, u"resultunit" + number).empty()) << "resultunit" << i;
+            if (static_cast<std::size_t>(i) <= names.Items().size()) {
+                EXPECT_EQ(Entry(test, u"resultname" + number), names.Items()[i - 1]);
+            }
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,531 @@
+#include "store/test_info_import.h"
+
+#include "platform/device.h"
+#include "platform/record_store.h"
+#include "platform/recording_surface.h"
+#include "platform/text.h"
+#include "store/catalog_store.h"
+#include "store_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+using namespace std::string_literals;
+
+namespace {
+
+struct Entry {
+    std::u16string test, key, text;
+    bool operator==(const Entry&) const = default;
+};
+
+struct ResultName {
+    std::u16string test, name;
+    bool operator==(const ResultName&) const = default;
+};
+
+std::u16string U(std::string_view utf8) { return Utf8ToText(utf8); }
+
+// Every record of a database, in store order, as the texts of `ids`.
+std::vector<std::vector<std::u16string>> ReadAll(std::u16string_view database,
+                                                 std::initializer_list<std::uint16_t> ids) {
+    std::vector<std::vector<std::u16string>> records;
+    PropertyDatabase handle;
+    if (!handle.Open(database)) return records;
+    handle.SetAdvanceAfterRead(true);
+    handle.SeekToIndex(0);
+    PropertyRecord record;
+    while (handle.ReadCurrent(record)) {
+        std::vector<std::u16string>& texts = records.emplace_back();
+        for (const std::uint16_t id : ids) {
+            const Property* property = record.GetProperty(id);
+            texts.push_back(property ? property->StringValue() : u"<missing>");
+        }
+    }
+    return records;
+}
+
+std::vector<Entry> CatalogEntries() {
+    std::vector<Entry> entries;
+    for (auto& r : ReadAll(kTestCatalogDatabase, {201, 202, 203})) entries.push_back({r[0], r[1], r[2]});
+    return entries;
+}
+
+std::vector<ResultName> ResultNames() {
+    std::vector<ResultName> names;
+    for (auto& r : ReadAll(kResultCatalogDatabase, {901, 902})) names.push_back({r[0], r[1]});
+    return names;
+}
+
+// One block: name line, the six sections, the count line, then `resultLines`
+// and the two separator lines.
+std::string Block(const std::string& name, const std::string& count,
+                  const std::vector<std::string>& resultLines = {}) {
+    std::string block = "<name>" + name + "\n";
+    for (const char* key : {"other name", "why", "when", "how", "normal results", "home test"})
+        block += std::string("<") + key + ">" + name + " " + key + "\n";
+    block += "<number of results>" + count + "\n";
+    for (const std::string& line : resultLines) block += line + "\n";
+    return block + "----\n\n";
+}
+
+// The seven entries Block() writes before its result lines.
+std::vector<Entry> InfoEntries(const std::u16string& name, const std::u16string& count) {
+    std::vector<Entry> entries;
+    for (const char16_t* key : {u"other name", u"why", u"when", u"how", u"normal results", u"home test"})
+        entries.push_back({name, key, name + u" " + key});
+    entries.push_back({name, u"number of results", count});
+    return entries;
+}
+
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+class TestInfoImportTest : public StoreFixture {
+protected:
+    static std::filesystem::path FilePath() { return ResolveDevicePath(kTestInfoFilePath); }
+
+    static void WriteFile(const std::string& bytes) {
+        std::filesystem::create_directories(FilePath().parent_path());
+        std::ofstream(FilePath(), std::ios::binary | std::ios::trunc) << bytes;
+    }
+
+    // Imports `bytes` and returns the catalogue entries.
+    static std::vector<Entry> Import(const std::string& bytes) {
+        WriteFile(bytes);
+        RecordingSurface surface;
+        EXPECT_TRUE(ImportTestInfo(surface));
+        return CatalogEntries();
+    }
+};
+
+TEST_F(TestInfoImportTest, BlocksArePositionalAndResultNamesFollowFileOrder) {
+    const std::vector<Entry> entries = Import(
+        Block("Lipids", "2", {"<resultname1>HDL", "<resultvalue1>40-60[50-70]", "<resultunit1>mg/dL",
+                              "<resultname2>LDL", "<resultvalue2>0-100", "<resultunit2>mg/dL"}) +
+        Block("Iron", "0"));
+
+    std::vector<Entry> expected = InfoEntries(u"Iron", u"0");
+    std::vector<Entry> lipids = InfoEntries(u"Lipids", u"2");
+    lipids.insert(lipids.end(), {{u"Lipids", u"resultname1", u"HDL"},
+                                 {u"Lipids", u"resultvalue1", u"40-60[50-70]"},
+                                 {u"Lipids", u"resultunit1", u"mg/dL"},
+                                 {u"Lipids", u"resultname2", u"LDL"},
+                                 {u"Lipids", u"resultvalue2", u"0-100"},
+                                 {u"Lipids", u"resultunit2", u"mg/dL"}});
+    expected.insert(expected.end(), lipids.begin(), lipids.end());
+    EXPECT_EQ(entries, expected);  // 13 entries for Lipids; the separators are not stored
+    EXPECT_EQ(ResultNames(), (std::vector<ResultName>{{u"Iron", u""}, {u"Lipids", u"HDL"}, {u"Lipids", u"LDL"}}));
+
+    std::u16string text;
+    EXPECT_TRUE(GetTestEntry(u"lipids", u"resultvalue2", text));
+    EXPECT_EQ(text, u"0-100");
+}
+
+TEST_F(TestInfoImportTest, ResultCountReadsAsAnInteger) {
+    // 0, empty and non-numbers all mean no results and add the marker; a
+    // negative count ends the block after its seventh line; leading blanks and
+    // trailing text are allowed.
+    const std::vector<Entry> entries = Import(
+        Block("A", "0") + Block("B", "") + Block("C", "none") + Block("D", "-3") +
+        Block("E", " 1 result", {"<resultname1>e1", "<resultvalue1>1-2", "<resultunit1>u"}));
+
+    EXPECT_EQ(entries.size(), 5u * 7 + 3);
+    EXPECT_EQ(ResultNames(), (std::vector<ResultName>{
+                                 {u"A", u""}, {u"B", u""}, {u"C", u""}, {u"E", u"e1"}}));
+    std::u16string count;
+    EXPECT_TRUE(GetTestEntry(u"D", u"number of results", count));
+    EXPECT_EQ(count, u"-3");
+}
+
+TEST_F(TestInfoImportTest, OnlyKeysBeginningWithResultnameAddNames) {
+    Import(Block("T", "3", {"<resultname>bare", "<resultname1 extra>suffixed", "<Resultname2>upper",
+                            "<resultnam>nine", "< resultname3>spaced", "<resultnameresultname>twice",
+                            "<resultname9>ninth", "<value>x", "<unit>y"}));
+    EXPECT_EQ(ResultNames(), (std::vector<ResultName>{
+                                 {u"T", u"bare"}, {u"T", u"suffixed"}, {u"T", u"twice"}, {u"T", u"ninth"}}));
+    EXPECT_EQ(CatalogEntries().size(), 16u);
+}
+
+TEST_F(TestInfoImportTest, LinesSplitAtTheFirstMarksAndNothingIsTrimmed) {
+    const std::vector<Entry> entries = Import(
+        "Test Name>  Spaced Name \n"
+        "   <how>  by a needle  \n"
+        "junk<why>x < y > z<b>\n"
+        "<when>>starts with a mark\n"
+        "< other name >\n"
+        "<>\n"
+        "<home test>\n"
+        "<number of results>0\n"
+        "\n\n"
+        "no mark at all\n"
+        "<a>1\n<b>2\n<c>3\n<d>4\n<e>5\n<f>6\n<g>0\n\n\n");
+
+    const std::u16string name = u"  Spaced Name ";
+    EXPECT_EQ(std::vector<Entry>(entries.begin() + 7, entries.end()),
+              (std::vector<Entry>{{name, u"how", u"  by a needle  "},
+                                  {name, u"why", u"x < y > z<b>"},
+                                  {name, u"when", u">starts with a mark"},
+                                  {name, u" other name ", u""},
+                                  {name, u"", u""},
+                                  {name, u"home test", u""},
+                                  {name, u"number of results", u"0"}}));
+    // A name line without '>' gives the empty test name.
+    EXPECT_EQ(entries.front(), (Entry{u"", u"a", u"1"}));
+    EXPECT_EQ(entries.size(), 14u);
+
+    std::u16string parsed = u"unchanged";
+    EXPECT_FALSE(ParseNameLine(u"no mark", parsed));
+    EXPECT_EQ(parsed, u"unchanged");
+    EXPECT_TRUE(ParseNameLine(u"a>b>c\n", parsed));
+    EXPECT_EQ(parsed, u"b>c");
+}
+
+TEST_F(TestInfoImportTest, BrokenEntryLinesAreStillOneEntryEach) {
+    const std::vector<Entry> entries = Import(
+        "<name>T\n"
+        "no marks here\n"
+        "before<after but no close\n"
+        "only > close\n"
+        "<how>fine\n<a>\n<b>\n<number of results>1\n"
+        "<resultname1>r\n<resultvalue1 1-2\n<resultunit1>u\n\n\n");
+
+    EXPECT_EQ(entries, (std::vector<Entry>{{u"T", u"", u"no marks here"},
+                                           {u"T", u"", u"after but no close"},
+                                           {u"T", u"", u"only > close"},
+                                           {u"T", u"how", u"fine"},
+                                           {u"T", u"a", u""},
+                                           {u"T", u"b", u""},
+                                           {u"T", u"number of results", u"1"},
+                                           {u"T", u"resultname1", u"r"},
+                                           {u"T", u"", u"resultvalue1 1-2"},
+                                           {u"T", u"resultunit1", u"u"}}));
+}
+
+TEST_F(TestInfoImportTest, BlocksOfTheSameNameAreBothKept) {
+    const std::vector<Entry> entries =
+        Import(Block("Twice", "1", {"<resultname1>one", "<resultvalue1>1", "<resultunit1>u"}) +
+               Block("twice", "1", {"<resultname1>two", "<resultvalue1>2", "<resultunit1>u"}));
+    EXPECT_EQ(entries.size(), 20u);
+    EXPECT_EQ(entries[7], (Entry{u"Twice", u"resultname1", u"one"}));
+    EXPECT_EQ(entries[17], (Entry{u"twice", u"resultname1", u"two"}));
+    EXPECT_EQ(ResultNames(), (std::vector<ResultName>{{u"Twice", u"one"}, {u"twice", u"two"}}));
+}
+
+TEST_F(TestInfoImportTest, EmptyFileCreatesAnEmptyCatalogue) {
+    EXPECT_TRUE(Import("").empty());
+    EXPECT_TRUE(PropertyDatabase::Exists(kTestCatalogDatabase));
+    EXPECT_FALSE(PropertyDatabase::Exists(kResultCatalogDatabase));
+}
+
+TEST_F(TestInfoImportTest, EncodingsAndLineEndsReadAlike) {
+    // é, a letter outside the basic plane and a CJK letter in the name.
+    const std::string utf8 = Block("Gluc\xC3\xA9se \xF0\x9F\xA9\xB8 \xE8\xA1\x80", "1",
+                                   {"<resultname1>Sugar", "<resultvalue1>70-100", "<resultunit1>mg/dL"});
+    const std::vector<Entry> expected = Import(utf8);
+    ASSERT_EQ(expected.size(), 10u);
+    EXPECT_EQ(expected[0].test, u"Gluc\u00E9se \U0001FA78 \u8840");
+
+    std::string crlf, cr, noFinalEnd = utf8.substr(0, utf8.size() - 1);
+    for (const char c : utf8) {
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        cr += c == '\n' ? '\r' : c;
+    }
+    const std::u16string text = U(utf8), crlfText = U(crlf);
+    for (const std::string& bytes :
+         {"\xEF\xBB\xBF" + utf8, crlf, cr, noFinalEnd, Utf16(text, false), Utf16(text, true),
+          Utf16(crlfText, false), Utf16(crlfText, true)}) {
+        SCOPED_TRACE(bytes.substr(0, 8));
+        TearDown();
+        SetUp();
+        EXPECT_EQ(Import(bytes), expected);
+        EXPECT_EQ(ResultNames(), (std::vector<ResultName>{{expected[0].test, u"Sugar"}}));
+    }
+}
+
+TEST_F(TestInfoImportTest, BadCharactersAreReplacedOrDropped) {
+    // Invalid UTF-8, a NUL inside a line (dropped, the line goes on), and in
+    // UTF-16 unpaired surrogates and NULs.
+    std::vector<Entry> entries = Import("<name>Bad\xFF\xC3(\n<why>a\0b\n"s +
+                                        "<a>\xED\xA0\x80z\n<b>\n<c>\n<d>\n<number of results>0\n\n\n");
+    ASSERT_EQ(entries.size(), 7u);
+    EXPECT_EQ(entries[0], (Entry{u"Bad\uFFFD\uFFFD(", u"why", u"ab"}));
+    EXPECT_EQ(entries[1].text, u"\uFFFDz");
+
+    TearDown();
+    SetUp();
+    const std::u16string text = u"<name>S\xD800x\n<why>\xDC00\0y\xD83D\n<a>\n<b>\n<c>\n<d>\n<number of results>0\n\n\n"s;
+    entries = Import(Utf16(text, true));
+    ASSERT_EQ(entries.size(), 7u);
+    EXPECT_EQ(entries[0], (Entry{u"S\uFFFDx", u"why", u"\uFFFDy\uFFFD"}));
+
+    // An odd last byte of a UTF-16 file ends in one replacement character.
+    TearDown();
+    SetUp();
+    entries = Import(Utf16(u"<name>T\n<why>w", false) + "w");
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].text, u"w\uFFFD");
+}
+
+TEST_F(TestInfoImportTest, LongLinesAreCutButNeverSplit) {
+    const std::string longValue(1500, 'v');
+    // A letter outside the basic plane straddling the bound is dropped whole.
+    const std::string straddling = std::string(1016, 'n') + "\xF0\x9F\xA9\xB8" + "tail";
+    const std::vector<Entry> entries =
+        Import("<name>" + straddling + "\n<why>" + longValue + "\n<a>1\n<b>2\n<c>3\n<d>4\n<e>5\n"
+               "<number of results>0\n\n\n" + Block("Zed", "0"));
+
+    const std::u16string name = std::u16string(1016, u'n');
+    ASSERT_EQ(entries.size(), 14u);
+    EXPECT_EQ(entries[0].test, name);
+    EXPECT_EQ(entries[0].text, std::u16string(kTextMax - 5, u'v'));
+    EXPECT_EQ(entries[1], (Entry{name, u"a", u"1"}));
+    // The long line counted as one, so the seventh entry is still the count
+    // and the next block starts where it should.
+    EXPECT_EQ(entries[6], (Entry{name, u"number of results", u"0"}));
+    EXPECT_EQ(entries[7], (Entry{u"Zed", u"other name", u"Zed other name"}));
+
+    TearDown();
+    SetUp();
+    const std::vector<Entry> wide = Import(Utf16(U("<name>W\n<why>" + longValue + "\n<b>2\n"), false));
+    ASSERT_EQ(wide.size(), 2u);
+    EXPECT_EQ(wide[0].text.size(), kTextMax - 5);
+    EXPECT_EQ(wide[1], (Entry{u"W", u"b", u"2"}));
+}
+
+TEST_F(TestInfoImportTest, EndOfFileInsideABlockKeepsTheCompleteLines) {
+    WriteFile(Block("Whole", "0") + "<name>Cut\n<why>w\n<how>h");
+    RecordingSurface surface;
+    EXPECT_TRUE(ImportTestInfo(surface));
+    const std::vector<Entry> entries = CatalogEntries();
+    ASSERT_EQ(entries.size(), 9u);
+    EXPECT_EQ(entries[1], (Entry{u"Cut", u"how", u"h"}));
+    EXPECT_NE(surface.FindText(u"Loading Cut"), nullptr);
+
+    // A count larger than what follows reads to the end and stops there.
+    TearDown();
+    SetUp();
+    EXPECT_EQ(Import(Block("Huge", "2147483647", {"<resultname1>r"})).size(), 10u);
+}
+
+// Checks, at each "Loading" text, that the block it names is stored whole.
+class CheckingSurface : public RecordingSurface {
+public:
+    void TextOut(int x, int y, std::u16string_view text) override {
+        RecordingSurface::TextOut(x, y, text);
+        if (text.starts_with(u"Loading ")) {
+            std::u16string unit;
+            storedWhenDrawn.push_back(GetTestEntry(text.substr(8), u"resultunit1", unit));
+        }
+    }
+    std::vector<bool> storedWhenDrawn;
+};
+
+TEST_F(TestInfoImportTest, ProgressIsDrawnAfterEachBlock) {
+    const std::vector<std::string> results = {"<resultname1>r", "<resultvalue1>1", "<resultunit1>u"};
+    WriteFile(Block("First", "1", results) + Block("Second", "1", results));
+    CheckingSurface surface;
+    ASSERT_TRUE(ImportTestInfo(surface));
+
+    const std::u16string wipe(52, u'a');
+    ASSERT_EQ(surface.texts.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        const DrawnText& drawn = surface.texts[i];
+        EXPECT_EQ(drawn.x, 20);
+        EXPECT_EQ(drawn.y, 150);
+        EXPECT_FALSE(drawn.font.has_value());
+        EXPECT_EQ(drawn.color, i % 2 ? kBlack : kWhite);
+        if (i % 2 == 0) {
+            EXPECT_EQ(drawn.text, wipe);
+        }
+    }
+    EXPECT_EQ(surface.texts[1].text, u"Loading First");
+    EXPECT_EQ(surface.texts[3].text, u"Loading Second");
+    EXPECT_EQ(surface.storedWhenDrawn, (std::vector<bool>{true, true}));
+
+    // A name too long for the progress text is shortened, never inside a pair.
+    TearDown();
+    SetUp();
+    WriteFile("<name>" + std::string(1014, 'x') + "\xF0\x9F\xA9\xB8" + "\n");
+    RecordingSurface longName;
+    ASSERT_TRUE(ImportTestInfo(longName));
+    ASSERT_EQ(longName.texts.size(), 2u);
+    EXPECT_EQ(longName.texts[1].text, u"Loading " + std::u16string(1014, u'x'));
+}
+
+TEST_F(TestInfoImportTest, ImportsOnlyOnce) {
+    const std::vector<Entry> first = Import(Block("Once", "0"));
+
+    // The file is not read again, whether it changed, vanished or cannot be read.
+    WriteFile(Block("Again", "0"));
+    RecordingSurface surface;
+    EXPECT_FALSE(ImportTestInfo(surface));
+    std::filesystem::permissions(FilePath(), std::filesystem::perms::none);
+    EXPECT_FALSE(ImportTestInfo(surface));
+    std::filesystem::remove(FilePath());
+    EXPECT_FALSE(ImportTestInfo(surface));
+
+    EXPECT_EQ(CatalogEntries(), first);
+    EXPECT_EQ(ResultNames(), (std::vector<ResultName>{{u"Once", u""}}));
+    EXPECT_TRUE(surface.texts.empty());
+}
+
+TEST_F(TestInfoImportTest, MissingFileCreatesNothing) {
+    RecordingSurface surface;
+    EXPECT_FALSE(ImportTestInfo(surface));
+    std::filesystem::create_directories(FilePath());  // a folder of that name is no file either
+    EXPECT_FALSE(ImportTestInfo(surface));
+    EXPECT_FALSE(PropertyDatabase::Exists(kTestCatalogDatabase));
+    EXPECT_FALSE(PropertyDatabase::Exists(kResultCatalogDatabase));
+    EXPECT_TRUE(surface.texts.empty());
+
+    // The next start tries again.
+    std::filesystem::remove(FilePath());
+    EXPECT_EQ(Import(Block("Later", "0")).size(), 7u);
+}
+
+// Stops the import at the progress of block `stopAt`: tells the parent, then waits to be killed.
+class StoppingSurface : public RecordingSurface {
+public:
+    StoppingSurface(int ready, std::u16string stopAt) : ready_(ready), stopAt_(std::move(stopAt)) {}
+    void TextOut(int, int, std::u16string_view text) override {
+        if (text != stopAt_) return;
+        const char byte = 1;
+        if (::write(ready_, &byte, 1) == 1)
+            for (;;) ::pause();
+        ::_exit(2);
+    }
+
+private:
+    int ready_;
+    std::u16string stopAt_;
+};
+
+TEST_F(TestInfoImportTest, KilledImportLeavesNothingAndTheNextStartImports) {
+    // Big enough that the unfinished import spills out of the store's cache.
+    constexpr int kBlocks = 400;
+    const std::string longText(1000, 'v');
+    std::vector<std::string> results;
+    for (const char* key : {"resultname", "resultvalue", "resultunit"})
+        for (int i = 1; i <= 3; ++i) results.push_back("<" + (key + std::to_string(i)) + ">" + longText);
+    std::string file;
+    for (int i = 0; i < kBlocks; ++i) file += Block("Test " + std::to_string(i), "3", results);
+    WriteFile(file);
+
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(ready[0]);
+        StoppingSurface surface(ready[1], u"Loading Test " + IntToText(kBlocks - 100));
+        ImportTestInfo(surface);
+        ::_exit(3);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    const bool stopped = ::read(ready[0], &byte, 1) == 1;
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(ready[0]);
+    ASSERT_TRUE(stopped);
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    // This process never opened the store, so it now looks like the next start.
+    EXPECT_FALSE(PropertyDatabase::Exists(kTestCatalogDatabase));
+    EXPECT_FALSE(PropertyDatabase::Exists(kResultCatalogDatabase));
+    RecordingSurface surface;
+    EXPECT_TRUE(ImportTestInfo(surface));
+    EXPECT_EQ(CatalogEntries().size(), kBlocks * 16u);
+    EXPECT_EQ(ResultNames().size(), kBlocks * 3u);
+}
+
+// Makes the disk full once the progress text `at` is drawn.
+class FillingSurface : public RecordingSurface {
+public:
+    explicit FillingSurface(std::u16string at) : at_(std::move(at)) {}
+    void TextOut(int x, int y, std::u16string_view text) override {
+        RecordingSurface::TextOut(x, y, text);
+        if (text == at_) SetStoreWriteFailureForTesting(true);
+    }
+
+private:
+    std::u16string at_;
+};
+
+TEST_F(TestInfoImportTest, FullDiskLeavesNothingAndTheNextStartImports) {
+    const std::vector<std::string> results = {"<resultname1>r", "<resultvalue1>1", "<resultunit1>u"};
+    WriteFile(Block("A", "1", results) + Block("B", "0") + Block("C", "1", results));
+
+    // From the start, in the middle (a failed entry write), and only at the commit.
+    for (const char16_t* fullFrom : {u"", u"Loading A", u"Loading C"}) {
+        SCOPED_TRACE(TextToUtf8(fullFrom));
+        SetStoreWriteFailureForTesting(*fullFrom == u'\0');
+        FillingSurface surface(fullFrom);
+        EXPECT_FALSE(ImportTestInfo(surface));
+        SetStoreWriteFailureForTesting(false);
+        EXPECT_FALSE(PropertyDatabase::Exists(kTestCatalogDatabase));
+        EXPECT_FALSE(PropertyDatabase::Exists(kResultCatalogDatabase));
+    }
+    RecordingSurface surface;
+    EXPECT_TRUE(ImportTestInfo(surface));
+    EXPECT_EQ(CatalogEntries().size(), 27u);
+    EXPECT_EQ(ResultNames().size(), 3u);
+}
+
+TEST_F(TestInfoImportTest, FuzzEntryPointSurvivesMutatedFiles) {
+    const std::string valid =
+        "\xEF\xBB\xBF" + Block("A", "2", {"<resultname1>x", "<resultvalue1>1-2[3-4]", "<resultunit1>u",
+                                          "<resultname2>y", "<resultvalue2>5", "<resultunit2>v"}) +
+        Block("B", "0") + Block("C", "-1");
+    const std::string wide = Utf16(U(valid.substr(3)), false);
+    const std::string specials = "<>\r\n\0\xFF\xFE\xD8\xDC-0123456789[]"s;
+    std::mt19937 random(20260614);
+    const auto pick = [&random](std::size_t n) {
+        return static_cast<std::size_t>(std::uniform_int_distribution<std::size_t>(0, n - 1)(random));
+    };
+    for (int run = 0; run < 300; ++run) {
+        std::string input;
+        if (run % 3 == 0) {
+            input.resize(pick(600));
+            for (char& c : input) c = static_cast<char>(pick(256));
+        } else {
+            input = run % 3 == 1 ? valid : wide;
+            for (std::size_t n = pick(12) + 1; n > 0; --n) {
+                const std::size_t at = pick(input.size());
+                switch (pick(4)) {
+                    case 0: input[at] = specials[pick(specials.size())]; break;
+                    case 1: input.insert(at, 1, specials[pick(specials.size())]); break;
+                    case 2: input.erase(at, pick(20)); break;
+                    default: input[at] = static_cast<char>(input[at] ^ (1 << pick(8))); break;
+                }
+                if (input.empty()) input = "<";
+            }
+        }
+        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
+    }
+    // Reaching here without an abort is the test.
+    SUCCEED();
+}
+
+}  // namespace
