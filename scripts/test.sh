@@ -7,3 +7,4 @@ export BUILD_DIR="${BUILD_DIR:-$root/build}"
 "$root/scripts/build.sh"
 cd "$BUILD_DIR"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
+bash "$root/scripts/fuzz.sh" 60
