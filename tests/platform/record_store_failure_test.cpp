@@ -72,6 +72,25 @@ TEST_F(RecordStoreFailureTest, RefusesAnotherProgramsDatabase) {
     EXPECT_NE(ObjectStoreProblem().find(u"is damaged or is not a Vantrel data file"), std::u16string::npos);
 }
 
+TEST_F(RecordStoreFailureTest, RefusesAStoreWithAnUnreadableRecord) {
+    ASSERT_NE(CreateTestDatabase(u"List"), 0u);
+    {
+        PropertyDatabase db;
+        ASSERT_TRUE(db.Open(u"List"));
+        AddRecord(db, u"k", u"t");
+    }
+    SetDeviceRoot(root_);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(ObjectStorePath().c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "UPDATE records SET properties = x'0200010000'", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    EXPECT_TRUE(PropertyDatabase::Exists(u"List"));
+    PropertyDatabase db;
+    EXPECT_FALSE(db.Open(u"List"));
+    EXPECT_NE(ObjectStoreProblem().find(u"is damaged"), std::u16string::npos);
+    EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
+}
+
 TEST_F(RecordStoreFailureTest, FinishesAFileWhoseMakingWasCutShort) {
     WriteFile("");  // made, then the process ended before the first write
     EXPECT_TRUE(ObjectStoreProblem().empty());

@@ -231,6 +231,34 @@ TEST_F(RecordStoreTest, RecordObjectsKeepUniqueIdsAndCopiesStayApart) {
     EXPECT_EQ(TagOf(again), u"t2");
 }
 
+TEST_F(RecordStoreTest, KeepsEveryTextAndTimeExactlyThroughTheFile) {
+    const std::u16string texts[] = {u"", u"plain", u"Äpfel í", u"Ωμέγα", u"\U0001F600 smile",
+                                    std::u16string(1, char16_t(0xD800)) + u"lone", std::u16string(kTextMax, u'x'),
+                                    std::u16string(3, u'\0')};
+    CreateTestDatabase(u"List");
+    {
+        PropertyDatabase db;
+        ASSERT_TRUE(db.Open(u"List"));
+        for (const std::u16string& text : texts) {
+            PropertyRecord record = MakeRecord(u"k", text);
+            record.AddProperty(Property(FileTime{0xFFFFFFFFFFFFull}, 3));
+            ASSERT_TRUE(db.Write(record, 0));
+        }
+    }
+    SetDeviceRoot(root_);
+    PropertyDatabase db;
+    ASSERT_TRUE(db.Open(u"List"));
+    std::vector<std::u16string> tags = AllTags(db);
+    ASSERT_EQ(tags.size(), std::size(texts));
+    for (std::size_t i = 0; i < tags.size(); ++i) EXPECT_EQ(tags[i], texts[i]) << i;
+    PropertyRecord record;
+    ASSERT_TRUE(db.SeekToIndex(0));
+    ASSERT_TRUE(db.ReadCurrent(record));
+    ASSERT_NE(record.GetProperty(3), nullptr);
+    EXPECT_EQ(record.GetProperty(3)->Kind(), PropertyKind::FileTime);
+    EXPECT_EQ(record.GetProperty(3)->FileTimeValue(), 0xFFFFFFFFFFFFull);
+}
+
 TEST_F(RecordStoreTest, ReopensAfterCloseAndAfterMovingTheDeviceAwayAndBack) {
     ASSERT_NE(CreateTestDatabase(u"List"), 0u);
     {
