@@ -39,7 +39,9 @@ const std::string kStatementText[] = {
     std::string("UPDATE records SET properties = ? WHERE id = ? AND ") + kLive,
     // The mirror knows the record exists; looking it up again would cost more than the delete.
     "INSERT OR IGNORE INTO deleted_records(id) VALUES(?)",
+    "SELECT id, properties FROM records WHERE database = ? ORDER BY id",
     std::string("SELECT id, properties FROM records WHERE database = ? AND ") + kLive + " ORDER BY id",
+    "SELECT EXISTS (SELECT 1 FROM deleted_records)",
     "PRAGMA data_version",
 };
 
@@ -253,8 +255,7 @@ bool ObjectStore::OpenExisting() {
 }
 
 void ObjectStore::SweepDeleted() {
-    long long logged = 0;
-    if (StoreWritesFail() || !QueryInt("SELECT EXISTS (SELECT 1 FROM deleted_records)", logged) || !logged) return;
+    if (StoreWritesFail() || !AnyDeleted()) return;
     if (!Exec("BEGIN IMMEDIATE")) return;
     if (!Exec("DELETE FROM records WHERE id IN (SELECT id FROM deleted_records); DELETE FROM deleted_records;") ||
         !Exec("COMMIT"))
@@ -321,6 +322,15 @@ void ObjectStore::CheckOtherWriters() {
         return;
     }
     sqlite3_reset(query);
+}
+
+// True also when the log cannot be read, so that loading filters to be safe.
+bool ObjectStore::AnyDeleted() {
+    sqlite3_stmt* query = Prepared(kAnyDeleted);
+    if (!query) return true;
+    bool any = sqlite3_step(query) != SQLITE_ROW || sqlite3_column_int(query, 0) != 0;
+    sqlite3_reset(query);
+    return any;
 }
 
 sqlite3_stmt* ObjectStore::Prepared(Statement which) {
@@ -391,7 +401,8 @@ std::shared_ptr<RecordMirror> ObjectStore::OpenMirror(std::uint32_t id) {
     auto found = mirrors_.find(id);
     if (found != mirrors_.end()) return found->second;
     auto mirror = std::make_shared<RecordMirror>(*info);
-    sqlite3_stmt* load = Prepared(kLoad);
+    // The log of deleted records is mostly empty; then there is nothing to filter.
+    sqlite3_stmt* load = Prepared(AnyDeleted() ? kLoadLive : kLoad);
     if (!load) return nullptr;
     sqlite3_bind_int64(load, 1, id);
     int rc;

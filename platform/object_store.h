@@ -48,7 +48,7 @@ public:
 
 private:
     enum class Use { Read, Write };
-    enum Statement { kInsert, kUpdate, kDelete, kLoad, kDataVersion, kStatementCount };
+    enum Statement { kInsert, kUpdate, kDelete, kLoad, kLoadLive, kAnyDeleted, kDataVersion, kStatementCount };
 
     ObjectStore() = default;
     bool Ready(Use use);
@@ -66,6 +66,7 @@ private:
     void SetProblem(std::u16string problem);
     void ForgetInheritedConnection();
     void SweepDeleted();
+    bool AnyDeleted();
 
     std::filesystem::path path_;
     sqlite3* db_ = nullptr;
