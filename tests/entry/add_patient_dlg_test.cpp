@@ -1,0 +1,214 @@
+#include "entry/add_patient_dlg.h"
+
+#include "entry_fixture.h"
+#include "platform/record_store_testing.h"
+#include "res/resource.h"
+#include "review/graph_options_dlg.h"
+#include "store/patient_store.h"
+
+namespace {
+
+class AddPatientDlgTest : public EntryTest {
+protected:
+    int Run(CAddPatientDlg& dlg, std::function<void(CAddPatientDlg&)> script) {
+        driver.Expect<CAddPatientDlg>(IDD_ADD_PATIENT, std::move(script));
+        return dlg.DoModal();
+    }
+
+    // The next Graph Options run: `choose` acts on it, then OK is pressed.
+    void ExpectGraphOptions(std::function<void(CGraphOptionsDlg&)> choose = {}) {
+        driver.Expect<CGraphOptionsDlg>(IDD_GRAPH_OPTIONS, [choose](CGraphOptionsDlg& g) {
+            if (choose) choose(g);
+            g.SendCommand(IDOK);
+        });
+    }
+
+    static std::u16string ShownName(CDialog& d) { return CEdit(d, CAddPatientDlg::kNameEdit).Text(); }
+    static std::u16string ShownSex(CDialog& d) { return CComboBox(d, CAddPatientDlg::kSexBox).SelectedText(); }
+    static SystemTime ShownBirthdate(CDialog& d) {
+        SystemTime t;
+        CDateTimeCtrl(d, CAddPatientDlg::kBirthdatePicker).GetTime(t);
+        return t;
+    }
+    static std::u16string StoredSex(std::u16string_view name) {
+        std::u16string sex = u"<none>";
+        GetPatientSex(name, sex);
+        return sex;
+    }
+    static std::u16string StoredType(std::u16string_view name) {
+        std::u16string type = u"<none>";
+        GetGraphType(name, type);
+        return type;
+    }
+};
+
+void ExpectSameMoment(const SystemTime& a, const SystemTime& b) {
+    EXPECT_EQ(a.year, b.year);
+    EXPECT_EQ(a.month, b.month);
+    EXPECT_EQ(a.day, b.day);
+    EXPECT_EQ(a.hour, b.hour);
+    EXPECT_EQ(a.minute, b.minute);
+}
+
+TEST_F(AddPatientDlgTest, EachModeStartsWithItsFields) {
+    SystemTime in1960 = kNow;
+    in1960.year = 1960;
+
+    CAddPatientDlg owner;
+    owner.name = u"Orla Owner";
+    Run(owner, [&](CAddPatientDlg& d) {
+        CComboBox sexes(d, CAddPatientDlg::kSexBox);
+        ASSERT_EQ(sexes.GetCount(), 2);
+        EXPECT_EQ(sexes.GetLBText(0), u"Female");
+        EXPECT_EQ(sexes.GetLBText(1), u"Male");
+        EXPECT_EQ(ShownName(d), u"Orla Owner");
+        EXPECT_EQ(ShownSex(d), u"Male");
+        ExpectSameMoment(ShownBirthdate(d), in1960);
+        ExpectPaintsLabels(d, {{10, 40, u"Please Enter your personal information:"},
+                               {10, 70, u"Name"},
+                               {10, 100, u"Birthdate"},
+                               {10, 130, u"Sex"}});
+        d.SendCommand(CAddPatientDlg::kCancelButton);
+    });
+
+    CAddPatientDlg fresh;
+    fresh.mode = CAddPatientDlg::kModeNew;
+    Run(fresh, [&](CAddPatientDlg& d) {
+        EXPECT_EQ(ShownName(d), u"Tavi Orlenska");
+        EXPECT_EQ(ShownSex(d), u"Male");
+        ExpectSameMoment(ShownBirthdate(d), in1960);
+        d.SendCommand(CAddPatientDlg::kCancelButton);
+    });
+
+    AddUsers();
+    CAddPatientDlg edit;
+    edit.mode = CAddPatientDlg::kModeEdit;
+    edit.name = u"Ann";
+    Run(edit, [&](CAddPatientDlg& d) {
+        EXPECT_EQ(ShownName(d), u"Ann");
+        EXPECT_EQ(ShownSex(d), u"Female");
+        ExpectSameMoment(ShownBirthdate(d), kBirthdate);
+        d.SendCommand(IDCANCEL);
+    });
+    // Cancel stores nothing and keeps the caller's name.
+    EXPECT_EQ(FindPatient(u"Orla Owner"), -1);
+    EXPECT_EQ(FindPatient(u"Tavi Orlenska"), -1);
+    EXPECT_EQ(owner.name, u"Orla Owner");
+    EXPECT_EQ(fresh.name, u"");
+}
+
+TEST_F(AddPatientDlgTest, TheLeapDayStaysValidIn1960) {
+    const SystemTime leapDay{2004, 2, 0, 29, 7, 45, 0, 0};
+    SetLocalTimeForTesting(&leapDay);
+    CAddPatientDlg dlg;
+    dlg.mode = CAddPatientDlg::kModeNew;
+    Run(dlg, [](CAddPatientDlg& d) {
+        ExpectSameMoment(ShownBirthdate(d), SystemTime{1960, 2, 0, 29, 7, 45, 0, 0});
+        d.SendCommand(CAddPatientDlg::kCancelButton);
+    });
+}
+
+TEST_F(AddPatientDlgTest, OkStoresThePatientWithTheGraphPreferences) {
+    CAddPatientDlg dlg;
+    dlg.mode = CAddPatientDlg::kModeNew;
+    const int result = Run(dlg, [this](CAddPatientDlg& d) {
+        CEdit(d, CAddPatientDlg::kNameEdit).UserType(u"Cy Rell\nignored");
+        CComboBox(d, CAddPatientDlg::kSexBox).UserChoose(0);
+        CDateTimeCtrl(d, CAddPatientDlg::kBirthdatePicker).UserSetDate(1981, 7, 9);
+        ExpectGraphOptions();  // OK untouched
+        d.SendCommand(CAddPatientDlg::kOkButton);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dlg.name, u"Cy Rell");
+    EXPECT_EQ(StoredSex(u"Cy Rell"), u"Female");
+    EXPECT_EQ(GetGraphPeriod(u"Cy Rell"), 0);
+    EXPECT_EQ(StoredType(u"Cy Rell"), u"Bar");
+    ExpectSameMoment(GetBirthdate(u"Cy Rell"), SystemTime{1981, 7, 0, 9, 10, 30, 0, 0});
+    EXPECT_TRUE(driver.Messages().empty());
+
+    // Enter runs the same handler; a sex typed rather than chosen is stored empty.
+    CAddPatientDlg typed;
+    typed.mode = CAddPatientDlg::kModeNew;
+    EXPECT_EQ(Run(typed, [this](CAddPatientDlg& d) {
+                  CComboBox(d, CAddPatientDlg::kSexBox).UserType(u"Female");
+                  ExpectGraphOptions();
+                  d.SendCommand(IDOK);
+              }),
+              IDOK);
+    EXPECT_EQ(typed.name, u"Tavi Orlenska");
+    EXPECT_EQ(StoredSex(u"Tavi Orlenska"), u"");
+}
+
+TEST_F(AddPatientDlgTest, EditingReplacesPreferencesAndANewNameAddsAPatient) {
+    AddUsers();
+    CAddPatientDlg edit;
+    edit.mode = CAddPatientDlg::kModeEdit;
+    edit.name = u"Ann";
+    Run(edit, [this](CAddPatientDlg& d) {
+        ExpectGraphOptions([](CGraphOptionsDlg& g) {
+            CComboBox(g, 1009).UserChoose(8);  // "All Dates"
+            CComboBox(g, 1022).UserChoose(1);  // "Line"
+        });
+        d.SendCommand(CAddPatientDlg::kOkButton);
+    });
+    EXPECT_EQ(GetGraphPeriod(u"Ann"), -2);
+    EXPECT_EQ(StoredType(u"Ann"), u"Line");
+    EXPECT_EQ(StoredSex(u"Ann"), u"Female");
+
+    CAddPatientDlg rename;
+    rename.mode = CAddPatientDlg::kModeEdit;
+    rename.name = u"Bob";
+    Run(rename, [this](CAddPatientDlg& d) {
+        CEdit(d, CAddPatientDlg::kNameEdit).UserType(u"Robert");
+        ExpectGraphOptions();
+        d.SendCommand(CAddPatientDlg::kOkButton);
+    });
+    EXPECT_EQ(rename.name, u"Robert");
+    EXPECT_EQ(StoredSex(u"Robert"), u"Male");
+    EXPECT_NE(FindPatient(u"Bob"), -1);
+}
+
+TEST_F(AddPatientDlgTest, AFailedSaveSaysSoAndKeepsTheFieldsAsTyped) {
+    const std::u16string notSaved =
+        u"Could not save this user. Check that there is space on the disk and try again.";
+    AddUsers();
+    CAddPatientDlg fresh;
+    fresh.mode = CAddPatientDlg::kModeNew;
+    const int result = Run(fresh, [&](CAddPatientDlg& d) {
+        CEdit(d, CAddPatientDlg::kNameEdit).UserType(u"Cy");
+        CComboBox(d, CAddPatientDlg::kSexBox).UserChoose(0);
+        ExpectGraphOptions();
+        SetStoreWriteFailureForTesting(true);  // the disk is full
+        d.SendCommand(CAddPatientDlg::kOkButton);
+        SetStoreWriteFailureForTesting(false);
+        EXPECT_EQ(driver.Messages(), std::vector<std::u16string>{notSaved});
+        EXPECT_FALSE(d.IsEnded());
+        EXPECT_EQ(FindPatient(u"Cy"), -1);
+        EXPECT_EQ(ShownName(d), u"Cy");
+        EXPECT_EQ(ShownSex(d), u"Female");
+        ExpectGraphOptions();
+        d.SendCommand(CAddPatientDlg::kOkButton);  // space again
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(fresh.name, u"Cy");
+    EXPECT_EQ(StoredSex(u"Cy"), u"Female");
+
+    // Rewriting a stored patient fails the same way and changes nothing.
+    driver.ClearMessages();
+    CAddPatientDlg edit;
+    edit.mode = CAddPatientDlg::kModeEdit;
+    edit.name = u"Bob";
+    Run(edit, [&](CAddPatientDlg& d) {
+        ExpectGraphOptions([](CGraphOptionsDlg& g) { CComboBox(g, 1022).UserChoose(1); });
+        SetStoreWriteFailureForTesting(true);
+        d.SendCommand(IDOK);
+        SetStoreWriteFailureForTesting(false);
+        EXPECT_EQ(driver.Messages(), std::vector<std::u16string>{notSaved});
+        EXPECT_FALSE(d.IsEnded());
+        d.SendCommand(CAddPatientDlg::kCancelButton);
+    });
+    EXPECT_EQ(edit.name, u"Bob");
+    EXPECT_EQ(StoredType(u"Bob"), u"Bar");
+}
+
+}  // namespace

@@ -1,0 +1,167 @@
+#include "entry/add_result_dlg.h"
+
+#include "entry_fixture.h"
+#include "platform/text.h"
+#include "res/resource.h"
+
+namespace {
+
+// What the value, goal and unit edits show.
+struct Fields {
+    std::u16string value, goal, unit;
+    bool operator==(const Fields&) const = default;
+};
+
+void PrintTo(const Fields& f, std::ostream* os) {
+    *os << TextToUtf8(f.value) << " / " << TextToUtf8(f.goal) << " / " << TextToUtf8(f.unit);
+}
+
+class AddResultDlgTest : public EntryTest {
+protected:
+    void SetUp() override {
+        EntryTest::SetUp();
+        WriteCatalogue();
+        AddUsers();
+    }
+
+    // Opens the dialog for `user` and `test`, runs `script` in it, returns the modal result.
+    int Run(CAddResultDlg& dlg, std::u16string_view user, std::u16string_view test,
+            std::function<void(CAddResultDlg&)> script) {
+        dlg.userName = user;
+        dlg.testName = test;
+        driver.Expect<CAddResultDlg>(IDD_ADD_RESULT, std::move(script));
+        return dlg.DoModal();
+    }
+
+    static Fields Shown(CAddResultDlg& d) {
+        return {CEdit(d, CAddResultDlg::kValueEdit).Text(), CEdit(d, CAddResultDlg::kGoalEdit).Text(),
+                CEdit(d, CAddResultDlg::kUnitEdit).Text()};
+    }
+};
+
+TEST_F(AddResultDlgTest, OpensOnTheFirstResultWithTheGoalForTheUsersSex) {
+    CAddResultDlg ann;
+    Run(ann, u"Ann", u"Lipid Panel", [](CAddResultDlg& d) {
+        CComboBox names(d, CAddResultDlg::kResultNameBox);
+        ASSERT_EQ(names.GetCount(), 3);
+        EXPECT_EQ(names.GetLBText(0), u"HDL");
+        EXPECT_EQ(names.GetLBText(1), u"LDL");
+        EXPECT_EQ(names.GetLBText(2), u"Triglycerides");
+        EXPECT_EQ(names.GetCurSel(), 0);
+        EXPECT_EQ(Shown(d), (Fields{u"1", u"50", u"mg/dL"}));
+        d.SendCommand(IDCANCEL);
+    });
+    for (std::u16string_view user : {u"Bob", u"Nobody"}) {
+        CAddResultDlg other;
+        Run(other, user, u"Lipid Panel", [](CAddResultDlg& d) {
+            EXPECT_EQ(Shown(d), (Fields{u"1", u"40", u"mg/dL"}));
+            d.SendCommand(IDCANCEL);
+        });
+    }
+}
+
+TEST_F(AddResultDlgTest, ChoosingANameFillsFromTheEntriesNumberedByItsPosition) {
+    CAddResultDlg ann;
+    Run(ann, u"Ann", u"Lipid Panel", [](CAddResultDlg& d) {
+        CComboBox names(d, CAddResultDlg::kResultNameBox);
+        names.UserChoose(2);
+        EXPECT_EQ(Shown(d), (Fields{u"150", u"135", u"mmol/L"}));
+        names.UserChoose(0);
+        EXPECT_EQ(Shown(d), (Fields{u"40", u"50", u"mg/dL"}));
+        names.UserChoose(1);
+        EXPECT_EQ(Shown(d), (Fields{u"100", u"100", u"mg/dL"}));
+        d.SendCommand(IDCANCEL);
+    });
+    CAddResultDlg bob;
+    Run(bob, u"Bob", u"Lipid Panel", [](CAddResultDlg& d) {
+        CComboBox(d, CAddResultDlg::kResultNameBox).UserChoose(2);
+        EXPECT_EQ(Shown(d), (Fields{u"150", u"150", u"mmol/L"}));
+        d.SendCommand(IDCANCEL);
+    });
+}
+
+TEST_F(AddResultDlgTest, ATestWithoutResultNamesOpensWithDefaults) {
+    CAddResultDlg dlg;
+    Run(dlg, u"Ann", u"Glucose", [](CAddResultDlg& d) {
+        CComboBox names(d, CAddResultDlg::kResultNameBox);
+        EXPECT_EQ(names.GetCount(), 0);
+        EXPECT_EQ(names.GetCurSel(), -1);
+        EXPECT_EQ(names.GetWindowText(), u"");
+        EXPECT_EQ(Shown(d), (Fields{u"160", u"150", u"mg/dL"}));
+        d.SendCommand(IDCANCEL);
+    });
+}
+
+TEST_F(AddResultDlgTest, OkAsksForTheFirstEmptyFieldOnly) {
+    CAddResultDlg dlg;
+    const int result = Run(dlg, u"Ann", u"Lipid Panel", [this](CAddResultDlg& d) {
+        CComboBox names(d, CAddResultDlg::kResultNameBox);
+        CEdit value(d, CAddResultDlg::kValueEdit), goal(d, CAddResultDlg::kGoalEdit),
+            unit(d, CAddResultDlg::kUnitEdit);
+        names.UserType(u"");
+        value.UserType(u"");
+        goal.UserType(u"");
+        unit.UserType(u"");
+        d.SendCommand(IDOK);
+        EXPECT_EQ(driver.Messages(), std::vector<std::u16string>{u"Please Enter Result Name"});
+        names.UserType(u"VLDL");
+        d.SendCommand(IDOK);
+        value.UserType(u"30\nsecond line");
+        d.SendCommand(IDOK);
+        goal.UserType(u"20");
+        d.SendCommand(IDOK);
+        EXPECT_FALSE(d.IsEnded());
+        EXPECT_EQ(names.GetWindowText(), u"VLDL");  // fields keep what was typed
+        unit.UserType(u"mg/dL");
+        d.SendCommand(IDOK);
+    });
+    EXPECT_EQ(driver.Messages(),
+              (std::vector<std::u16string>{u"Please Enter Result Name", u"Please Enter Result Value",
+                                           u"Please Enter Goal Result Value",
+                                           u"Please Enter Result Unit"}));
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dlg.resultName, u"VLDL");
+    EXPECT_EQ(dlg.resultValue, u"30");
+    EXPECT_EQ(dlg.goalValue, u"20");
+    EXPECT_EQ(dlg.resultUnit, u"mg/dL");
+    EXPECT_EQ(dlg.newName, 1);
+}
+
+TEST_F(AddResultDlgTest, OnlyAChosenNameIsKnown) {
+    CAddResultDlg chosen;
+    EXPECT_EQ(Run(chosen, u"Ann", u"Lipid Panel",
+                  [](CAddResultDlg& d) {
+                      CComboBox(d, CAddResultDlg::kResultNameBox).UserChoose(2);
+                      d.SendCommand(IDOK);
+                  }),
+              IDOK);
+    EXPECT_EQ(chosen.resultName, u"Triglycerides");
+    EXPECT_EQ(chosen.resultValue, u"150");
+    EXPECT_EQ(chosen.goalValue, u"135");
+    EXPECT_EQ(chosen.resultUnit, u"mmol/L");
+    EXPECT_EQ(chosen.newName, 0);
+
+    // Typing a listed name without choosing it still counts as new.
+    CAddResultDlg typed;
+    Run(typed, u"Ann", u"Lipid Panel", [](CAddResultDlg& d) {
+        CComboBox(d, CAddResultDlg::kResultNameBox).UserType(u"HDL");
+        d.SendCommand(IDOK);
+    });
+    EXPECT_EQ(typed.resultName, u"HDL");
+    EXPECT_EQ(typed.newName, 1);
+    EXPECT_TRUE(driver.Messages().empty());
+}
+
+TEST_F(AddResultDlgTest, PaintsItsLabelsInNavyOnWhite) {
+    CAddResultDlg dlg;
+    Run(dlg, u"Ann", u"Lipid Panel", [](CAddResultDlg& d) {
+        ExpectPaintsLabels(d, {{10, 15, u"Please Enter your result information:"},
+                               {10, 45, u"Result Name"},
+                               {10, 70, u"Result Value"},
+                               {10, 95, u"Goal Value"},
+                               {10, 120, u"Result Unit"}});
+        d.SendCommand(IDCANCEL);
+    });
+}
+
+}  // namespace

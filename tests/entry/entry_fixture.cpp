@@ -1,0 +1,127 @@
+#include "entry_fixture.h"
+
+#include "platform/device.h"
+#include "platform/memory_listing.h"
+#include "platform/record_store.h"
+#include "platform/record_store_testing.h"
+#include "platform/text.h"
+#include "store/catalog_store.h"
+#include "store/patient_store.h"
+#include "store/test_record_store.h"
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <system_error>
+
+void EntryTest::SetUp() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-entry-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    SetDeviceRoot(root_);
+    SetLocalTimeForTesting(&now_);
+}
+
+void EntryTest::TearDown() {
+    ExpectDriverDone();
+    SetStoreWriteFailureForTesting(false);
+    SetLocalTimeForTesting(nullptr);
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+}
+
+void EntryTest::ExpectDriverDone() {
+    EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
+    EXPECT_EQ(driver.PendingScripts(), 0u);
+}
+
+void EntryTest::WriteCatalogue() {
+    const std::u16string lipid = u"Lipid Panel";
+    SetTestEntry(lipid, u"number of results", u"3");
+    const std::u16string_view names[] = {u"HDL", u"LDL", u"Triglycerides"};
+    const std::u16string_view values[] = {u"40[50]", u"100", u"150[135]"};
+    const std::u16string_view units[] = {u"mg/dL", u"mg/dL", u"mmol/L"};
+    for (int i = 0; i < 3; ++i) {
+        const std::u16string n = std::u16string(1, static_cast<char16_t>(u'1' + i));
+        SetTestEntry(lipid, u"resultname" + n, names[i]);
+        SetTestEntry(lipid, u"resultvalue" + n, values[i]);
+        SetTestEntry(lipid, u"resultunit" + n, units[i]);
+        AddResultName(lipid, names[i]);
+    }
+    AddResultName(u"Glucose", u"");
+    AddResultName(u"Glucose Tolerance", u"");
+}
+
+void EntryTest::AddUsers() {
+    AddPatient(u"Ann", u"Female", kBirthdate, u"0", u"Bar");
+    AddPatient(u"Bob", u"Male", kBirthdate, u"0", u"Bar");
+}
+
+void EntryTest::RefuseAddsAfter(int allowed) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(ObjectStorePath().string().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_stmt* count = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT count(*) FROM records", -1, &count, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
+    const long long limit = sqlite3_column_int64(count, 0) + allowed;
+    sqlite3_finalize(count);
+    const std::string trigger = "CREATE TRIGGER store_full BEFORE INSERT ON records WHEN (SELECT count(*) FROM records) >= " +
+                                std::to_string(limit) + " BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;";
+    EXPECT_EQ(sqlite3_exec(db, trigger.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+std::vector<StoredResult> EntryTest::StoredResults() {
+    std::vector<StoredResult> out;
+    PropertyDatabase db;
+    if (!db.Open(kTestRecordsDatabase)) return out;
+    db.SetAdvanceAfterRead(true);
+    db.SeekToIndex(0);
+    PropertyRecord record;
+    while (db.ReadCurrent(record)) {
+        auto text = [&](std::uint16_t id) {
+            const Property* p = record.GetProperty(id);
+            return p ? p->StringValue() : std::u16string(u"<missing>");
+        };
+        StoredResult r{text(kPropUser), text(kPropTestName), text(kPropComment), text(kPropResultName),
+                       text(kPropResultValue), text(kPropGoalValue), text(kPropResultUnit), {}};
+        if (const Property* p = record.GetProperty(kPropTestDate)) FileTimeToSystemTime(p->FileTimeValue(), r.date);
+        out.push_back(r);
+    }
+    return out;
+}
+
+std::u16string EntryTest::Entry(std::u16string_view test, std::u16string_view key) {
+    std::u16string text = u"<missing>";
+    GetTestEntry(test, key, text);
+    return text;
+}
+
+std::vector<std::u16string> EntryTest::ResultNames(std::u16string_view test) {
+    MemoryListing names;
+    ListResultNames(test, names);
+    return names.Items();
+}
+
+std::vector<std::u16string> EntryTest::KnownTests() {
+    MemoryListing tests(true);
+    ListResultTests(tests);
+    return tests.Items();
+}
+
+void ExpectPaintsLabels(CDialog& dialog, const std::vector<ExpectedLabel>& labels) {
+    const RecordingSurface drawn = RecordPaint(dialog);
+    ASSERT_FALSE(drawn.fills.empty());
+    EXPECT_EQ(drawn.fills.front().color, kWhite);
+    EXPECT_EQ(drawn.fills.front().rect, (PaintRect{0, 0, drawn.Width(), drawn.Height()}));
+    EXPECT_EQ(drawn.texts.size(), labels.size());
+    for (const ExpectedLabel& label : labels) {
+        const DrawnText* text = drawn.FindText(label.text);
+        ASSERT_NE(text, nullptr) << TextToUtf8(label.text);
+        EXPECT_EQ(text->x, label.x) << TextToUtf8(label.text);
+        EXPECT_EQ(text->y, label.y) << TextToUtf8(label.text);
+        EXPECT_EQ(text->color, kNavy) << TextToUtf8(label.text);
+        EXPECT_FALSE(text->font.has_value()) << TextToUtf8(label.text);
+    }
+}

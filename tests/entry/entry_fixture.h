@@ -1,0 +1,62 @@
+#pragma once
+// Each data-entry test runs against real stores in a fresh device root, with
+// the clock fixed and a small catalogue written through the store operations.
+
+#include "platform/datetime.h"
+#include "platform/ui/test_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// One record of the test record store, as read back through the service.
+struct StoredResult {
+    std::u16string user, test, comment, name, value, goal, unit;
+    SystemTime date;
+    bool operator==(const StoredResult&) const = default;
+};
+
+struct ExpectedLabel {
+    int x, y;
+    std::u16string text;
+};
+// The dialog fills its client area white, then draws exactly these labels in
+// navy in the default font.
+void ExpectPaintsLabels(CDialog& dialog, const std::vector<ExpectedLabel>& labels);
+
+class EntryTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // "Lipid Panel": HDL "40[50]" mg/dL, LDL "100" mg/dL, Triglycerides "150[135]" mmol/L.
+    // "Glucose" and "Glucose Tolerance": known by a marker only, no count entry.
+    static void WriteCatalogue();
+    // Ann is "Female", Bob "Male"; both born 2 May 1970.
+    static void AddUsers();
+
+    static std::vector<StoredResult> StoredResults();
+    static std::u16string Entry(std::u16string_view test, std::u16string_view key);
+    static std::vector<std::u16string> ResultNames(std::u16string_view test);
+    static std::vector<std::u16string> KnownTests();
+
+    // A store that fills up part-way: once `allowed` further records have been
+    // added, every later add fails as on a full disk. Set with a trigger in the
+    // object store's file, so a write fails after others within one press of a button.
+    static void RefuseAddsAfter(int allowed);
+
+    // Nothing may be left over from a scripted run.
+    void ExpectDriverDone();
+
+    // Friday 5 March 2004, 10:30.
+    static constexpr SystemTime kNow{2004, 3, 5, 5, 10, 30, 0, 0};
+    static constexpr SystemTime kBirthdate{1970, 5, 6, 2, 8, 15, 0, 0};
+
+    DialogDriver driver;
+
+private:
+    std::filesystem::path root_;
+    SystemTime now_ = kNow;
+};

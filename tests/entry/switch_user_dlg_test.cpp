@@ -1,0 +1,133 @@
+#include "entry/switch_user_dlg.h"
+
+#include "entry/add_patient_dlg.h"
+#include "entry_fixture.h"
+#include "res/resource.h"
+#include "review/graph_options_dlg.h"
+#include "store/patient_store.h"
+#include "store/test_record_store.h"
+
+namespace {
+
+using Names = std::vector<std::u16string>;
+
+class SwitchUserDlgTest : public EntryTest {
+protected:
+    void SetUp() override {
+        EntryTest::SetUp();
+        AddUsers();
+        AddPatient(u"Anna", u"Female", kBirthdate, u"0", u"Bar");
+    }
+
+    int Run(CSwitchUserDlg& dlg, std::function<void(CSwitchUserDlg&)> script) {
+        driver.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, std::move(script));
+        return dlg.DoModal();
+    }
+
+    static Names Listed(CDialog& d) {
+        CListBox list(d, CSwitchUserDlg::kUserList);
+        Names names;
+        for (int i = 0; i < list.GetCount(); ++i) names.push_back(list.GetText(i));
+        return names;
+    }
+    static std::u16string Selected(CDialog& d) {
+        CListBox list(d, CSwitchUserDlg::kUserList);
+        return list.GetCurSel() < 0 ? u"<none>" : list.GetText(list.GetCurSel());
+    }
+
+    // The Add Patient run that `press` opens: `act` on it, then Ok through Graph Options.
+    void AddPatientThrough(CSwitchUserDlg& d, int press, std::function<void(CAddPatientDlg&)> act) {
+        driver.Expect<CAddPatientDlg>(IDD_ADD_PATIENT, [this, act](CAddPatientDlg& p) {
+            act(p);
+            driver.Expect<CGraphOptionsDlg>(IDD_GRAPH_OPTIONS, [](CGraphOptionsDlg& g) { g.SendCommand(IDOK); });
+            p.SendCommand(CAddPatientDlg::kOkButton);
+        });
+        d.SendCommand(press);
+    }
+};
+
+TEST_F(SwitchUserDlgTest, TheFirstSelectionIsSearchedAfterTheFirstRow) {
+    const struct {
+        std::u16string current, selected;
+    } cases[] = {{u"Ann", u"Anna"}, {u"bob", u"Bob"}, {u"Anna", u"Anna"}, {u"Zed", u"<none>"}};
+    for (const auto& c : cases) {
+        CSwitchUserDlg dlg;
+        dlg.userName = c.current;
+        Run(dlg, [&](CSwitchUserDlg& d) {
+            EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna", u"Bob"}));
+            EXPECT_EQ(Selected(d), c.selected);
+            ExpectPaintsLabels(d, {{10, 20, u"Please Select User:"}});
+            d.SendCommand(CSwitchUserDlg::kCancelButton);
+        });
+        EXPECT_EQ(dlg.userName, c.current);
+    }
+}
+
+TEST_F(SwitchUserDlgTest, OkHandsBackTheSelectedUserOrAsksForOne) {
+    CSwitchUserDlg dlg;
+    dlg.userName = u"Zed";
+    const int result = Run(dlg, [this](CSwitchUserDlg& d) {
+        d.SendCommand(CSwitchUserDlg::kOkButton);
+        d.SendCommand(IDOK);  // Enter checks the same way
+        EXPECT_FALSE(d.IsEnded());
+        EXPECT_EQ(driver.Messages(), (Names{u"Please select a user to set as the current user",
+                                            u"Please select a user to set as the current user"}));
+        CListBox(d, CSwitchUserDlg::kUserList).UserSelect(2);
+        d.SendCommand(IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dlg.userName, u"Bob");
+}
+
+TEST_F(SwitchUserDlgTest, DeleteRemovesTheUserWithEveryTestOfThatUser) {
+    AddResult(u"Bob", u"Lipid Panel", u"", MakeDate(2004, 1, 2), u"HDL", u"1", u"2", u"u");
+    AddResult(u"Bob", u"Glucose", u"", MakeDate(2004, 1, 3), u"", u"", u"", u"");
+    AddResult(u"Ann", u"Glucose", u"", MakeDate(2004, 1, 3), u"", u"", u"", u"");
+    AddResult(u"bob", u"Glucose", u"", MakeDate(2004, 1, 3), u"", u"", u"", u"");
+
+    CSwitchUserDlg dlg;
+    dlg.userName = u"Bob";
+    Run(dlg, [this](CSwitchUserDlg& d) {
+        d.SendCommand(CSwitchUserDlg::kDeleteButton);
+        EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna"}));
+        EXPECT_EQ(Selected(d), u"<none>");
+        EXPECT_TRUE(driver.Messages().empty());  // no confirmation
+        d.SendCommand(CSwitchUserDlg::kOkButton);
+        EXPECT_EQ(driver.Messages().size(), 1u);
+        d.SendCommand(CSwitchUserDlg::kCancelButton);
+    });
+    EXPECT_EQ(FindPatient(u"Bob"), -1);
+    const std::vector<StoredResult> left = StoredResults();
+    ASSERT_EQ(left.size(), 2u);
+    for (const StoredResult& r : left) EXPECT_NE(r.user, u"Bob");
+}
+
+TEST_F(SwitchUserDlgTest, AddListsNewNamesOnlyAndEditLeavesTheList) {
+    CSwitchUserDlg dlg;
+    dlg.userName = u"Ann";
+    Run(dlg, [this](CSwitchUserDlg& d) {
+        AddPatientThrough(d, CSwitchUserDlg::kAddButton, [](CAddPatientDlg& p) {
+            EXPECT_EQ(p.mode, CAddPatientDlg::kModeNew);
+            CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"Cy");
+        });
+        EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna", u"Bob", u"Cy"}));
+        // Differs only in letter case: stored as a further patient, not listed twice.
+        AddPatientThrough(d, CSwitchUserDlg::kAddButton,
+                          [](CAddPatientDlg& p) { CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"ann"); });
+        EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna", u"Bob", u"Cy"}));
+
+        CListBox(d, CSwitchUserDlg::kUserList).UserSelect(2);
+        AddPatientThrough(d, CSwitchUserDlg::kEditButton, [](CAddPatientDlg& p) {
+            EXPECT_EQ(p.mode, CAddPatientDlg::kModeEdit);
+            EXPECT_EQ(p.name, u"Bob");
+            CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"Robert");
+        });
+        EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna", u"Bob", u"Cy"}));
+        d.SendCommand(CSwitchUserDlg::kCancelButton);
+    });
+    EXPECT_NE(FindPatient(u"Cy"), -1);
+    EXPECT_NE(FindPatient(u"ann"), -1);
+    EXPECT_NE(FindPatient(u"Robert"), -1);
+}
+
+}  // namespace

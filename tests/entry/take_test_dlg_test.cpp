@@ -1,0 +1,388 @@
+#include "entry/take_test_dlg.h"
+
+#include "entry/add_result_dlg.h"
+#include "entry_fixture.h"
+#include "platform/record_store_testing.h"
+#include "platform/text.h"
+#include "res/resource.h"
+#include "review/test_info_dlg.h"
+#include "store/result_row.h"
+#include "store/test_record_store.h"
+
+#include <algorithm>
+
+namespace {
+
+using Rows = std::vector<std::u16string>;
+
+const std::u16string kNotSaved = u"Could not save this test. Check that there is space on the disk and try again.";
+
+bool ByName(const ResultRow& a, const ResultRow& b) { return a.name < b.name; }
+
+class TakeTestDlgTest : public EntryTest {
+protected:
+    void SetUp() override {
+        EntryTest::SetUp();
+        WriteCatalogue();
+        AddUsers();
+    }
+
+    // Runs Take Test for Ann with `script`; returns the modal result.
+    int Run(CTakeTestDlg& dlg, std::function<void(CTakeTestDlg&)> script) {
+        if (dlg.userName.empty()) dlg.userName = u"Ann";
+        driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, std::move(script));
+        return dlg.DoModal();
+    }
+
+    // Presses Add and chooses the catalogued result at `index` with `value`.
+    void AddChosen(CTakeTestDlg& d, int index, std::u16string value) {
+        driver.Expect<CAddResultDlg>(IDD_ADD_RESULT, [index, value](CAddResultDlg& r) {
+            CComboBox(r, CAddResultDlg::kResultNameBox).UserChoose(index);
+            CEdit(r, CAddResultDlg::kValueEdit).UserType(value);
+            r.SendCommand(IDOK);
+        });
+        d.SendCommand(CTakeTestDlg::kAddButton);
+    }
+
+    // Presses Add and types all four fields.
+    void AddTyped(CTakeTestDlg& d, const ResultRow& row) {
+        driver.Expect<CAddResultDlg>(IDD_ADD_RESULT, [row](CAddResultDlg& r) {
+            CComboBox(r, CAddResultDlg::kResultNameBox).UserType(row.name);
+            CEdit(r, CAddResultDlg::kValueEdit).UserType(row.value);
+            CEdit(r, CAddResultDlg::kGoalEdit).UserType(row.goal);
+            CEdit(r, CAddResultDlg::kUnitEdit).UserType(row.unit);
+            r.SendCommand(IDOK);
+        });
+        d.SendCommand(CTakeTestDlg::kAddButton);
+    }
+
+    static Rows ListedRows(CDialog& d) {
+        CListCtrl list(d, CTakeTestDlg::kResultList);
+        Rows rows;
+        for (int i = 0; i < list.GetItemCount(); ++i) rows.push_back(list.GetItemText(i));
+        return rows;
+    }
+
+    static std::u16string ChosenTest(CDialog& d) {
+        return CComboBox(d, CTakeTestDlg::kTestNameBox).SelectedText();
+    }
+
+    static std::vector<ResultRow> StoredRows() {
+        std::vector<ResultRow> rows;
+        for (const StoredResult& r : StoredResults()) rows.push_back({r.name, r.value, r.goal, r.unit});
+        std::sort(rows.begin(), rows.end(), ByName);
+        return rows;
+    }
+};
+
+TEST_F(TakeTestDlgTest, ResultsOfOneTestBecomeRecordsOfOneUserTestDateAndComment) {
+    CTakeTestDlg dlg;
+    dlg.testName = u"lipid";
+    const int result = Run(dlg, [this](CTakeTestDlg& d) {
+        EXPECT_EQ(ChosenTest(d), u"Lipid Panel");
+        ExpectPaintsLabels(d, {{10, 10, u"Please Enter your test information:"},
+                               {10, 35, u"Test Name"},
+                               {10, 65, u"Test Date"},
+                               {10, 95, u"Comments"},
+                               {10, 130, u"Test Results"}});
+        CDateTimeCtrl(d, CTakeTestDlg::kDatePicker).UserSetDate(2004, 3, 1);
+        CEdit(d, CTakeTestDlg::kCommentEdit).UserType(u"Fasting\nsecond line");
+        AddChosen(d, 0, u"45");
+        AddChosen(d, 1, u"110");
+        AddChosen(d, 2, u"140");
+        EXPECT_EQ(ListedRows(d), (Rows{u"HDL [ 45 vs 50 ] mg/dL", u"LDL [ 110 vs 100 ] mg/dL",
+                                       u"Triglycerides [ 140 vs 135 ] mmol/L"}));
+        d.SendCommand(CTakeTestDlg::kOkButton);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dlg.testName, u"Lipid Panel");
+    EXPECT_EQ(dlg.dateText, u"3/1/2004");
+
+    const std::vector<StoredResult> stored = StoredResults();
+    ASSERT_EQ(stored.size(), 3u);
+    for (const StoredResult& r : stored) {
+        EXPECT_EQ(r.user, u"Ann");
+        EXPECT_EQ(r.test, u"Lipid Panel");
+        EXPECT_EQ(r.comment, u"Fasting");
+        EXPECT_EQ(DateText(r.date), u"3/1/2004");
+        EXPECT_EQ(r.date.hour + r.date.minute + r.date.second + r.date.milliseconds, 0);
+    }
+    EXPECT_EQ(StoredRows(), (std::vector<ResultRow>{{u"HDL", u"45", u"50", u"mg/dL"},
+                                                    {u"LDL", u"110", u"100", u"mg/dL"},
+                                                    {u"Triglycerides", u"140", u"135", u"mmol/L"}}));
+    // Nothing was typed, so nothing was taught.
+    EXPECT_EQ(Entry(u"Lipid Panel", u"number of results"), u"3");
+}
+
+TEST_F(TakeTestDlgTest, RowsRoundTripExactlyThroughStoringAndEditing) {
+    // Names without '[', values without "vs" and goals without ']' come back unchanged,
+    // whatever blanks, brackets and "vs" they hold elsewhere.
+    const std::vector<ResultRow> rows{{u"Total chol", u"5 2", u"3.0 - 5.0", u"mmol / L"},
+                                      {u"a vs b]", u"[1]", u"vs[2", u"x ] y"}};
+    CTakeTestDlg first;
+    first.testName = u"Lipid Panel";
+    EXPECT_EQ(Run(first, [&](CTakeTestDlg& d) {
+                  for (const ResultRow& row : rows) AddTyped(d, row);
+                  d.SendCommand(CTakeTestDlg::kOkButton);
+              }),
+              IDOK);
+    std::vector<ResultRow> expected = rows;
+    std::sort(expected.begin(), expected.end(), ByName);
+    EXPECT_EQ(StoredRows(), expected);
+
+    for (int edit = 0; edit < 2; ++edit) {
+        CTakeTestDlg again;
+        again.testName = u"Lipid Panel";
+        again.mode = CTakeTestDlg::kModeEdit;
+        again.testDate = MakeDate(2004, 3, 5);
+        EXPECT_EQ(Run(again, [&](CTakeTestDlg& d) {
+                      Rows listed = ListedRows(d);
+                      std::sort(listed.begin(), listed.end());
+                      Rows formatted;
+                      for (const ResultRow& r : rows) formatted.push_back(FormatResultRow(r.name, r.value, r.goal, r.unit));
+                      std::sort(formatted.begin(), formatted.end());
+                      EXPECT_EQ(listed, formatted);
+                      d.SendCommand(CTakeTestDlg::kOkButton);
+                  }),
+                  IDOK);
+        EXPECT_EQ(StoredRows(), expected) << "after edit " << edit;
+    }
+}
+
+TEST_F(TakeTestDlgTest, RowsSplitAtTheFirstBracketAndTheFirstVs) {
+    const ResultRow bracketName{u"Fe [serum]", u"5", u"7", u"ug/dL"};
+    const ResultRow vsValue{u"N", u"12 vs 3", u"G", u"U"};
+    CTakeTestDlg dlg;
+    dlg.testName = u"Lipid Panel";
+    Run(dlg, [&](CTakeTestDlg& d) {
+        AddTyped(d, bracketName);
+        AddTyped(d, vsValue);
+        d.SendCommand(CTakeTestDlg::kOkButton);
+    });
+    const std::vector<ResultRow> stored = StoredRows();
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[0].name, u"Fe");
+    EXPECT_EQ(stored[0].unit, u"ug/dL");
+    EXPECT_EQ(stored[0], SplitResultRow(FormatResultRow(bracketName.name, bracketName.value,
+                                                        bracketName.goal, bracketName.unit)));
+    EXPECT_EQ(stored[1], (ResultRow{u"N", u"12", u"3 vs G", u"U"}));
+}
+
+TEST_F(TakeTestDlgTest, TypedResultNamesAreNumberedAfterTheKnownOnes) {
+    CTakeTestDlg lipid;
+    lipid.testName = u"Lipid Panel";
+    Run(lipid, [&](CTakeTestDlg& d) {
+        AddTyped(d, {u"VLDL", u"30", u"20", u"mg/dL"});
+        d.SendCommand(CTakeTestDlg::kCancelButton);
+    });
+    // Taught at once, and kept although the test was cancelled.
+    EXPECT_TRUE(StoredResults().empty());
+    EXPECT_EQ(Entry(u"Lipid Panel", u"number of results"), u"4");
+    EXPECT_EQ(Entry(u"Lipid Panel", u"resultname4"), u"VLDL");
+    EXPECT_EQ(Entry(u"Lipid Panel", u"resultvalue4"), u"30");
+    EXPECT_EQ(Entry(u"Lipid Panel", u"resultunit4"), u"mg/dL");
+    EXPECT_EQ(ResultNames(u"Lipid Panel"), (Rows{u"HDL", u"LDL", u"Triglycerides", u"VLDL"}));
+
+    // A test without a count entry starts at 1; an equal row is not listed twice
+    // but its name is taught again.
+    CTakeTestDlg glucose;  // no preset: the first test, Glucose
+    Run(glucose, [&](CTakeTestDlg& d) {
+        EXPECT_EQ(ChosenTest(d), u"Glucose");
+        AddTyped(d, {u"Fasting", u"90", u"100", u"mg/dL"});
+        EXPECT_EQ(Entry(u"Glucose", u"number of results"), u"1");
+        AddTyped(d, {u"Fasting", u"90", u"100", u"mg/dL"});
+        EXPECT_EQ(ListedRows(d), Rows{u"Fasting [ 90 vs 100 ] mg/dL"});
+        d.SendCommand(CTakeTestDlg::kCancelButton);
+    });
+    EXPECT_EQ(Entry(u"Glucose", u"number of results"), u"2");
+    EXPECT_EQ(Entry(u"Glucose", u"resultname1"), u"Fasting");
+    EXPECT_EQ(Entry(u"Glucose", u"resultvalue1"), u"90");
+    EXPECT_EQ(Entry(u"Glucose", u"resultunit1"), u"mg/dL");
+    EXPECT_EQ(Entry(u"Glucose", u"resultname2"), u"Fasting");
+}
+
+TEST_F(TakeTestDlgTest, APresetNameSelectsTheFirstMatchAfterTheFirstItem) {
+    const struct {
+        std::u16string preset, chosen;
+    } cases[] = {{u"", u"Glucose"},
+                 {u"Glucose", u"Glucose Tolerance"},  // item 0 is looked at last
+                 {u"LIPID", u"Lipid Panel"},
+                 {u"Iron", u""}};
+    for (const auto& c : cases) {
+        CTakeTestDlg dlg;
+        dlg.testName = c.preset;
+        Run(dlg, [&](CTakeTestDlg& d) {
+            EXPECT_EQ(CComboBox(d, CTakeTestDlg::kTestNameBox).GetCount(), 3);
+            EXPECT_EQ(ChosenTest(d), c.chosen) << TextToUtf8(c.preset);
+            EXPECT_TRUE(ListedRows(d).empty());
+            SystemTime shown;
+            CDateTimeCtrl(d, CTakeTestDlg::kDatePicker).GetTime(shown);
+            EXPECT_EQ(DateText(shown), u"3/5/2004");
+            d.SendCommand(CTakeTestDlg::kCancelButton);
+        });
+    }
+}
+
+TEST_F(TakeTestDlgTest, EditingLoadsTheStoredDateAndRowsAndDeleteRemovesRowsOnly) {
+    const SystemTime jan15 = MakeDate(2004, 1, 15);
+    AddResult(u"Ann", u"Lipid Panel", u"old", jan15, u"HDL", u"45", u"50", u"mg/dL");
+    AddResult(u"Ann", u"Lipid Panel", u"old", jan15, u"LDL", u"110", u"100", u"mg/dL");
+    AddResult(u"Ann", u"Lipid Panel", u"old", jan15, u"Triglycerides", u"140", u"135", u"mmol/L");
+    AddResult(u"Ann", u"Lipid Panel", u"other day", MakeDate(2004, 2, 1), u"HDL", u"1", u"2", u"u");
+    AddResult(u"Bob", u"Lipid Panel", u"other user", jan15, u"HDL", u"1", u"2", u"u");
+
+    CTakeTestDlg dlg;
+    dlg.testName = u"Lipid Panel";
+    dlg.mode = CTakeTestDlg::kModeEdit;
+    dlg.testDate = jan15;
+    Run(dlg, [](CTakeTestDlg& d) {
+        SystemTime shown;
+        CDateTimeCtrl(d, CTakeTestDlg::kDatePicker).GetTime(shown);
+        EXPECT_EQ(DateText(shown), u"1/15/2004");
+        EXPECT_EQ(CEdit(d, CTakeTestDlg::kCommentEdit).Text(), u"");
+        EXPECT_EQ(ListedRows(d), (Rows{u"HDL [ 45 vs 50 ] mg/dL", u"LDL [ 110 vs 100 ] mg/dL",
+                                       u"Triglycerides [ 140 vs 135 ] mmol/L"}));
+        d.SendCommand(CTakeTestDlg::kDeleteButton);  // nothing selected: the first row
+        EXPECT_EQ(ListedRows(d), (Rows{u"LDL [ 110 vs 100 ] mg/dL", u"Triglycerides [ 140 vs 135 ] mmol/L"}));
+        CListCtrl(d, CTakeTestDlg::kResultList).UserSelect(1);
+        d.SendCommand(CTakeTestDlg::kDeleteButton);
+        EXPECT_EQ(ListedRows(d), Rows{u"LDL [ 110 vs 100 ] mg/dL"});
+        d.SendCommand(CTakeTestDlg::kCancelButton);
+    });
+    EXPECT_EQ(StoredResults().size(), 5u);
+}
+
+TEST_F(TakeTestDlgTest, TestInfoShowsTheChosenTestOnly) {
+    CTakeTestDlg dlg;
+    dlg.testName = u"Lipid";
+    Run(dlg, [this](CTakeTestDlg& d) {
+        driver.Expect<CTestInfoDlg>(IDD_TEST_INFO, [](CTestInfoDlg& info) {
+            EXPECT_EQ(info.testName, u"Lipid Panel");
+            info.EndDialog(IDOK);
+        });
+        d.SendCommand(CTakeTestDlg::kTestInfoButton);
+        CComboBox(d, CTakeTestDlg::kTestNameBox).UserType(u"Typed");
+        driver.Expect<CTestInfoDlg>(IDD_TEST_INFO, [](CTestInfoDlg& info) {
+            EXPECT_EQ(info.testName, u"");
+            info.EndDialog(IDOK);
+        });
+        d.SendCommand(CTakeTestDlg::kTestInfoButton);
+        d.SendCommand(CTakeTestDlg::kCancelButton);
+    });
+}
+
+TEST_F(TakeTestDlgTest, ATypedTestNameIsStoredAndBecomesKnownWhileNoNameIsRefused) {
+    CTakeTestDlg dlg;
+    dlg.testName = u"Iron";  // not offered: nothing selected
+    const int result = Run(dlg, [this](CTakeTestDlg& d) {
+        d.SendCommand(CTakeTestDlg::kOkButton);
+        EXPECT_EQ(driver.Messages(), std::vector<std::u16string>{u"Please Enter Test Name"});
+        EXPECT_FALSE(d.IsEnded());
+        EXPECT_TRUE(StoredResults().empty());
+        CComboBox(d, CTakeTestDlg::kTestNameBox).UserType(u"Iron");
+        d.SendCommand(IDOK);  // Enter stores as the Ok button does
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dlg.testName, u"Iron");
+    EXPECT_EQ(dlg.dateText, u"3/5/2004");
+    EXPECT_EQ(driver.Messages().size(), 1u);
+    // No results: one record with empty result fields keeps the test on record.
+    const std::vector<StoredResult> stored = StoredResults();
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].test, u"Iron");
+    EXPECT_EQ(ResultRow({stored[0].name, stored[0].value, stored[0].goal, stored[0].unit}), ResultRow{});
+    EXPECT_EQ(KnownTests(), (Rows{u"Glucose", u"Glucose Tolerance", u"Iron", u"Lipid Panel"}));
+}
+
+TEST_F(TakeTestDlgTest, ATestIsStoredWhollyOrNotAtAll) {
+    CTakeTestDlg dlg;
+    dlg.testName = u"Lipid Panel";
+    const int result = Run(dlg, [this](CTakeTestDlg& d) {
+        AddChosen(d, 0, u"45");
+        AddChosen(d, 1, u"110");
+        AddChosen(d, 2, u"140");
+        RefuseAddsAfter(1);  // the second row finds the disk full
+        d.SendCommand(CTakeTestDlg::kOkButton);
+        EXPECT_EQ(driver.Messages(), Rows{kNotSaved});
+        EXPECT_FALSE(d.IsEnded());
+        EXPECT_TRUE(StoredResults().empty());
+        EXPECT_EQ(ListedRows(d).size(), 3u);
+        d.SendCommand(CTakeTestDlg::kCancelButton);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_TRUE(StoredResults().empty());
+}
+
+TEST_F(TakeTestDlgTest, ATaughtResultNameKeepsTheCatalogueInStep) {
+    CTakeTestDlg dlg;
+    dlg.testName = u"Lipid Panel";
+    Run(dlg, [this](CTakeTestDlg& d) {
+        // The count is rewritten and "resultname4" added; the result name record is refused.
+        RefuseAddsAfter(1);
+        AddTyped(d, {u"VLDL", u"30", u"20", u"mg/dL"});
+        EXPECT_EQ(ListedRows(d), Rows{u"VLDL [ 30 vs 20 ] mg/dL"});
+        d.SendCommand(CTakeTestDlg::kCancelButton);
+    });
+    EXPECT_EQ(Entry(u"Lipid Panel", u"number of results"), u"3");
+    EXPECT_EQ(Entry(u"Lipid Panel", u"resultname4"), u"<missing>");
+    EXPECT_EQ(ResultNames(u"Lipid Panel"), (Rows{u"HDL", u"LDL", u"Triglycerides"}));
+}
+
+TEST_F(TakeTestDlgTest, AFailedSaveStoresNoRowAndKeepsEverythingAsEntered) {
+    CTakeTestDlg fresh;
+    fresh.testName = u"Lipid Panel";
+    const int result = Run(fresh, [this](CTakeTestDlg& d) {
+        AddChosen(d, 0, u"45");
+        AddChosen(d, 1, u"110");
+        AddChosen(d, 2, u"140");
+        CEdit(d, CTakeTestDlg::kCommentEdit).UserType(u"Fasting");
+        SetStoreWriteFailureForTesting(true);  // the disk is full
+        d.SendCommand(CTakeTestDlg::kOkButton);
+        d.SendCommand(IDOK);  // Enter never ends it unsaved either
+        SetStoreWriteFailureForTesting(false);
+        EXPECT_FALSE(d.IsEnded());
+        EXPECT_EQ(driver.Messages(), (Rows{kNotSaved, kNotSaved}));
+        EXPECT_TRUE(StoredResults().empty());
+        EXPECT_EQ(ListedRows(d).size(), 3u);
+        EXPECT_EQ(CEdit(d, CTakeTestDlg::kCommentEdit).Text(), u"Fasting");
+        EXPECT_EQ(ChosenTest(d), u"Lipid Panel");
+        d.SendCommand(CTakeTestDlg::kOkButton);  // space again
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(StoredResults().size(), 3u);
+
+    // Editing: the stored rows are rewritten and a further one added; none of it
+    // may be half done.
+    const std::vector<StoredResult> before = StoredResults();
+    driver.ClearMessages();
+    CTakeTestDlg edit;
+    edit.testName = u"Lipid Panel";
+    edit.mode = CTakeTestDlg::kModeEdit;
+    edit.testDate = MakeDate(2004, 3, 5);
+    Run(edit, [&](CTakeTestDlg& d) {
+        AddTyped(d, {u"VLDL", u"30", u"20", u"mg/dL"});
+        CEdit(d, CTakeTestDlg::kCommentEdit).UserType(u"changed");
+        SetStoreWriteFailureForTesting(true);
+        d.SendCommand(CTakeTestDlg::kOkButton);
+        SetStoreWriteFailureForTesting(false);
+        EXPECT_EQ(driver.Messages(), Rows{kNotSaved});
+        EXPECT_FALSE(d.IsEnded());
+        d.SendCommand(CTakeTestDlg::kCancelButton);
+    });
+    EXPECT_EQ(StoredResults(), before);
+
+    // A typed test name's marker goes with the failed unit.
+    CTakeTestDlg typed;
+    Run(typed, [&](CTakeTestDlg& d) {
+        CComboBox(d, CTakeTestDlg::kTestNameBox).UserType(u"Iron");
+        SetStoreWriteFailureForTesting(true);
+        d.SendCommand(CTakeTestDlg::kOkButton);
+        SetStoreWriteFailureForTesting(false);
+        EXPECT_FALSE(d.IsEnded());
+        d.SendCommand(CTakeTestDlg::kCancelButton);
+    });
+    EXPECT_EQ(KnownTests(), (Rows{u"Glucose", u"Glucose Tolerance", u"Lipid Panel"}));
+    EXPECT_EQ(StoredResults(), before);
+}
+
+}  // namespace
