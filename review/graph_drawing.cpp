@@ -54,9 +54,10 @@ std::vector<int> DayTicks(int period, int span) {
 int BarWidth(int period, int span) {
     if (period == 0 || period == 7) return 7;
     if (period > 0 && period % 31 != 0) return (kTimeSpan / (period % 31)) / 2;
-    // Multiples of 31 and every-date spans: bars that fit the days, 1 to 7 pixels.
+    // Multiples of 31 and every-date spans: bars that fit the days, but never
+    // narrower than 3 pixels, below which the outline leaves no colour to see.
     if (span <= 0) return 7;
-    return std::clamp((kTimeSpan / span) / 2, 1, 7);
+    return std::clamp((kTimeSpan / span) / 2, 3, 7);
 }
 
 std::u16string ScaleLabel(double value) {

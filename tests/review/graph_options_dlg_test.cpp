@@ -11,20 +11,21 @@
 
 namespace {
 
-// Runs the dialog with `script` and returns its two outputs.
-std::pair<std::u16string, std::u16string> Run(std::function<void(CGraphOptionsDlg&)> script) {
+// Opens the dialog with `script` and returns its two outputs.
+std::pair<std::u16string, std::u16string> Open(std::function<void(CGraphOptionsDlg&)> script) {
     DialogDriver driver;
     driver.Expect<CGraphOptionsDlg>(IDD_GRAPH_OPTIONS, script);
     CGraphOptionsDlg dialog;
     dialog.DoModal();
     EXPECT_TRUE(driver.Failures().empty());
+    EXPECT_EQ(driver.PendingScripts(), 0u);
     return {dialog.graphPeriod, dialog.graphType};
 }
 
 using Outputs = std::pair<std::u16string, std::u16string>;
 
 TEST(GraphOptionsDlg, OkHandsBackTheChosenPeriodAndType) {
-    EXPECT_EQ(Run([](CGraphOptionsDlg& d) {
+    EXPECT_EQ(Open([](CGraphOptionsDlg& d) {
                   CComboBox periods{d, 1009};
                   EXPECT_EQ(periods.GetCount(), 9);
                   EXPECT_EQ(periods.SelectedText(), u"Today");
@@ -33,18 +34,18 @@ TEST(GraphOptionsDlg, OkHandsBackTheChosenPeriodAndType) {
                   d.SendCommand(IDOK);
               }),
               (Outputs{u"0", u"Bar"}));
-    EXPECT_EQ(Run([](CGraphOptionsDlg& d) {
+    EXPECT_EQ(Open([](CGraphOptionsDlg& d) {
                   CComboBox{d, 1009}.UserChoose(8);
                   d.SendCommand(IDOK);
               }),
               (Outputs{u"-2", u"Bar"}));
-    EXPECT_EQ(Run([](CGraphOptionsDlg& d) {
+    EXPECT_EQ(Open([](CGraphOptionsDlg& d) {
                   CComboBox{d, 1009}.UserChoose(7);
                   CComboBox{d, 1022}.UserChoose(1);
                   d.SendCommand(IDOK);
               }),
               (Outputs{u"365", u"Line"}));
-    EXPECT_EQ(Run([](CGraphOptionsDlg& d) {
+    EXPECT_EQ(Open([](CGraphOptionsDlg& d) {
                   CComboBox{d, 1009}.UserChoose(6);
                   d.SendCommand(IDOK);
               }),
@@ -52,14 +53,14 @@ TEST(GraphOptionsDlg, OkHandsBackTheChosenPeriodAndType) {
 }
 
 TEST(GraphOptionsDlg, DefaultsWithoutOkOrWithoutSelection) {
-    EXPECT_EQ(Run([](CGraphOptionsDlg& d) {
+    EXPECT_EQ(Open([](CGraphOptionsDlg& d) {
                   CComboBox{d, 1009}.UserChoose(8);
                   CComboBox{d, 1022}.UserChoose(1);
                   d.SendCommand(IDCANCEL);
               }),
               (Outputs{u"0", u"Bar"}));
     // Typed text selects no item, even when it equals one.
-    EXPECT_EQ(Run([](CGraphOptionsDlg& d) {
+    EXPECT_EQ(Open([](CGraphOptionsDlg& d) {
                   CComboBox{d, 1009}.UserType(u"All Dates");
                   CComboBox{d, 1022}.UserType(u"Line");
                   d.SendCommand(IDOK);
@@ -68,7 +69,7 @@ TEST(GraphOptionsDlg, DefaultsWithoutOkOrWithoutSelection) {
 }
 
 TEST(GraphOptionsDlg, PaintsItsLabels) {
-    Run([](CGraphOptionsDlg& d) {
+    Open([](CGraphOptionsDlg& d) {
         const RecordingSurface dc = RecordPaint(d);
         ASSERT_FALSE(dc.fills.empty());
         EXPECT_EQ(dc.fills.front().color, kWhite);

@@ -44,7 +44,7 @@ protected:
         SetTestEntry(u"Glucose", u"home test", u"Yes");
     }
     // Opens the dialog for `test` and runs `script` in it, then closes it with Exit.
-    void Run(std::u16string_view test, std::function<void(CTestInfoDlg&)> script) {
+    void Open(std::u16string_view test, std::function<void(CTestInfoDlg&)> script) {
         driver.Expect<CTestInfoDlg>(IDD_TEST_INFO, [&](CTestInfoDlg& d) {
             script(d);
             d.SendCommand(1011);
@@ -60,7 +60,7 @@ protected:
 
 TEST_F(TestInfoDlgTest, SectionsStandOneLineBelowTheAlternativeNames) {
     WriteGlucose();
-    Run(u"Glucose", [](CTestInfoDlg& d) {
+    Open(u"Glucose", [](CTestInfoDlg& d) {
         RecordingSurface dc = RecordPaint(d);
         ASSERT_FALSE(dc.fills.empty());
         EXPECT_EQ(dc.fills.front().color, kWhite);
@@ -101,7 +101,7 @@ TEST_F(TestInfoDlgTest, WrapsAtTwentyFiveCharacters) {
     SetTestEntry(u"Glucose", u"other name", u"Blood sugar; fasting blood sugar; glucose level");
     SetTestEntry(u"Glucose", u"when", u"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxx ab");
     SetTestEntry(u"Glucose", u"how", u"aaaaaaaaaaaaaaaaaaaaaaaaa b");
-    Run(u"Glucose", [](CTestInfoDlg& d) {
+    Open(u"Glucose", [](CTestInfoDlg& d) {
         d.SendCommand(1003);
         RecordingSurface dc = RecordPaint(d);
         EXPECT_EQ(TextLines(dc), (std::vector<Line>{{60, u"Blood sugar; fasting"},
@@ -124,14 +124,16 @@ TEST_F(TestInfoDlgTest, WrapsAtTwentyFiveCharacters) {
 
 TEST_F(TestInfoDlgTest, AbsentSectionIsEmpty) {
     WriteGlucose();
-    Run(u"Glucose", [](CTestInfoDlg& d) {
+    Open(u"Glucose", [](CTestInfoDlg& d) {
         d.SendCommand(1009);  // no "normal results" entry
         const RecordingSurface dc = RecordPaint(d);
         EXPECT_NE(dc.FindText(u"Results Interpretation"), nullptr);
         const std::vector<Line> lines = TextLines(dc);
         EXPECT_EQ(std::count(lines.begin(), lines.end(), Line{60, u"Blood sugar"}), 1);
         for (const Line& line : lines) {
-            if (line.y != 60) EXPECT_EQ(line.text, u"");
+            if (line.y != 60) {
+                EXPECT_EQ(line.text, u"");
+            }
         }
     });
 }
@@ -141,15 +143,15 @@ TEST_F(TestInfoDlgTest, OpenersNameIsSearchedAfterTheFirstItem) {
     AddResultName(u"Iron", u"Fe");
     AddResultName(u"Iron Panel", u"Ferritin");
     // Iron is item 0, looked at last: Iron Panel begins with the name too.
-    Run(u"Iron", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Iron Panel"); });
+    Open(u"Iron", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Iron Panel"); });
 
     WriteGlucose();
     // Glucose, Iron, Iron Panel: Iron is found from item 1 on.
-    Run(u"Iron", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Iron"); });
-    Run(u"iron p", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Iron Panel"); });
-    Run(u"Glucose", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Glucose"); });
+    Open(u"Iron", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Iron"); });
+    Open(u"iron p", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Iron Panel"); });
+    Open(u"Glucose", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Glucose"); });
     // Not in the catalogue: nothing selected, an empty alternative-names block.
-    Run(u"Thyroid", [](CTestInfoDlg& d) {
+    Open(u"Thyroid", [](CTestInfoDlg& d) {
         EXPECT_EQ((CComboBox{d, 1002}.GetCurSel()), -1);
         EXPECT_EQ(TextLines(RecordPaint(d)), (std::vector<Line>{{60, u""}}));
     });

@@ -26,7 +26,7 @@ protected:
         Store(u"Ann", u"Glucose", MakeDate(2003, 10, 2), u"Glucose", u"120", u"70-100", u"mg/dL");
         Store(u"Ann", u"Glucose", MakeDate(2003, 9, 30), u"Glucose", u"60", u"70-100", u"mg/dL");
     }
-    int Run(std::u16string_view user, std::u16string_view test, std::function<void(CTestReportDlg&)> script) {
+    int Open(std::u16string_view user, std::u16string_view test, std::function<void(CTestReportDlg&)> script) {
         driver.Expect<CTestReportDlg>(IDD_TEST_REPORT, script);
         CTestReportDlg dialog;
         dialog.userName = std::u16string(user);
@@ -55,7 +55,7 @@ protected:
 };
 
 TEST_F(TestReportDlgTest, ReportsTheFirstDateAndRebuildsOnAChoice) {
-    Run(u"Ann", u"Glucose", [](CTestReportDlg& d) {
+    Open(u"Ann", u"Glucose", [](CTestReportDlg& d) {
         CComboBox dates{d, 1009};
         ASSERT_EQ(dates.GetCount(), 3);
         EXPECT_EQ(dates.SelectedText(), u"1/5/2004");  // sorted as text
@@ -85,7 +85,7 @@ TEST_F(TestReportDlgTest, ReportsTheFirstDateAndRebuildsOnAChoice) {
 }
 
 TEST_F(TestReportDlgTest, PaintsTheHeading) {
-    Run(u"Ann", u"Glucose", [](CTestReportDlg& d) {
+    Open(u"Ann", u"Glucose", [](CTestReportDlg& d) {
         const RecordingSurface dc = RecordPaint(d);
         ASSERT_FALSE(dc.fills.empty());
         EXPECT_EQ(dc.fills.front().color, kWhite);
@@ -96,7 +96,7 @@ TEST_F(TestReportDlgTest, PaintsTheHeading) {
     });
     // A name longer than 34 characters starts at 0; a user without a record has no sex and age -1.
     const std::u16string longName = u"Comprehensive Metabolic Panel With Lipids";
-    Run(u"Nobody", longName, [&](CTestReportDlg& d) {
+    Open(u"Nobody", longName, [&](CTestReportDlg& d) {
         const RecordingSurface dc = RecordPaint(d);
         ExpectText(dc, longName, 0, 10, kHeadingFont);
         ExpectText(dc, u"Nobody", 15, 35, kTextFont);
@@ -109,7 +109,7 @@ TEST_F(TestReportDlgTest, PaintsTheHeading) {
 
 TEST_F(TestReportDlgTest, CancelKeyOpensTestInfoAndCloseEnds) {
     bool infoShown = false;
-    const int result = Run(u"Ann", u"Glucose", [&](CTestReportDlg& d) {
+    const int result = Open(u"Ann", u"Glucose", [&](CTestReportDlg& d) {
         driver.Expect<CTestInfoDlg>(IDD_TEST_INFO, [&](CTestInfoDlg& info) {
             infoShown = true;
             EXPECT_EQ(info.testName, u"Glucose");
