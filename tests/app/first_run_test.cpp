@@ -1,0 +1,190 @@
+// The first run end to end: the Installation window imports the device's test
+// information file once and asks for the first user; later starts only flash it.
+
+#include "temp_device.h"
+
+#include "app/install_dlg.h"
+#include "app/vantrel_dlg.h"
+#include "entry/add_patient_dlg.h"
+#include "platform/record_store.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog_widget.h"
+#include "platform/ui/test_driver.h"
+#include "res/resource.h"
+#include "review/graph_options_dlg.h"
+#include "store/catalog_store.h"
+#include "store/patient_store.h"
+#include "store/settings_store.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+// The open window of template `id`, reached as the person sees it.
+CDialog* OpenWindowOf(int id) {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialogWidget = dynamic_cast<DialogWidget*>(widget);
+        CDialog* dialog = dialogWidget ? dialogWidget->Dialog() : nullptr;
+        if (dialog && dialog->TemplateId() == id && dialog->IsWindow()) return dialog;
+    }
+    return nullptr;
+}
+
+struct MainWindowSeen {
+    std::u16string caption;
+    int rows = -1;
+};
+
+// Starts the main window; on a first run the scripts of the first-user step
+// must be queued before, as their runs open before the main window's script.
+MainWindowSeen StartMainWindow(DialogDriver& driver) {
+    MainWindowSeen seen;
+    driver.Expect<CVantrelDlg>(IDD_VANTREL, [&](CVantrelDlg& d) {
+        EXPECT_EQ(OpenWindowOf(IDD_INSTALL), nullptr) << "the Installation window closed itself";
+        const RecordingSurface paint = RecordPaint(d);
+        if (!paint.texts.empty()) seen.caption = paint.texts.front().text;
+        seen.rows = CListCtrl(d, CVantrelDlg::kTestList).GetItemCount();
+        d.SendCommand(CVantrelDlg::kCloseButton);
+    });
+    CVantrelDlg dlg;
+    dlg.DoModal();
+    EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
+    EXPECT_EQ(driver.PendingScripts(), 0u);
+    return seen;
+}
+
+std::u16string StoredCurrentUser() {
+    std::u16string user = u"(none)";
+    GetSetting(kCurrentUserKey, user);
+    return user;
+}
+
+std::u16string CatalogueEntry(std::u16string_view test, std::u16string_view key) {
+    std::u16string text = u"(none)";
+    GetTestEntry(test, key, text);
+    return text;
+}
+
+class FirstRunTest : public ::testing::Test {
+protected:
+    // Queues the first-user dialog; `script` ends it.
+    void ExpectFirstUser(std::function<void(CAddPatientDlg&)> script) {
+        driver_.Expect<CAddPatientDlg>(IDD_ADD_PATIENT, [this, script](CAddPatientDlg& d) {
+            seenMode_ = d.mode;
+            seenName_ = d.name;
+            CDialog* install = OpenWindowOf(IDD_INSTALL);
+            EXPECT_NE(install, nullptr);
+            if (install != nullptr) {
+                // A paint while the first-user dialog is up only draws the message.
+                const RecordingSurface again = RecordPaint(*install);
+                ASSERT_EQ(again.texts.size(), 1u);
+                EXPECT_EQ(again.texts[0].text, u"Initializing Database...Please Wait");
+                EXPECT_EQ(again.texts[0].x, 20);
+                EXPECT_EQ(again.texts[0].y, 124);
+                EXPECT_EQ(again.texts[0].color, kBlack);
+            }
+            script(d);
+        });
+    }
+    void ConfirmFirstUser() {
+        ExpectFirstUser([](CAddPatientDlg& d) { d.SendCommand(CAddPatientDlg::kOkButton); });
+        driver_.Expect<CGraphOptionsDlg>(IDD_GRAPH_OPTIONS, [](CGraphOptionsDlg& g) { g.SendCommand(IDOK); });
+    }
+    void CancelFirstUser() {
+        ExpectFirstUser([](CAddPatientDlg& d) { d.SendCommand(CAddPatientDlg::kCancelButton); });
+    }
+
+    TempDevice device_;
+    DialogDriver driver_;
+    int seenMode_ = -1;
+    std::u16string seenName_ = u"(not opened)";
+};
+
+TEST_F(FirstRunTest, WithoutTheFileNothingIsCreatedAndTheNextStartTriesAgain) {
+    const MainWindowSeen first = StartMainWindow(driver_);
+    EXPECT_EQ(first.caption, u"Tests for ");
+    EXPECT_EQ(first.rows, 0);
+    EXPECT_FALSE(PropertyDatabase::Exists(kTestCatalogDatabase));
+    EXPECT_FALSE(PropertyDatabase::Exists(kSettingsDatabase));
+    EXPECT_FALSE(PropertyDatabase::Exists(kPatientsDatabase));
+
+    device_.WriteTestInfoFile(kSmallTestInfoFile);
+    CancelFirstUser();
+    StartMainWindow(driver_);
+    EXPECT_EQ(CatalogueEntry(u"Glucose", u"why"), u"To check for diabetes");
+}
+
+TEST_F(FirstRunTest, TheOwnersNameBecomesTheFirstUser) {
+    device_.WriteTestInfoFile(kSmallTestInfoFile);
+    device_.SetOwnerName(u"Mara Quell");
+    ConfirmFirstUser();
+    const MainWindowSeen seen = StartMainWindow(driver_);
+
+    EXPECT_EQ(seenMode_, CAddPatientDlg::kModeOwner);
+    EXPECT_EQ(seenName_, u"Mara Quell");
+    EXPECT_EQ(StoredCurrentUser(), u"Mara Quell");
+    EXPECT_GE(FindPatient(u"Mara Quell"), 0);
+    EXPECT_EQ(CatalogueEntry(u"Iron", u"other name"), u"Serum iron");
+    // Listed before the import; the new user shows at the next paint.
+    EXPECT_EQ(seen.rows, 0);
+    EXPECT_EQ(seen.caption, u"Tests for Mara Quell");
+}
+
+TEST_F(FirstRunTest, WithoutAnOwnersNameTheSampleNameIsOffered) {
+    device_.WriteTestInfoFile(kSmallTestInfoFile);
+    CancelFirstUser();
+    StartMainWindow(driver_);
+
+    EXPECT_EQ(seenMode_, CAddPatientDlg::kModeNew);
+    EXPECT_EQ(seenName_, u"");
+    // Cancelled: the current user is still stored, as the empty name.
+    EXPECT_TRUE(PropertyDatabase::Exists(kSettingsDatabase));
+    EXPECT_EQ(StoredCurrentUser(), u"");
+    EXPECT_FALSE(PropertyDatabase::Exists(kPatientsDatabase) && FindPatient(u"") >= 0);
+}
+
+TEST_F(FirstRunTest, CancellingKeepsTheOwnerAsCurrentUserWithoutAPatient) {
+    device_.WriteTestInfoFile(kSmallTestInfoFile);
+    device_.SetOwnerName(u"Mara Quell");
+    CancelFirstUser();
+    StartMainWindow(driver_);
+
+    EXPECT_EQ(seenMode_, CAddPatientDlg::kModeOwner);
+    EXPECT_EQ(StoredCurrentUser(), u"Mara Quell");
+    EXPECT_LT(FindPatient(u"Mara Quell"), 0);
+}
+
+TEST_F(FirstRunTest, ALaterStartNeverReadsTheFileAgain) {
+    device_.WriteTestInfoFile(kSmallTestInfoFile);
+    device_.SetOwnerName(u"Mara Quell");
+    ConfirmFirstUser();
+    StartMainWindow(driver_);
+
+    // Were the file read again, Zinc would join the catalogue and a second
+    // first-user dialog would open without a script.
+    device_.WriteTestInfoFile(
+        "<name>Zinc\n<other name>Zn\n<why>w\n<when>w\n<how>h\n<normal results>n\n<home test>No\n"
+        "<number of results>0\n\n\n");
+    const MainWindowSeen later = StartMainWindow(driver_);
+    EXPECT_EQ(later.caption, u"Tests for Mara Quell");
+    EXPECT_EQ(CatalogueEntry(u"Zinc", u"other name"), u"(none)");
+    EXPECT_EQ(CatalogueEntry(u"Glucose", u"home test"), u"Yes");
+}
+
+TEST(OwnerNameTest, CopiesTheOwnersNameBoundedAndLeavesTheBufferWithoutOne) {
+    TempDevice device;
+    std::u16string name = u"kept";
+    GetOwnerName(name);
+    EXPECT_EQ(name, u"kept");
+
+    device.SetOwnerName(std::u16string(1100, u'o'));
+    name.clear();
+    GetOwnerName(name);
+    EXPECT_EQ(name, std::u16string(1023, u'o'));
+}
+
+}  // namespace

@@ -1,0 +1,333 @@
+// The main window against real stores: the selected test, the commands'
+// messages and the changes of its list.
+
+#include "temp_device.h"
+
+#include "app/about_dlg.h"
+#include "app/vantrel_dlg.h"
+#include "entry/modify_test_dlg.h"
+#include "entry/switch_user_dlg.h"
+#include "entry/take_test_dlg.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/test_driver.h"
+#include "res/resource.h"
+#include "review/results_graph_dlg.h"
+#include "review/test_info_dlg.h"
+#include "review/test_report_dlg.h"
+#include "store/catalog_store.h"
+#include "store/patient_store.h"
+#include "store/settings_store.h"
+#include "store/test_record_store.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+void AddTest(std::u16string_view user, std::u16string_view test, SystemTime date,
+             std::u16string_view result = u"Value") {
+    ASSERT_TRUE(AddResult(user, test, u"", date, result, u"5", u"4", u"mg/dL"));
+    ASSERT_TRUE(AddResultName(test, result));  // the graph opens only for catalogued results
+}
+
+std::vector<std::u16string> Rows(CDialog& main) {
+    CListCtrl list(main, CVantrelDlg::kTestList);
+    std::vector<std::u16string> rows;
+    for (int i = 0; i < list.GetItemCount(); ++i) rows.push_back(list.GetItemText(i));
+    return rows;
+}
+
+int RowOf(CDialog& main, std::u16string_view text) {
+    const std::vector<std::u16string> rows = Rows(main);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i] == text) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// Runs the main window with `script`, which the test ends by pressing Close.
+void RunMainWindow(DialogDriver& driver, std::function<void(CVantrelDlg&)> script) {
+    driver.Expect<CVantrelDlg>(IDD_VANTREL, [script](CVantrelDlg& d) {
+        script(d);
+        d.SendCommand(CVantrelDlg::kCloseButton);
+    });
+    CVantrelDlg dlg;
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
+    EXPECT_EQ(driver.PendingScripts(), 0u);
+}
+
+// The test names each of the five test commands hands to its dialog.
+struct HandedNames {
+    std::u16string info, report, graph, edit, takeTest;
+};
+
+HandedNames PressTestCommands(DialogDriver& driver, CVantrelDlg& d) {
+    HandedNames names;
+    driver.Expect<CTestInfoDlg>(IDD_TEST_INFO, [&](CTestInfoDlg& x) {
+        names.info = x.testName;
+        x.EndDialog(IDCANCEL);
+    });
+    d.SendCommand(CVantrelDlg::kInfoButton);
+    driver.Expect<CTestReportDlg>(IDD_TEST_REPORT, [&](CTestReportDlg& x) {
+        names.report = x.testName;
+        EXPECT_EQ(x.userName, u"Ann");
+        x.EndDialog(IDOK);
+    });
+    d.SendCommand(CVantrelDlg::kReportButton);
+    driver.Expect<CResultsGraphDlg>(IDD_RESULTS_GRAPH, [&](CResultsGraphDlg& x) {
+        names.graph = x.testName;
+        EXPECT_EQ(x.userName, u"Ann");
+        x.EndDialog(IDOK);
+    });
+    d.SendCommand(CVantrelDlg::kGraphButton);
+    driver.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [&](CModifyTestDlg& x) {
+        names.edit = x.testName;
+        EXPECT_EQ(x.userName, u"Ann");
+        x.EndDialog(IDOK);
+    });
+    d.SendCommand(CVantrelDlg::kEditButton);
+    driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& x) {
+        names.takeTest = x.testName;
+        EXPECT_EQ(x.userName, u"Ann");
+        EXPECT_EQ(x.mode, CTakeTestDlg::kModeNew);
+        x.EndDialog(IDCANCEL);
+    });
+    d.SendCommand(CVantrelDlg::kTakeTestButton);
+    return names;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    TempDevice device_;
+    DialogDriver driver_;
+};
+
+TEST_F(MainWindowTest, CommandsActOnTheFirstSelectedTestElseTheFirstRow) {
+    ASSERT_TRUE(CreateSettings(u"Ann"));
+    AddTest(u"Ann", u"Cholesterol", MakeDate(2026, 5, 1));
+    AddTest(u"Ann", u"Glucose", MakeDate(2026, 5, 2));
+    AddTest(u"Ann", u"Iron", MakeDate(2026, 5, 3));
+    AddTest(u"Bob", u"Zinc", MakeDate(2026, 5, 3));
+
+    RunMainWindow(driver_, [&](CVantrelDlg& d) {
+        std::vector<std::u16string> rows = Rows(d);
+        ASSERT_EQ(rows.size(), 3u);  // only the current user's tests
+
+        const HandedNames none = PressTestCommands(driver_, d);
+        EXPECT_EQ(none.info, rows[0]);
+        EXPECT_EQ(none.report, rows[0]);
+        EXPECT_EQ(none.graph, rows[0]);
+        EXPECT_EQ(none.edit, rows[0]);
+        EXPECT_EQ(none.takeTest, rows[0]);
+
+        CListCtrl list(d, CVantrelDlg::kTestList);
+        list.UserSelect(2);
+        list.UserSelect(1, true);
+        const HandedNames several = PressTestCommands(driver_, d);
+        EXPECT_EQ(several.info, rows[1]);
+        EXPECT_EQ(several.report, rows[1]);
+        EXPECT_EQ(several.graph, rows[1]);
+        EXPECT_EQ(several.edit, rows[1]);
+        EXPECT_EQ(several.takeTest, rows[1]);
+
+        EXPECT_TRUE(driver_.Messages().empty());
+        EXPECT_EQ(Rows(d), rows);  // none of them changed the list
+    });
+}
+
+TEST_F(MainWindowTest, AnEmptyListAsksForATestBeforeReportGraphAndEdit) {
+    RunMainWindow(driver_, [&](CVantrelDlg& d) {
+        ASSERT_TRUE(Rows(d).empty());
+        d.SendCommand(CVantrelDlg::kReportButton);
+        d.SendCommand(CVantrelDlg::kGraphButton);
+        d.SendCommand(CVantrelDlg::kEditButton);
+        EXPECT_EQ(driver_.Messages(),
+                  (std::vector<std::u16string>{u"Please select a test to report.",
+                                               u"Please select a test to graph.",
+                                               u"Please select a test to modify."}));
+
+        // Info and Take Test still open, for no test and no user.
+        std::u16string infoName = u"unset", takeName = u"unset", takeUser = u"unset";
+        driver_.Expect<CTestInfoDlg>(IDD_TEST_INFO, [&](CTestInfoDlg& x) {
+            infoName = x.testName;
+            x.EndDialog(IDCANCEL);
+        });
+        d.SendCommand(CVantrelDlg::kInfoButton);
+        driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& x) {
+            takeName = x.testName;
+            takeUser = x.userName;
+            x.EndDialog(IDCANCEL);
+        });
+        d.SendCommand(CVantrelDlg::kTakeTestButton);
+        EXPECT_EQ(infoName, u"");
+        EXPECT_EQ(takeName, u"");
+        EXPECT_EQ(takeUser, u"");
+        EXPECT_TRUE(Rows(d).empty());
+    });
+}
+
+// Takes a test typed into the Take Test dialog, as a person would.
+void TakeTypedTest(DialogDriver& driver, CVantrelDlg& d, std::u16string_view name) {
+    driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [name](CTakeTestDlg& x) {
+        CComboBox box(x, CTakeTestDlg::kTestNameBox);
+        box.UserType(name);
+        x.SendCommand(CTakeTestDlg::kOkButton);
+    });
+    d.SendCommand(CVantrelDlg::kTakeTestButton);
+}
+
+TEST_F(MainWindowTest, TakeTestAppendsOnlyNamesNoListedNameBeginsWith) {
+    ASSERT_TRUE(CreateSettings(u"Ann"));
+    AddTest(u"Ann", u"Lipid Panel", MakeDate(2026, 5, 1));
+    AddTest(u"Ann", u"Potassium", MakeDate(2026, 5, 1));
+
+    RunMainWindow(driver_, [&](CVantrelDlg& d) {
+        const std::vector<std::u16string> before = Rows(d);
+        ASSERT_EQ(before.size(), 2u);
+
+        TakeTypedTest(driver_, d, u"lipid");  // the beginning of a listed name
+        EXPECT_EQ(Rows(d), before);
+
+        TakeTypedTest(driver_, d, u"Albumin");  // sorts first, but goes last
+        std::vector<std::u16string> after = before;
+        after.push_back(u"Albumin");
+        EXPECT_EQ(Rows(d), after);
+
+        TakeTypedTest(driver_, d, u"ALBUMIN");
+        EXPECT_EQ(Rows(d), after);
+
+        driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [](CTakeTestDlg& x) {
+            CComboBox(x, CTakeTestDlg::kTestNameBox).UserType(u"Zinc");
+            x.SendCommand(CTakeTestDlg::kCancelButton);
+        });
+        d.SendCommand(CVantrelDlg::kTakeTestButton);
+        EXPECT_EQ(Rows(d), after);
+        EXPECT_TRUE(driver_.Messages().empty());
+    });
+}
+
+TEST_F(MainWindowTest, SwitchUserSetsTheUserAndRelists) {
+    ASSERT_TRUE(CreateSettings(u"Ann"));
+    const SystemTime birth = MakeDate(1980, 2, 3);
+    ASSERT_TRUE(AddPatient(u"Ann", u"Female", birth, u"30", u"Bar"));
+    ASSERT_TRUE(AddPatient(u"Bob", u"Male", birth, u"30", u"Line"));
+    AddTest(u"Ann", u"Glucose", MakeDate(2026, 5, 1));
+    AddTest(u"Bob", u"Iron", MakeDate(2026, 5, 1));
+    AddTest(u"Bob", u"Zinc", MakeDate(2026, 5, 2));
+
+    RunMainWindow(driver_, [&](CVantrelDlg& d) {
+        ASSERT_EQ(Rows(d), std::vector<std::u16string>{u"Glucose"});
+        EXPECT_NE(RecordPaint(d).FindText(u"Tests for Ann"), nullptr);
+
+        // Cancelled: nothing changes.
+        driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [](CSwitchUserDlg& x) {
+            EXPECT_EQ(x.userName, u"Ann");
+            x.SendCommand(CSwitchUserDlg::kCancelButton);
+        });
+        d.SendCommand(CVantrelDlg::kSwitchUserButton);
+        EXPECT_EQ(Rows(d), std::vector<std::u16string>{u"Glucose"});
+
+        driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [](CSwitchUserDlg& x) {
+            CListBox users(x, CSwitchUserDlg::kUserList);
+            users.UserSelect(users.FindStringExact(-1, u"Bob"));
+            x.SendCommand(CSwitchUserDlg::kOkButton);
+        });
+        d.SendCommand(CVantrelDlg::kSwitchUserButton);
+
+        std::u16string current;
+        GetSetting(kCurrentUserKey, current);
+        EXPECT_EQ(current, u"Bob");
+        std::vector<std::u16string> rows = Rows(d);
+        std::sort(rows.begin(), rows.end());
+        EXPECT_EQ(rows, (std::vector<std::u16string>{u"Iron", u"Zinc"}));
+        const RecordingSurface paint = RecordPaint(d);
+        EXPECT_NE(paint.FindText(u"Tests for Bob"), nullptr);
+        EXPECT_EQ(paint.FindText(u"Tests for Ann"), nullptr);
+    });
+}
+
+// Deletes the first listed date in the Modify Test dialog; meanwhile a further
+// test is stored behind the window's back, so a relisting shows.
+void DeleteFirstDate(DialogDriver& driver, CVantrelDlg& d, std::u16string_view sneaked) {
+    driver.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [sneaked](CModifyTestDlg& x) {
+        CListCtrl dates(x, CModifyTestDlg::kDateList);
+        dates.UserSelect(0);
+        x.SendCommand(CModifyTestDlg::kDeleteButton);
+        AddTest(u"Ann", sneaked, MakeDate(2026, 1, 1));
+        x.SendCommand(IDOK);
+    });
+    d.SendCommand(CVantrelDlg::kEditButton);
+}
+
+TEST_F(MainWindowTest, EditRelistsOnlyWhenTheTestLostItsLastDate) {
+    ASSERT_TRUE(CreateSettings(u"Ann"));
+    AddTest(u"Ann", u"Glucose", MakeDate(2026, 5, 1));
+    AddTest(u"Ann", u"Glucose", MakeDate(2026, 5, 8));
+    AddTest(u"Ann", u"Iron", MakeDate(2026, 5, 1));
+
+    RunMainWindow(driver_, [&](CVantrelDlg& d) {
+        CListCtrl list(d, CVantrelDlg::kTestList);
+        const std::vector<std::u16string> before = Rows(d);
+        ASSERT_EQ(before.size(), 2u);
+
+        list.UserSelect(RowOf(d, u"Glucose"));
+        DeleteFirstDate(driver_, d, u"Sodium");  // one of two dates
+        EXPECT_EQ(Rows(d), before);
+
+        list.UserSelect(RowOf(d, u"Iron"));
+        DeleteFirstDate(driver_, d, u"Zinc");  // its only date
+        std::vector<std::u16string> rows = Rows(d);
+        std::sort(rows.begin(), rows.end());
+        EXPECT_EQ(rows, (std::vector<std::u16string>{u"Glucose", u"Sodium", u"Zinc"}));
+    });
+}
+
+TEST_F(MainWindowTest, CaptionLineReadsTheSettingAtPaintTimeAndDrawsItLiterally) {
+    RunMainWindow(driver_, [&](CVantrelDlg& d) {
+        RecordingSurface paint = RecordPaint(d);
+        const DrawnText* line = paint.FindText(u"Tests for ");
+        ASSERT_NE(line, nullptr);
+        EXPECT_EQ(line->x, 10);
+        EXPECT_EQ(line->y, 15);
+        EXPECT_EQ(line->color, kNavy);
+        EXPECT_FALSE(line->font.has_value());
+        ASSERT_FALSE(paint.fills.empty());
+        EXPECT_EQ(paint.fills.front().color, kWhite);
+
+        SetSetting(kCurrentUserKey, u"%s%n %d");
+        EXPECT_NE(RecordPaint(d).FindText(u"Tests for %s%n %d"), nullptr);
+
+        const std::u16string fits(1013, u'a');
+        SetSetting(kCurrentUserKey, fits);
+        EXPECT_NE(RecordPaint(d).FindText(u"Tests for " + fits), nullptr);
+
+        SetSetting(kCurrentUserKey, std::u16string(1014, u'b'));
+        EXPECT_NE(RecordPaint(d).FindText(u"Tests for " + std::u16string(1010, u'b') + u"..."), nullptr);
+
+        // A character outside the basic plane where the cut falls is dropped whole.
+        const std::u16string pair = u"\U0001F600";
+        SetSetting(kCurrentUserKey, std::u16string(1009, u'c') + pair + std::u16string(4, u'c'));
+        EXPECT_NE(RecordPaint(d).FindText(u"Tests for " + std::u16string(1009, u'c') + u"..."), nullptr);
+    });
+}
+
+TEST_F(MainWindowTest, AboutOpensFromItsButtonAndFromTheAboutCommand) {
+    int opened = 0;
+    RunMainWindow(driver_, [&](CVantrelDlg& d) {
+        for (int command : {int(CVantrelDlg::kAboutButton), ID_APP_ABOUT}) {
+            driver_.Expect<CAboutDlg>(IDD_ABOUT, [&](CAboutDlg& x) {
+                ++opened;
+                x.SendCommand(IDOK);
+            });
+            d.SendCommand(command);
+        }
+    });
+    EXPECT_EQ(opened, 2);
+}
+
+}  // namespace
