@@ -213,11 +213,11 @@ std::u16string FoldCase(std::u16string_view text) {
 int CompareCodePoints(std::u16string_view a, std::u16string_view b) {
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        if (a[i] == b[j]) {
+        // Equal units are equal code points unless they begin a pair.
+        if (a[i] == b[j] && !IsHighSurrogate(a[i])) {
             ++i, ++j;
             continue;
         }
-        // Code units order code points except across the surrogate range.
         std::size_t ia = i, jb = j;
         char32_t x = NextCodePoint(a, ia), y = NextCodePoint(b, jb);
         if (x != y) return x < y ? -1 : 1;
@@ -229,6 +229,10 @@ int CompareCodePoints(std::u16string_view a, std::u16string_view b) {
 int CompareNoCase(std::u16string_view a, std::u16string_view b) {
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
+        if (a[i] == b[j] && !IsHighSurrogate(a[i])) {
+            ++i, ++j;
+            continue;
+        }
         char32_t x, y;
         if (a[i] < 0x80 && b[j] < 0x80) {
             x = FoldAscii(a[i++]);
