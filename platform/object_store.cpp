@@ -147,16 +147,17 @@ void ObjectStore::SetProblem(std::u16string problem) {
     problem_ = std::move(problem);
 }
 
+// An open connection stays at its root until SetDeviceRoot closes it.
 bool ObjectStore::Ready(Use use) {
     ForgetInheritedConnection();
+    if (db_) {
+        if (openHandles_ == 0 && depth_ == 0) CheckOtherWriters();
+        return db_ != nullptr;
+    }
     std::filesystem::path path = ObjectStorePath();
     if (path != path_) {
         Close();
         path_ = path;
-    }
-    if (db_) {
-        if (openHandles_ == 0 && depth_ == 0) CheckOtherWriters();
-        return db_ != nullptr;
     }
     if (!problem_.empty()) return false;
     struct stat info {};
