@@ -66,7 +66,8 @@ CTestInfoDlg::CTestInfoDlg(CDialog* parent) : CDialog(IDD_TEST_INFO, parent) {}
 bool CTestInfoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     ListResultTests(testBox_);
-    // Searching after item 0 is the platform's select-string rule for an opener's name.
+    // The search starts after item 0, which is looked at last: with Iron as item 0,
+    // the name Iron selects Iron Panel.
     testBox_.SelectString(0, testName);
     currentSection = 0;
     return true;
