@@ -14,16 +14,19 @@ namespace {
 QComboBox* BoxOf(QWidget* widget) { return qobject_cast<QComboBox*>(widget); }
 
 
-// Adding items never selects one, and the edit field keeps its text.
+// Clears the selection; the edit field keeps what it showed.
+void Unselect(QComboBox* box) {
+    const QString shown = box->currentText();
+    box->setCurrentIndex(-1);
+    if (box->isEditable()) box->setEditText(shown);
+}
+
+// Adding items never selects one, as Qt would for the first item of an empty box.
 int InsertKeepingSelection(QComboBox* box, int index, const QString& text) {
     const int selected = box->currentIndex();
-    const QString shown = box->currentText();
     const QSignalBlocker quiet(box);
     box->insertItem(index, text);
-    if (selected == -1 && box->currentIndex() != -1) {
-        box->setCurrentIndex(-1);
-        box->setCurrentText(shown);
-    }
+    if (selected == -1 && box->currentIndex() != -1) Unselect(box);
     return index;
 }
 
@@ -49,13 +52,9 @@ int CComboBox::DeleteString(int index) {
     QComboBox* box = BoxOf(Widget());
     if (!box || index < 0 || index >= box->count()) return -1;
     const bool wasSelected = box->currentIndex() == index;
-    const QString shown = box->currentText();
     const QSignalBlocker quiet(box);
+    if (wasSelected) Unselect(box);
     box->removeItem(index);
-    if (wasSelected) {
-        box->setCurrentIndex(-1);
-        box->setCurrentText(shown);
-    }
     return box->count();
 }
 
@@ -63,7 +62,7 @@ void CComboBox::ResetContent() {
     if (QComboBox* box = BoxOf(Widget())) {
         const QSignalBlocker quiet(box);
         box->clear();
-        box->setCurrentText(QString());
+        if (box->isEditable()) box->setEditText(QString());
     }
 }
 
