@@ -14,19 +14,20 @@ namespace {
 QComboBox* BoxOf(QWidget* widget) { return qobject_cast<QComboBox*>(widget); }
 
 
-// Clears the selection; the edit field keeps what it showed.
-void Unselect(QComboBox* box) {
-    const QString shown = box->currentText();
+// Clears the selection; an edit field shows `shown`.
+void Unselect(QComboBox* box, const QString& shown) {
     box->setCurrentIndex(-1);
     if (box->isEditable()) box->setEditText(shown);
 }
 
-// Adding items never selects one, as Qt would for the first item of an empty box.
+// Adding items never selects one, as Qt would for the first item of an empty
+// box, and leaves the edit field as it was.
 int InsertKeepingSelection(QComboBox* box, int index, const QString& text) {
     const int selected = box->currentIndex();
+    const QString shown = box->currentText();
     const QSignalBlocker quiet(box);
     box->insertItem(index, text);
-    if (selected == -1 && box->currentIndex() != -1) Unselect(box);
+    if (selected == -1 && box->currentIndex() != -1) Unselect(box, shown);
     return index;
 }
 
@@ -53,7 +54,7 @@ int CComboBox::DeleteString(int index) {
     if (!box || index < 0 || index >= box->count()) return -1;
     const bool wasSelected = box->currentIndex() == index;
     const QSignalBlocker quiet(box);
-    if (wasSelected) Unselect(box);
+    if (wasSelected) Unselect(box, box->currentText());
     box->removeItem(index);
     return box->count();
 }

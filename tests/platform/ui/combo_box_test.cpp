@@ -50,9 +50,10 @@ TEST(ComboBox, SortedBoxInsertsCaseInsensitivelyWithAccentsCounting) {
     EXPECT_EQ(box.GetLBText(3), u"iris");
     EXPECT_EQ(box.GetLBText(6), u"pear");
     EXPECT_EQ(box.GetLBText(7), u"zebra");
-    // Filling never selects an item.
+    // Filling never selects an item, nor fills the edit field.
     EXPECT_EQ(box.GetCurSel(), -1);
     EXPECT_EQ(box.SelectedText(), u"");
+    EXPECT_EQ(box.GetWindowText(), u"");
     // Inserting at an index never sorts.
     EXPECT_EQ(box.InsertString(0, u"zz top"), 0);
     const int count = box.GetCount();
