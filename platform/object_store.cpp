@@ -47,6 +47,8 @@ const std::string kStatementText[] = {
 
 // Set in a child process right after fork.
 bool gForked = false;
+// A reader of a device the program may be using: no write of any kind.
+bool gReadOnly = false;
 
 std::u16string PathText(const std::filesystem::path& path) { return Utf8ToText(path.string()); }
 
@@ -122,7 +124,7 @@ void ObjectStore::ForgetInheritedConnection() {
 
 void ObjectStore::Close() {
     ForgetInheritedConnection();
-    if (db_ && validated_ && sqlLevels_ == 0) SweepDeleted();
+    if (db_ && validated_ && sqlLevels_ == 0 && !gReadOnly) SweepDeleted();
     validated_ = false;
     for (auto& [id, mirror] : mirrors_) mirror->Invalidate();
     mirrors_.clear();
@@ -151,6 +153,7 @@ void ObjectStore::SetProblem(std::u16string problem) {
 bool ObjectStore::Ready(Use use) {
     ForgetInheritedConnection();
     if (db_) {
+        if (gReadOnly && use == Use::Write) return false;
         if (openHandles_ == 0 && depth_ == 0) CheckOtherWriters();
         return db_ != nullptr;
     }
@@ -160,6 +163,7 @@ bool ObjectStore::Ready(Use use) {
         path_ = path;
     }
     if (!problem_.empty()) return false;
+    if (gReadOnly && use == Use::Write) return false;
     struct stat info {};
     if (::stat(path_.c_str(), &info) != 0) {
         if (errno != ENOENT && errno != ENOTDIR) {
@@ -190,15 +194,16 @@ bool ObjectStore::OpenExisting() {
     }
     // SQLite needs the folder for its log and index files beside the data file.
     std::filesystem::path folder = path_.parent_path();
-    if (::access(path_.c_str(), W_OK) != 0) {
+    if (!gReadOnly && ::access(path_.c_str(), W_OK) != 0) {
         problem_ = CannotWriteProblem(path_, errno);
         return false;
     }
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+    if (!gReadOnly && ::access(folder.c_str(), W_OK | X_OK) != 0) {
         problem_ = CannotWriteProblem(folder, errno);
         return false;
     }
-    if (sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE, StoreVfsName()) != SQLITE_OK) {
+    const int mode = gReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (sqlite3_open_v2(path_.c_str(), &db_, mode, StoreVfsName()) != SQLITE_OK) {
         std::u16string message = Utf8ToText(db_ ? sqlite3_errmsg(db_) : "out of memory");
         SetProblem(u"Vantrel cannot open the data file " + PathText(path_) + u": " + message + u".");
         return false;
@@ -220,6 +225,10 @@ bool ObjectStore::OpenExisting() {
         // An empty SQLite file is one whose making was cut short: finish it.
         if (applicationId != 0 || !QueryInt("SELECT count(*) FROM sqlite_master", tables) || tables != 0) {
             SetProblem(DamagedProblem(path_));
+            return false;
+        }
+        if (gReadOnly) {  // not made yet: no databases to read
+            Close();
             return false;
         }
         if (!Initialise()) {
@@ -247,10 +256,12 @@ bool ObjectStore::OpenExisting() {
         SetProblem(DamagedProblem(path_));
         return false;
     }
-    Exec("PRAGMA journal_mode=WAL");
-    Exec("PRAGMA synchronous=FULL");
     validated_ = true;
-    SweepDeleted();  // left over when the last process using the file was killed
+    if (!gReadOnly) {
+        Exec("PRAGMA journal_mode=WAL");
+        Exec("PRAGMA synchronous=FULL");
+        SweepDeleted();  // left over when the last process using the file was killed
+    }
     QueryInt("PRAGMA data_version", dataVersion_);
     return true;
 }
@@ -534,3 +545,35 @@ std::u16string ObjectStore::Problem() {
 }
 
 void CloseObjectStore() { ObjectStore::Instance().Close(); }
+
+void SetObjectStoreReadOnly(bool on) {
+    if (gReadOnly == on) return;
+    ObjectStore::Instance().Close();
+    gReadOnly = on;
+}
+
+std::u16string ObjectStoreFileProblem(const std::filesystem::path& file) {
+    if (::access(file.c_str(), R_OK) != 0) return CannotReadProblem(file, errno);
+    sqlite3* db = nullptr;
+    bool sound = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK;
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    auto single = [db](const char* sql, std::string& out) {
+        sqlite3_stmt* query = nullptr;
+        bool ok = sqlite3_prepare_v2(db, sql, -1, &query, nullptr) == SQLITE_OK && sqlite3_step(query) == SQLITE_ROW;
+        if (ok) {
+            const unsigned char* text = sqlite3_column_text(query, 0);
+            out = text ? reinterpret_cast<const char*>(text) : "";
+        }
+        sqlite3_finalize(query);
+        return ok;
+    };
+    std::string applicationId, version, check, tables;
+    sound = sound && single("PRAGMA application_id", applicationId) && applicationId == std::to_string(kApplicationId) &&
+            single("PRAGMA user_version", version) && version == std::to_string(kSchemaVersion) &&
+            single("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                   "('databases', 'records', 'deleted_records')",
+                   tables) &&
+            tables == "3" && single("PRAGMA integrity_check", check) && check == "ok";
+    sqlite3_close_v2(db);
+    return sound ? std::u16string() : DamagedProblem(file);
+}

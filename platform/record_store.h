@@ -8,6 +8,7 @@
 #include "platform/datetime.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -123,3 +124,11 @@ private:
 // Why the object store cannot be used, with the file's path; empty when it can.
 // The program asks this once at start-up to tell the user in one message.
 std::u16string ObjectStoreProblem();
+
+// For a reader of a device the program may be using at the same time: while
+// on, the object store is opened read-only and every write fails.
+void SetObjectStoreReadOnly(bool on);
+
+// Why `file` is not a sound object store (not a Vantrel data file, damaged,
+// unreadable); empty when it is. Opens it read-only.
+std::u16string ObjectStoreFileProblem(const std::filesystem::path& file);

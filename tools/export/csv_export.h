@@ -1,0 +1,16 @@
+#pragma once
+// Results as CSV (RFC 4180): UTF-8, one header row, one row per stored result.
+
+#include "tools/export/device_records.h"
+
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One field, quoted when it holds a comma, a quote or a line break.
+std::string CsvField(std::u16string_view text);
+// "2004-01-05".
+std::string IsoDate(const SystemTime& date);
+// The header and the records, ordered by user, date and test; lines end in CRLF.
+void WriteResultsCsv(const std::vector<TestRecordEntry>& records, std::ostream& out);

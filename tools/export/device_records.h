@@ -1,0 +1,24 @@
+#pragma once
+// What the export tool reads of a device: its users and their test records,
+// straight from the stores' databases, in store order.
+
+#include "platform/datetime.h"
+
+#include <string>
+#include <vector>
+
+struct UserEntry {
+    std::u16string name;
+    std::u16string sex;
+    bool hasPatientRecord = false;
+};
+
+struct TestRecordEntry {
+    std::u16string user, test, result, value, goal, unit, comment;
+    SystemTime date;
+};
+
+// Every patient, then every user who has test records but no patient record.
+std::vector<UserEntry> ReadUsers();
+// The test records of `user` (exact name), or of every user when `user` is null.
+std::vector<TestRecordEntry> ReadTestRecords(const std::u16string* user);
