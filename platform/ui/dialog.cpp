@@ -309,9 +309,11 @@ void CDialog::CenterWindow() {
     window_->positioned = true;
 }
 
-int CDialog::ClientWidth() const { return DialogUnitsToPixelsX(Template().width); }
+int CDialog::ClientWidth() const { return std::max(kScreenClientWidth, DialogUnitsToPixelsX(Template().width)); }
 
-int CDialog::ClientHeight() const { return DialogUnitsToPixelsY(Template().height); }
+int CDialog::ClientHeight() const {
+    return std::max(kScreenClientHeight, DialogUnitsToPixelsY(Template().height));
+}
 
 QWidget* CDialog::Widget() const { return window_ ? window_->widget : nullptr; }
 

@@ -61,6 +61,14 @@ struct DialogTemplate {
 // Every dialog template of the program (defined in res/); nullptr for an unknown id.
 const DialogTemplate* FindDialogTemplate(int id);
 
-// Fixed dialog base units: a template 140 units wide fills a screen 240 pixels wide.
+// Fixed dialog base units: a template 140 units wide fills a screen 240 pixels
+// wide. Units are square, so the labels the dialogs paint at fixed pixels line
+// up with the controls beside them ("Name" at y = 70 beside an edit at 41 units).
 inline constexpr int DialogUnitsToPixelsX(int units) { return units * 12 / 7; }
-inline constexpr int DialogUnitsToPixelsY(int units) { return units * 13 / 8; }
+inline constexpr int DialogUnitsToPixelsY(int units) { return units * 12 / 7; }
+
+// On the handheld every dialog fills the screen below its caption; a smaller
+// template still gets this whole client area (the Installation window paints
+// its message at y = 124 in a template 62 units high).
+inline constexpr int kScreenClientWidth = 240;
+inline constexpr int kScreenClientHeight = 268;

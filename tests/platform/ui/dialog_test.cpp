@@ -169,8 +169,8 @@ TEST(DialogDriver, ScriptsStartAfterInitialisationAndTheFirstPaint) {
     driver.Expect<ProbeDialog>(IDD_TAKE_TEST, [](ProbeDialog& d) {
         EXPECT_EQ(d.paints, 1);
         EXPECT_EQ(d.WindowText(), u"Take Test");
-        EXPECT_EQ(d.ClientWidth(), 231);
-        EXPECT_EQ(d.ClientHeight(), 256);
+        EXPECT_EQ(d.ClientWidth(), 240);
+        EXPECT_EQ(d.ClientHeight(), 270);
         const RecordingSurface record = RecordPaint(d);
         const DrawnText* label = record.FindText(u"Please Enter your test information:");
         ASSERT_NE(label, nullptr);
@@ -302,8 +302,8 @@ TEST(Dialog, RendersTheBufferUnderItsControls) {
     probe.DoModal();
     QImage shot(QString::fromStdString(file.string()));
     ASSERT_FALSE(shot.isNull());
-    EXPECT_EQ(shot.width(), 231);
-    EXPECT_EQ(shot.height(), 256);
+    EXPECT_EQ(shot.width(), 240);
+    EXPECT_EQ(shot.height(), 270);
     EXPECT_EQ(shot.pixelColor(2, 2), QColor(Qt::white));
     // The painted label shows in navy left of the controls.
     bool label = false;

@@ -82,7 +82,7 @@ TEST(MenuBar, PopupsShowCheckMarksFromTheUpdateEntriesAndChoicesReachTheTable) {
     EXPECT_EQ(graph.period, 0);
 
     // The bar sits below the client area, which keeps its size.
-    EXPECT_EQ(graph.ClientHeight(), 261);
+    EXPECT_EQ(graph.ClientHeight(), 276);
     EXPECT_GT(graph.Widget()->height(), graph.ClientHeight());
 }
 
