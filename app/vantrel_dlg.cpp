@@ -94,41 +94,32 @@ void CVantrelDlg::OnInfo() {
     dlg.DoModal();
 }
 
-void CVantrelDlg::OnReport() {
-    const std::u16string user = CurrentUser();
+// Report, Graph and Edit read the current user first, then need a listed test.
+bool CVantrelDlg::ChooseTest(std::u16string_view emptyMessage, std::u16string& user, std::u16string& test) {
+    user = CurrentUser();
     if (testList_.GetItemCount() == 0) {
-        MessageBox(this, u"Please select a test to report.");
-        return;
+        MessageBox(this, emptyMessage);
+        return false;
     }
+    test = SelectedTest();
+    return true;
+}
+
+void CVantrelDlg::OnReport() {
     CTestReportDlg dlg;
-    dlg.userName = user;
-    dlg.testName = SelectedTest();
-    dlg.DoModal();
+    if (ChooseTest(u"Please select a test to report.", dlg.userName, dlg.testName)) dlg.DoModal();
 }
 
 void CVantrelDlg::OnGraph() {
-    const std::u16string user = CurrentUser();
-    if (testList_.GetItemCount() == 0) {
-        MessageBox(this, u"Please select a test to graph.");
-        return;
-    }
     CResultsGraphDlg dlg;
-    dlg.userName = user;
-    dlg.testName = SelectedTest();
-    dlg.DoModal();
+    if (ChooseTest(u"Please select a test to graph.", dlg.userName, dlg.testName)) dlg.DoModal();
 }
 
 void CVantrelDlg::OnEdit() {
-    const std::u16string user = CurrentUser();
-    if (testList_.GetItemCount() == 0) {
-        MessageBox(this, u"Please select a test to modify.");
-        return;
-    }
     CModifyTestDlg dlg;
-    dlg.userName = user;
-    dlg.testName = SelectedTest();
+    if (!ChooseTest(u"Please select a test to modify.", dlg.userName, dlg.testName)) return;
     dlg.DoModal();
-    if (dlg.noDatesLeft) RelistTests(user);
+    if (dlg.noDatesLeft) RelistTests(dlg.userName);
 }
 
 void CVantrelDlg::OnTakeTest() {

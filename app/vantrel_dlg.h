@@ -37,6 +37,8 @@ private:
     void OnClose();
     void OnAbout();
 
+    // The current user and the selected test; false (after `emptyMessage`) when nothing is listed.
+    bool ChooseTest(std::u16string_view emptyMessage, std::u16string& user, std::u16string& test);
     // The first selected row, else row 0; empty when the list is empty.
     std::u16string SelectedTest() const;
     void RelistTests(std::u16string_view user);
