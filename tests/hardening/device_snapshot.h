@@ -1,0 +1,41 @@
+#pragma once
+// Every file under a folder with its bytes, to show that something changed
+// nothing on disk. SQLite's shared-memory index is left out: a reader may
+// update it without changing any data.
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <system_error>
+
+using DeviceSnapshot = std::map<std::string, std::string>;  // relative path -> bytes ("<dir>" for folders)
+
+inline std::string FileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The files that differ, for a failure message; empty when none does.
+inline std::string ChangedFiles(const DeviceSnapshot& before, const DeviceSnapshot& after) {
+    std::string changed;
+    for (const auto& [name, bytes] : after)
+        if (!before.contains(name) || before.at(name) != bytes) changed += " " + name;
+    for (const auto& [name, bytes] : before)
+        if (!after.contains(name)) changed += " " + name + " (gone)";
+    return changed;
+}
+
+inline DeviceSnapshot SnapshotOf(const std::filesystem::path& folder) {
+    DeviceSnapshot files;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        const std::filesystem::path& path = it->path();
+        if (path.string().ends_with("-shm")) continue;
+        const std::string name = std::filesystem::relative(path, folder).string();
+        files[name] = it->is_directory() ? std::string("<dir>") : FileBytes(path);
+    }
+    return files;
+}
