@@ -1,0 +1,148 @@
+// Start-ups on devices the program cannot use: a damaged data file and a data
+// folder nobody can write, not even the superuser. Each is told in one message
+// that names the place, and the start ends without changing anything on disk.
+
+#include "app/temp_device.h"
+#include "device_snapshot.h"
+
+#include "app/vantrel_app.h"
+#include "platform/device.h"
+#include "platform/device_lock.h"
+#include "platform/record_store.h"
+#include "platform/text.h"
+#include "platform/ui/test_driver.h"
+#include "store/catalog_store.h"
+#include "store/patient_store.h"
+#include "store/settings_store.h"
+#include "store/test_record_store.h"
+
+#include <sqlite3.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A device past its first run, with enough tests for the file to span many pages.
+void FillDevice() {
+    StoreTransaction unit;
+    SetTestEntry(u"Glucose", u"why", u"To check for diabetes");
+    AddPatient(u"Ann", u"Female", MakeDate(1970, 5, 2), u"0", u"Bar");
+    CreateSettings(u"Ann");
+    for (int day = 1; day <= 28; ++day)
+        for (int result = 0; result < 8; ++result)
+            AddResult(u"Ann", u"Lipid Panel", std::u16string(200, u'c'), MakeDate(2025, 2, day),
+                      u"Result " + IntToText(result), IntToText(day), u"40-60", u"mg/dL");
+    ASSERT_TRUE(unit.Commit());
+    SetDeviceRoot(DeviceRoot());  // closed: the file is complete without its log
+}
+
+void Overwrite(const fs::path& file, std::streamoff at, std::size_t count) {
+    std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+    out.seekp(at);
+    out << std::string(count, '\xA5');
+}
+
+void RunSql(const fs::path& file, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+// Starts the program; it must refuse with one message and leave the device as
+// it was (the lock file aside: the lock is taken before the store is looked at).
+std::u16string RefusedStart(const fs::path& watched) {
+    const DeviceSnapshot before = SnapshotOf(watched);
+    DialogDriver driver;
+    CVantrelApp app;
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();  // no main window
+    DeviceSnapshot after = SnapshotOf(watched);
+    if (!before.contains(DeviceLock::kFileName) && after[DeviceLock::kFileName].empty())
+        after.erase(DeviceLock::kFileName);
+    EXPECT_EQ(ChangedFiles(before, after), "");
+    EXPECT_EQ(driver.Messages().size(), 1u);
+    return driver.Messages().empty() ? u"" : driver.Messages().front();
+}
+
+TEST(DamagedDeviceTest, ADamagedDataFileIsNamedInOneMessageAndLeftAsItWas) {
+    struct Damage {
+        const char* what;
+        std::function<void(const fs::path& store)> make;
+    };
+    const std::vector<Damage> damages = {
+        {"cut in half", [](const fs::path& store) { fs::resize_file(store, fs::file_size(store) / 2); }},
+        {"its header overwritten", [](const fs::path& store) { Overwrite(store, 0, 100); }},
+        {"a page in the middle overwritten",
+         [](const fs::path& store) { Overwrite(store, (fs::file_size(store) / 4096 / 2) * 4096, 4096); }},
+        {"the last page overwritten",
+         [](const fs::path& store) { Overwrite(store, fs::file_size(store) - 4096, 4096); }},
+        {"another program's database",
+         [](const fs::path& store) {
+             fs::remove(store);
+             RunSql(store, "CREATE TABLE notes(text TEXT); INSERT INTO notes VALUES('mine');");
+         }},
+        {"written by a newer version", [](const fs::path& store) { RunSql(store, "PRAGMA user_version=2"); }},
+        {"a folder in its place",
+         [](const fs::path& store) {
+             fs::remove(store);
+             fs::create_directory(store);
+         }},
+    };
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.what);
+        TempDevice device;
+        FillDevice();
+        damage.make(ObjectStorePath());
+        const std::u16string message = RefusedStart(device.Root());
+        EXPECT_NE(message.find(Utf8ToText(ObjectStorePath().string())), std::u16string::npos) << TextToUtf8(message);
+    }
+}
+
+// A program killed while saving leaves its log beside the file. Closing the
+// refused file must not copy that log into it (nor delete the log): the file
+// is damaged, and the log may hold the last saves.
+TEST(DamagedDeviceTest, DISABLED_TheLogOfAKilledProgramIsNotCopiedIntoADamagedFile) {
+    TempDevice device;
+    FillDevice();
+    if (pid_t child = fork(); child == 0) {
+        AddPatient(u"Bob", u"Male", MakeDate(1980, 1, 1), u"0", u"Bar");
+        _exit(0);  // without closing: the log stays, not yet copied into the file
+    } else {
+        waitpid(child, nullptr, 0);
+    }
+    ASSERT_TRUE(fs::exists(fs::path(ObjectStorePath()) += "-wal"));
+    Overwrite(ObjectStorePath(), 4096, 4096);
+    const std::u16string message = RefusedStart(device.Root());
+    EXPECT_NE(message.find(Utf8ToText(ObjectStorePath().string())), std::u16string::npos) << TextToUtf8(message);
+}
+
+// Permission bits do not stop the superuser, so these folders cannot be
+// written for reasons that hold for every account.
+TEST(DamagedDeviceTest, AFolderThatCannotBeWrittenIsNamedInOneMessage) {
+    TempDevice device;
+    const fs::path plainFile = device.Root() / "plain-file";
+    std::ofstream(plainFile) << "not a folder";
+    const fs::path unmakeable = fs::path("/proc") / ("vantrel-" + std::to_string(getpid()));
+    for (const fs::path& root : {plainFile / "vantrel", plainFile, unmakeable, fs::path("/proc")}) {
+        SCOPED_TRACE(root.string());
+        SetDeviceRoot(root);
+        EXPECT_EQ(RefusedStart(device.Root()),
+                  u"Vantrel cannot write to its data folder (" + Utf8ToText(root.string()) + u").");
+        EXPECT_FALSE(fs::exists(root / DeviceLock::kFileName));
+    }
+    EXPECT_FALSE(fs::exists(unmakeable));
+    SetDeviceRoot(device.Root());
+}
+
+}  // namespace
