@@ -2,13 +2,28 @@
 
 #include "entry/add_patient_dlg.h"
 #include "platform/device.h"
+#include "platform/record_store.h"
 #include "platform/text.h"
 #include "platform/ui/message_box.h"
 #include "res/resource.h"
+#include "store/catalog_store.h"
 #include "store/settings_store.h"
+#include "store/test_info_file.h"
 #include "store/test_info_import.h"
 
 #include <new>
+
+namespace {
+
+// The import stopped although the file can be read: the store refused to keep
+// it (a full disk). Without a word the user would meet an empty program.
+bool ImportWasRefused() {
+    if (PropertyDatabase::Exists(kTestCatalogDatabase)) return false;
+    TestInfoFile file;
+    return file.Open(ResolveDevicePath(kTestInfoFilePath));
+}
+
+}  // namespace
 
 CInstallDlg::CInstallDlg(CDialog* parent) : CDialog(IDD_INSTALL, parent) {}
 
@@ -25,7 +40,13 @@ void CInstallDlg::OnPaint(PaintSurface& dc) {
     dc.TextOut(20, 124, u"Initializing Database...Please Wait");
     if (started_) return;
     started_ = true;
-    if (ImportTestInfo(dc)) RunFirstUserStep();
+    if (ImportTestInfo(dc)) {
+        RunFirstUserStep();
+    } else if (ImportWasRefused()) {
+        MessageBox(this, u"Vantrel could not save the test information in its data file " +
+                             Utf8ToText(ObjectStorePath().string()) +
+                             u". Check that there is space on the disk and start Vantrel again.");
+    }
     EndDialog(IDOK);
     DestroyWindow();  // frees this object: nothing of it may be touched after
 }
