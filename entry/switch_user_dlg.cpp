@@ -2,10 +2,18 @@
 
 #include "entry/add_patient_dlg.h"
 #include "entry/label_painting.h"
+#include "platform/record_store.h"
 #include "platform/ui/message_box.h"
 #include "res/resource.h"
 #include "store/patient_store.h"
 #include "store/test_record_store.h"
+
+namespace {
+
+constexpr std::u16string_view kNotDeleted =
+    u"Could not delete this user. Check that there is space on the disk and try again.";
+
+}  // namespace
 
 CSwitchUserDlg::CSwitchUserDlg(CDialog* parent) : CDialog(IDD_SWITCH_USER, parent) {}
 
@@ -55,8 +63,15 @@ void CSwitchUserDlg::OnEdit() {
 void CSwitchUserDlg::OnDelete() {
     const int selected = userList_.GetCurSel();
     const std::u16string name = SelectedName();
+    // The user goes with every test, or stays listed: a row removed for a
+    // delete the store refused would show the user gone until the next opening.
+    StoreTransaction unit;
     DeletePatient(name);
     DeleteUserTests(name);
+    if (!unit.Commit()) {
+        MessageBox(this, kNotDeleted);
+        return;
+    }
     if (selected >= 0) userList_.DeleteString(selected);
 }
 
