@@ -1,0 +1,218 @@
+#include "bench_steps.h"
+
+#include "app/vantrel_dlg.h"
+#include "entry/take_test_dlg.h"
+#include "platform/device.h"
+#include "platform/memory_listing.h"
+#include "platform/object_store.h"
+#include "platform/record_store.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/qt_paint_surface.h"
+#include "platform/ui/test_driver.h"
+#include "res/resource.h"
+#include "review/graph_data.h"
+#include "review/graph_drawing.h"
+#include "review/report_text.h"
+#include "store/patient_store.h"
+#include "store/test_info_import.h"
+#include "store/test_record_store.h"
+#include "timing.h"
+
+#include <QImage>
+#include <sqlite3.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::u16string_view kTakenTest = u"Comprehensive Metabolic Panel";
+constexpr int kScreenWidth = 240;
+constexpr int kScreenHeight = 320;
+
+class RowList : public ReportList {
+public:
+    void InsertRow(int row, std::u16string_view text, int) override {
+        rows_.insert(rows_.begin() + std::min<std::size_t>(static_cast<std::size_t>(row), rows_.size()),
+                     std::u16string(text));
+    }
+    int RowCount() const override { return static_cast<int>(rows_.size()); }
+    void Clear() override { rows_.clear(); }
+
+private:
+    std::vector<std::u16string> rows_;
+};
+
+void Require(bool ok, const char* what) {
+    if (!ok) throw std::runtime_error(what);
+}
+
+void CheckDriver(const DialogDriver& driver) {
+    if (!driver.Failures().empty()) throw std::runtime_error(driver.Failures().front());
+    Require(driver.Messages().empty(), "a dialog showed a message");
+}
+
+}  // namespace
+
+double TimeImport(const fs::path& scratch) {
+    static int run = 0;
+    const fs::path root = scratch / ("import-" + std::to_string(++run));
+    fs::create_directories(root);
+    PlaceCatalogue(root);
+    SetDeviceRoot(root);
+    QImage image(kScreenWidth, kScreenHeight, QImage::Format_RGB32);
+    Stopwatch watch;
+    bool imported;
+    {
+        QtPaintSurface progress(image, 1.0, kScreenWidth, kScreenHeight);
+        imported = ImportTestInfo(progress);
+    }
+    const double ms = watch.Stop();
+    Require(imported, "the catalogue import failed");
+    CloseObjectStore();
+    fs::remove_all(root);
+    return ms;
+}
+
+double TimeMainWindow(const HeavyDevice& device, bool cold) {
+    if (cold) SetDeviceRoot(device.root);
+    DialogDriver driver;
+    double ms = 0;
+    int tests = 0;
+    Stopwatch watch;
+    driver.Expect<CVantrelDlg>(IDD_VANTREL, [&](CVantrelDlg& d) {
+        ms = watch.Stop();
+        tests = CListCtrl(d, CVantrelDlg::kTestList).GetItemCount();
+        d.EndDialog(IDOK);
+    });
+    watch.Start();
+    {
+        CVantrelDlg dlg;
+        dlg.DoModal();
+    }
+    CheckDriver(driver);
+    Require(tests > 1, "the main window listed no tests");
+    return ms;
+}
+
+double TimeReport(const HeavyDevice& device) {
+    RowList list;
+    Stopwatch watch;
+    FillTestReport(device.heavyUser, device.frequentTest, device.lastTaken, list);
+    const double ms = watch.Stop();
+    Require(list.RowCount() > 1, "the report holds no result");
+    return ms;
+}
+
+double TimeGraph(const HeavyDevice& device, int period) {
+    QImage image(kScreenWidth, kScreenHeight, QImage::Format_RGB32);
+    Stopwatch watch;
+    int points = 0;
+    {
+        QtPaintSurface surface(image, 1.0, kScreenWidth, kScreenHeight);
+        const GraphSeries series = CollectGraphSeries(device.heavyUser, device.frequentTest, device.frequentResult, period);
+        const GraphLayout layout = LayoutGraphPoints(series, period);
+        DrawResultsGraph(surface, device.frequentResult, series, period, u"Bar");
+        points = static_cast<int>(layout.points.size());
+    }
+    const double ms = watch.Stop();
+    Require(points > 1, "the graph shows no points");
+    return ms;
+}
+
+double TimeTakeTest(const HeavyDevice& device) {
+    const SystemTime today = MakeDate(kBenchNow.year, kBenchNow.month, kBenchNow.day);
+    DeleteTest(device.heavyUser, kTakenTest, today);  // the previous run's, so each run adds 20 records
+    const std::vector<std::u16string> rows = TwentyResultRows();
+    DialogDriver driver;
+    double ms = 0;
+    driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& d) {
+        CListCtrl list(d, CTakeTestDlg::kResultList);
+        for (const std::u16string& row : rows) list.InsertItem(list.GetItemCount(), row);
+        Stopwatch watch;
+        d.SendCommand(CTakeTestDlg::kOkButton);
+        ms = watch.Stop();
+    });
+    CTakeTestDlg dlg;
+    dlg.userName = device.heavyUser;
+    dlg.testName = std::u16string(kTakenTest);
+    dlg.mode = CTakeTestDlg::kModeNew;
+    Require(dlg.DoModal() == IDOK, "Take Test did not store the test");
+    CheckDriver(driver);
+    Require(FindResultRecord(device.heavyUser, kTakenTest, u"TSH", today) >= 0, "Take Test stored no results");
+    return ms;
+}
+
+double TimeDeleteUser(const HeavyDevice& device, const fs::path& pristine, double& closing) {
+    SetDeviceRoot(device.root);
+    const fs::path file = ObjectStorePath();
+    for (const char* extra : {"-wal", "-shm"}) fs::remove(file.string() + extra);
+    fs::copy_file(pristine, file, fs::copy_options::overwrite_existing);
+    // As Switch User finds it: the main window has read the user's tests.
+    MemoryListing tests;
+    ListUserTests(device.heavyUser, tests);
+    MemoryListing users;
+    ListPatients(users);
+    Stopwatch watch;
+    DeletePatient(device.heavyUser);
+    DeleteUserTests(device.heavyUser);
+    const double ms = watch.Stop();
+    Require(FindPatient(device.heavyUser) == -1, "the user was not deleted");
+    MemoryListing left;
+    ListUserTests(device.heavyUser, left);
+    Require(left.Items().empty(), "the user's tests were not deleted");
+    watch.Start();
+    CloseObjectStore();
+    closing = watch.Stop();
+    return ms;
+}
+
+double TimeRawRead(const HeavyDevice& device, bool heavyUserOnly) {
+    const std::string file = (device.root / "object-store.sqlite").string();
+    // The heavy user's records follow those of the users sorted before it.
+    static long long first = 0, last = 0, database = 0;
+    static std::string boundsOf;
+    if (boundsOf != file) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        auto single = [db](const std::string& sql) {
+            sqlite3_stmt* query = nullptr;
+            sqlite3_prepare_v2(db, sql.c_str(), -1, &query, nullptr);
+            const long long value = sqlite3_step(query) == SQLITE_ROW ? sqlite3_column_int64(query, 0) : -1;
+            sqlite3_finalize(query);
+            return value;
+        };
+        database = single("SELECT id FROM databases WHERE name = 'Health Profiles List'");
+        const long long before = device.recordsBeforeHeavy;
+        const std::string rows = "SELECT id FROM records WHERE database = " + std::to_string(database) + " ORDER BY id LIMIT 1 OFFSET ";
+        first = single(rows + std::to_string(before));
+        last = single(rows + std::to_string(before + device.heavyRecords - 1));
+        sqlite3_close_v2(db);
+        Require(database > 0 && first > 0 && last >= first, "the raw bounds were not found");
+        boundsOf = file;
+    }
+    const std::string sql = heavyUserOnly
+                                ? "SELECT id, properties FROM records WHERE id BETWEEN " + std::to_string(first) +
+                                      " AND " + std::to_string(last)
+                                : "SELECT id, properties FROM records WHERE database = " + std::to_string(database) +
+                                      " ORDER BY id";
+    Stopwatch watch;
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* query = nullptr;
+    sqlite3_prepare_v2(db, sql.c_str(), -1, &query, nullptr);
+    long long rows = 0, bytes = 0;
+    while (sqlite3_step(query) == SQLITE_ROW) {
+        ++rows;
+        bytes += sqlite3_column_bytes(query, 1);
+        sqlite3_column_blob(query, 1);
+    }
+    sqlite3_finalize(query);
+    sqlite3_close_v2(db);
+    const double ms = watch.Stop();
+    Require(rows == (heavyUserOnly ? device.heavyRecords : device.totalRecords) && bytes > 0, "the raw read missed rows");
+    return ms;
+}

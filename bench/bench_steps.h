@@ -1,0 +1,23 @@
+#pragma once
+// One timed run of each step a user waits for, in milliseconds. Set-up that
+// a run needs (a fresh root, restoring data) stays outside the timing.
+
+#include "heavy_device.h"
+
+#include <filesystem>
+
+// The first-run import of the shipped catalogue into a new root under `scratch`.
+double TimeImport(const std::filesystem::path& scratch);
+// The main window until its initialisation is done; cold: the object store closed first.
+double TimeMainWindow(const HeavyDevice& device, bool cold);
+// Refreshing the report of the frequent test on its last day.
+double TimeReport(const HeavyDevice& device);
+// One repaint of the frequent result's graph over `period` days.
+double TimeGraph(const HeavyDevice& device, int period);
+// Take Test's Ok storing 20 results of a test taken today.
+double TimeTakeTest(const HeavyDevice& device);
+// Switch User's Delete of the heavy user; `pristine` is restored first.
+// `closing` receives the time the next close of the store takes.
+double TimeDeleteUser(const HeavyDevice& device, const std::filesystem::path& pristine, double& closing);
+// The floor: SQLite alone (a new connection) reading every test record, or the heavy user's.
+double TimeRawRead(const HeavyDevice& device, bool heavyUserOnly);
