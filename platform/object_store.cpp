@@ -52,6 +52,13 @@ bool gReadOnly = false;
 
 std::u16string PathText(const std::filesystem::path& path) { return Utf8ToText(path.string()); }
 
+// The savepoint of the store transaction nested `level` deep (the outermost is a plain transaction).
+std::string SavepointName(int level) {
+    std::string name = std::to_string(level);
+    name.insert(name.begin(), 'v');
+    return name;
+}
+
 std::u16string Reason(int error) {
     std::string reason = std::strerror(error);
     if (!reason.empty() && reason[0] >= 'A' && reason[0] <= 'Z' && !(reason.size() > 1 && reason[1] >= 'A' && reason[1] <= 'Z'))
@@ -488,7 +495,7 @@ bool ObjectStore::DeleteRecord(std::int64_t rowid) {
 bool ObjectStore::BeginPendingLevels() {
     if (failed_) return false;
     while (sqlLevels_ < depth_) {
-        bool begun = sqlLevels_ == 0 ? Exec("BEGIN IMMEDIATE") : Exec("SAVEPOINT v" + std::to_string(sqlLevels_));
+        bool begun = sqlLevels_ == 0 ? Exec("BEGIN IMMEDIATE") : Exec("SAVEPOINT " + SavepointName(sqlLevels_));
         if (!begun) {
             if (sqlLevels_ > 0) failed_ = true;
             return false;
@@ -515,7 +522,7 @@ bool ObjectStore::EndUnit(bool commit) {
     if (level == 0) return false;
     bool ok = commit && !failed_;
     if (db_ && sqlLevels_ >= level) {
-        std::string savepoint = "v" + std::to_string(level - 1);
+        const std::string savepoint = SavepointName(level - 1);
         if (ok) ok = Exec(level == 1 ? "COMMIT" : "RELEASE " + savepoint);
         if (!ok) {
             if (level == 1) {

@@ -3,6 +3,8 @@
 // served. Records are ordered by their sort key, then by their row id (the
 // order in which they were added). A deleted record stays as a tombstone until
 // an index is next needed, so deleting during a pass costs no shifting.
+// Added records wait aside until positions are next needed, so a run of
+// additions (an import) is ordered in one merge rather than shifted one by one.
 
 #include "platform/record_store.h"
 
@@ -10,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 struct DatabaseInfo {
@@ -42,44 +45,57 @@ public:
 
     // The key a text sorts under in this database.
     std::u16string KeyOf(std::u16string_view text) const;
-    std::u16string KeyOf(const std::vector<Property>& properties) const;
 
     // Loading: records given in row-id order, then ordered once.
     void Append(std::int64_t rowid, SharedProperties properties);
     void FinishLoading();
 
+    // Adds a record; its position exists once Settle has run.
+    void Insert(std::int64_t rowid, SharedProperties properties);
+    // Places the added records and moves the cursors with the records they
+    // point at. Everything below that takes or gives a position needs it first.
+    void Settle();
+
+    std::size_t LiveCount() const { return entries_.size() + pending_.size() - tombstones_; }
+
     std::size_t Size() const { return entries_.size(); }  // tombstones included
-    std::size_t LiveCount() const { return entries_.size() - tombstones_; }
-    bool IsLive(std::size_t position) const { return position < entries_.size() && entries_[position]->record; }
+    bool IsLive(std::size_t position) const { return position < entries_.size() && entries_[position].record; }
     std::size_t NextLive(std::size_t position) const;
     // The first position whose key is not less than `key`.
     std::size_t LowerBound(std::u16string_view key) const;
-    const std::u16string& KeyAt(std::size_t position) const { return entries_[position]->key; }
-    std::int64_t RowIdAt(std::size_t position) const { return entries_[position]->rowid; }
-    const SharedProperties& RecordAt(std::size_t position) const { return entries_[position]->record; }
+    const std::u16string& KeyAt(std::size_t position) const { return *entries_[position].key; }
+    std::int64_t RowIdAt(std::size_t position) const { return entries_[position].rowid; }
+    const SharedProperties& RecordAt(std::size_t position) const { return entries_[position].record; }
 
-    void Insert(std::int64_t rowid, SharedProperties properties);
     void Replace(std::size_t position, SharedProperties properties);
     void Remove(std::size_t position);
     // Drops the tombstones so physical positions are indexes again.
     void Compact();
 
-    void Attach(MirrorCursor* cursor) { cursors_.push_back(cursor); }
+    void Attach(MirrorCursor* cursor);
     void Detach(MirrorCursor* cursor);
 
 private:
+    // Keys are kept once per distinct value: the records of one user share one.
+    using Key = const std::u16string*;
     struct Entry {
-        std::u16string key;
+        Key key;
         std::int64_t rowid;
         SharedProperties record;  // null for a tombstone
     };
 
-    std::size_t PositionFor(std::u16string_view key, std::int64_t rowid) const;
-    void ShiftForInsert(std::size_t at);
+    Key KeyFor(const std::vector<Property>& properties);
+    Key Intern(std::u16string key);
+    static bool Before(const Entry& a, const Entry& b);
+    std::size_t PositionFor(const Entry& entry) const;
 
     DatabaseInfo info_;
     bool valid_ = true;
-    std::vector<std::unique_ptr<Entry>> entries_;
+    std::unordered_set<std::u16string> keys_;
+    std::u16string lastText_;  // the sort text last folded, and its key
+    Key lastKey_ = nullptr;
+    std::vector<Entry> entries_;
+    std::vector<Entry> pending_;  // added, not yet placed
     std::size_t tombstones_ = 0;
     std::vector<MirrorCursor*> cursors_;
 };

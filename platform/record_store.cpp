@@ -3,6 +3,7 @@
 #include "platform/object_store.h"
 #include "platform/property_codec.h"
 #include "platform/record_mirror.h"
+#include "platform/text.h"
 
 #include <algorithm>
 
@@ -62,10 +63,29 @@ struct PropertyDatabase::State {
     std::shared_ptr<RecordMirror> mirror;
     MirrorCursor cursor;
     bool advance = false;
+    // The key last sought and the text it was made from: a pass over a run
+    // seeks the same value at every step.
+    std::u16string soughtText, soughtKey;
+    bool sought = false;
 
     bool Usable() const { return mirror && mirror->Valid(); }
+    // Usable, with the records added so far in their places (and the cursor with them).
+    bool Ready() const {
+        if (!Usable()) return false;
+        mirror->Settle();
+        return true;
+    }
     // The record last reached, when it still exists.
-    bool HasCurrent() const { return Usable() && mirror->IsLive(cursor.current); }
+    bool HasCurrent() const { return Ready() && mirror->IsLive(cursor.current); }
+
+    const std::u16string& KeyOf(const std::u16string& text) {
+        if (!sought || text != soughtText) {
+            soughtKey = mirror->KeyOf(text);
+            soughtText = text;
+            sought = true;
+        }
+        return soughtKey;
+    }
 };
 
 PropertyDatabase::PropertyDatabase() : state_(new State) {}
@@ -89,6 +109,7 @@ bool PropertyDatabase::OpenById(std::uint32_t id) {
     if (!mirror) return false;
     state_->mirror = std::move(mirror);
     state_->cursor = MirrorCursor{};
+    state_->sought = false;
     state_->mirror->Attach(&state_->cursor);
     ObjectStore::Instance().HandleOpened();
     return true;
@@ -110,7 +131,7 @@ void PropertyDatabase::Close() {
 bool PropertyDatabase::IsOpen() const { return state_->Usable(); }
 
 bool PropertyDatabase::SeekFirst() {
-    if (!state_->Usable()) return false;
+    if (!state_->Ready()) return false;
     RecordMirror& mirror = *state_->mirror;
     std::size_t first = mirror.NextLive(0);
     state_->cursor.position = first;
@@ -119,10 +140,10 @@ bool PropertyDatabase::SeekFirst() {
 }
 
 bool PropertyDatabase::SeekFirstEqual(const Property& value) {
-    if (!state_->Usable()) return false;
+    if (!state_->Ready()) return false;
     RecordMirror& mirror = *state_->mirror;
     if (value.Id() != mirror.Info().sortProperty || value.Kind() != PropertyKind::String) return false;
-    std::u16string key = mirror.KeyOf(value.StringValue());
+    const std::u16string& key = state_->KeyOf(value.StringValue());
     std::size_t found = mirror.NextLive(mirror.LowerBound(key));
     if (found >= mirror.Size() || mirror.KeyAt(found) != key) return false;
     state_->cursor.position = state_->cursor.current = found;
@@ -130,19 +151,23 @@ bool PropertyDatabase::SeekFirstEqual(const Property& value) {
 }
 
 bool PropertyDatabase::SeekNextEqual(const Property& value) {
-    if (!state_->Usable()) return false;
+    if (!state_->Ready()) return false;
     RecordMirror& mirror = *state_->mirror;
     if (value.Id() != mirror.Info().sortProperty || value.Kind() != PropertyKind::String) return false;
-    if (state_->cursor.position >= mirror.Size()) return false;
-    std::u16string key = mirror.KeyOf(value.StringValue());
-    std::size_t found = mirror.NextLive(std::max(state_->cursor.position + 1, mirror.LowerBound(key)));
+    const std::size_t position = state_->cursor.position;
+    if (position >= mirror.Size()) return false;
+    const std::u16string& key = state_->KeyOf(value.StringValue());
+    // The record after the cursor, or the first of the run when the cursor is before it;
+    // within the run (a pass over it) that needs no search.
+    const bool inOrPastRun = mirror.KeyAt(position) == key || CompareCodePoints(mirror.KeyAt(position), key) > 0;
+    std::size_t found = mirror.NextLive(inOrPastRun ? position + 1 : mirror.LowerBound(key));
     if (found >= mirror.Size() || mirror.KeyAt(found) != key) return false;
     state_->cursor.position = state_->cursor.current = found;
     return true;
 }
 
 bool PropertyDatabase::SeekToIndex(int index) {
-    if (!state_->Usable()) return false;
+    if (!state_->Ready()) return false;
     RecordMirror& mirror = *state_->mirror;
     mirror.Compact();
     if (index < 0 || static_cast<std::size_t>(index) >= mirror.Size()) return false;
@@ -151,13 +176,13 @@ bool PropertyDatabase::SeekToIndex(int index) {
 }
 
 int PropertyDatabase::CurrentIndex() const {
-    if (!state_->Usable()) return -1;
+    if (!state_->Ready()) return -1;
     state_->mirror->Compact();
     return static_cast<int>(std::min(state_->cursor.position, state_->mirror->Size()));
 }
 
 bool PropertyDatabase::ReadCurrent(PropertyRecord& out) {
-    if (!state_->Usable()) return false;
+    if (!state_->Ready()) return false;
     RecordMirror& mirror = *state_->mirror;
     std::size_t at = mirror.NextLive(state_->cursor.position);
     state_->cursor.position = at;
