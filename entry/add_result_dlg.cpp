@@ -67,7 +67,7 @@ void CAddResultDlg::OnOK() {
 
     resultName = resultNameBox_.SelectedText();
     if (resultName.empty()) {
-        resultName = BoundedText(resultNameBox_.GetWindowText());
+        resultName = FirstLine(resultNameBox_.GetWindowText());
         newName = 1;
     } else {
         newName = 0;

@@ -70,7 +70,7 @@ void CTakeTestDlg::OnOK() { OnOkButton(); }
 
 std::u16string CTakeTestDlg::ChosenTestName() const {
     std::u16string test = testNameBox_.SelectedText();
-    return test.empty() ? BoundedText(testNameBox_.GetWindowText()) : test;
+    return test.empty() ? FirstLine(testNameBox_.GetWindowText()) : test;
 }
 
 void CTakeTestDlg::OnAdd() {
@@ -102,7 +102,7 @@ void CTakeTestDlg::OnTestInfo() {
 void CTakeTestDlg::OnOkButton() {
     std::u16string test = testNameBox_.SelectedText();
     const bool typedName = test.empty();
-    if (typedName) test = BoundedText(testNameBox_.GetWindowText());
+    if (typedName) test = FirstLine(testNameBox_.GetWindowText());
     if (test.empty()) {
         MessageBox(this, u"Please Enter Test Name");
         return;
