@@ -32,15 +32,18 @@ constexpr int kTextX = 10;
 int currentSection = 0;
 
 // Draws `text` in lines of at most 25 characters from `y` on, breaking at the
-// last blank that fits (hard after 25 characters when none does). Returns the
-// number of lines drawn before the last one.
+// last blank that fits (hard after 25 code units when none does, or 24 where
+// the 25th opens a character outside the basic plane, so no character is ever
+// drawn in halves). Returns the number of lines drawn before the last one.
 int DrawWrapped(PaintSurface& dc, std::u16string_view text, int y) {
     int lines = 0;
     while (text.size() > kLineChars) {
         const std::size_t blank = text.rfind(u' ', kLineChars);
         if (blank == std::u16string_view::npos) {
-            dc.TextOut(kTextX, y, text.substr(0, kLineChars));
-            text.remove_prefix(kLineChars);
+            const char16_t last = text[kLineChars - 1];
+            const std::size_t cut = last >= 0xD800 && last <= 0xDBFF ? kLineChars - 1 : kLineChars;
+            dc.TextOut(kTextX, y, text.substr(0, cut));
+            text.remove_prefix(cut);
         } else {
             dc.TextOut(kTextX, y, text.substr(0, blank));
             text.remove_prefix(blank + 1);
