@@ -1,0 +1,391 @@
+// Hostile text where a person types it and where the catalogue file supplies
+// it, through the real dialogs: overlong texts, printf directives, line breaks
+// and control characters, broken bytes, characters outside the basic plane and
+// names that differ only in letter case. Nothing crashes, everything is drawn
+// literally, and nothing is stored but what was typed, cut to the bound.
+
+#include "app/temp_device.h"
+
+#include "app/vantrel_app.h"
+#include "app/vantrel_dlg.h"
+#include "entry/add_patient_dlg.h"
+#include "entry/add_result_dlg.h"
+#include "entry/modify_test_dlg.h"
+#include "entry/switch_user_dlg.h"
+#include "entry/take_test_dlg.h"
+#include "platform/memory_listing.h"
+#include "platform/record_store.h"
+#include "platform/text.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/test_driver.h"
+#include "res/resource.h"
+#include "review/graph_options_dlg.h"
+#include "review/test_info_dlg.h"
+#include "review/test_report_dlg.h"
+#include "store/catalog_store.h"
+#include "store/patient_store.h"
+#include "store/result_row.h"
+#include "store/settings_store.h"
+#include "store/test_record_store.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+using namespace std::string_literals;
+
+namespace {
+
+using Texts = std::vector<std::u16string>;
+
+const std::u16string kSmile = u"\U0001F600";  // one character, two code units
+
+// Code units of `fill` up to the bound and a character outside the basic plane whose
+// two halves fall on either side of the bound, then more text.
+std::u16string Straddling(char16_t fill) { return std::u16string(kTextMax - 1, fill) + kSmile + u"tail"; }
+// The same character just inside the bound.
+std::u16string EndingInPair(char16_t fill) { return std::u16string(kTextMax - 2, fill) + kSmile + u"tail"; }
+
+bool HasLoneSurrogate(std::u16string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool high = text[i] >= 0xD800 && text[i] <= 0xDBFF, low = text[i] >= 0xDC00 && text[i] <= 0xDFFF;
+        if (low) return true;
+        if (high && (i + 1 == text.size() || !(text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF))) return true;
+        if (high) ++i;
+    }
+    return false;
+}
+
+struct StoredTest {
+    std::u16string user, test, comment, name, value, goal, unit;
+    bool operator==(const StoredTest&) const = default;
+};
+
+void PrintTo(const StoredTest& t, std::ostream* out) {
+    for (const std::u16string* field : {&t.user, &t.test, &t.comment, &t.name, &t.value, &t.goal, &t.unit})
+        *out << "[" << TextToUtf8(*field) << "]";
+}
+
+std::vector<StoredTest> StoredTests() {
+    std::vector<StoredTest> out;
+    PropertyDatabase db;
+    if (!db.Open(kTestRecordsDatabase)) return out;
+    db.SetAdvanceAfterRead(true);
+    db.SeekToIndex(0);
+    PropertyRecord record;
+    while (db.ReadCurrent(record)) {
+        auto text = [&](std::uint16_t id) {
+            const Property* p = record.GetProperty(id);
+            return p ? p->StringValue() : u"<missing>"s;
+        };
+        out.push_back({text(kPropUser), text(kPropTestName), text(kPropComment), text(kPropResultName),
+                       text(kPropResultValue), text(kPropGoalValue), text(kPropResultUnit)});
+    }
+    return out;
+}
+
+std::vector<std::u16string> ListRows(CDialog& d, int id) {
+    CListCtrl list(d, id);
+    std::vector<std::u16string> rows;
+    for (int i = 0; i < list.GetItemCount(); ++i) rows.push_back(list.GetItemText(i));
+    return rows;
+}
+
+std::vector<std::u16string> ListBoxRows(CDialog& d, int id) {
+    CListBox list(d, id);
+    std::vector<std::u16string> rows;
+    for (int i = 0; i < list.GetCount(); ++i) rows.push_back(list.GetText(i));
+    return rows;
+}
+
+std::vector<std::u16string> DrawnTexts(CDialog& d) {
+    std::vector<std::u16string> texts;
+    for (const DrawnText& t : RecordPaint(d).texts) texts.push_back(t.text);
+    return texts;
+}
+
+class HostileTextTest : public ::testing::Test {
+protected:
+    // Add Patient in mode 2 with a typed name, through Graph Options; the name the dialog stored.
+    std::u16string AddUserTyped(std::u16string_view typed) {
+        CAddPatientDlg dlg;
+        dlg.mode = CAddPatientDlg::kModeNew;
+        driver_.Expect<CAddPatientDlg>(IDD_ADD_PATIENT, [this, typed](CAddPatientDlg& p) {
+            CEdit(p, CAddPatientDlg::kNameEdit).UserType(typed);
+            CComboBox(p, CAddPatientDlg::kSexBox).UserChoose(0);  // Female
+            driver_.Expect<CGraphOptionsDlg>(IDD_GRAPH_OPTIONS, [](CGraphOptionsDlg& g) { g.SendCommand(IDOK); });
+            p.SendCommand(CAddPatientDlg::kOkButton);
+        });
+        EXPECT_EQ(dlg.DoModal(), IDOK);
+        return dlg.name;
+    }
+
+    // Presses Add in Take Test and types the four fields of a result.
+    void AddTypedResult(CTakeTestDlg& d, const ResultRow& typed) {
+        driver_.Expect<CAddResultDlg>(IDD_ADD_RESULT, [typed](CAddResultDlg& r) {
+            CComboBox(r, CAddResultDlg::kResultNameBox).UserType(typed.name);
+            CEdit(r, CAddResultDlg::kValueEdit).UserType(typed.value);
+            CEdit(r, CAddResultDlg::kGoalEdit).UserType(typed.goal);
+            CEdit(r, CAddResultDlg::kUnitEdit).UserType(typed.unit);
+            r.SendCommand(IDOK);
+            EXPECT_TRUE(r.IsEnded());
+        });
+        d.SendCommand(CTakeTestDlg::kAddButton);
+    }
+
+    // Take Test in mode 0 with a typed test name, comment and results; the stored test name.
+    std::u16string TakeTestTyped(std::u16string_view user, std::u16string_view test, std::u16string_view comment,
+                                 const std::vector<ResultRow>& results) {
+        CTakeTestDlg dlg;
+        dlg.userName = std::u16string(user);
+        driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& d) {
+            CComboBox(d, CTakeTestDlg::kTestNameBox).UserType(test);
+            CEdit(d, CTakeTestDlg::kCommentEdit).UserType(comment);
+            for (const ResultRow& r : results) AddTypedResult(d, r);
+            d.SendCommand(CTakeTestDlg::kOkButton);
+        });
+        EXPECT_EQ(dlg.DoModal(), IDOK);
+        return dlg.testName;
+    }
+
+    void ExpectDriverDone() {
+        EXPECT_TRUE(driver_.Failures().empty()) << driver_.Failures().front();
+        EXPECT_EQ(driver_.PendingScripts(), 0u);
+        EXPECT_TRUE(driver_.Messages().empty()) << TextToUtf8(driver_.Messages().front());
+    }
+
+    static constexpr SystemTime kToday{2026, 6, 0, 14, 0, 0, 0, 0};
+
+    TempDevice device_;
+    DialogDriver driver_;
+};
+
+TEST_F(HostileTextTest, LongTextsAreStoredCutToTheBoundNeverInsideACharacter) {
+    const std::u16string user = AddUserTyped(Straddling(u'u') + u"\r\nsecond line");
+    EXPECT_EQ(user, std::u16string(kTextMax - 1, u'u'));  // the character does not fit: dropped whole
+    EXPECT_NE(FindPatient(user), -1);
+
+    const ResultRow typed{Straddling(u'n'), EndingInPair(u'v'), Straddling(u'g'), EndingInPair(u'e')};
+    const std::u16string test = TakeTestTyped(user, EndingInPair(u't'), Straddling(u'c'), {typed});
+    const StoredTest stored{user,
+                            std::u16string(kTextMax - 2, u't') + kSmile,
+                            std::u16string(kTextMax - 1, u'c'),
+                            std::u16string(kTextMax - 1, u'n'),
+                            std::u16string(kTextMax - 2, u'v') + kSmile,
+                            std::u16string(kTextMax - 1, u'g'),
+                            std::u16string(kTextMax - 2, u'e') + kSmile};
+    EXPECT_EQ(test, stored.test);
+    EXPECT_EQ(StoredTests(), std::vector<StoredTest>{stored});
+
+    // Edited again, the rows read back from the store come out as stored.
+    CTakeTestDlg edit;
+    edit.userName = user;
+    edit.testName = test;
+    edit.mode = CTakeTestDlg::kModeEdit;
+    edit.testDate = MakeDate(2026, 6, 14);
+    driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& d) {
+        EXPECT_EQ(ListRows(d, CTakeTestDlg::kResultList),
+                  Texts{FormatResultRow(stored.name, stored.value, stored.goal, stored.unit)});
+        CEdit(d, CTakeTestDlg::kCommentEdit).UserType(stored.comment);
+        d.SendCommand(CTakeTestDlg::kOkButton);
+    });
+    EXPECT_EQ(edit.DoModal(), IDOK);
+    EXPECT_EQ(StoredTests(), std::vector<StoredTest>{stored});
+
+    // Drawn as stored, never half a character.
+    CModifyTestDlg modify;
+    modify.userName = user;
+    modify.testName = test;
+    driver_.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [&](CModifyTestDlg& m) {
+        const RecordingSurface drawn = RecordPaint(m);
+        EXPECT_NE(drawn.FindText(test), nullptr);
+        m.SendCommand(IDOK);
+    });
+    modify.DoModal();
+    CTestReportDlg report;
+    report.userName = user;
+    report.testName = test;
+    driver_.Expect<CTestReportDlg>(IDD_TEST_REPORT, [&](CTestReportDlg& r) {
+        const Texts drawn = DrawnTexts(r);
+        EXPECT_NE(std::find(drawn.begin(), drawn.end(), test), drawn.end());
+        EXPECT_NE(std::find(drawn.begin(), drawn.end(), user), drawn.end());
+        for (const std::u16string& row : ListRows(r, 1006)) {
+            EXPECT_LE(row.size(), kTextMax);
+            EXPECT_FALSE(HasLoneSurrogate(row));
+        }
+        r.SendCommand(IDOK);
+    });
+    report.DoModal();
+    ExpectDriverDone();
+}
+
+TEST_F(HostileTextTest, FormatDirectivesAreStoredAndDrawnLiterally) {
+    const std::u16string directives = u"%s%n%d %x%p %%s %1$s";
+    ASSERT_TRUE(SetTestEntry(directives, u"other name", u"%n%s%n"));
+    ASSERT_TRUE(SetTestEntry(directives, u"resultvalue1", u"%d[%s]"));
+    ASSERT_TRUE(SetTestEntry(directives, u"resultunit1", u"%n (%s)"));
+    ASSERT_TRUE(AddResultName(directives, u"%s"));
+
+    const std::u16string user = AddUserTyped(directives);
+    EXPECT_EQ(user, directives);
+    CTakeTestDlg take;
+    take.userName = user;
+    take.testName = directives;  // preset: chosen, not typed
+    driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& d) {
+        CEdit(d, CTakeTestDlg::kCommentEdit).UserType(u"%n%n%n");
+        driver_.Expect<CAddResultDlg>(IDD_ADD_RESULT, [](CAddResultDlg& r) {
+            // Prefilled from the catalogue for a woman: the goal in brackets.
+            EXPECT_EQ(CComboBox(r, CAddResultDlg::kResultNameBox).SelectedText(), u"%s");
+            EXPECT_EQ(CEdit(r, CAddResultDlg::kGoalEdit).Text(), u"%s");
+            EXPECT_EQ(CEdit(r, CAddResultDlg::kUnitEdit).Text(), u"%n (%s)");
+            CEdit(r, CAddResultDlg::kValueEdit).UserType(u"%d");
+            r.SendCommand(IDOK);
+        });
+        d.SendCommand(CTakeTestDlg::kAddButton);
+        d.SendCommand(CTakeTestDlg::kOkButton);
+    });
+    EXPECT_EQ(take.DoModal(), IDOK);
+    EXPECT_EQ(StoredTests(), (std::vector<StoredTest>{{user, directives, u"%n%n%n", u"%s", u"%d", u"%s", u"%n (%s)"}}));
+
+    CTestReportDlg report;
+    report.userName = user;
+    report.testName = directives;
+    driver_.Expect<CTestReportDlg>(IDD_TEST_REPORT, [&](CTestReportDlg& r) {
+        const Texts drawn = DrawnTexts(r);
+        EXPECT_EQ(std::count(drawn.begin(), drawn.end(), directives), 2);  // test and user
+        const Texts rows = ListRows(r, 1006);
+        EXPECT_NE(std::find(rows.begin(), rows.end(), u"%s: %d %n  [Goal: %s %n ]"), rows.end());
+        EXPECT_NE(std::find(rows.begin(), rows.end(), u"%n  : %s"), rows.end());
+        r.SendCommand(IDOK);
+    });
+    report.DoModal();
+    CTestInfoDlg info;
+    info.testName = directives;
+    driver_.Expect<CTestInfoDlg>(IDD_TEST_INFO, [](CTestInfoDlg& i) {
+        EXPECT_NE(RecordPaint(i).FindText(u"%n%s%n"), nullptr);
+        i.SendCommand(1011);
+    });
+    info.DoModal();
+    ExpectDriverDone();
+}
+
+// One-line fields hand back their first line; tabs and other control
+// characters inside it are kept as typed.
+TEST_F(HostileTextTest, ALineBreakEndsWhatIsTakenFromAOneLineField) {
+    const std::u16string user = AddUserTyped(u"Ann\tLee\r\nBob");
+    EXPECT_EQ(user, u"Ann\tLee");
+    const std::u16string test =
+        TakeTestTyped(user, u"Iron\tPanel\nsecond", u"Fasting\x01\tno breakfast\r\nsecond line",
+                      {{u"Fe\tx\r\ny", u"60\n70", u"50-150\rz", u"mcg/dL\x7F\nx"}});
+    EXPECT_EQ(test, u"Iron\tPanel");
+    EXPECT_EQ(StoredTests(), (std::vector<StoredTest>{
+                                 {user, u"Iron\tPanel", u"Fasting\x01\tno breakfast", u"Fe\tx", u"60", u"50-150",
+                                  u"mcg/dL\x7F"}}));
+    // Taught to the catalogues as stored.
+    MemoryListing tests(true);
+    ListResultTests(tests);
+    EXPECT_EQ(tests.Items(), Texts{u"Iron\tPanel"});
+    std::u16string name;
+    EXPECT_TRUE(GetTestEntry(u"Iron\tPanel", u"resultname1", name));
+    EXPECT_EQ(name, u"Fe\tx");
+    ExpectDriverDone();
+}
+
+// The catalogue file as the first run reads it: broken bytes become
+// replacement characters, NULs go, and what is left is shown exactly as read.
+TEST_F(HostileTextTest, TheCatalogueFileIsShownAsItWasRead) {
+    const std::string why = std::string(24, 'w') + "\xF0\x9F\x98\x80" + " and then some more words " +
+                            std::string(40, 'x');  // hard breaks after 25 units, one falling in the pair
+    device_.WriteTestInfoFile("<name>Iron\0 Panel \xF0\x9F\x98\x80\n"s
+                              "<other name>Fe\xC0\xAF\t%s%n\n"
+                              "<why>" + why + "\n"
+                              "<when>\xFF\xFE\n<how>h\n<normal results>n\n<home test>No\n<number of results>1\n"
+                              "<resultname1>Fe\xED\xA0\x80\n<resultvalue1>60-170[50-150]\n<resultunit1>mcg/dL\x01\n\n\n");
+    driver_.Expect<CAddPatientDlg>(IDD_ADD_PATIENT, [](CAddPatientDlg& p) { p.SendCommand(CAddPatientDlg::kCancelButton); });
+    driver_.Expect<CVantrelDlg>(IDD_VANTREL, [](CVantrelDlg& d) { d.SendCommand(CVantrelDlg::kCloseButton); });
+    CVantrelApp app;
+    app.InitInstance();
+
+    const std::u16string test = u"Iron Panel " + kSmile;
+    CTestInfoDlg info;
+    info.testName = test;
+    driver_.Expect<CTestInfoDlg>(IDD_TEST_INFO, [&](CTestInfoDlg& i) {
+        EXPECT_EQ(CComboBox(i, 1002).SelectedText(), test);
+        EXPECT_NE(RecordPaint(i).FindText(u"Fe\uFFFD\t%s%n"), nullptr);
+        i.SendCommand(1001);  // Why
+        std::u16string joined;
+        for (const DrawnText& t : RecordPaint(i).texts) {
+            if (t.y < 90) continue;  // the alternative names and the title
+            if (t.text == u"Why take the test?") continue;
+            EXPECT_FALSE(HasLoneSurrogate(t.text)) << t.y;
+            joined += t.text;
+        }
+        std::u16string whyText = Utf8ToText(why);
+        std::erase(whyText, u' ');
+        std::erase(joined, u' ');  // the blanks lines break at are not drawn
+        EXPECT_EQ(joined, whyText);
+        i.SendCommand(1011);
+    });
+    info.DoModal();
+
+    ASSERT_TRUE(AddPatient(u"Ann", u"Female", MakeDate(1970, 5, 2), u"0", u"Bar"));
+    CTakeTestDlg take;
+    take.userName = u"Ann";
+    take.testName = test;
+    driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [this, &test](CTakeTestDlg& d) {
+        EXPECT_EQ(CComboBox(d, CTakeTestDlg::kTestNameBox).SelectedText(), test);
+        driver_.Expect<CAddResultDlg>(IDD_ADD_RESULT, [](CAddResultDlg& r) {
+            EXPECT_EQ(CComboBox(r, CAddResultDlg::kResultNameBox).SelectedText(), u"Fe\uFFFD");
+            EXPECT_EQ(CEdit(r, CAddResultDlg::kGoalEdit).Text(), u"50-150");
+            EXPECT_EQ(CEdit(r, CAddResultDlg::kUnitEdit).Text(), u"mcg/dL\x01");
+            r.SendCommand(IDCANCEL);
+        });
+        d.SendCommand(CTakeTestDlg::kAddButton);
+        d.SendCommand(CTakeTestDlg::kCancelButton);
+    });
+    take.DoModal();
+    EXPECT_TRUE(driver_.Failures().empty()) << driver_.Failures().front();
+    EXPECT_EQ(driver_.PendingScripts(), 0u);
+}
+
+// Two users whose names differ only in letter case are two users: Switch User
+// lists the one it meets first, each sees only its own tests, and deleting
+// one leaves the other with everything it had.
+TEST_F(HostileTextTest, NamesThatDifferOnlyInCaseStayApart) {
+    EXPECT_EQ(AddUserTyped(u"\u00E9mile"), u"\u00E9mile");
+    EXPECT_EQ(AddUserTyped(u"\u00C9MILE"), u"\u00C9MILE");
+    EXPECT_NE(FindPatient(u"\u00E9mile"), FindPatient(u"\u00C9MILE"));
+    TakeTestTyped(u"\u00E9mile", u"Iron", u"", {{u"Fe", u"60", u"50-150", u"mcg/dL"}});
+    TakeTestTyped(u"\u00C9MILE", u"Zinc", u"", {});
+    ASSERT_TRUE(CreateSettings(u"\u00E9mile"));
+
+    CVantrelDlg main;
+    driver_.Expect<CVantrelDlg>(IDD_VANTREL, [&](CVantrelDlg& d) {
+        EXPECT_EQ(ListRows(d, CVantrelDlg::kTestList), Texts{u"Iron"});
+        driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [](CSwitchUserDlg& s) {
+            EXPECT_EQ(ListBoxRows(s, CSwitchUserDlg::kUserList), Texts{u"\u00E9mile"});
+            s.SendCommand(CSwitchUserDlg::kDeleteButton);  // the selected current user
+            EXPECT_TRUE(ListBoxRows(s, CSwitchUserDlg::kUserList).empty());
+            s.SendCommand(CSwitchUserDlg::kCancelButton);
+        });
+        d.SendCommand(CVantrelDlg::kSwitchUserButton);
+        driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [](CSwitchUserDlg& s) {
+            EXPECT_EQ(ListBoxRows(s, CSwitchUserDlg::kUserList), Texts{u"\u00C9MILE"});
+            CListBox(s, CSwitchUserDlg::kUserList).UserSelect(0);
+            s.SendCommand(CSwitchUserDlg::kOkButton);
+        });
+        d.SendCommand(CVantrelDlg::kSwitchUserButton);
+        EXPECT_EQ(ListRows(d, CVantrelDlg::kTestList), Texts{u"Zinc"});
+        EXPECT_EQ(DrawnTexts(d).front(), u"Tests for \u00C9MILE");
+        d.SendCommand(CVantrelDlg::kCloseButton);
+    });
+    main.DoModal();
+    EXPECT_EQ(FindPatient(u"\u00E9mile"), -1);
+    EXPECT_EQ(StoredTests(), (std::vector<StoredTest>{{u"\u00C9MILE", u"Zinc", u"", u"", u"", u"", u""}}));
+    ExpectDriverDone();
+}
+
+}  // namespace
