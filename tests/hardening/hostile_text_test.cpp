@@ -20,6 +20,7 @@
 #include "platform/ui/test_driver.h"
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
+#include "review/results_graph_dlg.h"
 #include "review/test_info_dlg.h"
 #include "review/test_report_dlg.h"
 #include "store/catalog_store.h"
@@ -219,6 +220,15 @@ TEST_F(HostileTextTest, LongTextsAreStoredCutToTheBoundNeverInsideACharacter) {
         r.SendCommand(IDOK);
     });
     report.DoModal();
+    CResultsGraphDlg graph;
+    graph.userName = user;
+    graph.testName = test;
+    driver_.Expect<CResultsGraphDlg>(IDD_RESULTS_GRAPH, [&](CResultsGraphDlg& g) {
+        EXPECT_EQ(CComboBox(g, 1009).SelectedText(), stored.name);
+        for (const std::u16string& text : DrawnTexts(g)) EXPECT_FALSE(HasLoneSurrogate(text));
+        g.SendCommand(ID_EXIT);
+    });
+    graph.DoModal();
     ExpectDriverDone();
 }
 
