@@ -67,6 +67,7 @@ std::u16string RefusedStart(const fs::path& watched) {
     CVantrelApp app;
     EXPECT_FALSE(app.InitInstance());
     EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();  // no main window
+    SetDeviceRoot(DeviceRoot());  // as the program ends
     DeviceSnapshot after = SnapshotOf(watched);
     if (!before.contains(DeviceLock::kFileName) && after[DeviceLock::kFileName].empty())
         after.erase(DeviceLock::kFileName);
