@@ -8,3 +8,4 @@ export BUILD_DIR="${BUILD_DIR:-$root/build}"
 cd "$BUILD_DIR"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
 bash "$root/scripts/fuzz.sh" 60
+bash "$root/scripts/sanitize.sh"
