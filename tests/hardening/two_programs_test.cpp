@@ -69,10 +69,11 @@ public:
         return false;
     }
 
-    // Waits until it holds the device lock and has opened the store.
+    // Waits until it holds the device lock and has opened the store with its log.
     bool WaitUntilStarted(const fs::path& root) const {
+        const fs::path log = fs::path(ObjectStorePath()) += "-wal";
         for (int tries = 0; tries < 300 && Alive(); ++tries) {
-            if (Holds(root / DeviceLock::kFileName) && Holds(ObjectStorePath())) return true;
+            if (Holds(root / DeviceLock::kFileName) && Holds(ObjectStorePath()) && Holds(log)) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         return false;
