@@ -22,17 +22,13 @@ std::u16string CurrentUser() {
     return user;
 }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-
 // "Tests for " and the user, cut with "..." when it would pass the text bound.
 std::u16string CaptionLine(std::u16string_view user) {
     std::u16string line = u"Tests for ";
     line += user;
     if (line.size() <= kTextMax) return line;
     constexpr std::u16string_view kEllipsis = u"...";
-    std::size_t keep = kTextMax - kEllipsis.size();
-    if (IsHighSurrogate(line[keep - 1])) --keep;  // never half a character
-    line.resize(keep);
+    line.resize(CutPoint(line, kTextMax - kEllipsis.size()));
     line += kEllipsis;
     return line;
 }
@@ -138,6 +134,12 @@ void CVantrelDlg::OnSwitchUser() {
     dlg.userName = CurrentUser();
     if (dlg.DoModal() != IDOK) return;
     SetSetting(kCurrentUserKey, dlg.userName);
+    // A store that refused the setting (a full disk) must not show one user's
+    // tests under another's name, where Take Test would save them.
+    if (CurrentUser() != dlg.userName) {
+        MessageBox(this, u"Could not switch to this user. Check that there is space on the disk and try again.");
+        return;
+    }
     RelistTests(dlg.userName);
 }
 

@@ -61,7 +61,8 @@ void CModifyTestDlg::OnEdit() {
 
 void CModifyTestDlg::OnDelete() {
     if (const std::optional<SystemTime> date = ChosenDate()) {
-        DeleteTest(userName, testName, *date);
+        if (!DeleteTest(userName, testName, *date))
+            MessageBox(this, u"Could not delete this date. Check that there is space on the disk and try again.");
         dateList_.DeleteAllItems();
         ListTestDatesInView(userName, testName, dateList_);
     } else {

@@ -66,11 +66,14 @@ int Sign(long long value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
 
 }  // namespace
 
+std::size_t CutPoint(std::u16string_view text, std::size_t length) {
+    if (text.size() <= length) return text.size();
+    if (length > 0 && IsHighSurrogate(text[length - 1])) --length;
+    return length;
+}
+
 std::u16string BoundedText(std::u16string_view text) {
-    if (text.size() <= kTextMax) return std::u16string(text);
-    std::size_t length = kTextMax;
-    if (IsHighSurrogate(text[length - 1])) --length;
-    return std::u16string(text.substr(0, length));
+    return std::u16string(text.substr(0, CutPoint(text, kTextMax)));
 }
 
 int TextToInt(std::u16string_view text) {

@@ -9,6 +9,8 @@
 // Texts that pass between windows and stores hold at most this many code units.
 inline constexpr std::size_t kTextMax = 1023;
 
+// Where to cut `text` to at most `length` code units without splitting a surrogate pair.
+std::size_t CutPoint(std::u16string_view text, std::size_t length);
 // A copy cut to kTextMax code units; never ends in the first half of a surrogate pair.
 std::u16string BoundedText(std::u16string_view text);
 

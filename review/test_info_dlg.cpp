@@ -1,5 +1,6 @@
 #include "review/test_info_dlg.h"
 
+#include "platform/text.h"
 #include "res/resource.h"
 #include "store/catalog_store.h"
 
@@ -40,8 +41,7 @@ int DrawWrapped(PaintSurface& dc, std::u16string_view text, int y) {
     while (text.size() > kLineChars) {
         const std::size_t blank = text.rfind(u' ', kLineChars);
         if (blank == std::u16string_view::npos) {
-            const char16_t last = text[kLineChars - 1];
-            const std::size_t cut = last >= 0xD800 && last <= 0xDBFF ? kLineChars - 1 : kLineChars;
+            const std::size_t cut = CutPoint(text, kLineChars);
             dc.TextOut(kTextX, y, text.substr(0, cut));
             text.remove_prefix(cut);
         } else {

@@ -151,12 +151,23 @@ TEST_F(FullDiskTest, AnOrdinaryStartShowsTheDataAndSaysOfEverySaveThatItFailed) 
         });
         d.SendCommand(CVantrelDlg::kEditButton);
         EXPECT_EQ(ListRows(d, CVantrelDlg::kTestList), Texts{u"Glucose"});
+
+        // A switch the store cannot record keeps showing the current user's tests under that name.
+        driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [](CSwitchUserDlg& s) {
+            CListBox(s, CSwitchUserDlg::kUserList).UserSelect(1);
+            s.SendCommand(CSwitchUserDlg::kOkButton);
+        });
+        d.SendCommand(CVantrelDlg::kSwitchUserButton);
+        EXPECT_EQ(RecordPaint(d).texts.front().text, u"Tests for Ann");
+        EXPECT_EQ(ListRows(d, CVantrelDlg::kTestList), Texts{u"Glucose"});
     });
     SetStoreWriteFailureForTesting(false);
 
     EXPECT_EQ(driver_.Messages(),
               (Texts{u"Could not delete this user. Check that there is space on the disk and try again.",
-                     u"Could not save this user. Check that there is space on the disk and try again."}));
+                     u"Could not save this user. Check that there is space on the disk and try again.",
+                     u"Could not delete this date. Check that there is space on the disk and try again.",
+                     u"Could not switch to this user. Check that there is space on the disk and try again."}));
     EXPECT_EQ(ChangedSince(before), "");
     EXPECT_NE(FindPatient(u"Ann"), -1);
     EXPECT_EQ(GetResultValue(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 1)), 92);
