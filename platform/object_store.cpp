@@ -11,6 +11,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <pthread.h>
+#include <system_error>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,8 +41,10 @@ const std::string kStatementText[] = {
     std::string("UPDATE records SET properties = ? WHERE id = ? AND ") + kLive,
     // The mirror knows the record exists; looking it up again would cost more than the delete.
     "INSERT OR IGNORE INTO deleted_records(id) VALUES(?)",
-    "SELECT id, properties FROM records WHERE database = ? ORDER BY id",
-    std::string("SELECT id, properties FROM records WHERE database = ? AND ") + kLive + " ORDER BY id",
+    // Every database's records in one pass in row order: the largest database is
+    // most of the file, and the table read in order costs less than through the index.
+    "SELECT id, database, properties FROM records ORDER BY id",
+    "SELECT id FROM deleted_records ORDER BY id",
     "SELECT EXISTS (SELECT 1 FROM deleted_records)",
     "PRAGMA data_version",
 };
@@ -99,6 +103,49 @@ bool MakeFolders(const std::filesystem::path& folder, int& error) {
     return true;
 }
 
+// PRAGMA quick_check on a read-only connection of its own.
+bool QuickCheck(const std::filesystem::path& path) {
+    sqlite3* db = nullptr;
+    bool healthy =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, StoreVfsName()) == SQLITE_OK;
+    sqlite3_stmt* check = nullptr;
+    if (healthy) {
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        healthy = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &check, nullptr) == SQLITE_OK &&
+                  sqlite3_step(check) == SQLITE_ROW &&
+                  std::strcmp(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok") == 0;
+    }
+    sqlite3_finalize(check);
+    sqlite3_close_v2(db);
+    return healthy;
+}
+
+// The check reads the whole file; it runs beside the loading of the records
+// (which reads most of it again), so on two cores opening waits for one pass.
+class BackgroundCheck {
+public:
+    explicit BackgroundCheck(const std::filesystem::path& path) : path_(path) {
+        try {
+            thread_ = std::thread([this] { healthy_ = QuickCheck(path_); });
+        } catch (const std::system_error&) {
+            healthy_ = QuickCheck(path_);  // no thread to be had: check here
+        }
+    }
+    ~BackgroundCheck() { Healthy(); }
+    BackgroundCheck(const BackgroundCheck&) = delete;
+    BackgroundCheck& operator=(const BackgroundCheck&) = delete;
+
+    bool Healthy() {
+        if (thread_.joinable()) thread_.join();
+        return healthy_;
+    }
+
+private:
+    std::filesystem::path path_;
+    bool healthy_ = false;
+    std::thread thread_;
+};
+
 // The nearest folder that exists on the way to `folder`.
 std::filesystem::path ExistingAncestor(std::filesystem::path folder) {
     struct stat info {};
@@ -133,7 +180,8 @@ void ObjectStore::Close() {
     ForgetInheritedConnection();
     if (db_ && validated_ && sqlLevels_ == 0 && !gReadOnly) SweepDeleted();
     validated_ = false;
-    for (auto& [id, mirror] : mirrors_) mirror->Invalidate();
+    for (auto& [id, mirror] : mirrors_)
+        if (mirror) mirror->Invalidate();
     mirrors_.clear();
     catalogue_.clear();
     for (sqlite3_stmt*& statement : statements_) {
@@ -209,7 +257,8 @@ bool ObjectStore::OpenExisting() {
         problem_ = CannotWriteProblem(folder, errno);
         return false;
     }
-    const int mode = gReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    // One thread uses the connection: SQLite need not lock it at every call.
+    const int mode = (gReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(path_.c_str(), &db_, mode, StoreVfsName()) != SQLITE_OK) {
         std::u16string message = Utf8ToText(db_ ? sqlite3_errmsg(db_) : "out of memory");
         SetProblem(u"Vantrel cannot open the data file " + PathText(path_) + u": " + message + u".");
@@ -253,13 +302,20 @@ bool ObjectStore::OpenExisting() {
         SetProblem(u"The data file " + PathText(path_) + u" was written by a newer version of Vantrel.");
         return false;
     }
-    sqlite3_stmt* check = nullptr;
-    bool healthy = version == kSchemaVersion &&
-                   sqlite3_prepare_v2(db_, "PRAGMA quick_check", -1, &check, nullptr) == SQLITE_OK &&
-                   sqlite3_step(check) == SQLITE_ROW &&
-                   std::strcmp(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok") == 0;
-    sqlite3_finalize(check);
-    if (!healthy || !LoadCatalogue()) {
+    if (version != kSchemaVersion) {
+        SetProblem(DamagedProblem(path_));
+        return false;
+    }
+    // Nothing is written before the check has passed.
+    BackgroundCheck check(path_);
+    const bool catalogued = LoadCatalogue();
+    if (catalogued && !catalogue_.empty()) {
+        // Records that cannot be read now are read, and any unreadable one
+        // reported, on first use, as when loading waited for it.
+        bool unreadable = false;
+        LoadMirrors(unreadable);
+    }
+    if (!check.Healthy() || !catalogued) {
         SetProblem(DamagedProblem(path_));
         return false;
     }
@@ -323,7 +379,8 @@ bool ObjectStore::LoadCatalogue() {
 // After a rollback, or when another process changed the file, the mirrors no
 // longer match it: drop them and read them afresh when next opened.
 void ObjectStore::ReloadAll() {
-    for (auto& [id, mirror] : mirrors_) mirror->Invalidate();
+    for (auto& [id, mirror] : mirrors_)
+        if (mirror) mirror->Invalidate();
     mirrors_.clear();
     if (!LoadCatalogue()) SetProblem(DamagedProblem(path_));
 }
@@ -411,36 +468,77 @@ std::uint32_t ObjectStore::CreateDatabase(std::u16string_view name, std::uint32_
     info.sortProperty = order.propertyId;
     info.sortFlags = order.flags;
     catalogue_.push_back(info);
+    // Loaded mirrors cover every database; a new one starts empty.
+    if (!mirrors_.empty()) mirrors_.emplace(info.id, std::make_shared<RecordMirror>(info));
     return info.id;
 }
 
 std::shared_ptr<RecordMirror> ObjectStore::OpenMirror(std::uint32_t id) {
-    std::optional<DatabaseInfo> info = FindDatabase(id);
-    if (!info) return nullptr;
-    auto found = mirrors_.find(id);
-    if (found != mirrors_.end()) return found->second;
-    auto mirror = std::make_shared<RecordMirror>(*info);
-    // The log of deleted records is mostly empty; then there is nothing to filter.
-    sqlite3_stmt* load = Prepared(AnyDeleted() ? kLoadLive : kLoad);
-    if (!load) return nullptr;
-    sqlite3_bind_int64(load, 1, id);
-    int rc;
-    bool decoded = true;
-    while (decoded && (rc = sqlite3_step(load)) == SQLITE_ROW) {
-        auto properties = std::make_shared<std::vector<Property>>();
-        const char* bytes = static_cast<const char*>(sqlite3_column_blob(load, 1));
-        std::string_view blob(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_column_bytes(load, 1)));
-        decoded = DecodeProperties(blob, *properties);
-        mirror->Append(sqlite3_column_int64(load, 0), std::move(properties));
-    }
-    sqlite3_reset(load);
-    if (!decoded || rc != SQLITE_DONE) {
-        if (!decoded || (rc & 0xFF) == SQLITE_CORRUPT || (rc & 0xFF) == SQLITE_NOTADB) SetProblem(DamagedProblem(path_));
+    if (!FindDatabase(id)) return nullptr;
+    bool damaged = false;
+    if (mirrors_.empty() && !LoadMirrors(damaged)) {
+        if (damaged) SetProblem(DamagedProblem(path_));
         return nullptr;
     }
-    mirror->FinishLoading();
-    mirrors_.emplace(id, mirror);
+    auto found = mirrors_.find(id);
+    if (found == mirrors_.end()) return nullptr;
+    std::shared_ptr<RecordMirror> mirror = found->second;
+    // A database with an unreadable record makes the store unusable once it is opened.
+    if (!mirror) SetProblem(DamagedProblem(path_));
     return mirror;
+}
+
+bool ObjectStore::LoadMirrors(bool& damaged) {
+    std::map<std::uint32_t, std::shared_ptr<RecordMirror>> loaded;
+    for (const DatabaseInfo& info : catalogue_) loaded.emplace(info.id, std::make_shared<RecordMirror>(info));
+    // The log of deleted records is mostly empty; when it is not, its rows are skipped.
+    std::vector<std::int64_t> deleted;
+    int rc = SQLITE_DONE;
+    if (AnyDeleted()) {
+        sqlite3_stmt* log = Prepared(kDeletedIds);
+        if (!log) return false;
+        while ((rc = sqlite3_step(log)) == SQLITE_ROW) deleted.push_back(sqlite3_column_int64(log, 0));
+        sqlite3_reset(log);
+    }
+    sqlite3_stmt* load = rc == SQLITE_DONE ? Prepared(kLoad) : nullptr;
+    if (!load) {
+        damaged = (rc & 0xFF) == SQLITE_CORRUPT || (rc & 0xFF) == SQLITE_NOTADB;
+        return false;
+    }
+    std::size_t nextDeleted = 0;
+    std::uint32_t database = 0;
+    // Of `database`: none for rows of a database not catalogued, or of one with an unreadable record.
+    RecordMirror* mirror = nullptr;
+    std::u16string sortText;
+    while ((rc = sqlite3_step(load)) == SQLITE_ROW) {
+        const std::int64_t rowid = sqlite3_column_int64(load, 0);
+        while (nextDeleted < deleted.size() && deleted[nextDeleted] < rowid) ++nextDeleted;
+        if (nextDeleted < deleted.size() && deleted[nextDeleted] == rowid) continue;
+        const auto rowDatabase = static_cast<std::uint32_t>(sqlite3_column_int64(load, 1));
+        if (rowDatabase != database || !mirror) {
+            database = rowDatabase;
+            auto found = loaded.find(database);
+            mirror = found == loaded.end() ? nullptr : found->second.get();
+        }
+        if (!mirror) continue;
+        const char* bytes = static_cast<const char*>(sqlite3_column_blob(load, 2));
+        std::string_view blob(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_column_bytes(load, 2)));
+        if (ScanProperties(blob, mirror->Info().sortProperty, sortText)) {
+            mirror->AppendStored(rowid, blob, sortText);
+        } else {
+            loaded[database] = nullptr;
+            mirror = nullptr;
+        }
+    }
+    sqlite3_reset(load);
+    if (rc != SQLITE_DONE) {
+        damaged = (rc & 0xFF) == SQLITE_CORRUPT || (rc & 0xFF) == SQLITE_NOTADB;
+        return false;
+    }
+    for (auto& [id, each] : loaded)
+        if (each) each->FinishLoading();
+    mirrors_ = std::move(loaded);
+    return true;
 }
 
 bool ObjectStore::InsertRecord(std::uint32_t database, const std::string& properties, std::int64_t& rowid) {
@@ -552,6 +650,13 @@ std::u16string ObjectStore::Problem() {
 }
 
 void CloseObjectStore() { ObjectStore::Instance().Close(); }
+
+std::uint64_t RecordsVersion(std::u16string_view database) {
+    ObjectStore& store = ObjectStore::Instance();
+    std::optional<DatabaseInfo> info = store.FindDatabase(database);
+    std::shared_ptr<RecordMirror> mirror = info ? store.OpenMirror(info->id) : nullptr;
+    return mirror ? mirror->Version() : 0;
+}
 
 void SetObjectStoreReadOnly(bool on) {
     if (gReadOnly == on) return;

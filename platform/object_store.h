@@ -27,7 +27,8 @@ public:
     std::optional<DatabaseInfo> FindDatabase(std::uint32_t id);
     // 0 on failure or when the name exists.
     std::uint32_t CreateDatabase(std::u16string_view name, std::uint32_t type, const SortOrder& order);
-    // The mirror every handle on the database shares; loaded on first use.
+    // The mirror every handle on the database shares. The mirrors of all
+    // databases are loaded together, when the store opens or on first use.
     std::shared_ptr<RecordMirror> OpenMirror(std::uint32_t id);
 
     // The file changes first; the caller changes the mirror only after success.
@@ -48,7 +49,7 @@ public:
 
 private:
     enum class Use { Read, Write };
-    enum Statement { kInsert, kUpdate, kDelete, kLoad, kLoadLive, kAnyDeleted, kDataVersion, kStatementCount };
+    enum Statement { kInsert, kUpdate, kDelete, kLoad, kDeletedIds, kAnyDeleted, kDataVersion, kStatementCount };
 
     ObjectStore() = default;
     bool Ready(Use use);
@@ -56,6 +57,8 @@ private:
     bool OpenExisting();
     bool Initialise();
     bool LoadCatalogue();
+    // False when the records could not be read; `damaged` tells whether that is for good.
+    bool LoadMirrors(bool& damaged);
     void ReloadAll();
     void CheckOtherWriters();
     bool BeginPendingLevels();
@@ -84,3 +87,8 @@ private:
 
 // SetDeviceRoot closes the store so the next use opens it at the new root.
 void CloseObjectStore();
+
+// The version of the named database's records (RecordMirror::Version), read
+// after checking for other writers: a reader may keep what it derived from
+// record indexes while it stays the same. 0 when the database cannot be read.
+std::uint64_t RecordsVersion(std::u16string_view database);

@@ -17,6 +17,25 @@ void PutUnsigned(std::string& out, std::uint64_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
+// A text as stored: its units, one or two bytes each.
+struct StoredText {
+    std::string_view bytes;
+    bool narrow;
+
+    void AppendTo(std::u16string& text) const {
+        const std::size_t units = narrow ? bytes.size() : bytes.size() / 2;
+        const std::size_t start = text.size();
+        text.resize(start + units);
+        char16_t* out = text.data() + start;
+        const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+        if (narrow) {
+            for (std::size_t i = 0; i < units; ++i) out[i] = in[i];
+        } else {
+            for (std::size_t i = 0; i < units; ++i) out[i] = static_cast<char16_t>(in[2 * i] | in[2 * i + 1] << 8);
+        }
+    }
+};
+
 class Reader {
 public:
     explicit Reader(std::string_view bytes) : bytes_(bytes) {}
@@ -30,19 +49,12 @@ public:
         return true;
     }
 
-    bool NarrowText(std::uint64_t units, std::u16string& text) {
-        if (bytes_.size() - pos_ < units) return false;
-        text.resize(units);
-        for (std::uint64_t i = 0; i < units; ++i) text[i] = static_cast<unsigned char>(bytes_[pos_++]);
-        return true;
-    }
-
-    bool Text(std::uint64_t units, std::u16string& text) {
-        if ((bytes_.size() - pos_) / 2 < units) return false;
-        text.resize(units);
-        for (std::uint64_t i = 0; i < units; ++i, pos_ += 2)
-            text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes_[pos_]) |
-                                            static_cast<unsigned char>(bytes_[pos_ + 1]) << 8);
+    bool Text(std::uint64_t units, bool narrow, StoredText& text) {
+        const std::size_t left = bytes_.size() - pos_;
+        if ((narrow ? left : left / 2) < units) return false;
+        const std::size_t size = narrow ? units : 2 * units;
+        text = StoredText{bytes_.substr(pos_, size), narrow};
+        pos_ += size;
         return true;
     }
 
@@ -51,6 +63,66 @@ public:
 private:
     std::string_view bytes_;
     std::size_t pos_ = 0;
+};
+
+// The one reading of the stored form: `sink` gets the count, then each
+// property in order; false when the bytes are not a complete encoding.
+template <class Sink>
+bool Parse(std::string_view bytes, Sink& sink) {
+    Reader reader(bytes);
+    std::uint64_t count = 0;
+    if (!reader.Unsigned(2, count)) return false;
+    sink.Count(count);
+    for (std::uint64_t i = 0; i < count; ++i) {
+        std::uint64_t id = 0, kind = 0, value = 0;
+        if (!reader.Unsigned(2, id) || !reader.Unsigned(1, kind)) return false;
+        if (kind == kKindString || kind == kKindNarrowString) {
+            StoredText text;
+            if (!reader.Unsigned(4, value) || !reader.Text(value, kind == kKindNarrowString, text)) return false;
+            sink.Text(static_cast<std::uint16_t>(id), text);
+        } else if (kind == kKindFileTime) {
+            if (!reader.Unsigned(8, value)) return false;
+            sink.Time(static_cast<std::uint16_t>(id), static_cast<FileTime>(value));
+        } else {
+            return false;
+        }
+    }
+    return reader.AtEnd();
+}
+
+struct Decoder {
+    std::vector<Property>& out;
+
+    void Count(std::uint64_t count) {
+        out.clear();
+        out.reserve(count);
+    }
+    void Text(std::uint16_t id, const StoredText& stored) {
+        // Reused, so each text costs one allocation, in its property.
+        thread_local std::u16string text;
+        text.clear();
+        stored.AppendTo(text);
+        out.emplace_back(text, id);
+    }
+    void Time(std::uint16_t id, FileTime time) { out.emplace_back(time, id); }
+};
+
+// Takes the sort text as a record read through PropertyRecord::GetProperty
+// would give it: the first property of the id.
+struct SortTextScanner {
+    std::uint16_t sortId;
+    std::u16string& sortText;
+    bool found = false;
+
+    void Count(std::uint64_t) { sortText.clear(); }
+    void Text(std::uint16_t id, const StoredText& stored) {
+        if (id != sortId || found) return;
+        found = true;
+        stored.AppendTo(sortText);
+    }
+    void Time(std::uint16_t id, FileTime) {
+        if (id == sortId) found = true;
+    }
 };
 
 }  // namespace
@@ -76,26 +148,11 @@ std::string EncodeProperties(const std::vector<Property>& properties) {
 }
 
 bool DecodeProperties(std::string_view bytes, std::vector<Property>& out) {
-    Reader reader(bytes);
-    std::uint64_t count = 0;
-    if (!reader.Unsigned(2, count)) return false;
-    out.clear();
-    out.reserve(count);
-    for (std::uint64_t i = 0; i < count; ++i) {
-        std::uint64_t id = 0, kind = 0, value = 0;
-        if (!reader.Unsigned(2, id) || !reader.Unsigned(1, kind)) return false;
-        if (kind == kKindString || kind == kKindNarrowString) {
-            // Reused so each text costs one allocation, in its property.
-            thread_local std::u16string text;
-            if (!reader.Unsigned(4, value)) return false;
-            if (!(kind == kKindString ? reader.Text(value, text) : reader.NarrowText(value, text))) return false;
-            out.emplace_back(text, static_cast<std::uint16_t>(id));
-        } else if (kind == kKindFileTime) {
-            if (!reader.Unsigned(8, value)) return false;
-            out.emplace_back(static_cast<FileTime>(value), static_cast<std::uint16_t>(id));
-        } else {
-            return false;
-        }
-    }
-    return reader.AtEnd();
+    Decoder decoder{out};
+    return Parse(bytes, decoder);
+}
+
+bool ScanProperties(std::string_view bytes, std::uint16_t sortId, std::u16string& sortText) {
+    SortTextScanner scanner{sortId, sortText};
+    return Parse(bytes, scanner);
 }

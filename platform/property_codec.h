@@ -11,3 +11,7 @@
 std::string EncodeProperties(const std::vector<Property>& properties);
 // False for bytes that are not a complete encoding.
 bool DecodeProperties(std::string_view bytes, std::vector<Property>& out);
+// Whether DecodeProperties would accept the bytes, without decoding them; when
+// it would, `sortText` is the text of the string property `sortId` (empty when
+// there is none, or when that property is a time).
+bool ScanProperties(std::string_view bytes, std::uint16_t sortId, std::u16string& sortText);

@@ -1,18 +1,28 @@
 #include "platform/record_mirror.h"
 
+#include "platform/property_codec.h"
 #include "platform/text.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
+
+namespace {
+constexpr std::size_t kStoredBlockSize = 1 << 20;
+}
 
 std::u16string RecordMirror::KeyOf(std::u16string_view text) const {
     return (info_.sortFlags & kSortCaseInsensitive) ? FoldCase(text) : std::u16string(text);
 }
 
+std::uint64_t RecordMirror::NextVersion() {
+    static std::uint64_t last = 0;
+    return ++last;
+}
+
 RecordMirror::Key RecordMirror::Intern(std::u16string key) { return &*keys_.insert(std::move(key)).first; }
 
-// A record without a string sort property sorts as the empty text. Records
-// come in runs of one sort value, so the last text's key is usually the answer.
+// A record without a string sort property sorts as the empty text.
 RecordMirror::Key RecordMirror::KeyFor(const std::vector<Property>& properties) {
     std::u16string_view text;
     for (const Property& property : properties) {
@@ -21,6 +31,11 @@ RecordMirror::Key RecordMirror::KeyFor(const std::vector<Property>& properties) 
             break;
         }
     }
+    return KeyForText(text);
+}
+
+// Records come in runs of one sort value, so the last text's key is usually the answer.
+RecordMirror::Key RecordMirror::KeyForText(std::u16string_view text) {
     if (!lastKey_ || text != lastText_) {
         lastKey_ = Intern(KeyOf(text));
         lastText_ = text;
@@ -33,9 +48,40 @@ bool RecordMirror::Before(const Entry& a, const Entry& b) {
     return CompareCodePoints(*a.key, *b.key) < 0;  // distinct keys are distinct texts
 }
 
-void RecordMirror::Append(std::int64_t rowid, SharedProperties properties) {
-    Key key = KeyFor(*properties);
-    entries_.push_back(Entry{key, rowid, std::move(properties)});
+void RecordMirror::AppendStored(std::int64_t rowid, std::string_view bytes, const std::u16string& sortText) {
+    if (bytes.size() > blockLeft_) {
+        blockLeft_ = std::max(kStoredBlockSize, bytes.size());
+        storedBlocks_.push_back(std::make_unique_for_overwrite<char[]>(blockLeft_));
+        blockNext_ = storedBlocks_.back().get();
+    }
+    char* copy = blockNext_;
+    std::memcpy(copy, bytes.data(), bytes.size());
+    blockNext_ += bytes.size();
+    blockLeft_ -= bytes.size();
+    entries_.push_back(Entry{KeyForText(sortText), rowid, nullptr, copy, static_cast<std::uint32_t>(bytes.size())});
+    ++undecoded_;
+}
+
+const SharedProperties& RecordMirror::RecordAt(std::size_t position) {
+    Entry& entry = entries_[position];
+    if (!entry.record && entry.stored) {
+        auto properties = std::make_shared<std::vector<Property>>();
+        // The bytes were found sound when they were loaded.
+        DecodeProperties(std::string_view(entry.stored, entry.storedSize), *properties);
+        entry.record = std::move(properties);
+        Release(entry);
+    }
+    return entry.record;
+}
+
+void RecordMirror::Release(Entry& entry) {
+    if (!entry.stored) return;
+    entry.stored = nullptr;
+    if (--undecoded_ == 0) {
+        storedBlocks_.clear();
+        blockNext_ = nullptr;
+        blockLeft_ = 0;
+    }
 }
 
 // The records came in row-id order: a stable counting sort on the ranks of
@@ -68,7 +114,7 @@ void RecordMirror::FinishLoading() {
 }
 
 std::size_t RecordMirror::NextLive(std::size_t position) const {
-    while (position < entries_.size() && !entries_[position].record) ++position;
+    while (position < entries_.size() && !entries_[position].Live()) ++position;
     return std::min(position, entries_.size());
 }
 
@@ -88,6 +134,7 @@ std::size_t RecordMirror::PositionFor(const Entry& entry) const {
 void RecordMirror::Insert(std::int64_t rowid, SharedProperties properties) {
     Key key = KeyFor(*properties);
     pending_.push_back(Entry{key, rowid, std::move(properties)});
+    version_ = NextVersion();
 }
 
 // The merged order is the one adding the records one by one would give, and
@@ -126,6 +173,8 @@ void RecordMirror::Replace(std::size_t position, SharedProperties properties) {
     Key key = KeyFor(*properties);
     Entry& entry = entries_[position];
     entry.record = std::move(properties);
+    Release(entry);
+    version_ = NextVersion();
     if (key == entry.key) return;
     // A changed sort value moves the record; cursors on it follow it.
     Entry moved = std::move(entries_[position]);
@@ -148,7 +197,9 @@ void RecordMirror::Replace(std::size_t position, SharedProperties properties) {
 void RecordMirror::Remove(std::size_t position) {
     if (!IsLive(position)) return;
     entries_[position].record.reset();
+    Release(entries_[position]);
     ++tombstones_;
+    version_ = NextVersion();
 }
 
 void RecordMirror::Compact() {
@@ -158,7 +209,7 @@ void RecordMirror::Compact() {
     std::size_t live = 0;
     for (std::size_t p = 0; p < entries_.size(); ++p) {
         newIndex[p] = live;
-        if (entries_[p].record) ++live;
+        if (entries_[p].Live()) ++live;
     }
     newIndex[entries_.size()] = live;
     for (MirrorCursor* cursor : cursors_) {
@@ -167,7 +218,7 @@ void RecordMirror::Compact() {
         cursor->position = newIndex[position];
         cursor->current = (current != MirrorCursor::kNone && IsLive(current)) ? newIndex[current] : MirrorCursor::kNone;
     }
-    std::erase_if(entries_, [](const Entry& entry) { return !entry.record; });
+    std::erase_if(entries_, [](const Entry& entry) { return !entry.Live(); });
     tombstones_ = 0;
 }
 

@@ -5,6 +5,8 @@
 // an index is next needed, so deleting during a pass costs no shifting.
 // Added records wait aside until positions are next needed, so a run of
 // additions (an import) is ordered in one merge rather than shifted one by one.
+// Loaded records keep their stored bytes until first read: loading copies
+// bytes, and only the records a reader reaches are decoded.
 
 #include "platform/record_store.h"
 
@@ -12,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -42,12 +45,17 @@ public:
     // False once the store was reloaded or moved; handles on it then fail.
     bool Valid() const { return valid_; }
     void Invalidate() { valid_ = false; }
+    // Changes with every addition, change and deletion, and no two mirrors
+    // share one (records read afresh get a new one): while it stays the same,
+    // every record keeps its index.
+    std::uint64_t Version() const { return version_; }
 
     // The key a text sorts under in this database.
     std::u16string KeyOf(std::u16string_view text) const;
 
-    // Loading: records given in row-id order, then ordered once.
-    void Append(std::int64_t rowid, SharedProperties properties);
+    // Loading: records given in row-id order as stored bytes (already found
+    // sound by ScanProperties, which gave their sort text), then ordered once.
+    void AppendStored(std::int64_t rowid, std::string_view bytes, const std::u16string& sortText);
     void FinishLoading();
 
     // Adds a record; its position exists once Settle has run.
@@ -59,13 +67,14 @@ public:
     std::size_t LiveCount() const { return entries_.size() + pending_.size() - tombstones_; }
 
     std::size_t Size() const { return entries_.size(); }  // tombstones included
-    bool IsLive(std::size_t position) const { return position < entries_.size() && entries_[position].record; }
+    bool IsLive(std::size_t position) const { return position < entries_.size() && entries_[position].Live(); }
     std::size_t NextLive(std::size_t position) const;
     // The first position whose key is not less than `key`.
     std::size_t LowerBound(std::u16string_view key) const;
     const std::u16string& KeyAt(std::size_t position) const { return *entries_[position].key; }
     std::int64_t RowIdAt(std::size_t position) const { return entries_[position].rowid; }
-    const SharedProperties& RecordAt(std::size_t position) const { return entries_[position].record; }
+    // Decodes the record on its first read.
+    const SharedProperties& RecordAt(std::size_t position);
 
     void Replace(std::size_t position, SharedProperties properties);
     void Remove(std::size_t position);
@@ -81,21 +90,34 @@ private:
     struct Entry {
         Key key;
         std::int64_t rowid;
-        SharedProperties record;  // null for a tombstone
+        SharedProperties record;      // null until decoded, and for a tombstone
+        const char* stored = nullptr;  // the stored bytes until decoded
+        std::uint32_t storedSize = 0;
+        bool Live() const { return record || stored; }
     };
 
     Key KeyFor(const std::vector<Property>& properties);
+    Key KeyForText(std::u16string_view text);
+    // The stored bytes of an entry are no longer needed.
+    void Release(Entry& entry);
     Key Intern(std::u16string key);
     static bool Before(const Entry& a, const Entry& b);
+    static std::uint64_t NextVersion();
     std::size_t PositionFor(const Entry& entry) const;
 
     DatabaseInfo info_;
     bool valid_ = true;
+    std::uint64_t version_ = NextVersion();
     std::unordered_set<std::u16string> keys_;
     std::u16string lastText_;  // the sort text last folded, and its key
     Key lastKey_ = nullptr;
     std::vector<Entry> entries_;
     std::vector<Entry> pending_;  // added, not yet placed
     std::size_t tombstones_ = 0;
+    // The stored bytes of the loaded records, freed once none waits to be decoded.
+    std::vector<std::unique_ptr<char[]>> storedBlocks_;
+    char* blockNext_ = nullptr;
+    std::size_t blockLeft_ = 0;
+    std::size_t undecoded_ = 0;
     std::vector<MirrorCursor*> cursors_;
 };

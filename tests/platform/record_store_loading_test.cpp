@@ -1,0 +1,221 @@
+// The record store at size: many additions placed at once keep the order and
+// the handles' places that adding one by one gives, records loaded from the
+// file read back whole, and damage is found wherever in the file it lies.
+
+#include "platform/record_store.h"
+#include "record_store_helpers.h"
+#include "store/store_fixture.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace {
+
+class RecordStoreLoadingTest : public StoreFixture {
+protected:
+    static std::string FileBytes(const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    static std::u16string TagAt(PropertyDatabase& db) {
+        PropertyRecord record;
+        return db.ReadCurrent(record) ? TagOf(record) : u"(none)";
+    }
+
+    // The order the store promises: by key ignoring case, ties in the order added.
+    static std::vector<std::u16string> Expected(std::vector<std::pair<std::u16string, std::u16string>> added) {
+        std::stable_sort(added.begin(), added.end(),
+                         [](const auto& a, const auto& b) { return CompareNoCase(a.first, b.first) < 0; });
+        std::vector<std::u16string> tags;
+        for (const auto& [key, tag] : added) tags.push_back(tag);
+        return tags;
+    }
+
+    // Runs `sql` on the closed store's file with a connection of its own.
+    void Raw(const std::string& sql) {
+        SetDeviceRoot(root_);
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(ObjectStorePath().c_str(), &raw), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
+        sqlite3_close(raw);
+    }
+
+    long long RawNumber(const std::string& sql) {
+        sqlite3* raw = nullptr;
+        long long value = -1;
+        sqlite3_stmt* query = nullptr;
+        if (sqlite3_open(ObjectStorePath().c_str(), &raw) == SQLITE_OK &&
+            sqlite3_prepare_v2(raw, sql.c_str(), -1, &query, nullptr) == SQLITE_OK && sqlite3_step(query) == SQLITE_ROW)
+            value = sqlite3_column_int64(query, 0);
+        sqlite3_finalize(query);
+        sqlite3_close(raw);
+        return value;
+    }
+};
+
+TEST_F(RecordStoreLoadingTest, ManyAdditionsKeepTheOrderAndEveryHandlesPlace) {
+    CreateTestDatabase(u"List");
+    std::vector<std::pair<std::u16string, std::u16string>> added;
+    PropertyDatabase writer;
+    ASSERT_TRUE(writer.Open(u"List"));
+    for (const char16_t* key : {u"b", u"m", u"y"}) {
+        added.emplace_back(key, key);
+        AddRecord(writer, key, key);
+    }
+    // One handle on "m", one mid-pass before "y", one past the end.
+    PropertyDatabase onM, passing, atEnd;
+    ASSERT_TRUE(onM.Open(u"List") && passing.Open(u"List") && atEnd.Open(u"List"));
+    ASSERT_TRUE(onM.SeekFirstEqual(Property(u"m", kKey)));
+    passing.SetAdvanceAfterRead(true);
+    ASSERT_TRUE(passing.SeekToIndex(1));
+    EXPECT_EQ(TagAt(passing), u"m");
+    atEnd.SetAdvanceAfterRead(true);
+    ASSERT_TRUE(atEnd.SeekToIndex(2));
+    EXPECT_EQ(TagAt(atEnd), u"y");
+
+    // Many additions in one unit, all around and among them, in no order.
+    std::mt19937 random(7);
+    const std::u16string keys[] = {u"A", u"b", u"B", u"m", u"M", u"n", u"x", u"y", u"Z", u"zz"};
+    {
+        StoreTransaction unit;
+        for (int i = 0; i < 3000; ++i) {
+            const std::u16string& key = keys[random() % std::size(keys)];
+            const std::u16string tag = key + u"-" + IntToText(i);
+            added.emplace_back(key, tag);
+            ASSERT_TRUE(AddRecord(writer, key, tag));
+        }
+        EXPECT_EQ(writer.RecordCount(), 3003);
+        ASSERT_TRUE(unit.Commit());
+    }
+    const std::vector<std::u16string> expected = Expected(added);
+    // Each handle is where it was: on "m", before "y", past the end.
+    EXPECT_EQ(TagAt(onM), u"m");
+    const auto indexOf = [&expected](std::u16string_view tag) {
+        return static_cast<int>(std::find(expected.begin(), expected.end(), tag) - expected.begin());
+    };
+    EXPECT_EQ(onM.CurrentIndex(), indexOf(u"m"));
+    EXPECT_EQ(passing.CurrentIndex(), indexOf(u"y"));
+    EXPECT_EQ(TagAt(passing), u"y");
+    EXPECT_EQ(TagAt(atEnd), u"(none)");
+    ASSERT_TRUE(onM.SeekNextEqual(Property(u"M", kKey)));  // the run of "m" goes on with the additions
+    EXPECT_EQ(onM.CurrentIndex(), indexOf(u"m") + 1);
+
+    EXPECT_EQ(AllTags(writer), expected);
+    writer.Close();
+    onM.Close();
+    passing.Close();
+    atEnd.Close();
+    SetDeviceRoot(root_);
+    EXPECT_EQ(AllTags(u"List"), expected);  // and the file gives the same order
+}
+
+TEST_F(RecordStoreLoadingTest, APassGoesOnWithTheRecordItWouldHaveReadNext) {
+    CreateTestDatabase(u"List");
+    PropertyDatabase db;
+    ASSERT_TRUE(db.Open(u"List"));
+    for (const char16_t* key : {u"a", u"c", u"e"}) AddRecord(db, key, key);
+    PropertyDatabase pass;
+    ASSERT_TRUE(pass.Open(u"List"));
+    pass.SetAdvanceAfterRead(true);
+    ASSERT_TRUE(pass.SeekToIndex(0));
+    std::vector<std::u16string> seen;
+    PropertyRecord record;
+    while (pass.ReadCurrent(record)) {
+        seen.push_back(TagOf(record));
+        if (seen.back() == u"c") {
+            AddRecord(db, u"b", u"b");   // behind the pass
+            AddRecord(db, u"C", u"c2");  // between the record read and the next one
+            AddRecord(db, u"d", u"d");
+            AddRecord(db, u"f", u"f");   // beyond the next one
+        }
+    }
+    EXPECT_EQ(seen, Tags({u"a", u"c", u"e", u"f"}));
+    EXPECT_EQ(AllTags(db), Tags({u"a", u"b", u"c", u"c2", u"d", u"e", u"f"}));
+}
+
+TEST_F(RecordStoreLoadingTest, RecordsLoadedFromTheFileReadBackWhole) {
+    CreateTestDatabase(u"List");
+    CreateTestDatabase(u"Other");
+    {
+        StoreTransaction unit;
+        PropertyDatabase list, other;
+        ASSERT_TRUE(list.Open(u"List") && other.Open(u"Other"));
+        for (int i = 0; i < 500; ++i) {
+            PropertyRecord record = MakeRecord(i % 2 ? u"Odd" : u"even", u"tag " + IntToText(i));
+            record.AddProperty(Property(FileTime{1000u + static_cast<unsigned>(i)}, 3));
+            record.AddProperty(Property(u"\U0001F600 wide " + IntToText(i), 4));
+            ASSERT_TRUE((i % 3 ? list : other).Write(record, 0));
+        }
+        ASSERT_TRUE(unit.Commit());
+    }
+    SetDeviceRoot(root_);
+    PropertyDatabase list;
+    ASSERT_TRUE(list.Open(u"List"));
+    EXPECT_EQ(list.RecordCount(), 333);
+    PropertyRecord record;
+    ASSERT_TRUE(list.SeekFirstEqual(Property(u"ODD", kKey)));
+    ASSERT_TRUE(list.ReadCurrent(record));
+    ASSERT_EQ(record.Properties().size(), 4u);
+    EXPECT_EQ(record.GetProperty(kKey)->StringValue(), u"Odd");
+    EXPECT_EQ(TagOf(record), u"tag 1");
+    EXPECT_EQ(record.GetProperty(3)->FileTimeValue(), 1001u);
+    EXPECT_EQ(record.GetProperty(4)->StringValue(), u"\U0001F600 wide 1");
+    // A record changed before it was ever read keeps the change.
+    ASSERT_TRUE(list.SeekToIndex(0));
+    ASSERT_TRUE(list.Write(MakeRecord(u"even", u"changed"), 1));
+    ASSERT_TRUE(list.ReadCurrent(record));
+    EXPECT_EQ(TagOf(record), u"changed");
+    ASSERT_TRUE(list.SeekToIndex(1));
+    ASSERT_TRUE(list.DeleteCurrent());
+    EXPECT_EQ(list.RecordCount(), 332);
+    EXPECT_EQ(AllTags(u"Other").size(), 167u);
+}
+
+TEST_F(RecordStoreLoadingTest, AnUnreadableRecordRefusesTheStoreOnceItsDatabaseIsOpened) {
+    CreateTestDatabase(u"List");
+    CreateTestDatabase(u"Other");
+    {
+        PropertyDatabase list, other;
+        ASSERT_TRUE(list.Open(u"List") && other.Open(u"Other"));
+        AddRecord(list, u"k", u"t");
+        AddRecord(other, u"k", u"t");
+    }
+    Raw("UPDATE records SET properties = x'0100' WHERE database = (SELECT id FROM databases WHERE name = 'Other')");
+    const std::string before = FileBytes(ObjectStorePath());
+    EXPECT_EQ(AllTags(u"List"), Tags({u"t"}));
+    EXPECT_TRUE(ObjectStoreProblem().empty());
+    PropertyDatabase db;
+    EXPECT_FALSE(db.Open(u"Other"));
+    EXPECT_NE(ObjectStoreProblem().find(u"is damaged"), std::u16string::npos);
+    EXPECT_FALSE(db.Open(u"List"));
+    EXPECT_EQ(FileBytes(ObjectStorePath()), before);
+}
+
+TEST_F(RecordStoreLoadingTest, DamageWhereLoadingNeverReadsIsStillFound) {
+    CreateTestDatabase(u"List");
+    {
+        PropertyDatabase db;
+        ASSERT_TRUE(db.Open(u"List"));
+        for (int i = 0; i < 50; ++i) AddRecord(db, u"k", IntToText(i));
+    }
+    SetDeviceRoot(root_);  // closed: the file holds everything
+    const long long pageSize = RawNumber("PRAGMA page_size");
+    const long long indexPage = RawNumber("SELECT rootpage FROM sqlite_master WHERE name = 'records_by_database'");
+    ASSERT_GT(pageSize, 0);
+    ASSERT_GT(indexPage, 1);
+    std::string bytes = FileBytes(ObjectStorePath());
+    ASSERT_GE(bytes.size(), static_cast<std::size_t>(indexPage * pageSize));
+    bytes[static_cast<std::size_t>((indexPage - 1) * pageSize)] = 0x42;  // no kind of page
+    std::ofstream(ObjectStorePath(), std::ios::binary | std::ios::trunc) << bytes;
+
+    EXPECT_NE(ObjectStoreProblem().find(u"is damaged"), std::u16string::npos);
+    EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
+    EXPECT_EQ(FileBytes(ObjectStorePath()), bytes);
+}
+
+}  // namespace
