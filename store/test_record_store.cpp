@@ -2,39 +2,18 @@
 
 #include "store/result_row.h"
 #include "store/store_database.h"
+#include "store/test_record_index.h"
 
 #include <algorithm>
 #include <numeric>
+#include <unordered_set>
 #include <vector>
 
 namespace {
 
 constexpr StoreDatabase kTestRecords{kTestRecordsDatabase, kTestRecordsDatabaseType, kPropUser};
 
-SystemTime DateOf(const PropertyRecord& record) {
-    SystemTime date;
-    FileTimeToSystemTime(FileTimeOf(record, kPropTestDate), date);
-    return date;
-}
-
-// Dates are equal when their variant day counts are; a record that is no date equals nothing.
-bool SameMoment(const PropertyRecord& record, const SystemTime& date) {
-    double stored = 0, wanted = 0;
-    return SystemTimeToVariantTime(DateOf(record), stored) && SystemTimeToVariantTime(date, wanted) &&
-           stored == wanted;
-}
-
-// The exact texts a lookup compares against, bounded as they were stored.
-struct TestKey {
-    std::u16string user, test;
-    bool Matches(const PropertyRecord& record) const {
-        return TextOf(record, kPropUser) == user && TextOf(record, kPropTestName) == test;
-    }
-};
-
-int FindInUserRun(std::u16string_view user, auto matches) {
-    return FindInRun(kTestRecordsDatabase, TextProperty(user, kPropUser), matches);
-}
+SystemTime DateOf(const PropertyRecord& record) { return TestDateAt(FileTimeOf(record, kPropTestDate)); }
 
 // The eight properties in their stored order; false for a date that is no date.
 bool FillResult(PropertyRecord& record, std::u16string_view user, std::u16string_view test,
@@ -63,9 +42,11 @@ bool ReadResultField(std::u16string_view user, std::u16string_view test, std::u1
 // Every record of the user's test, in record order.
 template <class Visit>
 void ForEachTestRecord(std::u16string_view user, std::u16string_view test, Visit visit) {
-    TestKey key{BoundedText(user), BoundedText(test)};
-    ForEachRecord(kTestRecordsDatabase, [&](PropertyDatabase&, const PropertyRecord& record) {
-        if (key.Matches(record)) visit(record);
+    PropertyDatabase db;
+    if (!db.Open(kTestRecordsDatabase)) return;
+    const std::u16string exactTest = BoundedText(test);
+    ForEachUserRecord(db, user, [&](PropertyDatabase&, const PropertyRecord& record) {
+        if (TextOf(record, kPropTestName) == exactTest) visit(record);
         return true;
     });
 }
@@ -73,17 +54,12 @@ void ForEachTestRecord(std::u16string_view user, std::u16string_view test, Visit
 }  // namespace
 
 int FindTestRecord(std::u16string_view user, std::u16string_view test, const SystemTime& date) {
-    TestKey key{BoundedText(user), BoundedText(test)};
-    return FindInUserRun(user, [&](const PropertyRecord& record) { return key.Matches(record) && SameMoment(record, date); });
+    return FindIndexedRecord(user, test, std::nullopt, date);
 }
 
 int FindResultRecord(std::u16string_view user, std::u16string_view test, std::u16string_view result,
                      const SystemTime& date) {
-    TestKey key{BoundedText(user), BoundedText(test)};
-    std::u16string name = BoundedText(result);
-    return FindInUserRun(user, [&](const PropertyRecord& record) {
-        return key.Matches(record) && TextOf(record, kPropResultName) == name && SameMoment(record, date);
-    });
+    return FindIndexedRecord(user, test, result, date);
 }
 
 bool AddResult(std::u16string_view user, std::u16string_view test, std::u16string_view comment,
@@ -98,7 +74,9 @@ bool AddResult(std::u16string_view user, std::u16string_view test, std::u16strin
         stored = UpdateResult(user, test, comment, date, result, value, goal, unit);
     } else {
         PropertyRecord record;
+        const std::uint64_t before = TestRecordsVersion();
         stored = FillResult(record, user, test, comment, date, result, value, goal, unit) && db.Write(record, 0);
+        if (stored) NoteAddedRecord(before, record);
         db.Close();
     }
     return stored && transaction.Commit();
@@ -113,26 +91,30 @@ bool UpdateResult(std::u16string_view user, std::u16string_view test, std::u16st
                           [&replacement](PropertyRecord& record) { record = replacement; });
 }
 
-// All or nothing: a delete that fails ends the repetition and undoes the others.
+// Every record of the test on that moment, in one pass. All or nothing: a
+// delete that fails ends the pass and undoes the others.
 bool DeleteTest(std::u16string_view user, std::u16string_view test, const SystemTime& date) {
     StoreTransaction unit;
     PropertyDatabase db;
-    for (int index; (index = FindTestRecord(user, test, date)) != -1;) {
-        if (!db.IsOpen() && !db.Open(kTestRecordsDatabase)) return false;
-        if (!db.SeekToIndex(index) || !db.DeleteCurrent()) return false;
-    }
+    if (!db.Open(kTestRecordsDatabase)) return unit.Commit();  // nothing to delete
+    const std::u16string exactTest = BoundedText(test);
+    bool deleted = true;
+    ForEachUserRecord(db, user, [&](PropertyDatabase& handle, const PropertyRecord& record) {
+        if (TextOf(record, kPropTestName) == exactTest && IsSameMoment(FileTimeOf(record, kPropTestDate), date))
+            deleted = handle.DeleteCurrent();
+        return deleted;
+    });
     db.Close();
-    return unit.Commit();
+    return deleted && unit.Commit();
 }
 
 void DeleteUserTests(std::u16string_view user) {
     StoreTransaction unit;
     PropertyDatabase db;
     if (!db.Open(kTestRecordsDatabase)) return;
-    std::u16string exact = BoundedText(user);
     bool deleted = true;
-    ForEachRecord(db, [&](PropertyDatabase& handle, const PropertyRecord& record) {
-        if (TextOf(record, kPropUser) == exact) deleted = handle.DeleteCurrent();
+    ForEachUserRecord(db, user, [&](PropertyDatabase& handle, const PropertyRecord&) {
+        deleted = handle.DeleteCurrent();
         return deleted;
     });
     db.Close();
@@ -161,12 +143,16 @@ int GetGoalRange(std::u16string_view user, std::u16string_view test, std::u16str
 }
 
 void ListUserTests(std::u16string_view user, ListingTarget& list) {
-    std::u16string exact = BoundedText(user);
-    ForEachRecord(kTestRecordsDatabase, [&](PropertyDatabase&, const PropertyRecord& record) {
-        if (TextOf(record, kPropUser) == exact) {
-            std::u16string name = BoundedText(TextOf(record, kPropTestName));
-            if (list.FindPrefix(name) == -1) list.AddItem(name);
-        }
+    PropertyDatabase db;
+    if (!db.Open(kTestRecordsDatabase)) return;
+    // The list only grows here, so a name it once held a match for keeps one:
+    // the control is searched once per distinct name, not once per record.
+    std::unordered_set<std::u16string_view> listed;
+    ForEachUserRecord(db, user, [&](PropertyDatabase&, const PropertyRecord& record) {
+        const std::u16string_view stored = TextOf(record, kPropTestName);
+        if (listed.contains(stored)) return true;
+        const std::u16string name = BoundedText(stored);
+        if (list.FindPrefix(name) != -1 || list.AddItem(name) != -1) listed.insert(stored);
         return true;
     });
 }
