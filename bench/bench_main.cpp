@@ -1,6 +1,8 @@
-// vantrel-bench [--reps N]: builds a device of 5,000 and one of 50,000 test
-// records in a scratch folder and prints the median time of each step a
-// user waits for, with SQLite's own reading of the same rows as the floor.
+// vantrel-bench [--reps N] [--only TEXT] [--keep]: builds a device of 5,000
+// and one of 50,000 test records in a scratch folder and prints the median
+// time of each step a user waits for, with SQLite's own reading of the same
+// rows as the floor. --only times just the steps whose label holds TEXT (for
+// profiling); --keep leaves the scratch folder for a look at its files.
 
 #include "bench_steps.h"
 #include "heavy_device.h"
@@ -59,8 +61,13 @@ void PrintTable(const std::vector<Row>& rows, const int totals[2], int repetitio
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int repetitions = 15;
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--reps") == 0 && i + 1 < argc) repetitions = std::max(1, std::atoi(argv[++i]));
+    std::string only;
+    bool keep = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--keep") == 0) keep = true;
+        else if (std::strcmp(argv[i], "--reps") == 0 && i + 1 < argc) repetitions = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) only = argv[++i];
+    }
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false);
 
@@ -107,6 +114,10 @@ int main(int argc, char** argv) {
 
             int r = 0;
             auto measure = [&](auto run) {
+                if (rows[r].label.find(only) == std::string::npos) {
+                    ++r;
+                    return;
+                }
                 rows[r++].figures[s] = MedianOf(repetitions, run);
                 std::printf("  %-48s %8.1f ms\n", rows[r - 1].label.c_str(), rows[r - 1].figures[s]);
                 std::fflush(stdout);
@@ -141,6 +152,7 @@ int main(int argc, char** argv) {
     SetLocalTimeForTesting(nullptr);
     SetDeviceOwnerNameForTesting(nullptr);
     std::error_code ec;
-    fs::remove_all(scratch, ec);
+    if (keep) std::printf("Kept %s\n", scratch.c_str());
+    else fs::remove_all(scratch, ec);
     return status;
 }
