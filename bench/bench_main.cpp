@@ -16,12 +16,14 @@
 
 #include <QApplication>
 
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,13 @@ struct Row {
     std::string label, target;
     double figures[2] = {0, 0};
 };
+
+// Starts the peak over from what the process holds now, so the figure is of
+// the timed steps rather than of building the device.
+void RestartPeak() {
+    ::malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
 
 double PeakMegabytes() {
     rusage usage{};
@@ -87,6 +96,7 @@ int main(int argc, char** argv) {
         {"floor: SQLite reads all test records", "-"},
         {"floor: SQLite reads one user's records", "-"},
         {"main window opens, store closed (cold)", "< 50"},
+        {"main window opens cold in untouched memory (a new process)", "< 50"},
         {"main window opens, store open (warm)", "< 50"},
         {"report for one date", "< 50"},
         {"graph repaint, Year To Date", "< 50"},
@@ -94,7 +104,7 @@ int main(int argc, char** argv) {
         {"Take Test Ok, 20 results", "< 50"},
         {"delete the user with 40% of the records", "< 50"},
         {"closing the store after that delete (at exit)", "-"},
-        {"peak memory (ru_maxrss, MB)", "< 100"},
+        {"peak memory of the steps (ru_maxrss, MB)", "< 100"},
     };
     int totals[2] = {0, 0};
     int status = 0;
@@ -111,6 +121,7 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
             const fs::path pristine = scratch / ("pristine-" + std::to_string(s) + ".sqlite");
             fs::copy_file(device.root / "object-store.sqlite", pristine);
+            RestartPeak();
 
             int r = 0;
             auto measure = [&](auto run) {
@@ -119,15 +130,16 @@ int main(int argc, char** argv) {
                     return;
                 }
                 rows[r++].figures[s] = MedianOf(repetitions, run);
-                std::printf("  %-48s %8.1f ms\n", rows[r - 1].label.c_str(), rows[r - 1].figures[s]);
+                std::printf("  %-60s %8.1f ms\n", rows[r - 1].label.c_str(), rows[r - 1].figures[s]);
                 std::fflush(stdout);
             };
             measure([&] { return TimeImport(scratch); });
             SetDeviceRoot(device.root);
             measure([&] { return TimeRawRead(device, false); });
             measure([&] { return TimeRawRead(device, true); });
-            measure([&] { return TimeMainWindow(device, true); });
-            measure([&] { return TimeMainWindow(device, false); });
+            measure([&] { return TimeMainWindow(device, Start::Cold); });
+            measure([&] { return TimeMainWindow(device, Start::FreshMemory); });
+            measure([&] { return TimeMainWindow(device, Start::Warm); });
             measure([&] { return TimeReport(device); });
             measure([&] { return TimeGraph(device, 365); });
             measure([&] { return TimeGraph(device, -2); });

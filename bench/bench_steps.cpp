@@ -79,11 +79,10 @@ double TimeImport(const fs::path& scratch) {
     return ms;
 }
 
-double TimeMainWindow(const HeavyDevice& device, bool cold) {
-    if (cold) {
-        SetDeviceRoot(device.root);
-        ::malloc_trim(0);  // as in a new process, the records load into memory not yet touched
-    }
+double TimeMainWindow(const HeavyDevice& device, Start start) {
+    if (start != Start::Warm) SetDeviceRoot(device.root);
+    // As in a new process, the records then load into memory the process never touched.
+    if (start == Start::FreshMemory) ::malloc_trim(0);
     DialogDriver driver;
     double ms = 0;
     int tests = 0;

@@ -8,8 +8,11 @@
 
 // The first-run import of the shipped catalogue into a new root under `scratch`.
 double TimeImport(const std::filesystem::path& scratch);
-// The main window until its initialisation is done; cold: the object store closed first.
-double TimeMainWindow(const HeavyDevice& device, bool cold);
+// The main window until its initialisation is done: with the object store
+// open (warm), closed first (cold), or closed and its memory given back to the
+// system first, so that loading touches new memory as a new process does.
+enum class Start { Warm, Cold, FreshMemory };
+double TimeMainWindow(const HeavyDevice& device, Start start);
 // Refreshing the report of the frequent test on its last day.
 double TimeReport(const HeavyDevice& device);
 // One repaint of the frequent result's graph over `period` days.
