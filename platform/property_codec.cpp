@@ -13,8 +13,9 @@ bool IsNarrow(const std::u16string& text) {
     return true;
 }
 
-void PutUnsigned(std::string& out, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+// Writes `value` little-endian at `out`, which moves past it.
+void PutUnsigned(char*& out, std::uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) *out++ = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 // A text as stored: its units, one or two bytes each.
@@ -128,23 +129,28 @@ struct SortTextScanner {
 }  // namespace
 
 std::string EncodeProperties(const std::vector<Property>& properties) {
-    std::string out;
-    out.reserve(64);
+    std::size_t size = 2;
+    for (const Property& property : properties) {
+        const std::u16string& text = property.StringValue();
+        size += property.Kind() == PropertyKind::String ? 7 + text.size() * (IsNarrow(text) ? 1 : 2) : 11;
+    }
+    std::string encoded(size, '\0');
+    char* out = encoded.data();
     PutUnsigned(out, properties.size(), 2);
     for (const Property& property : properties) {
         PutUnsigned(out, property.Id(), 2);
         if (property.Kind() == PropertyKind::String) {
             const std::u16string& text = property.StringValue();
             bool narrow = IsNarrow(text);
-            out.push_back(static_cast<char>(narrow ? kKindNarrowString : kKindString));
+            PutUnsigned(out, narrow ? kKindNarrowString : kKindString, 1);
             PutUnsigned(out, text.size(), 4);
             for (char16_t unit : text) PutUnsigned(out, unit, narrow ? 1 : 2);
         } else {
-            out.push_back(static_cast<char>(kKindFileTime));
+            PutUnsigned(out, kKindFileTime, 1);
             PutUnsigned(out, property.FileTimeValue(), 8);
         }
     }
-    return out;
+    return encoded;
 }
 
 bool DecodeProperties(std::string_view bytes, std::vector<Property>& out) {

@@ -167,6 +167,9 @@ void RecordMirror::Settle() {
         }
     }
     pending_.clear();
+    // Cursors attached meanwhile were given positions in the order just made.
+    cursors_.insert(cursors_.end(), newCursors_.begin(), newCursors_.end());
+    newCursors_.clear();
 }
 
 void RecordMirror::Replace(std::size_t position, SharedProperties properties) {
@@ -222,10 +225,11 @@ void RecordMirror::Compact() {
     tombstones_ = 0;
 }
 
-// A new cursor starts at the first record, which must be the first after every addition.
-void RecordMirror::Attach(MirrorCursor* cursor) {
-    Settle();
-    cursors_.push_back(cursor);
-}
+// A new cursor starts at the first record of the order with every addition in
+// place, so it is not moved with the records that were there before them.
+void RecordMirror::Attach(MirrorCursor* cursor) { (pending_.empty() ? cursors_ : newCursors_).push_back(cursor); }
 
-void RecordMirror::Detach(MirrorCursor* cursor) { std::erase(cursors_, cursor); }
+void RecordMirror::Detach(MirrorCursor* cursor) {
+    std::erase(cursors_, cursor);
+    std::erase(newCursors_, cursor);
+}

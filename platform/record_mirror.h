@@ -120,4 +120,5 @@ private:
     std::size_t blockLeft_ = 0;
     std::size_t undecoded_ = 0;
     std::vector<MirrorCursor*> cursors_;
+    std::vector<MirrorCursor*> newCursors_;  // attached while additions waited
 };
