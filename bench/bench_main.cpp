@@ -1,8 +1,10 @@
 // vantrel-bench [--reps N] [--only TEXT] [--keep]: builds a device of 5,000
 // and one of 50,000 test records in a scratch folder and prints the median
 // time of each step a user waits for, with SQLite's own reading of the same
-// rows as the floor. --only times just the steps whose label holds TEXT (for
-// profiling); --keep leaves the scratch folder for a look at its files.
+// rows as the floor. Each device is measured by a process of its own (this
+// program run with --measure DIR), so its peak memory is that of the steps
+// alone, as in the program. --only times just the steps whose label holds
+// TEXT (for profiling); --keep leaves the scratch folder for a look at its files.
 
 #include "bench_steps.h"
 #include "heavy_device.h"
@@ -11,19 +13,19 @@
 #include "platform/datetime.h"
 #include "platform/device.h"
 #include "platform/object_store.h"
-#include "platform/record_store.h"
 #include "platform/text.h"
 
 #include <QApplication>
 
-#include <malloc.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -37,16 +39,33 @@ struct Size {
 constexpr Size kSizes[] = {{2000, 750}, {20000, 7500}};
 
 struct Row {
-    std::string label, target;
-    double figures[2] = {0, 0};
+    const char* label;
+    const char* target;
 };
+const Row kRows[] = {
+    {"first-run import of the catalogue", "< 500"},
+    {"floor: SQLite reads all test records", "-"},
+    {"floor: SQLite reads one user's records", "-"},
+    {"main window opens, store closed (cold)", "< 50"},
+    {"main window opens cold in untouched memory (a new process)", "< 50"},
+    {"main window opens, store open (warm)", "< 50"},
+    {"report for one date", "< 50"},
+    {"graph repaint, Year To Date", "< 50"},
+    {"graph repaint, All Dates", "< 50"},
+    {"Take Test Ok, 20 results", "< 50"},
+    {"delete the user with 40% of the records", "< 50"},
+    {"closing the store after that delete (at exit)", "-"},
+    {"peak memory of the steps (ru_maxrss, MB)", "< 100"},
+};
+constexpr std::size_t kRowCount = std::size(kRows);
+using Figures = std::vector<double>;  // one per row
 
-// Starts the peak over from what the process holds now, so the figure is of
-// the timed steps rather than of building the device.
-void RestartPeak() {
-    ::malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
+struct Options {
+    int repetitions = 15;
+    std::string only;
+    bool keep = false;
+    std::string measure;  // the device this process measures
+};
 
 double PeakMegabytes() {
     rusage usage{};
@@ -54,14 +73,87 @@ double PeakMegabytes() {
     return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
 }
 
-void PrintTable(const std::vector<Row>& rows, const int totals[2], int repetitions) {
+// Times every step on the device in `root` and writes "FIGURE row value" lines.
+int MeasureDevice(int argc, char** argv, const Options& options) {
+    QApplication application(argc, argv);
+    application.setQuitOnLastWindowClosed(false);
+    const HeavyDevice device = LoadDeviceFacts(options.measure);
+    const fs::path scratch = device.root.parent_path();
+    const fs::path pristine = device.root.string() + "-pristine.sqlite";
+    Figures figures(kRowCount, 0);
+    std::size_t r = 0;
+    auto measure = [&](auto run) {
+        const Row& row = kRows[r];
+        if (std::string(row.label).find(options.only) != std::string::npos) {
+            figures[r] = MedianOf(options.repetitions, run);
+            std::fprintf(stderr, "  %-60s %8.1f ms\n", row.label, figures[r]);
+        }
+        ++r;
+    };
+    measure([&] { return TimeImport(scratch); });
+    SetDeviceRoot(device.root);
+    measure([&] { return TimeRawRead(device, false); });
+    measure([&] { return TimeRawRead(device, true); });
+    measure([&] { return TimeMainWindow(device, Start::Cold); });
+    measure([&] { return TimeMainWindow(device, Start::FreshMemory); });
+    measure([&] { return TimeMainWindow(device, Start::Warm); });
+    measure([&] { return TimeReport(device); });
+    measure([&] { return TimeGraph(device, 365); });
+    measure([&] { return TimeGraph(device, -2); });
+    measure([&] { return TimeTakeTest(device); });
+    std::vector<double> closings;
+    measure([&] {
+        double closing = 0;
+        const double ms = TimeDeleteUser(device, pristine, closing);
+        closings.push_back(closing);
+        return ms;
+    });
+    figures[r++] = Median(closings);
+    CloseObjectStore();
+    figures[r++] = PeakMegabytes();
+    for (std::size_t i = 0; i < kRowCount; ++i) std::printf("FIGURE %zu %.3f\n", i, figures[i]);
+    return 0;
+}
+
+// Runs this program with --measure on the device and reads its figures.
+Figures MeasureInChild(const fs::path& root, const Options& options) {
+    int out[2];
+    if (::pipe(out) != 0) throw std::runtime_error("no pipe");
+    const std::string reps = std::to_string(options.repetitions), dir = root.string();
+    const pid_t child = ::fork();
+    if (child < 0) throw std::runtime_error("no child process");
+    if (child == 0) {
+        ::dup2(out[1], STDOUT_FILENO);
+        ::close(out[0]);
+        ::close(out[1]);
+        const char* args[] = {"vantrel-bench", "--measure", dir.c_str(),          "--reps",
+                              reps.c_str(),    "--only",    options.only.c_str(), nullptr};
+        ::execv("/proc/self/exe", const_cast<char* const*>(args));
+        _exit(127);
+    }
+    ::close(out[1]);
+    Figures figures(kRowCount, 0);
+    FILE* in = ::fdopen(out[0], "r");
+    char line[256];
+    std::size_t row = 0;
+    double value = 0;
+    while (in && std::fgets(line, sizeof line, in))
+        if (std::sscanf(line, "FIGURE %zu %lf", &row, &value) == 2 && row < kRowCount) figures[row] = value;
+    if (in) std::fclose(in);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("measuring the device failed");
+    return figures;
+}
+
+void PrintTable(const Figures figures[2], const int totals[2], int repetitions) {
     std::printf("\n| Step (median of %d runs, ms) | %d records | %d records | growth | target |\n", repetitions,
                 totals[0], totals[1]);
     std::printf("|---|---:|---:|---:|---|\n");
-    for (const Row& row : rows) {
-        const double growth = row.figures[0] > 0 ? row.figures[1] / row.figures[0] : 0;
-        std::printf("| %s | %.1f | %.1f | %.1fx | %s |\n", row.label.c_str(), row.figures[0], row.figures[1], growth,
-                    row.target.c_str());
+    for (std::size_t r = 0; r < kRowCount; ++r) {
+        const double growth = figures[0][r] > 0 ? figures[1][r] / figures[0][r] : 0;
+        std::printf("| %s | %.1f | %.1f | %.1fx | %s |\n", kRows[r].label, figures[0][r], figures[1][r], growth,
+                    kRows[r].target);
     }
 }
 
@@ -69,16 +161,23 @@ void PrintTable(const std::vector<Row>& rows, const int totals[2], int repetitio
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int repetitions = 15;
-    std::string only;
-    bool keep = false;
+    Options options;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--keep") == 0) keep = true;
-        else if (std::strcmp(argv[i], "--reps") == 0 && i + 1 < argc) repetitions = std::max(1, std::atoi(argv[++i]));
-        else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) only = argv[++i];
+        if (std::strcmp(argv[i], "--keep") == 0) options.keep = true;
+        else if (std::strcmp(argv[i], "--reps") == 0 && i + 1 < argc) options.repetitions = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) options.only = argv[++i];
+        else if (std::strcmp(argv[i], "--measure") == 0 && i + 1 < argc) options.measure = argv[++i];
     }
-    QApplication application(argc, argv);
-    application.setQuitOnLastWindowClosed(false);
+    SystemTime now = kBenchNow;
+    SetLocalTimeForTesting(&now);
+    const std::u16string owner;
+    SetDeviceOwnerNameForTesting(&owner);
+    try {
+        if (!options.measure.empty()) return MeasureDevice(argc, argv, options);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "vantrel-bench: %s\n", error.what());
+        return 1;
+    }
 
     std::string pattern = (fs::temp_directory_path() / "vantrel-bench-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) {
@@ -86,85 +185,30 @@ int main(int argc, char** argv) {
         return 1;
     }
     const fs::path scratch = pattern;
-    SystemTime now = kBenchNow;
-    SetLocalTimeForTesting(&now);
-    const std::u16string owner;
-    SetDeviceOwnerNameForTesting(&owner);
-
-    std::vector<Row> rows = {
-        {"first-run import of the catalogue", "< 500"},
-        {"floor: SQLite reads all test records", "-"},
-        {"floor: SQLite reads one user's records", "-"},
-        {"main window opens, store closed (cold)", "< 50"},
-        {"main window opens cold in untouched memory (a new process)", "< 50"},
-        {"main window opens, store open (warm)", "< 50"},
-        {"report for one date", "< 50"},
-        {"graph repaint, Year To Date", "< 50"},
-        {"graph repaint, All Dates", "< 50"},
-        {"Take Test Ok, 20 results", "< 50"},
-        {"delete the user with 40% of the records", "< 50"},
-        {"closing the store after that delete (at exit)", "-"},
-        {"peak memory of the steps (ru_maxrss, MB)", "< 100"},
-    };
     int totals[2] = {0, 0};
+    Figures figures[2];
     int status = 0;
     try {
         for (int s = 0; s < 2; ++s) {
-            const Size size = kSizes[s];
             Stopwatch build;
             const HeavyDevice device =
-                BuildHeavyDevice(scratch / ("device-" + std::to_string(s)), size.heavy, size.other);
+                BuildHeavyDevice(scratch / ("device-" + std::to_string(s)), kSizes[s].heavy, kSizes[s].other);
+            SaveDeviceFacts(device);
+            fs::copy_file(device.root / "object-store.sqlite", device.root.string() + "-pristine.sqlite");
             totals[s] = device.totalRecords;
-            std::printf("Built %d records (%s: %d; frequent test \"%s\") in %.0f ms\n", device.totalRecords,
-                        TextToUtf8(device.heavyUser).c_str(), device.heavyRecords,
-                        TextToUtf8(device.frequentTest).c_str(), build.Stop());
-            std::fflush(stdout);
-            const fs::path pristine = scratch / ("pristine-" + std::to_string(s) + ".sqlite");
-            fs::copy_file(device.root / "object-store.sqlite", pristine);
-            RestartPeak();
-
-            int r = 0;
-            auto measure = [&](auto run) {
-                if (rows[r].label.find(only) == std::string::npos) {
-                    ++r;
-                    return;
-                }
-                rows[r++].figures[s] = MedianOf(repetitions, run);
-                std::printf("  %-60s %8.1f ms\n", rows[r - 1].label.c_str(), rows[r - 1].figures[s]);
-                std::fflush(stdout);
-            };
-            measure([&] { return TimeImport(scratch); });
-            SetDeviceRoot(device.root);
-            measure([&] { return TimeRawRead(device, false); });
-            measure([&] { return TimeRawRead(device, true); });
-            measure([&] { return TimeMainWindow(device, Start::Cold); });
-            measure([&] { return TimeMainWindow(device, Start::FreshMemory); });
-            measure([&] { return TimeMainWindow(device, Start::Warm); });
-            measure([&] { return TimeReport(device); });
-            measure([&] { return TimeGraph(device, 365); });
-            measure([&] { return TimeGraph(device, -2); });
-            measure([&] { return TimeTakeTest(device); });
-            std::vector<double> closings;
-            measure([&] {
-                double closing = 0;
-                const double ms = TimeDeleteUser(device, pristine, closing);
-                closings.push_back(closing);
-                return ms;
-            });
-            rows[r++].figures[s] = Median(closings);
-            CloseObjectStore();
-            rows[r++].figures[s] = PeakMegabytes();
+            std::fprintf(stderr, "Built %d records (%s: %d; frequent test \"%s\") in %.0f ms\n", device.totalRecords,
+                         TextToUtf8(device.heavyUser).c_str(), device.heavyRecords,
+                         TextToUtf8(device.frequentTest).c_str(), build.Stop());
+            figures[s] = MeasureInChild(device.root, options);
         }
-        PrintTable(rows, totals, repetitions);
+        PrintTable(figures, totals, options.repetitions);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "vantrel-bench: %s\n", error.what());
         status = 1;
     }
     CloseObjectStore();
-    SetLocalTimeForTesting(nullptr);
-    SetDeviceOwnerNameForTesting(nullptr);
     std::error_code ec;
-    if (keep) std::printf("Kept %s\n", scratch.c_str());
+    if (options.keep) std::printf("Kept %s\n", scratch.c_str());
     else fs::remove_all(scratch, ec);
     return status;
 }

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <random>
 #include <set>
 #include <stdexcept>
@@ -213,7 +214,6 @@ HeavyDevice BuildHeavyDevice(const fs::path& root, int heavyRecords, int otherRe
         const std::vector<Taking> takings = PlanTakings(catalogue, records, random);
         if (p == kHeavyPerson) device.recordsBeforeHeavy = device.totalRecords;
         device.totalRecords += WriteTakings(db, kPeople[p], catalogue, takings, records, random);
-        device.users.push_back(kPeople[p].name);
         if (p != kHeavyPerson) continue;
         device.heavyUser = kPeople[p].name;
         device.heavyRecords = records;
@@ -229,6 +229,38 @@ HeavyDevice BuildHeavyDevice(const fs::path& root, int heavyRecords, int otherRe
     db.Close();
     if (!CreateSettings(device.heavyUser) || !unit.Commit()) throw std::runtime_error("storing the device failed");
     CloseObjectStore();
+    return device;
+}
+
+namespace {
+const char* const kFactsFile = "bench-facts.txt";
+}
+
+void SaveDeviceFacts(const HeavyDevice& device) {
+    std::ofstream out(device.root / kFactsFile);
+    out << TextToUtf8(device.heavyUser) << '\n'
+        << TextToUtf8(device.frequentTest) << '\n'
+        << TextToUtf8(device.frequentResult) << '\n'
+        << device.lastTaken.year << ' ' << device.lastTaken.month << ' ' << device.lastTaken.day << '\n'
+        << device.heavyRecords << ' ' << device.totalRecords << ' ' << device.recordsBeforeHeavy << '\n';
+    if (!out) throw std::runtime_error("writing the device facts failed");
+}
+
+HeavyDevice LoadDeviceFacts(const fs::path& root) {
+    std::ifstream in(root / kFactsFile);
+    HeavyDevice device;
+    device.root = root;
+    std::string user, test, result;
+    int year = 0, month = 0, day = 0;
+    std::getline(in, user);
+    std::getline(in, test);
+    std::getline(in, result);
+    in >> year >> month >> day >> device.heavyRecords >> device.totalRecords >> device.recordsBeforeHeavy;
+    if (!in) throw std::runtime_error("reading the device facts failed");
+    device.heavyUser = Utf8ToText(user);
+    device.frequentTest = Utf8ToText(test);
+    device.frequentResult = Utf8ToText(result);
+    device.lastTaken = MakeDate(year, month, day);
     return device;
 }
 

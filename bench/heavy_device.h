@@ -13,7 +13,6 @@ inline constexpr SystemTime kBenchNow{2026, 6, 0, 14, 9, 30, 0, 0};
 
 struct HeavyDevice {
     std::filesystem::path root;
-    std::vector<std::u16string> users;  // in sort order
     std::u16string heavyUser;           // the current user, with the most records
     int heavyRecords = 0;
     int recordsBeforeHeavy = 0;  // written for the users sorted before the heavy one
@@ -30,6 +29,10 @@ void PlaceCatalogue(const std::filesystem::path& root);
 // Builds the device in the empty folder `root` and leaves the object store
 // closed. Quick: every record is written in one transaction, in sort order.
 HeavyDevice BuildHeavyDevice(const std::filesystem::path& root, int heavyRecords, int otherRecords);
+
+// The facts above are kept beside the device, for a process that measures it.
+void SaveDeviceFacts(const HeavyDevice& device);
+HeavyDevice LoadDeviceFacts(const std::filesystem::path& root);
 
 // 20 result rows of one taking, as Take Test's list holds them.
 std::vector<std::u16string> TwentyResultRows();
