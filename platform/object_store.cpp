@@ -199,6 +199,11 @@ void ObjectStore::Close() {
 
 void ObjectStore::SetProblem(std::u16string problem) {
     std::filesystem::path path = path_;
+    // Closing would copy a killed program's log into the refused file and
+    // delete it, though the log may hold the last saves: leave both as they are.
+    struct stat log {};
+    if (db_ && ::stat((path_.string() + "-wal").c_str(), &log) == 0 && log.st_size > 0)
+        sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     Close();
     path_ = path;
     problem_ = std::move(problem);

@@ -113,7 +113,7 @@ TEST(DamagedDeviceTest, ADamagedDataFileIsNamedInOneMessageAndLeftAsItWas) {
 // A program killed while saving leaves its log beside the file. Closing the
 // refused file must not copy that log into it (nor delete the log): the file
 // is damaged, and the log may hold the last saves.
-TEST(DamagedDeviceTest, DISABLED_TheLogOfAKilledProgramIsNotCopiedIntoADamagedFile) {
+TEST(DamagedDeviceTest, TheLogOfAKilledProgramIsNotCopiedIntoADamagedFile) {
     TempDevice device;
     FillDevice();
     if (pid_t child = fork(); child == 0) {
