@@ -62,11 +62,10 @@ void FillTestReport(std::u16string_view user, std::u16string_view test, const Sy
 
     PropertyDatabase db;
     if (db.Open(kTestRecordsDatabase)) {
-        const bool advance = db.AdvanceAfterRead();
-        db.SetAdvanceAfterRead(true);
-        db.SeekToIndex(0);
+        // Only the run of records sorted under the user can match; it comes in store order.
+        const Property key(user, kPropUser);
         PropertyRecord record;
-        while (db.ReadCurrent(record)) {
+        for (bool found = db.SeekFirstEqual(key); found && db.ReadCurrent(record); found = db.SeekNextEqual(key)) {
             if (RecordText(record, kPropUser) != user || RecordText(record, kPropTestName) != test ||
                 !SameDay(RecordDate(record), day)) {
                 continue;
@@ -75,7 +74,6 @@ void FillTestReport(std::u16string_view user, std::u16string_view test, const Sy
             comment = RecordText(record, kPropComment);
             ++row;  // also for records that add no line: later rows are then appended
         }
-        db.SetAdvanceAfterRead(advance);
         db.Close();
     }
 
