@@ -32,21 +32,21 @@ QFont DefaultUiFont(double pixelsPerLogical) {
     return font;
 }
 
-QFont ResolveFont(const FontSpec& spec) {
+QFont ResolveFont(const FontSpec& logical) {
     InstallSubstitutions();
-    const bool system = spec.face.empty() || EqualsNoCase(spec.face, u"System");
-    QFont font = system ? DefaultUiFont() : QFont(QString::fromStdU16String(spec.face));
+    const bool system = logical.face.empty() || EqualsNoCase(logical.face, u"System");
+    QFont font = system ? DefaultUiFont() : QFont(QString::fromStdU16String(logical.face));
     font.setStyleHint(QFont::SansSerif);
-    if (spec.height < 0) {
-        font.setPixelSize(-spec.height);
-    } else if (spec.height > 0) {
+    if (logical.height < 0) {
+        font.setPixelSize(-logical.height);
+    } else if (logical.height > 0) {
         // A positive height is the whole cell, internal leading included.
-        font.setPixelSize(spec.height);
+        font.setPixelSize(logical.height);
         const QFontMetricsF metrics(font);
         const double cell = metrics.ascent() + metrics.descent();
-        if (cell > 0) font.setPixelSize(std::max(1, static_cast<int>(spec.height * spec.height / cell)));
+        if (cell > 0) font.setPixelSize(std::max(1, static_cast<int>(logical.height * logical.height / cell)));
     }
-    font.setWeight(static_cast<QFont::Weight>(std::clamp(spec.weight == 0 ? 400 : spec.weight, 100, 900)));
-    font.setUnderline(spec.underline);
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(logical.weight == 0 ? 400 : logical.weight, 100, 900)));
+    font.setUnderline(logical.underline);
     return font;
 }

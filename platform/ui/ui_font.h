@@ -13,4 +13,4 @@ QFont DefaultUiFont(double pixelsPerLogical = 1.0);
 // A logical font: character height -h as the pixel size, a positive height
 // as the whole cell, 0 for the default size. "Verdana" and "System" resolve
 // to installed faces of the same kind.
-QFont ResolveFont(const FontSpec& spec);
+QFont ResolveFont(const FontSpec& logical);
