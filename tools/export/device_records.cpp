@@ -1,6 +1,7 @@
 #include "tools/export/device_records.h"
 
 #include "platform/record_store.h"
+#include "review/test_record_reading.h"
 #include "store/patient_store.h"
 #include "store/test_record_store.h"
 
@@ -11,11 +12,6 @@ namespace {
 
 constexpr std::uint16_t kPatientName = 501;
 constexpr std::uint16_t kPatientSex = 502;
-
-std::u16string Text(const PropertyRecord& record, std::uint16_t id) {
-    const Property* property = record.GetProperty(id);
-    return property ? property->StringValue() : std::u16string();
-}
 
 void ForEachRecord(std::u16string_view database, const std::function<void(const PropertyRecord&)>& visit) {
     PropertyDatabase db;
@@ -32,10 +28,10 @@ void ForEachRecord(std::u16string_view database, const std::function<void(const 
 std::vector<UserEntry> ReadUsers() {
     std::vector<UserEntry> users;
     ForEachRecord(kPatientsDatabase, [&](const PropertyRecord& record) {
-        users.push_back({Text(record, kPatientName), Text(record, kPatientSex), true});
+        users.push_back({RecordText(record, kPatientName), RecordText(record, kPatientSex), true});
     });
     ForEachRecord(kTestRecordsDatabase, [&](const PropertyRecord& record) {
-        std::u16string user = Text(record, kPropUser);
+        std::u16string user = RecordText(record, kPropUser);
         bool known = std::any_of(users.begin(), users.end(), [&](const UserEntry& u) { return u.name == user; });
         if (!known) users.push_back({user, u"", false});
     });
@@ -46,16 +42,15 @@ std::vector<TestRecordEntry> ReadTestRecords(const std::u16string* user) {
     std::vector<TestRecordEntry> records;
     ForEachRecord(kTestRecordsDatabase, [&](const PropertyRecord& record) {
         TestRecordEntry entry;
-        entry.user = Text(record, kPropUser);
+        entry.user = RecordText(record, kPropUser);
         if (user && entry.user != *user) return;
-        entry.test = Text(record, kPropTestName);
-        entry.result = Text(record, kPropResultName);
-        entry.value = Text(record, kPropResultValue);
-        entry.goal = Text(record, kPropGoalValue);
-        entry.unit = Text(record, kPropResultUnit);
-        entry.comment = Text(record, kPropComment);
-        if (const Property* date = record.GetProperty(kPropTestDate))
-            FileTimeToSystemTime(date->FileTimeValue(), entry.date);
+        entry.test = RecordText(record, kPropTestName);
+        entry.result = RecordText(record, kPropResultName);
+        entry.value = RecordText(record, kPropResultValue);
+        entry.goal = RecordText(record, kPropGoalValue);
+        entry.unit = RecordText(record, kPropResultUnit);
+        entry.comment = RecordText(record, kPropComment);
+        entry.date = RecordDate(record);
         records.push_back(std::move(entry));
     });
     return records;
