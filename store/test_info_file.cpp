@@ -3,8 +3,10 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <initializer_list>
-#include <system_error>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -36,19 +38,56 @@ std::u16string RepairSurrogates(const std::u16string& units) {
 
 TestInfoFile::~TestInfoFile() { Close(); }
 
-bool TestInfoFile::Open(const std::filesystem::path& path) {
+TestInfoFile::OpenResult TestInfoFile::Open(const std::filesystem::path& path) {
     Close();
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return false;
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_) return false;
-
-    buffer_.resize(kChunkSize);
-    buffer_.resize(std::fread(buffer_.data(), 1, kChunkSize, file_));
-    if (std::ferror(file_)) {
-        Close();
-        return false;
+    // Without blocking, so a pipe planted at the path cannot hang the start.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return OpenResult::Unreadable;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || (file_ = ::fdopen(fd, "rb")) == nullptr) {
+        ::close(fd);
+        return OpenResult::Unreadable;
     }
+    OpenResult result = OpenResult::Opened;
+    if (static_cast<std::uintmax_t>(info.st_size) > kTestInfoMaxBytes) {
+        result = OpenResult::TooLarge;
+    } else if (!Rewind()) {
+        result = OpenResult::Unreadable;
+    } else {
+        // Counting first refuses a file of too many lines before anything is stored.
+        while (ScanLine(false)) {
+        }
+        if (tooLarge_) result = OpenResult::TooLarge;
+        else if (failed_ || !Rewind()) result = OpenResult::Unreadable;
+    }
+    if (result != OpenResult::Opened) Close();
+    return result;
+}
+
+void TestInfoFile::Close() {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+    ResetReading();
+}
+
+void TestInfoFile::ResetReading() {
+    encoding_ = Encoding::Utf8;
+    buffer_.clear();
+    position_ = 0;
+    bytesRead_ = 0;
+    linesRead_ = 0;
+    failed_ = false;
+    tooLarge_ = false;
+    skipLineFeed_ = false;
+    raw_.clear();
+}
+
+bool TestInfoFile::Rewind() {
+    if (std::fseek(file_, 0, SEEK_SET) != 0) return false;
+    ResetReading();
+    unsigned char first = 0;
+    if (!NextByte(first)) return !failed_;
+    position_ = 0;
     const auto starts = [this](std::initializer_list<unsigned char> mark) {
         return buffer_.size() >= mark.size() && std::equal(mark.begin(), mark.end(), buffer_.begin());
     };
@@ -64,24 +103,21 @@ bool TestInfoFile::Open(const std::filesystem::path& path) {
     return true;
 }
 
-void TestInfoFile::Close() {
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
-    encoding_ = Encoding::Utf8;
-    buffer_.clear();
-    position_ = 0;
-    failed_ = false;
-    skipLineFeed_ = false;
-    raw_.clear();
-}
-
 bool TestInfoFile::NextByte(unsigned char& byte) {
     if (position_ == buffer_.size()) {
-        if (!file_ || std::feof(file_) || failed_) return false;
-        buffer_.resize(kChunkSize);
-        buffer_.resize(std::fread(buffer_.data(), 1, kChunkSize, file_));
+        if (!file_ || std::feof(file_) || failed_ || tooLarge_) return false;
+        // One byte past the bound tells that the file is too large.
+        const auto wanted = static_cast<std::size_t>(
+            std::min<std::uintmax_t>(kChunkSize, kTestInfoMaxBytes + 1 - bytesRead_));
+        buffer_.resize(wanted);
+        buffer_.resize(std::fread(buffer_.data(), 1, wanted, file_));
         position_ = 0;
+        bytesRead_ += buffer_.size();
         if (std::ferror(file_)) failed_ = true;
+        if (bytesRead_ > kTestInfoMaxBytes) {
+            tooLarge_ = true;
+            buffer_.clear();
+        }
         if (buffer_.empty()) return false;
     }
     byte = buffer_[position_++];
@@ -104,27 +140,36 @@ bool TestInfoFile::NextUnit(char16_t& unit) {
     return true;
 }
 
-bool TestInfoFile::ReadLine(std::u16string& line) {
-    if (!file_ || failed_) return false;
+bool TestInfoFile::ScanLine(bool keep) {
+    if (!file_ || failed_ || tooLarge_) return false;
     // Enough raw units for one unit past the bound, so the cut is made on text.
     const std::size_t cap = encoding_ == Encoding::Utf8 ? 4 * (kTextMax + 1) : kTextMax + 1;
     raw_.clear();
-    bool started = false;
+    bool ended = false, started = false;
     char16_t unit = 0;
-    while (NextUnit(unit)) {
+    while (!ended && NextUnit(unit)) {
         if (skipLineFeed_) {
             skipLineFeed_ = false;
             if (unit == u'\n') continue;
         }
         if (unit == u'\n' || unit == u'\r') {
             skipLineFeed_ = unit == u'\r';
-            line = DecodeLine();
-            return true;
+            ended = true;
+        } else {
+            started = true;
+            if (keep && unit != 0 && raw_.size() < cap) raw_.push_back(unit);
         }
-        started = true;
-        if (unit != 0 && raw_.size() < cap) raw_.push_back(unit);
     }
-    if (failed_ || !started) return false;
+    if (!ended && (failed_ || tooLarge_ || !started)) return false;
+    if (++linesRead_ > kTestInfoMaxLines) {
+        tooLarge_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool TestInfoFile::ReadLine(std::u16string& line) {
+    if (!ScanLine(true)) return false;
     line = DecodeLine();
     return true;
 }

@@ -52,13 +52,25 @@ bool ImportBlockEntries(TestInfoFile& file, PropertyDatabase& catalog, const std
 
 }  // namespace
 
-bool ImportTestInfo(PaintSurface& progress) {
+bool ImportTestInfo(PaintSurface& progress, ImportProblem* problem) {
+    ImportProblem ignored;
+    ImportProblem& why = problem ? *problem : ignored;
+    why = ImportProblem::None;
     if (PropertyDatabase::Exists(kTestCatalogDatabase)) return false;
     TestInfoFile file;
-    if (!file.Open(ResolveDevicePath(kTestInfoFilePath))) return false;
+    switch (file.Open(ResolveDevicePath(kTestInfoFilePath))) {
+    case TestInfoFile::OpenResult::Opened:
+        break;
+    case TestInfoFile::OpenResult::Unreadable:
+        return false;
+    case TestInfoFile::OpenResult::TooLarge:
+        why = ImportProblem::FileTooLarge;
+        return false;
+    }
 
     // The catalogue's existence marks a completed first run, so it appears only
     // with everything the file holds; an interrupted import leaves nothing.
+    why = ImportProblem::StoreRefused;
     StoreTransaction transaction;
     PropertyDatabase catalog;
     if (!CreateTestCatalog(catalog)) return false;
@@ -69,10 +81,15 @@ bool ImportTestInfo(PaintSurface& progress) {
         if (!ImportBlockEntries(file, catalog, test)) return false;
         DrawProgress(progress, test);
     }
-    if (file.Failed()) return false;
+    if (file.Failed() || file.TooLarge()) {
+        why = file.Failed() ? ImportProblem::FileUnreadable : ImportProblem::FileTooLarge;
+        return false;
+    }
     file.Close();
     catalog.Close();
-    return transaction.Commit();
+    if (!transaction.Commit()) return false;
+    why = ImportProblem::None;
+    return true;
 }
 
 bool ParseNameLine(std::u16string_view line, std::u16string& name) {

@@ -5,6 +5,7 @@
 #include "platform/recording_surface.h"
 #include "platform/text.h"
 #include "store/catalog_store.h"
+#include "store/test_info_file.h"
 #include "store_fixture.h"
 
 #include <gtest/gtest.h>
@@ -401,6 +402,33 @@ TEST_F(TestInfoImportTest, MissingFileCreatesNothing) {
     // The next start tries again.
     std::filesystem::remove(FilePath());
     EXPECT_EQ(Import(Block("Later", "0")).size(), 7u);
+}
+
+TEST_F(TestInfoImportTest, AFileBeyondItsBoundsIsRefusedBeforeAnythingIsStored) {
+    RecordingSurface surface;
+    ImportProblem problem = ImportProblem::None;
+    // Every line stores a record, so bare line ends are bounded by their count,
+    // however few bytes they take.
+    WriteFile(std::string(kTestInfoMaxLines, '\r') + "x");
+    EXPECT_FALSE(ImportTestInfo(surface, &problem));
+    EXPECT_EQ(problem, ImportProblem::FileTooLarge);
+    WriteFile(Block("Big", "0"));
+    std::filesystem::resize_file(FilePath(), kTestInfoMaxBytes + 1);
+    problem = ImportProblem::None;
+    EXPECT_FALSE(ImportTestInfo(surface, &problem));
+    EXPECT_EQ(problem, ImportProblem::FileTooLarge);
+    EXPECT_FALSE(PropertyDatabase::Exists(kTestCatalogDatabase));
+    EXPECT_FALSE(PropertyDatabase::Exists(kResultCatalogDatabase));
+    EXPECT_TRUE(surface.texts.empty());
+
+    // At the bounds it imports; a CR LF pair is one line.
+    std::filesystem::resize_file(FilePath(), kTestInfoMaxBytes);
+    EXPECT_TRUE(ImportTestInfo(surface, &problem));
+    EXPECT_EQ(problem, ImportProblem::None);
+    TearDown();
+    SetUp();
+    EXPECT_EQ(Import(std::string(kTestInfoMaxLines - 2, '\n') + "\r\n<a>b").size(),
+              kTestInfoMaxLines / 10 * 7);
 }
 
 // Stops the import at the progress of block `stopAt`: tells the parent, then waits to be killed.
