@@ -6,7 +6,10 @@
 #include "platform/text.h"
 #include "platform/ui/message_box.h"
 
+#include <cerrno>
 #include <filesystem>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -14,27 +17,65 @@ namespace {
 
 std::u16string FolderText(const std::filesystem::path& root) { return Utf8ToText(root.string()); }
 
-bool MakeWritableFolder(const std::filesystem::path& root) {
+// 0 when the root is a folder this program can write; else the system's error number.
+int MakeWritableFolder(const std::filesystem::path& root) {
     std::error_code ec;
     if (std::filesystem::create_directories(root, ec)) {
         // A new root holds nobody else's data: keep it to its owner.
         std::filesystem::permissions(root, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::replace, ec);
     }
-    if (ec || !std::filesystem::is_directory(root, ec)) return false;
-    return ::access(root.c_str(), W_OK | X_OK) == 0;
+    if (ec) return ec.value();
+    if (!std::filesystem::is_directory(root, ec)) return ENOTDIR;
+    return ::access(root.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
 }
 
-void TellCannotWrite(const std::filesystem::path& root) {
-    MessageBox(nullptr, u"Vantrel cannot write to its data folder (" + FolderText(root) + u").");
+// The account numbered `uid`, by name when it has one.
+std::u16string AccountName(uid_t uid) {
+    const passwd* account = ::getpwuid(uid);
+    return account ? Utf8ToText(account->pw_name) : u"the account numbered " + IntToText(uid);
+}
+
+// Names the cause where the system told it: a read-only medium or a full disk
+// is never taken for a fault of the folder.
+void TellCannotWrite(const std::filesystem::path& root, int error) {
+    std::u16string why = u".";
+    struct stat info {};
+    if (error == EROFS) why = u": it is on a read-only medium.";
+    else if (error == ENOSPC || error == EDQUOT) why = u": the disk is full.";
+    else if (error == EACCES && ::stat(root.c_str(), &info) == 0)
+        why = u": permission denied; it belongs to " + AccountName(info.st_uid) + u".";
+    MessageBox(nullptr, u"Vantrel cannot write to its data folder (" + FolderText(root) + u")" + why);
+}
+
+// The lock file could not be taken: says why, as far as the system told it.
+void TellLockFailed(const std::filesystem::path& root, int error) {
+    const std::filesystem::path file = root / DeviceLock::kFileName;
+    const std::u16string name = u"Vantrel cannot use its lock file " + FolderText(file) + u": ";
+    struct stat info {};
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        if (::lstat(file.c_str(), &info) != 0) break;
+        MessageBox(nullptr, name + u"permission denied; it belongs to " + AccountName(info.st_uid) + u".");
+        return;
+    case ELOOP:
+        MessageBox(nullptr, name + u"it is a link, and Vantrel does not open links.");
+        return;
+    case ENOSPC:
+    case EDQUOT:
+        MessageBox(nullptr, name + u"the disk is full.");
+        return;
+    }
+    TellCannotWrite(root, 0);
 }
 
 }  // namespace
 
 bool PrepareDevice(DeviceLock& lock) {
     const std::filesystem::path root = DeviceRoot();
-    if (!MakeWritableFolder(root)) {
-        TellCannotWrite(root);
+    if (const int error = MakeWritableFolder(root); error != 0) {
+        TellCannotWrite(root, error);
         return false;
     }
     // The lock comes before the store is looked at, so a second program
@@ -46,7 +87,7 @@ bool PrepareDevice(DeviceLock& lock) {
         MessageBox(nullptr, u"Vantrel is already running on this device (" + FolderText(root) + u").");
         return false;
     case DeviceLock::Outcome::Failed:
-        TellCannotWrite(root);
+        TellLockFailed(root, lock.FailureError());
         return false;
     }
     const std::u16string problem = ObjectStoreProblem();

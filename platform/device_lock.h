@@ -21,10 +21,14 @@ public:
     Outcome Acquire(const std::filesystem::path& root);
     void Release();
     bool IsHeld() const { return fd_ >= 0; }
+    // Why the last Acquire failed: the system's error number (ELOOP for a link
+    // in the lock file's place, EACCES for someone else's file, ...).
+    int FailureError() const { return error_; }
 
     // The lock file's name inside the root.
     static constexpr const char* kFileName = "vantrel.lock";
 
 private:
     int fd_ = -1;
+    int error_ = 0;
 };
