@@ -14,10 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -122,6 +126,92 @@ TEST_F(StartupTest, TheShippedFileIsCopiedFromTheFirstFolderHoldingItOnlyWhenMis
     // A file already on the device is the user's: never replaced.
     EXPECT_TRUE(SeedTestInfoFile({other}));
     EXPECT_EQ(ReadAll(DeviceTestInfoFile()), kSmallTestInfoFile);
+}
+
+TEST_F(StartupTest, TheSeedWritesThroughNoLinkAndNamesTheOneItFound) {
+    const fs::path shipped = device_.Root() / "shipped";
+    const fs::path elsewhere = device_.Root() / "elsewhere";
+    for (const fs::path& dir : {shipped, elsewhere}) fs::create_directories(dir);
+    std::ofstream(shipped / "BrennicTests.txt") << kSmallTestInfoFile;
+    const fs::path victim = elsewhere / "victim.txt";
+    std::ofstream(victim) << "mine";
+    const fs::path file = DeviceTestInfoFile();
+    const fs::path windows = file.parent_path();
+    const fs::path part = fs::path(file) += ".part";
+    const auto refusedFor = [&](const fs::path& link) {
+        std::u16string refusal;
+        EXPECT_FALSE(SeedTestInfoFile({shipped}, &refusal));
+        EXPECT_EQ(refusal, u"Vantrel did not copy its test information file: " + Utf8ToText(link.string()) +
+                               u" is a link, and Vantrel does not write through links.");
+        EXPECT_EQ(ReadAll(victim), "mine");
+        EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 1);
+    };
+
+    fs::create_directories(windows);
+    fs::create_symlink(victim, part);
+    refusedFor(part);
+    fs::remove(part);
+    fs::create_symlink(elsewhere / "new.txt", file);  // dangling
+    refusedFor(file);
+    fs::remove(file);
+    fs::remove(windows);
+    fs::create_directory_symlink(elsewhere, windows);
+    refusedFor(windows);
+
+    // A stale copy of an interrupted start is replaced.
+    fs::remove(windows);
+    fs::create_directories(windows);
+    std::ofstream(part) << "cut sh";
+    EXPECT_TRUE(SeedTestInfoFile({shipped}));
+    EXPECT_EQ(ReadAll(file), kSmallTestInfoFile);
+    EXPECT_FALSE(fs::exists(part));
+}
+
+TEST_F(StartupTest, ALockFileThatCannotBeUsedIsNamedWithItsCause) {
+    const fs::path lockFile = device_.Root() / DeviceLock::kFileName;
+    const std::u16string lockText = u"Vantrel cannot use its lock file " + Utf8ToText(lockFile.string()) + u": ";
+    const fs::path victim = device_.Root() / "victim";
+    std::ofstream(victim) << "mine";
+    fs::permissions(victim, fs::perms(0644));
+    fs::create_symlink(victim, lockFile);
+    DeviceLock lock;
+    EXPECT_FALSE(PrepareDevice(lock));
+    EXPECT_EQ(driver_.Messages(),
+              std::vector<std::u16string>{lockText + u"it is a link, and Vantrel does not open links."});
+    EXPECT_EQ(fs::status(victim).permissions(), fs::perms(0644));
+
+    // One of ours left wider is narrowed.
+    fs::remove(lockFile);
+    std::ofstream(lockFile) << "";
+    fs::permissions(lockFile, fs::perms(0644));
+    EXPECT_EQ(lock.Acquire(device_.Root()), DeviceLock::Outcome::Held);
+    EXPECT_EQ(fs::status(lockFile).permissions(), fs::perms(0600));
+    lock.Release();
+
+    // Another account's, in a folder anyone may write, as a start by a third account sees it.
+    if (::geteuid() != 0) GTEST_SKIP() << "needs the superuser to hand the lock file to another account";
+    const passwd* account = ::getpwnam("nobody");
+    ASSERT_NE(account, nullptr);
+    ASSERT_EQ(::chown(lockFile.c_str(), account->pw_uid, account->pw_gid), 0);
+    const passwd* starter = ::getpwnam("daemon");
+    ASSERT_NE(starter, nullptr);
+    fs::permissions(device_.Root(), fs::perms::all);
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    if (const pid_t child = ::fork(); child == 0) {
+        if (::setgid(starter->pw_gid) != 0 || ::setuid(starter->pw_uid) != 0) ::_exit(2);
+        DeviceLock other;
+        PrepareDevice(other);
+        const std::string seen = driver_.Messages().empty() ? "" : TextToUtf8(driver_.Messages().back());
+        ::_exit(::write(pipe[1], seen.data(), seen.size()) == static_cast<ssize_t>(seen.size()) ? 0 : 3);
+    } else {
+        ::close(pipe[1]);
+        ::waitpid(child, nullptr, 0);
+    }
+    std::string seen(1024, '\0');
+    seen.resize(std::max<ssize_t>(0, ::read(pipe[0], seen.data(), seen.size())));
+    ::close(pipe[0]);
+    EXPECT_EQ(seen, TextToUtf8(lockText) + "permission denied; it belongs to nobody.");
 }
 
 TEST(ShippedDataDirsTest, TheEnvironmentFolderComesFirst) {
