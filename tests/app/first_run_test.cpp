@@ -7,6 +7,7 @@
 #include "app/vantrel_dlg.h"
 #include "entry/add_patient_dlg.h"
 #include "platform/record_store.h"
+#include "platform/text.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/test_driver.h"
@@ -15,8 +16,13 @@
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
+#include "store/test_info_file.h"
+#include "store/test_info_import.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -173,6 +179,55 @@ TEST_F(FirstRunTest, ALaterStartNeverReadsTheFileAgain) {
     EXPECT_EQ(later.caption, u"Tests for Mara Quell");
     EXPECT_EQ(CatalogueEntry(u"Zinc", u"other name"), u"(none)");
     EXPECT_EQ(CatalogueEntry(u"Glucose", u"home test"), u"Yes");
+}
+
+TEST_F(FirstRunTest, AFileBeyondTheBoundIsRefusedWithOneMessageNamingIt) {
+    device_.WriteTestInfoFile(std::string(kTestInfoMaxLines + 1, '\r'));
+    const MainWindowSeen seen = StartMainWindow(driver_);
+    EXPECT_EQ(seen.caption, u"Tests for ");
+    EXPECT_EQ(driver_.Messages(),
+              std::vector<std::u16string>{u"Vantrel did not import the test information file " +
+                                          Utf8ToText(ResolveDevicePath(kTestInfoFilePath).string()) +
+                                          u": it is larger than 8 MB or longer than 200000 lines, "
+                                          u"far beyond any real catalogue."});
+    EXPECT_FALSE(PropertyDatabase::Exists(kTestCatalogDatabase));
+}
+
+// Unscripted, as on a screen: events reach the program while the import runs,
+// and the Installation window then shows the progress drawn so far.
+TEST(InstallWindowTest, ShowsTheImportsProgressWhileItRuns) {
+    TempDevice device;
+    device.WriteTestInfoFile(kSmallTestInfoFile);
+    CDialog owner(IDD_VANTREL);
+    QImage during;
+    double scale = 1;
+    bool firstUserAsked = false;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        CDialog* install = OpenWindowOf(IDD_INSTALL);
+        if (CDialog* firstUser = OpenWindowOf(IDD_ADD_PATIENT)) {
+            firstUserAsked = true;
+            firstUser->SendCommand(CAddPatientDlg::kCancelButton);
+        } else if (install && !firstUserAsked && during.isNull() && PropertyDatabase::Exists(kTestCatalogDatabase)) {
+            during = install->Widget()->grab().toImage();
+            scale = during.width() / static_cast<double>(install->ClientWidth());
+        }
+    });
+    watcher.start(0);
+    CreateInstallWindow(owner);
+    QElapsedTimer waited;
+    waited.start();
+    while ((!firstUserAsked || OpenWindowOf(IDD_INSTALL)) && waited.elapsed() < 20000) QApplication::processEvents();
+    EXPECT_TRUE(firstUserAsked);
+    watcher.stop();
+
+    ASSERT_FALSE(during.isNull()) << "no event came through during the import";
+    // "Loading Glucose" in black, where the progress is drawn.
+    int dark = 0;
+    for (int y = static_cast<int>(150 * scale); y < static_cast<int>(162 * scale); ++y)
+        for (int x = static_cast<int>(20 * scale); x < static_cast<int>(100 * scale); ++x)
+            dark += qGray(during.pixel(x, y)) < 128;
+    EXPECT_GT(dark, 20);
 }
 
 TEST(OwnerNameTest, CopiesTheOwnersNameBoundedAndLeavesTheBufferWithoutOne) {
