@@ -52,13 +52,10 @@ bool CAddPatientDlg::OnInitDialog() {
     return true;
 }
 
-// Today's day and time in 1960; a leap year, so 29 February stays valid.
 void CAddPatientDlg::StartAsNewUser(std::u16string_view shownName) {
-    SystemTime birthdate = GetLocalTime();
-    birthdate.year = 1960;
     nameEdit_.SetText(shownName);
     sexBox_.SetCurSel(kMaleItem);
-    birthdatePicker_.SetTime(birthdate);
+    birthdatePicker_.SetTime(NewUserBirthdate());
 }
 
 void CAddPatientDlg::OnOK() { OnOkButton(); }

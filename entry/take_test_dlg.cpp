@@ -16,23 +16,6 @@ namespace {
 constexpr std::u16string_view kNotSaved =
     u"Could not save this test. Check that there is space on the disk and try again.";
 
-// Numbers a typed result name after the test's known ones, so that Add Test
-// Result can prefill it later. The count, the numbered entries and the result
-// catalogue record must stay in step: they are written together or not at all.
-void TeachResultName(std::u16string_view test, const CAddResultDlg& result) {
-    StoreTransaction teaching;
-    std::u16string countText;
-    GetTestEntry(test, u"number of results", countText);
-    const std::u16string number = IntToText(static_cast<long long>(TextToInt(countText)) + 1);
-    if (SetTestEntry(test, u"number of results", number) &&
-        SetTestEntry(test, u"resultname" + number, result.resultName) &&
-        AddResultName(test, result.resultName) &&
-        SetTestEntry(test, u"resultvalue" + number, result.resultValue) &&
-        SetTestEntry(test, u"resultunit" + number, result.resultUnit)) {
-        teaching.Commit();
-    }
-}
-
 }  // namespace
 
 CTakeTestDlg::CTakeTestDlg(CDialog* parent) : CDialog(IDD_TAKE_TEST, parent) {}
@@ -85,7 +68,7 @@ void CTakeTestDlg::OnAdd() {
     if (resultList_.FindItem(kFindString | kFindPartial, -1, row) == -1) {
         resultList_.InsertItem(resultList_.GetItemCount(), row);
     }
-    if (result.newName == 1) TeachResultName(test, result);
+    if (result.newName == 1) TeachResultName(test, result.resultName, result.resultValue, result.resultUnit);
 }
 
 void CTakeTestDlg::OnDelete() {

@@ -45,9 +45,9 @@ void CGraphOptionsDlg::OnOK() {
     const int period = periodBox_.GetCurSel();
     graphPeriod = period >= 0 && period < static_cast<int>(std::size(kPeriods))
                       ? std::u16string(kPeriods[period].days)
-                      : std::u16string(u"0");
+                      : std::u16string(kDefaultGraphPeriod);
     const int type = typeBox_.GetCurSel();
-    graphType = type >= 0 ? typeBox_.GetLBText(type) : std::u16string(u"Bar");
+    graphType = type >= 0 ? typeBox_.GetLBText(type) : std::u16string(kDefaultGraphType);
     CDialog::OnOK();
 }
 

@@ -5,6 +5,7 @@
 #include "platform/paint_surface.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "store/patient_store.h"
 
 #include <string>
 
@@ -14,8 +15,8 @@ public:
 
     // Outputs: the period as decimal text of a number of days, and "Bar" or
     // "Line". They keep these defaults unless OK finds a selected item.
-    std::u16string graphPeriod = u"0";
-    std::u16string graphType = u"Bar";
+    std::u16string graphPeriod{kDefaultGraphPeriod};
+    std::u16string graphType{kDefaultGraphType};
 
     bool OnInitDialog() override;
     void OnOK() override;

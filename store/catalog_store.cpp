@@ -80,6 +80,17 @@ bool AddResultName(std::u16string_view test, std::u16string_view name) {
     return stored && unit.Commit();
 }
 
+bool TeachResultName(std::u16string_view test, std::u16string_view name, std::u16string_view value,
+                     std::u16string_view unit) {
+    StoreTransaction teaching;
+    std::u16string countText;
+    GetTestEntry(test, u"number of results", countText);
+    const std::u16string number = IntToText(static_cast<long long>(TextToInt(countText)) + 1);
+    return SetTestEntry(test, u"number of results", number) && SetTestEntry(test, u"resultname" + number, name) &&
+           AddResultName(test, name) && SetTestEntry(test, u"resultvalue" + number, value) &&
+           SetTestEntry(test, u"resultunit" + number, unit) && teaching.Commit();
+}
+
 void ListResultTests(ListingTarget& box) {
     ForEachRecord(kResultCatalogDatabase, [&box](PropertyDatabase&, const PropertyRecord& record) {
         std::u16string test = BoundedText(TextOf(record, kPropResultTest));

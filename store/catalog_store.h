@@ -25,5 +25,11 @@ bool UpdateTestEntry(std::u16string_view test, std::u16string_view key, std::u16
 // Leaves `text` unchanged when the entry does not exist.
 bool GetTestEntry(std::u16string_view test, std::u16string_view key, std::u16string& text);
 bool AddResultName(std::u16string_view test, std::u16string_view name);
+// Numbers a new result name after the test's known ones, with the value and
+// unit it came with, so that Add Test Result can prefill it later. The count,
+// the numbered entries and the result catalogue record are written together or
+// not at all.
+bool TeachResultName(std::u16string_view test, std::u16string_view name, std::u16string_view value,
+                     std::u16string_view unit);
 void ListResultTests(ListingTarget& box);
 int ListResultNames(std::u16string_view test, ListingTarget& box);

@@ -34,6 +34,12 @@ bool ReadPatient(std::u16string_view name, PropertyRecord& record) {
 
 }  // namespace
 
+SystemTime NewUserBirthdate() {
+    SystemTime birthdate = GetLocalTime();
+    birthdate.year = 1960;
+    return birthdate;
+}
+
 int FindPatient(std::u16string_view name) {
     std::u16string exact = BoundedText(name);
     return FindInRun(kPatientsDatabase, TextProperty(exact, kPropName),

@@ -10,6 +10,13 @@
 inline constexpr std::u16string_view kPatientsDatabase = u"Lab Patients List";
 inline constexpr unsigned kPatientsDatabaseType = 12349;
 
+// What a new user starts with until they choose otherwise: Graph Options'
+// first period ("Today") and type, and a birthdate of today's day and time in
+// 1960 (a leap year, so 29 February stays valid).
+inline constexpr std::u16string_view kDefaultGraphPeriod = u"0";
+inline constexpr std::u16string_view kDefaultGraphType = u"Bar";
+SystemTime NewUserBirthdate();
+
 int FindPatient(std::u16string_view name);
 bool AddPatient(std::u16string_view name, std::u16string_view sex, const SystemTime& birthdate,
                 std::u16string_view period, std::u16string_view type);
