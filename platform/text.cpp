@@ -260,6 +260,16 @@ bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
     return true;
 }
 
+std::u16string LineBreaksToBlanks(std::u16string_view text) {
+    std::u16string joined;
+    joined.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+        joined += text[i] == u'\r' || text[i] == u'\n' ? u' ' : text[i];
+    }
+    return joined;
+}
+
 std::u16string FirstLine(std::u16string_view text) {
     return BoundedText(text.substr(0, text.find_first_of(u"\r\n")));
 }

@@ -160,13 +160,16 @@ GraphLayout LayoutGraphPoints(const GraphSeries& series, int period) {
     return layout;
 }
 
-void DrawResultsGraph(PaintSurface& dc, std::u16string_view resultName, const GraphSeries& series,
-                      int period, std::u16string_view type) {
+namespace {
+
+void StartGraph(PaintSurface& dc) {
     dc.FillRect({0, 0, dc.Width(), dc.Height()}, kWhite);
     dc.SelectFont(&kGraphTextFont);
     dc.SetTextColor(kBlack);
-    dc.TextOut(40, 2, u"Choose Result");
+}
 
+void DrawChart(PaintSurface& dc, std::u16string_view resultName, const GraphSeries& series, int period,
+               std::u16string_view type) {
     if (series.count == 0) {
         dc.SetTextColor(kRed);
         dc.TextOut(25, 60, u"No results for graphing");
@@ -203,4 +206,19 @@ void DrawResultsGraph(PaintSurface& dc, std::u16string_view resultName, const Gr
         DrawBarChart(dc, layout);
     }
     dc.TextOut(15, 250, AverageText(series.average));
+}
+
+}  // namespace
+
+void DrawResultsGraph(PaintSurface& dc, std::u16string_view resultName, const GraphSeries& series,
+                      int period, std::u16string_view type) {
+    StartGraph(dc);
+    dc.TextOut(40, 2, u"Choose Result");
+    DrawChart(dc, resultName, series, period, type);
+}
+
+void DrawResultsChart(PaintSurface& dc, std::u16string_view resultName, const GraphSeries& series,
+                      int period, std::u16string_view type) {
+    StartGraph(dc);
+    DrawChart(dc, resultName, series, period, type);
 }

@@ -37,3 +37,6 @@ GraphLayout LayoutGraphPoints(const GraphSeries& series, int period);
 // draws the line chart, any other text the bar chart.
 void DrawResultsGraph(PaintSurface& dc, std::u16string_view resultName, const GraphSeries& series,
                       int period, std::u16string_view type);
+// The same picture without the window's "Choose Result" label, for printing.
+void DrawResultsChart(PaintSurface& dc, std::u16string_view resultName, const GraphSeries& series,
+                      int period, std::u16string_view type);

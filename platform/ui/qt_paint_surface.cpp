@@ -108,10 +108,16 @@ void QtPaintSurface::Rectangle(const PaintRect& rect) {
     // The outline takes columns left..right-1 and rows top..bottom-1; a rectangle
     // without two of each has no outline to draw.
     if (width < 2 || height < 2) return;
-    FillPixels(left + 1, top + 1, width - 2, height - 2, brush_);
-    FillPixels(left, top, width, 1, Qt::black);
-    FillPixels(left, bottom - 1, width, 1, Qt::black);
-    FillPixels(left, top + 1, 1, height - 2, Qt::black);
-    FillPixels(right - 1, top + 1, 1, height - 2, Qt::black);
+    if (outline_ == 1) {
+        FillPixels(left + 1, top + 1, width - 2, height - 2, brush_);
+        FillPixels(left, top, width, 1, Qt::black);
+        FillPixels(left, bottom - 1, width, 1, Qt::black);
+        FillPixels(left, top + 1, 1, height - 2, Qt::black);
+        FillPixels(right - 1, top + 1, 1, height - 2, Qt::black);
+    } else {
+        const QRectF box(left, top, width, height);
+        painter_.fillRect(box, Qt::black);
+        painter_.fillRect(box.adjusted(outline_, outline_, -outline_, -outline_), brush_);
+    }
     Drawn();
 }

@@ -19,6 +19,9 @@ public:
 
     // Runs after each drawing operation (the window uses it to show long paints as they go).
     void SetDrawHook(std::function<void()> hook) { hook_ = std::move(hook); }
+    // Rectangles are outlined this many logical pixels wide (1 on screen). At
+    // print resolution a finer outline leaves narrow bars their fill.
+    void SetOutlineWidth(double logicalPixels) { outline_ = logicalPixels; }
 
     void FillRect(const PaintRect& rect, Color color) override;
     void SetTextColor(Color color) override;
@@ -38,6 +41,7 @@ private:
 
     QPainter painter_;
     double scale_;
+    double outline_ = 1;
     int width_, height_;
     QColor textColor_{Qt::black};
     QColor brush_{Qt::white};

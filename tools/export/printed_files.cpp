@@ -3,19 +3,18 @@
 #include "platform/text.h"
 #include "platform/ui/qt_paint_surface.h"
 #include "platform/ui/resources_qt.h"
-#include "platform/ui/ui_font.h"
 #include "res/resource.h"
 #include "review/graph_drawing.h"
 #include "review/report_text.h"
 #include "store/patient_store.h"
+#include "tools/export/printed_pages.h"
 
-#include <QFont>
+#include <QFontMetrics>
 #include <QImage>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QString>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -42,32 +41,37 @@ public:
 
 constexpr int kReportBitmaps[] = {IDB_BELOW_GOAL, IDB_AT_GOAL, IDB_ABOVE_GOAL, IDB_HEADING};
 
-bool WritablePdf(QPdfWriter& pdf) {
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setResolution(72);  // one unit is one point
-    pdf.setPageMargins(QMarginsF(54, 54, 54, 54));
-    pdf.setCreator(QStringLiteral("Vantrel"));
-    return true;
-}
-
 // Logical size of the Results Graph's client area.
 constexpr int kGraphWidth = 246;
 constexpr int kGraphHeight = 266;
-constexpr double kGraphScale = 4;
+// Rectangle outlines a quarter of a logical pixel wide: thin enough that a
+// bar three pixels wide keeps its colour, thick enough to show in print.
+constexpr double kPrintOutline = 0.25;
 
-QImage GraphImage(std::u16string_view user, std::u16string_view test, std::u16string_view result, int period,
-                  std::u16string_view type) {
-    QImage image(static_cast<int>(kGraphWidth * kGraphScale), static_cast<int>(kGraphHeight * kGraphScale),
+std::u16string PeriodText(int period) {
+    if (period < 0) return u"every date";
+    if (period == 0) return u"today";
+    return u"the last " + IntToText(period) + u" days";
+}
+
+}  // namespace
+
+QImage PrintedChart(std::u16string_view user, std::u16string_view test, std::u16string_view result, int period,
+                    std::u16string_view type, double scale) {
+    QImage image(static_cast<int>(kGraphWidth * scale), static_cast<int>(kGraphHeight * scale),
                  QImage::Format_RGB32);
     image.fill(Qt::white);
     {
-        QtPaintSurface surface(image, kGraphScale, kGraphWidth, kGraphHeight);
-        DrawResultsGraph(surface, result, CollectGraphSeries(user, test, result, period), period, type);
+        QtPaintSurface surface(image, scale, kGraphWidth, kGraphHeight);
+        surface.SetOutlineWidth(kPrintOutline);
+        DrawResultsChart(surface, result, CollectGraphSeries(user, test, result, period), period, type);
     }
     return image;
 }
 
-}  // namespace
+QImage ReportIcon(int image) {
+    return image >= 0 && image < 4 ? BitmapImage(kReportBitmaps[image], kWhite) : QImage();
+}
 
 std::string WriteReportPdf(std::u16string_view user, std::u16string_view test, const SystemTime& day,
                            const std::filesystem::path& file) {
@@ -75,72 +79,63 @@ std::string WriteReportPdf(std::u16string_view user, std::u16string_view test, c
     FillTestReport(user, test, day, report);
     if (report.rows.empty()) return "nothing is recorded for that test on " + TextToUtf8(DateText(day));
 
-    QPdfWriter pdf(QString::fromStdString(file.string()));
-    WritablePdf(pdf);
-    pdf.setTitle(ToQString(std::u16string(test) + u" " + DateText(day)));
-    QPainter painter;
-    if (!painter.begin(&pdf)) return "cannot write " + file.string();
-
     std::u16string sex;
     GetPatientSex(user, sex);
     const std::u16string sexAndAge = sex + u" | " + IntToText(GetPatientAge(user)) + u" years old";
-
-    QFont heading = ResolveFont(FontSpec{u"Verdana", -20, 700});
-    QFont bold = ResolveFont(FontSpec{u"Verdana", -12, 700});
-    QFont body = ResolveFont(FontSpec{u"Verdana", -11, 400});
-    const int width = pdf.width();
-    int y = 0;
-    painter.setFont(heading);
-    painter.drawText(QRect(0, y, width, 28), Qt::AlignLeft | Qt::TextSingleLine, ToQString(test));
-    y += 34;
-    painter.setFont(bold);
-    painter.drawText(QPoint(0, y + 12), ToQString(user));
-    y += 18;
-    painter.drawText(QPoint(0, y + 12), ToQString(sexAndAge));
-    y += 18;
-    painter.setFont(body);
-    painter.drawText(QPoint(0, y + 12), ToQString(u"Test date: " + DateText(day)));
-    y += 30;
-
-    const int rowHeight = 18;
-    for (const ReportRow& row : report.rows) {
-        if (y + rowHeight > pdf.height()) {
-            pdf.newPage();
-            y = 0;
+    const QString head = ToQString(std::u16string(user) + u"    " + std::u16string(test) + u"    " + DateText(day));
+    return PrintPdf(file, ToQString(std::u16string(test) + u" " + DateText(day)), head, [&](PrintedPages& pages) {
+        pages.Text(ToQString(test), PrintFont(20, true));
+        pages.Skip(6);
+        pages.Text(ToQString(user), PrintFont(12, true));
+        pages.Text(ToQString(sexAndAge), PrintFont(12, true));
+        pages.Text(ToQString(u"Test date: " + DateText(day)), PrintFont(11));
+        pages.Skip(12);
+        for (const ReportRow& row : report.rows) {
+            // Comment and note rows stand under their heading, without an icon.
+            const bool icon = row.image >= 0 && row.image < 4;
+            const int x = icon ? 22 : 40;
+            const QFont font = PrintFont(row.image == kReportHeading ? 12 : 11, row.image == kReportHeading);
+            pages.Reserve(std::max(pages.TextHeight(ToQString(row.text), font, x), 16) + 4);
+            if (icon) pages.Picture(ReportIcon(row.image), 0, 16, 16);
+            pages.Text(ToQString(row.text), font, x);
+            pages.Skip(4);
         }
-        int textX = 22;
-        if (row.image >= 0 && row.image < 4) {
-            QImage icon = BitmapImage(kReportBitmaps[row.image], kWhite);
-            painter.drawImage(QRect(0, y + 1, 16, 16), icon);
-        } else {
-            textX = 40;  // comment and note rows stand under their heading
-        }
-        painter.setFont(row.image == kReportHeading ? bold : body);
-        painter.drawText(QRect(textX, y, width - textX, rowHeight), Qt::AlignVCenter | Qt::TextSingleLine,
-                         ToQString(row.text));
-        y += rowHeight;
-    }
-    painter.setFont(ResolveFont(FontSpec{u"Verdana", -8, 400}));
-    painter.drawText(QRect(0, pdf.height() - 24, width, 24), Qt::AlignLeft | Qt::TextWordWrap,
-                     QStringLiteral("Made with Vantrel. The information is provided as a guideline and is not "
-                                    "intended to replace medical help."));
-    return painter.end() ? std::string() : "cannot write " + file.string();
+    });
 }
 
 std::string WriteGraphFile(std::u16string_view user, std::u16string_view test, std::u16string_view result,
                            int period, std::u16string_view type, const std::filesystem::path& file) {
-    QImage image = GraphImage(user, test, result, period, type);
-    if (file.extension() != ".pdf") {
-        if (!image.save(QString::fromStdString(file.string()), "PNG")) return "cannot write " + file.string();
-        return {};
+    const QString title = ToQString(std::u16string(user) + u": " + std::u16string(result) + u" (" +
+                                    std::u16string(test) + u"), " + PeriodText(period));
+    if (file.extension() == ".pdf") {
+        return PrintPdf(file, title, ToQString(user), [&](PrintedPages& pages) {
+            pages.Text(title, PrintFont(16, true));
+            pages.Skip(12);
+            const int width = pages.Width();
+            const int height = width * kGraphHeight / kGraphWidth;
+            // 300 dots per inch across the page's width, drawn at that size rather than enlarged.
+            const double scale = width / 72.0 * 300 / kGraphWidth;
+            pages.Picture(PrintedChart(user, test, result, period, type, scale), 0, width, height);
+            pages.Skip(height);
+        });
     }
-    QPdfWriter pdf(QString::fromStdString(file.string()));
-    WritablePdf(pdf);
-    pdf.setTitle(ToQString(std::u16string(test) + u": " + std::u16string(result)));
-    QPainter painter;
-    if (!painter.begin(&pdf)) return "cannot write " + file.string();
-    const int width = pdf.width();
-    const int height = width * kGraphHeight / kGraphWidth;
-    painter.drawImage(QRect(0, 0, width, height), image);
-    return painter.end() ? std::string() : "cannot write " + file.string();
+    constexpr double kScale = 4;
+    const QImage chart = PrintedChart(user, test, result, period, type, kScale);
+    QFont font = PrintFont(14, true);
+    font.setPixelSize(36);
+    constexpr int kMargin = 20;
+    const QRect titleBox = QFontMetrics(font).boundingRect(QRect(kMargin, kMargin, chart.width() - 2 * kMargin, 1000),
+                                                           Qt::AlignLeft | Qt::TextWordWrap, title);
+    const int titleHeight = titleBox.bottom() + kMargin;
+    QImage image(chart.width(), chart.height() + titleHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.setFont(font);
+        painter.drawText(titleBox, Qt::AlignLeft | Qt::TextWordWrap, title);
+        painter.drawImage(0, titleHeight, chart);
+    }
+    if (!image.save(QString::fromStdString(file.string()), "PNG")) return "cannot write " + file.string();
+    return {};
 }

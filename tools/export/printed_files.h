@@ -4,17 +4,28 @@
 
 #include "platform/datetime.h"
 
+#include <QImage>
+
 #include <filesystem>
 #include <string>
 #include <string_view>
 
-// The report of `user`'s test on `day` as the Test Report screen lists it.
+// The Results Graph's chart without its on-screen controls, drawn `scale`
+// pixels per logical pixel so that print needs no enlarging.
+QImage PrintedChart(std::u16string_view user, std::u16string_view test, std::u16string_view result, int period,
+                    std::u16string_view type, double scale);
+// The report's icon for a row picture (kReportBelowGoal...); null past them.
+QImage ReportIcon(int image);
+
+// The report of `user`'s test on `day` as the Test Report screen lists it,
+// each page headed by the user, the test and the date.
 // Empty on success, else why not.
 std::string WriteReportPdf(std::u16string_view user, std::u16string_view test, const SystemTime& day,
                            const std::filesystem::path& file);
 
 // The Results Graph of one result over `period` days (negative: every date),
-// as a bar or line chart; a ".pdf" file gets the picture on a page, any other
-// name a PNG image. Empty on success, else why not.
+// as a bar or line chart titled with the user, result and period; a ".pdf"
+// file gets the picture on a page, any other name a PNG image. Empty on
+// success, else why not.
 std::string WriteGraphFile(std::u16string_view user, std::u16string_view test, std::u16string_view result,
                            int period, std::u16string_view type, const std::filesystem::path& file);
