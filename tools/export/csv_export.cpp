@@ -1,20 +1,9 @@
 #include "tools/export/csv_export.h"
 
-#include "platform/text.h"
+#include "tools/export/csv_fields.h"
 
 #include <algorithm>
 #include <cstdio>
-
-std::string CsvField(std::u16string_view text) {
-    std::string utf8 = TextToUtf8(text);
-    if (utf8.find_first_of(",\"\r\n") == std::string::npos) return utf8;
-    std::string quoted = "\"";
-    for (char c : utf8) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
 
 std::string IsoDate(const SystemTime& date) {
     char text[32];

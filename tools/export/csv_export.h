@@ -8,8 +8,6 @@
 #include <string_view>
 #include <vector>
 
-// One field, quoted when it holds a comma, a quote or a line break.
-std::string CsvField(std::u16string_view text);
 // "2004-01-05".
 std::string IsoDate(const SystemTime& date);
 // The header and the records, ordered by user, date and test; lines end in CRLF.

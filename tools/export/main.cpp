@@ -1,5 +1,5 @@
 // vantrel-export: reads a Vantrel device and lets its users take their records
-// with them. It never writes into the object store, except `restore`.
+// with them. It never writes into the object store, except `import` and `restore`.
 
 #include "platform/datetime.h"
 #include "platform/device.h"
@@ -7,9 +7,12 @@
 #include "platform/text.h"
 #include "store/patient_store.h"
 #include "tools/export/csv_export.h"
+#include "tools/export/csv_import.h"
+#include "tools/export/date_forms.h"
 #include "tools/export/device_records.h"
 #include "tools/export/printed_files.h"
 #include "tools/export/store_backup.h"
+#include "tools/export/summary_pdf.h"
 
 #include <QGuiApplication>
 
@@ -36,6 +39,8 @@ const char* const kUsage =
     "  report USER TEST [DATE] [-o FILE] the test report of one date as a PDF file\n"
     "  graph USER TEST RESULT [DAYS] [--type bar|line] [-o FILE]\n"
     "                                    the results graph as a PNG or PDF file\n"
+    "  summary USER [-o FILE]            a PDF summary of USER's latest results for a doctor\n"
+    "  import FILE [--dry-run]           store the results of a CSV file like csv writes\n"
     "  backup FILE                       a consistent copy of the device's data\n"
     "  restore FILE                      replace the device's data with a backup\n"
     "\n"
@@ -56,6 +61,19 @@ const std::map<std::string, const char*> kHelp = {
               "Draws the Results Graph of one result over the last DAYS days ('all' for every date;\n"
               "default: the user's graph preferences) into FILE: a PDF when the name ends in .pdf,\n"
               "else a PNG image. FILE defaults to graph.png.\n"},
+    {"summary", "Usage: vantrel-export summary USER [-o FILE]\n"
+                "Writes a summary of USER for a doctor as a PDF file: name, sex and age, then for every test\n"
+                "the results of its latest date with their goals and units, whether each is below, within or\n"
+                "above its goal, the result before it, and its trend over the last year. FILE defaults to\n"
+                "summary.pdf.\n"},
+    {"import", "Usage: vantrel-export import FILE [--dry-run]\n"
+               "Stores every result of FILE, a CSV file such as csv writes: a header naming the columns\n"
+               "user,test,date (YYYY-MM-DD or M/D/YYYY),result,value,goal,unit,comment, in UTF-8 (with or\n"
+               "without a BOM), separated by commas or, when the header uses them, semicolons. A result\n"
+               "already stored for that user, test, date and name is updated; users, tests and result names\n"
+               "the device lacks are added. The whole file is stored, or on any bad row nothing, and the\n"
+               "row's line is named. --dry-run only tells what would be added and updated. Close Vantrel\n"
+               "first.\n"},
     {"backup", "Usage: vantrel-export backup FILE\n"
                "Copies the device's data into the new file FILE, consistently even while Vantrel runs.\n"
                "An existing FILE is never overwritten.\n"},
@@ -75,6 +93,7 @@ struct Arguments {
     std::optional<std::string> output;
     std::optional<std::string> type;
     bool help = false;
+    bool dryRun = false;
 };
 
 Arguments Split(const std::vector<std::string>& words) {
@@ -83,6 +102,8 @@ Arguments Split(const std::vector<std::string>& words) {
         const std::string& w = words[i];
         if (w == "--help" || w == "-h") {
             args.help = true;
+        } else if (w == "--dry-run") {
+            args.dryRun = true;
         } else if (w == "-o" || w == "--output" || w == "--type") {
             if (i + 1 >= words.size()) Fail(w + " needs a value");
             (w == "--type" ? args.type : args.output) = words[++i];
@@ -116,16 +137,39 @@ std::u16string KnownUser(const std::string& name) {
 }
 
 SystemTime ParseDate(const std::string& text) {
-    int year = 0, month = 0, day = 0;
-    char rest = 0;
-    bool read = std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &rest) == 3 ||
-                (ScanDateText(Utf8ToText(text), month, day, year) == 3 &&
-                 text.find_first_not_of("0123456789/") == std::string::npos);
-    SystemTime date = MakeDate(year, month, day);
-    FileTime check = 0;
-    if (!read || year < 1601 || !SystemTimeToFileTime(date, check)) Fail("not a date: " + text + " (use YYYY-MM-DD)");
-    return date;
+    std::optional<SystemTime> date = ReadDateForm(text);
+    if (!date) Fail("not a date: " + text + " (use " + kDateForms + ")");
+    return *date;
 }
+
+// Qt warns on stderr when the session names no runtime folder; a private one
+// for the run keeps a run that succeeds quiet.
+class PrintingSession {
+public:
+    PrintingSession(int argc, char** argv) : argc_(argc) {
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        if (runtime == nullptr || *runtime == '\0') {
+            std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-export-XXXXXX").string();
+            if (mkdtemp(pattern.data()) != nullptr) {
+                folder_ = pattern;
+                setenv("XDG_RUNTIME_DIR", pattern.c_str(), 1);
+            }
+        }
+        app_.emplace(argc_, argv);
+    }
+    ~PrintingSession() {
+        app_.reset();
+        std::error_code ignored;
+        if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
+    }
+    PrintingSession(const PrintingSession&) = delete;
+    PrintingSession& operator=(const PrintingSession&) = delete;
+
+private:
+    int argc_;
+    std::filesystem::path folder_;
+    std::optional<QGuiApplication> app_;
+};
 
 std::ostream& Output(const Arguments& args, std::ofstream& file) {
     if (!args.output || *args.output == "-") return std::cout;
@@ -183,7 +227,7 @@ int Report(const Arguments& args, int argc, char** argv) {
     if (dates.empty()) Fail(args.positional[0] + " has no test named \"" + args.positional[1] + "\"");
     SystemTime day = args.positional.size() == 3 ? ParseDate(args.positional[2]) : dates.back();
     std::string file = args.output.value_or("report.pdf");
-    QGuiApplication app(argc, argv);
+    PrintingSession session(argc, argv);
     std::string problem = WriteReportPdf(user, test, day, file);
     if (!problem.empty()) Fail(problem);
     std::printf("%s\n", file.c_str());
@@ -219,10 +263,48 @@ int Graph(const Arguments& args, int argc, char** argv) {
         else Fail("--type must be bar or line");
     }
     std::string file = args.output.value_or("graph.png");
-    QGuiApplication app(argc, argv);
+    PrintingSession session(argc, argv);
     std::string problem = WriteGraphFile(user, test, result, period, type, file);
     if (!problem.empty()) Fail(problem);
     std::printf("%s\n", file.c_str());
+    return 0;
+}
+
+int Summary(const Arguments& args, int argc, char** argv) {
+    ExpectCount(args, 1, 1, "summary");
+    RequireReadableDevice();
+    std::u16string user = KnownUser(args.positional[0]);
+    std::string file = args.output.value_or("summary.pdf");
+    PrintingSession session(argc, argv);
+    std::string problem = WriteSummaryPdf(user, file);
+    if (!problem.empty()) Fail(problem);
+    std::printf("%s\n", file.c_str());
+    return 0;
+}
+
+int Import(const Arguments& args) {
+    ExpectCount(args, 1, 1, "import");
+    std::error_code error;
+    if (std::filesystem::exists(ObjectStorePath(), error)) {
+        std::u16string problem = ObjectStoreProblem();
+        if (!problem.empty()) Fail(TextToUtf8(problem));
+    }
+    ImportOutcome outcome;
+    std::string problem = ImportResultsCsv(args.positional[0], args.dryRun, outcome);
+    if (!problem.empty()) Fail(problem);
+    const bool dry = args.dryRun;
+    if (outcome.catalogueImported)
+        std::printf("%s\n", dry ? "The device's test information would be imported first, as on a first run."
+                                : "The device's test information was imported first, as on a first run.");
+    for (const ImportedUser& user : outcome.users) {
+        std::printf("%s: %d %s, %d %s%s\n", TextToUtf8(user.name).c_str(), user.added, dry ? "to add" : "added",
+                    user.updated, dry ? "to update" : "updated",
+                    user.madeUser ? " (a new user: choose their sex and birthdate in Vantrel)" : "");
+    }
+    if (!outcome.madeCurrent.empty())
+        std::printf("%s %s the current user.\n", TextToUtf8(outcome.madeCurrent).c_str(),
+                    dry ? "would become" : "is now");
+    if (dry) std::printf("Dry run: nothing was stored.\n");
     return 0;
 }
 
@@ -263,8 +345,9 @@ int Run(int argc, char** argv) {
         std::fputs(help->second, stdout);
         return 0;
     }
-    // Everything but restore only reads the device, even while the program uses it.
-    SetObjectStoreReadOnly(command != "restore");
+    if (args.dryRun && command != "import") Fail("unknown option --dry-run");
+    // Everything but import and restore only reads the device, even while the program uses it.
+    SetObjectStoreReadOnly(command != "restore" && (command != "import" || args.dryRun));
     if (command == "list") {
         ExpectCount(args, 0, 0, "list");
         return List();
@@ -272,6 +355,8 @@ int Run(int argc, char** argv) {
     if (command == "csv") return Csv(args);
     if (command == "report") return Report(args, argc, argv);
     if (command == "graph") return Graph(args, argc, argv);
+    if (command == "summary") return Summary(args, argc, argv);
+    if (command == "import") return Import(args);
     if (command == "backup") return Backup(args);
     return Restore(args);
 }

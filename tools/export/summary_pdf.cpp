@@ -1,0 +1,174 @@
+#include "tools/export/summary_pdf.h"
+
+#include "platform/record_store.h"
+#include "platform/text.h"
+#include "review/graph_data.h"
+#include "review/report_text.h"
+#include "review/test_record_reading.h"
+#include "store/patient_store.h"
+#include "store/test_record_index.h"
+#include "tools/export/printed_files.h"
+#include "tools/export/printed_pages.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace {
+
+struct Reading {
+    std::u16string value, goal, unit;
+    SystemTime date;
+};
+
+struct SummaryResult {
+    std::u16string name;
+    Reading latest;
+    std::optional<Reading> previous;
+};
+
+struct SummaryTest {
+    std::u16string name;
+    SystemTime latest;
+    std::u16string comment;
+    std::vector<SummaryResult> results;
+};
+
+int DayKey(const SystemTime& date) { return date.year * 10000 + date.month * 100 + date.day; }
+
+QString Q(const std::u16string& text) { return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())); }
+
+// Every test of the user with the results of its latest date, in name order.
+std::vector<SummaryTest> GatherTests(std::u16string_view user) {
+    struct Stored {
+        std::u16string result, comment;
+        Reading reading;
+    };
+    std::map<std::u16string, std::vector<Stored>> byTest;
+    PropertyDatabase db;
+    if (db.Open(kTestRecordsDatabase)) {
+        ForEachUserRecord(db, user, [&](PropertyDatabase&, const PropertyRecord& record) {
+            byTest[RecordText(record, kPropTestName)].push_back(
+                {RecordText(record, kPropResultName), RecordText(record, kPropComment),
+                 {RecordText(record, kPropResultValue), RecordText(record, kPropGoalValue),
+                  RecordText(record, kPropResultUnit), RecordDate(record)}});
+            return true;
+        });
+    }
+    std::vector<SummaryTest> tests;
+    for (const auto& [name, records] : byTest) {
+        SummaryTest test{name, records.front().reading.date, {}, {}};
+        for (const Stored& r : records)
+            if (DayKey(r.reading.date) > DayKey(test.latest)) test.latest = r.reading.date;
+        for (const Stored& r : records) {
+            if (DayKey(r.reading.date) != DayKey(test.latest)) continue;
+            test.comment = r.comment;
+            if (r.result.empty()) continue;
+            SummaryResult result{r.result, r.reading, std::nullopt};
+            for (const Stored& earlier : records) {
+                const int day = DayKey(earlier.reading.date);
+                if (earlier.result == r.result && day < DayKey(test.latest) &&
+                    (!result.previous || day > DayKey(result.previous->date)))
+                    result.previous = earlier.reading;
+            }
+            test.results.push_back(std::move(result));
+        }
+        tests.push_back(std::move(test));
+    }
+    std::stable_sort(tests.begin(), tests.end(),
+                     [](const SummaryTest& a, const SummaryTest& b) { return CompareNoCase(a.name, b.name) < 0; });
+    return tests;
+}
+
+constexpr int kTrendWidth = 120;
+constexpr int kTrendHeight = 130;  // the graph's proportions
+constexpr int kTrendDays = 365;
+constexpr int kTextX = 22;
+
+const char16_t* GoalWord(int image) {
+    return image == kReportBelowGoal ? u"below goal" : image == kReportAboveGoal ? u"above goal" : u"within goal";
+}
+
+std::vector<std::u16string> ResultLines(const SummaryResult& r) {
+    UnitParts unit = SplitUnit(r.latest.unit);
+    while (!unit.unit.empty() && unit.unit.back() == u' ') unit.unit.pop_back();
+    std::vector<std::u16string> lines = {
+        r.name + u": " + r.latest.value + u" " + r.latest.unit,
+        u"Goal: " + r.latest.goal + u" " + unit.unit + u" (" + GoalWord(ReportImage(r.latest.value, r.latest.goal)) +
+            u")"};
+    lines.push_back(r.previous ? u"Previous: " + r.previous->value + u" " + r.previous->unit + u" on " +
+                                     DateText(r.previous->date)
+                               : u"No earlier result");
+    return lines;
+}
+
+bool HasTrend(std::u16string_view user, const SummaryTest& test, const SummaryResult& r) {
+    const GraphSeries series = CollectGraphSeries(user, test.name, r.name, kTrendDays);
+    return series.count > 0 && !(series.rangeLow == 0 && series.rangeHigh == 0);
+}
+
+int ResultHeight(PrintedPages& pages, const SummaryResult& r, bool trend) {
+    const int column = pages.Width() - kTextX - kTrendWidth - 12;
+    const std::vector<std::u16string> lines = ResultLines(r);
+    int height = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) height += pages.TextHeight(Q(lines[i]), PrintFont(10, i == 0), kTextX, column);
+    return std::max(height, trend ? kTrendHeight : 16) + 10;
+}
+
+void DrawResult(PrintedPages& pages, std::u16string_view user, const SummaryTest& test, const SummaryResult& r) {
+    const bool trend = HasTrend(user, test, r);
+    const int height = ResultHeight(pages, r, trend);
+    pages.Reserve(height);
+    const int top = pages.Y();
+    pages.Picture(ReportIcon(ReportImage(r.latest.value, r.latest.goal)), 0, 16, 16);
+    if (trend) {
+        constexpr double kScale = 3;
+        pages.Picture(PrintedChart(user, test.name, r.name, kTrendDays, u"Line", kScale),
+                      pages.Width() - kTrendWidth, kTrendWidth, kTrendHeight);
+    }
+    const int column = pages.Width() - kTextX - kTrendWidth - 12;
+    const std::vector<std::u16string> lines = ResultLines(r);
+    for (std::size_t i = 0; i < lines.size(); ++i) pages.Text(Q(lines[i]), PrintFont(10, i == 0), kTextX, column);
+    pages.SetY(top + height);
+}
+
+}  // namespace
+
+std::string WriteSummaryPdf(std::u16string_view user, const std::filesystem::path& file) {
+    const std::vector<SummaryTest> tests = GatherTests(user);
+    if (tests.empty()) return TextToUtf8(user) + " has no tests to summarise";
+    std::u16string sex;
+    GetPatientSex(user, sex);
+    const int age = GetPatientAge(user);
+    const std::u16string about = (sex.empty() ? u"Sex not given" : sex) + u" | " +
+                                 (age < 0 ? u"age not given" : IntToText(age) + u" years old");
+    const std::u16string name(user);
+
+    return PrintPdf(file, Q(u"Results summary: " + name), Q(name + u"    Results summary"), [&](PrintedPages& pages) {
+        pages.Text(QStringLiteral("Results summary"), PrintFont(20, true));
+        pages.Skip(4);
+        pages.Text(Q(name), PrintFont(14, true));
+        pages.Text(Q(about), PrintFont(11));
+        pages.Skip(14);
+        for (const SummaryTest& test : tests) {
+            const QString heading = Q(test.name + u", latest " + DateText(test.latest));
+            const QString comment = Q(u"Comment: " + test.comment);
+            int height = pages.TextHeight(heading, PrintFont(13, true), 0) + 6;
+            if (!test.comment.empty()) height += pages.TextHeight(comment, PrintFont(10), kTextX);
+            const int headingHeight = height;
+            for (const SummaryResult& r : test.results) height += ResultHeight(pages, r, HasTrend(user, test, r));
+            // A test that fits on a page is never split; a longer one starts
+            // where at least its heading and first result fit.
+            const bool fits = height <= pages.PageRoom();
+            pages.Reserve(fits ? height
+                               : headingHeight + (test.results.empty() ? 0 : ResultHeight(pages, test.results[0], true)));
+            pages.Text(heading, PrintFont(13, true));
+            pages.Skip(6);
+            if (!test.comment.empty()) pages.Text(comment, PrintFont(10), kTextX);
+            if (test.results.empty()) pages.Text(QStringLiteral("No results recorded"), PrintFont(10), kTextX);
+            for (const SummaryResult& r : test.results) DrawResult(pages, user, test, r);
+            pages.Skip(10);
+        }
+    });
+}
