@@ -156,7 +156,7 @@ TEST_F(ExportTool, BadInputGetsOneClearLineAndAFailure) {
 }
 
 TEST_F(ExportTool, EveryCommandHasHelp) {
-    for (const char* command : {"list", "csv", "report", "graph", "backup", "restore"}) {
+    for (const char* command : {"list", "csv", "report", "graph", "summary", "import", "backup", "restore"}) {
         ToolRun run = Tool(std::string(command) + " --help");
         EXPECT_EQ(run.status, 0) << command;
         EXPECT_EQ(run.out.rfind("Usage: vantrel-export ", 0), 0u) << command;
