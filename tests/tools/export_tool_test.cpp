@@ -327,7 +327,8 @@ TEST_F(ImportTool, ABadRowStoresNothingAndNamesItsLine) {
     const std::string multiLine = "Ann,Lipid Panel,2024-03-02,LDL cholesterol,130,0-99,mg/dL,\"two\r\nlines\"\r\n";
     const std::string before = StoreBytes();
     for (const auto& [bad, message] : std::vector<std::pair<std::string, std::string>>{
-             {"Ann,Lipid Panel,2024-02-30,LDL cholesterol,1,0-99,mg/dL,\r\n", "line 4: \"2024-02-30\" is not a date (use YYYY-MM-DD or M/D/YYYY)"},
+             {"Ann,Lipid Panel,2024-02-30,LDL cholesterol,1,0-99,mg/dL,\r\n",
+              "line 4: \"2024-02-30\" is not a date (use YYYY-MM-DD or M/D/YYYY)"},
              {",Lipid Panel,2024-03-01,,,,,\r\n", "line 4: the user is empty"},
              {"Ann,,2024-03-01,,,,,\r\n", "line 4: the test is empty"},
              {"Ann,Lipid Panel,2024-03-01,LDL cholesterol,130\r\n", "line 4: 5 fields where the header names 8"},
@@ -335,7 +336,8 @@ TEST_F(ImportTool, ABadRowStoresNothingAndNamesItsLine) {
               "line 4: the comment is longer than 1023 characters"},
              {"Ann,Lipid Panel,2024-03-01,LDL,\xff\xfe,0-99,mg/dL,\r\n", "line 4: the value is not UTF-8 text"},
              {"Ann,Lipid Panel,2024-03-01,LDL,130,,mg/dL,\r\n", "line 4: the result LDL has no goal"},
-             {"Ann,Lipid Panel,2024-03-01,LDL,130,0-99,mg/dL,\"never closed\r\n", "line 4: a quoted field is never closed"},
+             {"Ann,Lipid Panel,2024-03-01,LDL,130,0-99,mg/dL,\"never closed\r\n",
+              "line 4: a quoted field is never closed"},
          }) {
         Write("bad.csv", header + multiLine + bad + good);
         ToolRun run = Tool("import bad.csv");

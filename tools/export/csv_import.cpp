@@ -221,7 +221,12 @@ std::string ImportResultsCsv(const std::filesystem::path& file, bool dryRun, Imp
         if (!std::filesystem::is_regular_file(info, error))
             return "the device has no test information file " + info.string() + "; start Vantrel once, then import";
         RecordingSurface progress;
-        if (!dryRun && !ImportTestInfo(progress)) return "cannot import the test information file " + info.string();
+        ImportProblem why = ImportProblem::None;
+        if (!dryRun && !ImportTestInfo(progress, &why))
+            return "cannot import the test information file " + info.string() +
+                   (why == ImportProblem::FileTooLarge    ? ": it is far larger than any catalogue"
+                    : why == ImportProblem::StoreRefused ? ": the data file refused it; is the disk full?"
+                                                         : "");
         outcome.catalogueImported = true;
     }
     int failedLine = 0;

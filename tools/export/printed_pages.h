@@ -32,6 +32,7 @@ public:
     void Picture(const QImage& image, int x, int width, int height);
     void Skip(int height) { y_ += height; }
     int Y() const { return y_; }
+    int Page() const { return page_; }
     void SetY(int y) { y_ = y; }
 
 private:

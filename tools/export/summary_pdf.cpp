@@ -63,7 +63,7 @@ std::vector<SummaryTest> GatherTests(std::u16string_view user) {
             if (DayKey(r.reading.date) > DayKey(test.latest)) test.latest = r.reading.date;
         for (const Stored& r : records) {
             if (DayKey(r.reading.date) != DayKey(test.latest)) continue;
-            test.comment = r.comment;
+            if (!r.comment.empty()) test.comment = r.comment;
             if (r.result.empty()) continue;
             SummaryResult result{r.result, r.reading, std::nullopt};
             for (const Stored& earlier : records) {
@@ -112,14 +112,20 @@ int ResultHeight(PrintedPages& pages, const SummaryResult& r, bool trend) {
     const int column = pages.Width() - kTextX - kTrendWidth - 12;
     const std::vector<std::u16string> lines = ResultLines(r);
     int height = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) height += pages.TextHeight(Q(lines[i]), PrintFont(10, i == 0), kTextX, column);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        height += pages.TextHeight(Q(lines[i]), PrintFont(10, i == 0), kTextX, column);
     return std::max(height, trend ? kTrendHeight : 16) + 10;
 }
 
 void DrawResult(PrintedPages& pages, std::u16string_view user, const SummaryTest& test, const SummaryResult& r) {
     const bool trend = HasTrend(user, test, r);
     const int height = ResultHeight(pages, r, trend);
+    const int page = pages.Page();
     pages.Reserve(height);
+    if (pages.Page() != page) {
+        pages.Text(Q(test.name + u" (continued)"), PrintFont(11, true));
+        pages.Skip(6);
+    }
     const int top = pages.Y();
     pages.Picture(ReportIcon(ReportImage(r.latest.value, r.latest.goal)), 0, 16, 16);
     if (trend) {
@@ -155,17 +161,20 @@ std::string WriteSummaryPdf(std::u16string_view user, const std::filesystem::pat
             const QString heading = Q(test.name + u", latest " + DateText(test.latest));
             const QString comment = Q(u"Comment: " + test.comment);
             int height = pages.TextHeight(heading, PrintFont(13, true), 0) + 6;
-            if (!test.comment.empty()) height += pages.TextHeight(comment, PrintFont(10), kTextX);
+            if (!test.comment.empty()) height += pages.TextHeight(comment, PrintFont(10), kTextX) + 4;
             const int headingHeight = height;
             for (const SummaryResult& r : test.results) height += ResultHeight(pages, r, HasTrend(user, test, r));
             // A test that fits on a page is never split; a longer one starts
             // where at least its heading and first result fit.
             const bool fits = height <= pages.PageRoom();
-            pages.Reserve(fits ? height
-                               : headingHeight + (test.results.empty() ? 0 : ResultHeight(pages, test.results[0], true)));
+            const int firstResult = test.results.empty() ? 0 : ResultHeight(pages, test.results[0], true);
+            pages.Reserve(fits ? height : headingHeight + firstResult);
             pages.Text(heading, PrintFont(13, true));
             pages.Skip(6);
-            if (!test.comment.empty()) pages.Text(comment, PrintFont(10), kTextX);
+            if (!test.comment.empty()) {
+                pages.Text(comment, PrintFont(10), kTextX);
+                pages.Skip(4);
+            }
             if (test.results.empty()) pages.Text(QStringLiteral("No results recorded"), PrintFont(10), kTextX);
             for (const SummaryResult& r : test.results) DrawResult(pages, user, test, r);
             pages.Skip(10);
