@@ -39,7 +39,8 @@ bool CAddPatientDlg::OnInitDialog() {
         nameEdit_.SetText(name);
         std::u16string sex;
         GetPatientSex(name, sex);
-        sexBox_.SelectString(-1, sex);
+        // Every item begins with the empty text: an unknown sex stays unchosen.
+        if (!sex.empty()) sexBox_.SelectString(-1, sex);
         birthdatePicker_.SetTime(GetBirthdate(name));
         break;
     }
@@ -61,7 +62,7 @@ void CAddPatientDlg::StartAsNewUser(std::u16string_view shownName) {
 void CAddPatientDlg::OnOK() { OnOkButton(); }
 
 void CAddPatientDlg::OnOkButton() {
-    const std::u16string typedName = nameEdit_.FirstLine();
+    const std::u16string typedName = nameEdit_.OneLine();
     // Text typed into the sex box is not a choice.
     const std::u16string sex = sexBox_.SelectedText();
     SystemTime birthdate;

@@ -67,7 +67,7 @@ void CAddResultDlg::OnOK() {
 
     resultName = resultNameBox_.SelectedText();
     if (resultName.empty()) {
-        resultName = FirstLine(resultNameBox_.GetWindowText());
+        resultName = OneLine(resultNameBox_.GetWindowText());
         newName = 1;
     } else {
         newName = 0;
@@ -76,17 +76,17 @@ void CAddResultDlg::OnOK() {
         MessageBox(this, u"Please Enter Result Name");
         return;
     }
-    resultValue = valueEdit_.FirstLine();
+    resultValue = valueEdit_.OneLine();
     if (resultValue.empty()) {
         MessageBox(this, u"Please Enter Result Value");
         return;
     }
-    goalValue = goalEdit_.FirstLine();
+    goalValue = goalEdit_.OneLine();
     if (goalValue.empty()) {
         MessageBox(this, u"Please Enter Goal Result Value");
         return;
     }
-    resultUnit = unitEdit_.FirstLine();
+    resultUnit = unitEdit_.OneLine();
     if (resultUnit.empty()) {
         MessageBox(this, u"Please Enter Result Unit");
         return;

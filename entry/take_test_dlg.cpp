@@ -7,8 +7,8 @@
 #include "platform/ui/message_box.h"
 #include "res/resource.h"
 #include "review/test_info_dlg.h"
+#include "review/test_name_choice.h"
 #include "store/catalog_store.h"
-#include "store/result_row.h"
 #include "store/test_record_store.h"
 
 namespace {
@@ -38,11 +38,13 @@ bool CTakeTestDlg::OnInitDialog() {
     if (testName.empty()) {
         testNameBox_.SetCurSel(0);
     } else {
-        testNameBox_.SelectString(0, testName);
+        SelectNamedTest(testNameBox_, testName);
     }
     if (mode == kModeEdit) {
         datePicker_.SetTime(testDate);
-        ListTestResults(userName, testName, testDate, resultList_);
+        const StoredTestResults stored = ListTestResults(userName, testName, testDate);
+        commentEdit_.SetText(stored.comment);
+        for (const ResultRow& row : stored.rows) AppendRow(row);
     } else {
         datePicker_.SetTime(GetLocalTime());
     }
@@ -51,9 +53,21 @@ bool CTakeTestDlg::OnInitDialog() {
 
 void CTakeTestDlg::OnOK() { OnOkButton(); }
 
+void CTakeTestDlg::AppendRow(const ResultRow& result) {
+    const int row = resultList_.InsertItem(resultList_.GetItemCount(),
+                                           FormatResultRow(result.name, result.value, result.goal, result.unit));
+    // The row's text cannot be read back into its fields when they hold " [ " or " vs ".
+    resultList_.SetItemData(row, {result.name, result.value, result.goal, result.unit});
+}
+
+ResultRow CTakeTestDlg::RowFields(int row) const {
+    const std::vector<std::u16string> fields = resultList_.GetItemData(row);
+    return fields.size() == 4 ? ResultRow{fields[0], fields[1], fields[2], fields[3]} : ResultRow{};
+}
+
 std::u16string CTakeTestDlg::ChosenTestName() const {
     std::u16string test = testNameBox_.SelectedText();
-    return test.empty() ? FirstLine(testNameBox_.GetWindowText()) : test;
+    return test.empty() ? OneLine(testNameBox_.GetWindowText()) : test;
 }
 
 void CTakeTestDlg::OnAdd() {
@@ -63,12 +77,10 @@ void CTakeTestDlg::OnAdd() {
     result.testName = test;
     if (result.DoModal() != IDOK) return;
 
-    const std::u16string row =
-        FormatResultRow(result.resultName, result.resultValue, result.goalValue, result.resultUnit);
-    if (resultList_.FindItem(kFindString | kFindPartial, -1, row) == -1) {
-        resultList_.InsertItem(resultList_.GetItemCount(), row);
-    }
-    if (result.newName == 1) TeachResultName(test, result.resultName, result.resultValue, result.resultUnit);
+    const ResultRow row{result.resultName, result.resultValue, result.goalValue, result.resultUnit};
+    const std::u16string text = FormatResultRow(row.name, row.value, row.goal, row.unit);
+    if (resultList_.FindItem(kFindString | kFindPartial, -1, text) == -1) AppendRow(row);
+    if (result.newName == 1) TeachResultName(test, row.name, row.value, row.unit);
 }
 
 void CTakeTestDlg::OnDelete() {
@@ -85,7 +97,12 @@ void CTakeTestDlg::OnTestInfo() {
 void CTakeTestDlg::OnOkButton() {
     std::u16string test = testNameBox_.SelectedText();
     const bool typedName = test.empty();
-    if (typedName) test = FirstLine(testNameBox_.GetWindowText());
+    if (typedName) {
+        test = OneLine(testNameBox_.GetWindowText());
+    } else if (EqualsNoCase(test, testName)) {
+        // The caller's spelling: a test stored as "glucose" stays one test when the box offers "Glucose".
+        test = testName;
+    }
     if (test.empty()) {
         MessageBox(this, u"Please Enter Test Name");
         return;
@@ -93,7 +110,7 @@ void CTakeTestDlg::OnOkButton() {
     SystemTime picked;
     datePicker_.GetTime(picked);
     const SystemTime date = MakeDate(picked.year, picked.month, picked.day);
-    if (!StoreTest(test, typedName, commentEdit_.FirstLine(), date)) {
+    if (!StoreTest(test, typedName, commentEdit_.OneLine(), date)) {
         MessageBox(this, kNotSaved);
         return;
     }
@@ -110,7 +127,7 @@ bool CTakeTestDlg::StoreTest(std::u16string_view test, bool typedName, std::u16s
     const int rows = resultList_.GetItemCount();
     if (rows == 0 && !AddResult(userName, test, comment, date, u"", u"", u"", u"")) return false;
     for (int row = 0; row < rows; ++row) {
-        const ResultRow result = SplitResultRow(resultList_.GetItemText(row));
+        const ResultRow result = RowFields(row);
         if (!AddResult(userName, test, comment, date, result.name, result.value, result.goal,
                        result.unit)) {
             return false;

@@ -5,6 +5,7 @@
 #include "platform/ui/command_table.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "store/result_row.h"
 
 #include <string>
 
@@ -46,6 +47,9 @@ private:
     void OnTestInfo();
     void OnPaint(PaintSurface& dc);
     std::u16string ChosenTestName() const;
+    // Each row keeps its four fields beside its text.
+    void AppendRow(const ResultRow& result);
+    ResultRow RowFields(int row) const;
     // Stores every row (or the one empty-result record) as one unit; false when nothing was stored.
     bool StoreTest(std::u16string_view test, bool typedName, std::u16string_view comment,
                    const SystemTime& date);

@@ -270,6 +270,6 @@ std::u16string LineBreaksToBlanks(std::u16string_view text) {
     return joined;
 }
 
-std::u16string FirstLine(std::u16string_view text) {
-    return BoundedText(text.substr(0, text.find_first_of(u"\r\n")));
+std::u16string OneLine(std::u16string_view text) {
+    return BoundedText(LineBreaksToBlanks(text));
 }

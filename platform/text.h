@@ -42,5 +42,5 @@ int CompareCodePoints(std::u16string_view a, std::u16string_view b);
 // The text with each line break (LF, CR, or a CR LF pair) made one blank, as
 // pasted text reads in a one-line field. Not bounded.
 std::u16string LineBreaksToBlanks(std::u16string_view text);
-// The text up to the first line break (what a one-line edit field hands back), bounded.
-std::u16string FirstLine(std::u16string_view text);
+// The text as a one-line field holds it: line breaks made blanks, bounded.
+std::u16string OneLine(std::u16string_view text);

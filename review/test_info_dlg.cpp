@@ -2,6 +2,7 @@
 
 #include "platform/text.h"
 #include "res/resource.h"
+#include "review/test_name_choice.h"
 #include "store/catalog_store.h"
 
 #include <string_view>
@@ -69,9 +70,7 @@ CTestInfoDlg::CTestInfoDlg(CDialog* parent) : CDialog(IDD_TEST_INFO, parent) {}
 bool CTestInfoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     ListResultTests(testBox_);
-    // The search starts after item 0, which is looked at last: with Iron as item 0,
-    // the name Iron selects Iron Panel.
-    testBox_.SelectString(0, testName);
+    SelectNamedTest(testBox_, testName);
     currentSection = 0;
     return true;
 }

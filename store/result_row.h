@@ -1,5 +1,5 @@
 #pragma once
-// The result row "%s [ %s vs %s ] %s" (name, value, goal, unit) and its splitting back.
+// A result's four fields and the row "%s [ %s vs %s ] %s" that shows them.
 
 #include <string>
 #include <string_view>
@@ -11,7 +11,3 @@ struct ResultRow {
 
 std::u16string FormatResultRow(std::u16string_view name, std::u16string_view value,
                                std::u16string_view goal, std::u16string_view unit);
-// Name before the first '[' less the blank before it; value after "[ " up to the
-// first "vs" less the character before it; goal after "vs " up to the first ']'
-// less the character before it; unit after "] " to the end.
-ResultRow SplitResultRow(std::u16string_view row);

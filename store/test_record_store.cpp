@@ -1,6 +1,5 @@
 #include "store/test_record_store.h"
 
-#include "store/result_row.h"
 #include "store/store_database.h"
 #include "store/test_record_index.h"
 
@@ -171,16 +170,17 @@ void ListTestDatesInView(std::u16string_view user, std::u16string_view test, Lis
     });
 }
 
-void ListTestResults(std::u16string_view user, std::u16string_view test, const SystemTime& date,
-                     ListingTarget& list) {
+StoredTestResults ListTestResults(std::u16string_view user, std::u16string_view test, const SystemTime& date) {
+    StoredTestResults stored;
     ForEachTestRecord(user, test, [&](const PropertyRecord& record) {
-        SystemTime stored = DateOf(record);
-        if (stored.year != date.year || stored.month != date.month || stored.day != date.day) return;
-        std::u16string_view name = TextOf(record, kPropResultName), value = TextOf(record, kPropResultValue),
-                            goal = TextOf(record, kPropGoalValue), unit = TextOf(record, kPropResultUnit);
-        if (name.empty() && value.empty() && goal.empty() && unit.empty()) return;
-        list.AddItem(FormatResultRow(name, value, goal, unit));
+        const SystemTime day = DateOf(record);
+        if (day.year != date.year || day.month != date.month || day.day != date.day) return;
+        stored.comment = BoundedText(TextOf(record, kPropComment));
+        ResultRow row{BoundedText(TextOf(record, kPropResultName)), BoundedText(TextOf(record, kPropResultValue)),
+                      BoundedText(TextOf(record, kPropGoalValue)), BoundedText(TextOf(record, kPropResultUnit))};
+        if (row != ResultRow{}) stored.rows.push_back(std::move(row));
     });
+    return stored;
 }
 
 bool IsWithinPeriod(const SystemTime& date, int period) { return period < 0 || DaysSince(date) <= period; }

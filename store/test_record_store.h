@@ -3,9 +3,11 @@
 
 #include "platform/datetime.h"
 #include "platform/listing.h"
+#include "store/result_row.h"
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 inline constexpr std::u16string_view kTestRecordsDatabase = u"Health Profiles List";
 inline constexpr unsigned kTestRecordsDatabaseType = 12350;
@@ -41,9 +43,14 @@ int GetGoalRange(std::u16string_view user, std::u16string_view test, std::u16str
 void ListUserTests(std::u16string_view user, ListingTarget& list);
 void ListTestDates(std::u16string_view user, std::u16string_view test, ListingTarget& box);
 void ListTestDatesInView(std::u16string_view user, std::u16string_view test, ListingTarget& list);
-// Appends one row "%s [ %s vs %s ] %s" per result with AddItem, without a search.
-void ListTestResults(std::u16string_view user, std::u16string_view test, const SystemTime& date,
-                     ListingTarget& list);
+// One test of one day as stored: a row per result in record order (a record
+// without result fields gives none) and the comment of the last record, the
+// one the report shows.
+struct StoredTestResults {
+    std::u16string comment;
+    std::vector<ResultRow> rows;
+};
+StoredTestResults ListTestResults(std::u16string_view user, std::u16string_view test, const SystemTime& date);
 // A negative period admits every date.
 bool IsWithinPeriod(const SystemTime& date, int period);
 // Stores at most `capacity` dates; when more qualify, the most recent ones are kept

@@ -1,6 +1,7 @@
 // The Qt controls of a template, with the handheld's conventions.
 
 #include "platform/ui/dialog_widget.h"
+#include "platform/ui/one_line_field.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/resources_qt.h"
 #include "platform/ui/ui_scale.h"
@@ -60,6 +61,7 @@ QWidget* MakeButton(DialogWidget& widget, const ControlTemplate& control) {
 QWidget* MakeEdit(DialogWidget& widget, const ControlTemplate& control) {
     auto* edit = new QLineEdit(&widget);
     edit->setFrame((control.style & kStyleBorder) != 0);
+    KeepOneLine(edit);
     return edit;
 }
 
@@ -80,6 +82,7 @@ QWidget* MakeComboBox(DialogWidget& widget, const ControlTemplate& control, int 
         box->setEditable(true);
         box->setCompleter(nullptr);
         box->setInsertPolicy(QComboBox::NoInsert);
+        KeepOneLine(box->lineEdit());
         QObject::connect(box->lineEdit(), &QLineEdit::textEdited, box,
                          [box](const QString& typed) { ForgetSelection(box, typed); });
     }

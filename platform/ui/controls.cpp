@@ -35,7 +35,7 @@ std::u16string CEdit::Text() const {
     return edit ? FromQString(edit->text()) : std::u16string();
 }
 
-std::u16string CEdit::FirstLine() const { return ::FirstLine(Text()); }
+std::u16string CEdit::OneLine() const { return ::OneLine(Text()); }
 
 void CEdit::SetText(std::u16string_view text) {
     if (QLineEdit* edit = EditOf(Widget())) edit->setText(ToQString(text));

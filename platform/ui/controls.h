@@ -41,8 +41,8 @@ class CEdit : public CControl {
 public:
     using CControl::CControl;
     std::u16string Text() const;
-    // The first line, up to 1023 characters.
-    std::u16string FirstLine() const;
+    // The text as one line (line breaks as blanks), up to 1023 characters.
+    std::u16string OneLine() const;
     void SetText(std::u16string_view text);
     void UserType(std::u16string_view text);  // replaces the field's text as typing would
 };
@@ -129,6 +129,10 @@ public:
     int GetItemCount() const;
     std::u16string GetItemText(int row) const;
     int GetItemImage(int row) const;
+    // Texts the program keeps with a row beside the one it shows; none until set.
+    // They go with the row.
+    bool SetItemData(int row, const std::vector<std::u16string>& data);
+    std::vector<std::u16string> GetItemData(int row) const;
     // With kFindString | kFindPartial (10): the first row from the top (start -1)
     // whose text begins with `text`, ignoring case; no wrap-around. -1 when none.
     int FindItem(int flags, int start, std::u16string_view text) const;

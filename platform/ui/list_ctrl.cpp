@@ -14,6 +14,14 @@ namespace {
 
 QListWidget* ListOf(QWidget* widget) { return qobject_cast<QListWidget*>(widget); }
 
+// The image index is kept under Qt::UserRole.
+constexpr int kDataRole = Qt::UserRole + 1;
+
+QListWidgetItem* ItemAt(QWidget* widget, int row) {
+    QListWidget* list = ListOf(widget);
+    return list && row >= 0 && row < list->count() ? list->item(row) : nullptr;
+}
+
 int ImageOf(const QListWidgetItem* item) {
     const QVariant image = item->data(Qt::UserRole);
     return image.isValid() ? image.toInt() : -1;
@@ -61,6 +69,23 @@ int CListCtrl::GetItemImage(int row) const {
     QListWidget* list = ListOf(Widget());
     if (!list || row < 0 || row >= list->count()) return -1;
     return ImageOf(list->item(row));
+}
+
+bool CListCtrl::SetItemData(int row, const std::vector<std::u16string>& data) {
+    QListWidgetItem* item = ItemAt(Widget(), row);
+    if (!item) return false;
+    QStringList texts;
+    for (const std::u16string& text : data) texts.append(ToQString(text));
+    item->setData(kDataRole, texts);
+    return true;
+}
+
+std::vector<std::u16string> CListCtrl::GetItemData(int row) const {
+    std::vector<std::u16string> data;
+    if (const QListWidgetItem* item = ItemAt(Widget(), row)) {
+        for (const QString& text : item->data(kDataRole).toStringList()) data.push_back(FromQString(text));
+    }
+    return data;
 }
 
 int CListCtrl::FindItem(int flags, int start, std::u16string_view text) const {

@@ -112,7 +112,8 @@ TEST_F(AddPatientDlgTest, OkStoresThePatientWithTheGraphPreferences) {
     CAddPatientDlg dlg;
     dlg.mode = CAddPatientDlg::kModeNew;
     const int result = Run(dlg, [this](CAddPatientDlg& d) {
-        CEdit(d, CAddPatientDlg::kNameEdit).UserType(u"Cy Rell\nignored");
+        PasteInto(d, CAddPatientDlg::kNameEdit, QStringLiteral("Cy\r\nRell"));
+        EXPECT_EQ(Shown(d, CAddPatientDlg::kNameEdit), u"Cy Rell");
         CComboBox(d, CAddPatientDlg::kSexBox).UserChoose(0);
         CDateTimeCtrl(d, CAddPatientDlg::kBirthdatePicker).UserSetDate(1981, 7, 9);
         ExpectGraphOptions();  // OK untouched
@@ -137,6 +138,28 @@ TEST_F(AddPatientDlgTest, OkStoresThePatientWithTheGraphPreferences) {
               IDOK);
     EXPECT_EQ(typed.name, u"Tavi Orlenska");
     EXPECT_EQ(StoredSex(u"Tavi Orlenska"), u"");
+}
+
+// Every item begins with the empty text, yet an unknown sex is no choice of one.
+TEST_F(AddPatientDlgTest, AnEmptyStoredSexStaysEmptyUntilOneIsPicked) {
+    AddPatient(u"Cy", u"", kBirthdate, u"0", u"Bar");
+    for (const bool pick : {false, true}) {
+        CAddPatientDlg edit;
+        edit.mode = CAddPatientDlg::kModeEdit;
+        edit.name = u"Cy";
+        Run(edit, [&](CAddPatientDlg& d) {
+            EXPECT_EQ(Shown(d, CAddPatientDlg::kSexBox), u"");
+            EXPECT_EQ(CComboBox(d, CAddPatientDlg::kSexBox).GetCurSel(), -1);
+            if (pick) {
+                ClickOn(d, CAddPatientDlg::kSexBox);
+                PressKey(d, CAddPatientDlg::kSexBox, Qt::Key_Down);
+                EXPECT_EQ(Shown(d, CAddPatientDlg::kSexBox), u"Female");
+            }
+            driver.Expect<CGraphOptionsDlg>(IDD_GRAPH_OPTIONS, [](CGraphOptionsDlg& g) { ClickOn(g, IDOK); });
+            ClickOn(d, CAddPatientDlg::kOkButton);
+        });
+        EXPECT_EQ(StoredSex(u"Cy"), pick ? u"Female" : u"");
+    }
 }
 
 TEST_F(AddPatientDlgTest, EditingReplacesPreferencesAndANewNameAddsAPatient) {

@@ -106,7 +106,7 @@ TEST_F(AddResultDlgTest, OkAsksForTheFirstEmptyFieldOnly) {
         EXPECT_EQ(driver.Messages(), std::vector<std::u16string>{u"Please Enter Result Name"});
         names.UserType(u"VLDL");
         d.SendCommand(IDOK);
-        value.UserType(u"30\nsecond line");
+        value.UserType(u"30");
         d.SendCommand(IDOK);
         goal.UserType(u"20");
         d.SendCommand(IDOK);

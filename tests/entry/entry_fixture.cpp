@@ -9,6 +9,12 @@
 #include "store/patient_store.h"
 #include "store/test_record_store.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
 #include <sqlite3.h>
 
 #include <cstdlib>
@@ -124,4 +130,63 @@ void ExpectPaintsLabels(CDialog& dialog, const std::vector<ExpectedLabel>& label
         EXPECT_EQ(text->color, kNavy) << TextToUtf8(label.text);
         EXPECT_FALSE(text->font.has_value()) << TextToUtf8(label.text);
     }
+}
+
+namespace {
+
+// The widget a person clicks and types into: the edit field of a box.
+QWidget* FieldOf(CDialog& dialog, int id) {
+    QWidget* widget = dialog.ControlWidget(id);
+    if (auto* box = qobject_cast<QComboBox*>(widget); box && box->lineEdit()) return box->lineEdit();
+    return widget;
+}
+
+// Scripted windows never reach the screen, so the window system cannot make
+// them active: they are made so as the window system would.
+void Activate(CDialog& dialog) {
+    QWidget* window = dialog.Widget();
+    if (QApplication::activeWindow() != window) QApplication::setActiveWindow(window);
+}
+
+}  // namespace
+
+void ClickOn(CDialog& dialog, int id) {
+    QWidget* widget = FieldOf(dialog, id);
+    ASSERT_NE(widget, nullptr) << "no control " << id;
+    Activate(dialog);
+    QTest::mouseClick(widget, Qt::LeftButton);
+}
+
+void TypeInto(CDialog& dialog, int id, const QString& keys) {
+    ClickOn(dialog, id);
+    // A box holds the focus for its edit field and hands the keys on to it.
+    QWidget* field = QApplication::focusWidget();
+    ASSERT_EQ(field, dialog.ControlWidget(id)) << "the click left the focus elsewhere";
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, keys);
+}
+
+void PasteInto(CDialog& dialog, int id, const QString& text) {
+    QApplication::clipboard()->setText(text);
+    TypeInto(dialog, id, QString());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+}
+
+void ClickRow(CDialog& dialog, int id, int row) {
+    auto* list = qobject_cast<QListWidget*>(dialog.ControlWidget(id));
+    ASSERT_TRUE(list && row < list->count());
+    Activate(dialog);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
+void PressKey(CDialog& dialog, int id, int key) {
+    QWidget* field = dialog.ControlWidget(id);
+    ASSERT_EQ(QApplication::focusWidget(), field);
+    QTest::keyClick(field, Qt::Key(key));
+}
+
+std::u16string Shown(CDialog& dialog, int id) {
+    QWidget* widget = FieldOf(dialog, id);
+    auto* edit = qobject_cast<QLineEdit*>(widget);
+    return edit ? edit->displayText().toStdU16String() : std::u16string();
 }

@@ -1,12 +1,13 @@
 #include "entry/take_test_dlg.h"
 
 #include "entry/add_result_dlg.h"
+#include "entry/modify_test_dlg.h"
 #include "entry_fixture.h"
 #include "platform/record_store_testing.h"
 #include "platform/text.h"
 #include "res/resource.h"
 #include "review/test_info_dlg.h"
-#include "store/result_row.h"
+#include "review/test_report_dlg.h"
 #include "store/test_record_store.h"
 
 #include <algorithm>
@@ -34,30 +35,32 @@ protected:
         return dlg.DoModal();
     }
 
-    // Presses Add and chooses the catalogued result at `index` with `value`.
-    void AddChosen(CTakeTestDlg& d, int index, std::u16string value) {
+    // Clicks Add, steps with the Down key from the first catalogued result to
+    // the one at `index`, types `value` and clicks OK.
+    void AddChosen(CTakeTestDlg& d, int index, const std::u16string& value) {
         driver.Expect<CAddResultDlg>(IDD_ADD_RESULT, [index, value](CAddResultDlg& r) {
-            CComboBox(r, CAddResultDlg::kResultNameBox).UserChoose(index);
-            CEdit(r, CAddResultDlg::kValueEdit).UserType(value);
-            r.SendCommand(IDOK);
+            ClickOn(r, CAddResultDlg::kResultNameBox);
+            for (int step = 0; step < index; ++step) PressKey(r, CAddResultDlg::kResultNameBox, Qt::Key_Down);
+            TypeInto(r, CAddResultDlg::kValueEdit, QString::fromStdU16String(value));
+            ClickOn(r, IDOK);
         });
-        d.SendCommand(CTakeTestDlg::kAddButton);
+        ClickOn(d, CTakeTestDlg::kAddButton);
     }
 
-    // Presses Add and types all four fields.
+    // Clicks Add, types all four fields and clicks OK.
     void AddTyped(CTakeTestDlg& d, const ResultRow& row) {
         driver.Expect<CAddResultDlg>(IDD_ADD_RESULT, [row](CAddResultDlg& r) {
-            CComboBox(r, CAddResultDlg::kResultNameBox).UserType(row.name);
-            CEdit(r, CAddResultDlg::kValueEdit).UserType(row.value);
-            CEdit(r, CAddResultDlg::kGoalEdit).UserType(row.goal);
-            CEdit(r, CAddResultDlg::kUnitEdit).UserType(row.unit);
-            r.SendCommand(IDOK);
+            TypeInto(r, CAddResultDlg::kResultNameBox, QString::fromStdU16String(row.name));
+            TypeInto(r, CAddResultDlg::kValueEdit, QString::fromStdU16String(row.value));
+            TypeInto(r, CAddResultDlg::kGoalEdit, QString::fromStdU16String(row.goal));
+            TypeInto(r, CAddResultDlg::kUnitEdit, QString::fromStdU16String(row.unit));
+            ClickOn(r, IDOK);
         });
-        d.SendCommand(CTakeTestDlg::kAddButton);
+        ClickOn(d, CTakeTestDlg::kAddButton);
     }
 
-    static Rows ListedRows(CDialog& d) {
-        CListCtrl list(d, CTakeTestDlg::kResultList);
+    static Rows ListedRows(CDialog& d, int id = CTakeTestDlg::kResultList) {
+        CListCtrl list(d, id);
         Rows rows;
         for (int i = 0; i < list.GetItemCount(); ++i) rows.push_back(list.GetItemText(i));
         return rows;
@@ -86,13 +89,15 @@ TEST_F(TakeTestDlgTest, ResultsOfOneTestBecomeRecordsOfOneUserTestDateAndComment
                                {10, 95, u"Comments"},
                                {10, 130, u"Test Results"}});
         CDateTimeCtrl(d, CTakeTestDlg::kDatePicker).UserSetDate(2004, 3, 1);
-        CEdit(d, CTakeTestDlg::kCommentEdit).UserType(u"Fasting\nsecond line");
+        // Each break, a CR LF pair too, is one blank on screen and in the store.
+        PasteInto(d, CTakeTestDlg::kCommentEdit, QStringLiteral("Fasting\r\nno breakfast\rsince\n8"));
+        EXPECT_EQ(Shown(d, CTakeTestDlg::kCommentEdit), u"Fasting no breakfast since 8");
         AddChosen(d, 0, u"45");
         AddChosen(d, 1, u"110");
         AddChosen(d, 2, u"140");
         EXPECT_EQ(ListedRows(d), (Rows{u"HDL [ 45 vs 50 ] mg/dL", u"LDL [ 110 vs 100 ] mg/dL",
                                        u"Triglycerides [ 140 vs 135 ] mmol/L"}));
-        d.SendCommand(CTakeTestDlg::kOkButton);
+        ClickOn(d, CTakeTestDlg::kOkButton);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(dlg.testName, u"Lipid Panel");
@@ -103,7 +108,7 @@ TEST_F(TakeTestDlgTest, ResultsOfOneTestBecomeRecordsOfOneUserTestDateAndComment
     for (const StoredResult& r : stored) {
         EXPECT_EQ(r.user, u"Ann");
         EXPECT_EQ(r.test, u"Lipid Panel");
-        EXPECT_EQ(r.comment, u"Fasting");
+        EXPECT_EQ(r.comment, u"Fasting no breakfast since 8");
         EXPECT_EQ(DateText(r.date), u"3/1/2004");
         EXPECT_EQ(r.date.hour + r.date.minute + r.date.second + r.date.milliseconds, 0);
     }
@@ -114,58 +119,54 @@ TEST_F(TakeTestDlgTest, ResultsOfOneTestBecomeRecordsOfOneUserTestDateAndComment
     EXPECT_EQ(Entry(u"Lipid Panel", u"number of results"), u"3");
 }
 
-TEST_F(TakeTestDlgTest, RowsRoundTripExactlyThroughStoringAndEditing) {
-    // Names without '[', values without "vs" and goals without ']' come back unchanged,
-    // whatever blanks, brackets and "vs" they hold elsewhere.
-    const std::vector<ResultRow> rows{{u"Total chol", u"5 2", u"3.0 - 5.0", u"mmol / L"},
-                                      {u"a vs b]", u"[1]", u"vs[2", u"x ] y"}};
-    CTakeTestDlg first;
-    first.testName = u"Lipid Panel";
-    EXPECT_EQ(Run(first, [&](CTakeTestDlg& d) {
-                  for (const ResultRow& row : rows) AddTyped(d, row);
-                  d.SendCommand(CTakeTestDlg::kOkButton);
-              }),
-              IDOK);
-    std::vector<ResultRow> expected = rows;
-    std::sort(expected.begin(), expected.end(), ByName);
-    EXPECT_EQ(StoredRows(), expected);
-
-    for (int edit = 0; edit < 2; ++edit) {
-        CTakeTestDlg again;
-        again.testName = u"Lipid Panel";
-        again.mode = CTakeTestDlg::kModeEdit;
-        again.testDate = MakeDate(2004, 3, 5);
-        EXPECT_EQ(Run(again, [&](CTakeTestDlg& d) {
-                      Rows listed = ListedRows(d);
-                      std::sort(listed.begin(), listed.end());
-                      Rows formatted;
-                      for (const ResultRow& r : rows) formatted.push_back(FormatResultRow(r.name, r.value, r.goal, r.unit));
-                      std::sort(formatted.begin(), formatted.end());
-                      EXPECT_EQ(listed, formatted);
-                      d.SendCommand(CTakeTestDlg::kOkButton);
-                  }),
-                  IDOK);
-        EXPECT_EQ(StoredRows(), expected) << "after edit " << edit;
-    }
-}
-
-TEST_F(TakeTestDlgTest, RowsSplitAtTheFirstBracketAndTheFirstVs) {
-    const ResultRow bracketName{u"Fe [serum]", u"5", u"7", u"ug/dL"};
-    const ResultRow vsValue{u"N", u"12 vs 3", u"G", u"U"};
-    CTakeTestDlg dlg;
-    dlg.testName = u"Lipid Panel";
-    Run(dlg, [&](CTakeTestDlg& d) {
-        AddTyped(d, bracketName);
-        AddTyped(d, vsValue);
-        d.SendCommand(CTakeTestDlg::kOkButton);
+// Take Test, then Modify Test and Edit twice, then the report: every field as
+// typed, whatever brackets and "vs" it holds, and the comment kept until changed.
+TEST_F(TakeTestDlgTest, EditedTestsKeepEveryFieldAndTheCommentIntoTheReport) {
+    const std::vector<ResultRow> typed{{u"Fe [serum]", u"5", u"3-7", u"ug/dL"},
+                                       {u"N vs M", u"12 vs 3", u"x] [y", u"U ] V"}};
+    const Rows shown{u"Fe [serum] [ 5 vs 3-7 ] ug/dL", u"N vs M [ 12 vs 3 vs x] [y ] U ] V"};
+    CTakeTestDlg take;
+    take.testName = u"Lipid Panel";
+    Run(take, [&](CTakeTestDlg& d) {
+        TypeInto(d, CTakeTestDlg::kCommentEdit, QStringLiteral("Fasting"));
+        for (const ResultRow& row : typed) AddTyped(d, row);
+        EXPECT_EQ(ListedRows(d), shown);
+        ClickOn(d, CTakeTestDlg::kOkButton);
     });
-    const std::vector<ResultRow> stored = StoredRows();
-    ASSERT_EQ(stored.size(), 2u);
-    EXPECT_EQ(stored[0].name, u"Fe");
-    EXPECT_EQ(stored[0].unit, u"ug/dL");
-    EXPECT_EQ(stored[0], SplitResultRow(FormatResultRow(bracketName.name, bracketName.value,
-                                                        bracketName.goal, bracketName.unit)));
-    EXPECT_EQ(stored[1], (ResultRow{u"N", u"12", u"3 vs G", u"U"}));
+    std::vector<ResultRow> expected = typed;
+    std::sort(expected.begin(), expected.end(), ByName);
+    ASSERT_EQ(StoredRows(), expected);
+
+    for (const QString& comment : {QString(), QStringLiteral("Fasting, then water")}) {
+        CModifyTestDlg modify;
+        modify.userName = u"Ann";
+        modify.testName = u"Lipid Panel";
+        driver.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [&](CModifyTestDlg& m) {
+            ClickRow(m, CModifyTestDlg::kDateList, 0);
+            driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& d) {
+                EXPECT_EQ(Shown(d, CTakeTestDlg::kCommentEdit), u"Fasting");
+                EXPECT_EQ(ListedRows(d), shown);
+                if (!comment.isEmpty()) TypeInto(d, CTakeTestDlg::kCommentEdit, comment);
+                ClickOn(d, CTakeTestDlg::kOkButton);
+            });
+            ClickOn(m, CModifyTestDlg::kEditButton);
+            ClickOn(m, IDOK);  // Close
+        });
+        EXPECT_EQ(modify.DoModal(), IDOK);
+        EXPECT_EQ(StoredRows(), expected);
+    }
+    for (const StoredResult& r : StoredResults()) EXPECT_EQ(r.comment, u"Fasting, then water");
+
+    CTestReportDlg report;
+    report.userName = u"Ann";
+    report.testName = u"Lipid Panel";
+    driver.Expect<CTestReportDlg>(IDD_TEST_REPORT, [](CTestReportDlg& r) {
+        EXPECT_EQ(ListedRows(r, 1006), (Rows{u"Test Results:", u"Fe [serum]: 5 ug/dL [Goal: 3-7 ug/dL]",
+                                             u"N vs M: 12 vs 3 U ] V [Goal: x] [y U ] V]", u"Comments:",
+                                             u"Fasting, then water"}));
+        ClickOn(r, IDOK);
+    });
+    EXPECT_EQ(report.DoModal(), IDOK);
 }
 
 TEST_F(TakeTestDlgTest, TypedResultNamesAreNumberedAfterTheKnownOnes) {
@@ -190,7 +191,15 @@ TEST_F(TakeTestDlgTest, TypedResultNamesAreNumberedAfterTheKnownOnes) {
         EXPECT_EQ(ChosenTest(d), u"Glucose");
         AddTyped(d, {u"Fasting", u"90", u"100", u"mg/dL"});
         EXPECT_EQ(Entry(u"Glucose", u"number of results"), u"1");
-        AddTyped(d, {u"Fasting", u"90", u"100", u"mg/dL"});
+        // Typed again though the box lists it now: leaving the box must not
+        // choose it, which the seam stands in for here.
+        driver.Expect<CAddResultDlg>(IDD_ADD_RESULT, [](CAddResultDlg& r) {
+            CComboBox(r, CAddResultDlg::kResultNameBox).UserType(u"Fasting");
+            CEdit(r, CAddResultDlg::kValueEdit).UserType(u"90");
+            CEdit(r, CAddResultDlg::kGoalEdit).UserType(u"100");
+            r.SendCommand(IDOK);
+        });
+        ClickOn(d, CTakeTestDlg::kAddButton);
         EXPECT_EQ(ListedRows(d), Rows{u"Fasting [ 90 vs 100 ] mg/dL"});
         d.SendCommand(CTakeTestDlg::kCancelButton);
     });
@@ -201,11 +210,13 @@ TEST_F(TakeTestDlgTest, TypedResultNamesAreNumberedAfterTheKnownOnes) {
     EXPECT_EQ(Entry(u"Glucose", u"resultname2"), u"Fasting");
 }
 
-TEST_F(TakeTestDlgTest, APresetNameSelectsTheFirstMatchAfterTheFirstItem) {
+TEST_F(TakeTestDlgTest, APresetNameSelectsTheItemEqualToItElseOneBeginningWithIt) {
     const struct {
         std::u16string preset, chosen;
     } cases[] = {{u"", u"Glucose"},
-                 {u"Glucose", u"Glucose Tolerance"},  // item 0 is looked at last
+                 {u"glucose", u"Glucose"},  // not Glucose Tolerance, which also begins with it
+                 {u"Glucose", u"Glucose"},
+                 {u"glucose t", u"Glucose Tolerance"},
                  {u"LIPID", u"Lipid Panel"},
                  {u"Iron", u""}};
     for (const auto& c : cases) {
@@ -223,7 +234,7 @@ TEST_F(TakeTestDlgTest, APresetNameSelectsTheFirstMatchAfterTheFirstItem) {
     }
 }
 
-TEST_F(TakeTestDlgTest, EditingLoadsTheStoredDateAndRowsAndDeleteRemovesRowsOnly) {
+TEST_F(TakeTestDlgTest, EditingLoadsTheStoredTestAndDeleteRemovesRowsOnly) {
     const SystemTime jan15 = MakeDate(2004, 1, 15);
     AddResult(u"Ann", u"Lipid Panel", u"old", jan15, u"HDL", u"45", u"50", u"mg/dL");
     AddResult(u"Ann", u"Lipid Panel", u"old", jan15, u"LDL", u"110", u"100", u"mg/dL");
@@ -239,17 +250,45 @@ TEST_F(TakeTestDlgTest, EditingLoadsTheStoredDateAndRowsAndDeleteRemovesRowsOnly
         SystemTime shown;
         CDateTimeCtrl(d, CTakeTestDlg::kDatePicker).GetTime(shown);
         EXPECT_EQ(DateText(shown), u"1/15/2004");
-        EXPECT_EQ(CEdit(d, CTakeTestDlg::kCommentEdit).Text(), u"");
+        EXPECT_EQ(Shown(d, CTakeTestDlg::kCommentEdit), u"old");
         EXPECT_EQ(ListedRows(d), (Rows{u"HDL [ 45 vs 50 ] mg/dL", u"LDL [ 110 vs 100 ] mg/dL",
                                        u"Triglycerides [ 140 vs 135 ] mmol/L"}));
-        d.SendCommand(CTakeTestDlg::kDeleteButton);  // nothing selected: the first row
+        ClickOn(d, CTakeTestDlg::kDeleteButton);  // nothing selected: the first row
         EXPECT_EQ(ListedRows(d), (Rows{u"LDL [ 110 vs 100 ] mg/dL", u"Triglycerides [ 140 vs 135 ] mmol/L"}));
-        CListCtrl(d, CTakeTestDlg::kResultList).UserSelect(1);
-        d.SendCommand(CTakeTestDlg::kDeleteButton);
+        ClickRow(d, CTakeTestDlg::kResultList, 1);
+        ClickOn(d, CTakeTestDlg::kDeleteButton);
         EXPECT_EQ(ListedRows(d), Rows{u"LDL [ 110 vs 100 ] mg/dL"});
-        d.SendCommand(CTakeTestDlg::kCancelButton);
+        ClickOn(d, CTakeTestDlg::kCancelButton);
     });
     EXPECT_EQ(StoredResults().size(), 5u);
+}
+
+// With "Glucose Tolerance" listed too, and a test stored in other letter case
+// than the catalogue spells it, an edit stores under the edited test alone.
+TEST_F(TakeTestDlgTest, EditingStoresUnderTheEditedTestOnly) {
+    const SystemTime jan15 = MakeDate(2004, 1, 15);
+    AddResult(u"Ann", u"Glucose", u"", jan15, u"Fasting", u"90", u"100", u"mg/dL");
+    AddResult(u"Ann", u"lipid panel", u"", jan15, u"HDL", u"45", u"50", u"mg/dL");
+    for (const std::u16string test : {u"Glucose", u"lipid panel"}) {
+        CTakeTestDlg dlg;
+        dlg.testName = test;
+        dlg.mode = CTakeTestDlg::kModeEdit;
+        dlg.testDate = jan15;
+        Run(dlg, [&](CTakeTestDlg& d) {
+            EXPECT_TRUE(EqualsNoCase(ChosenTest(d), test)) << TextToUtf8(ChosenTest(d));
+            EXPECT_EQ(ListedRows(d).size(), 1u);
+            TypeInto(d, CTakeTestDlg::kCommentEdit, QStringLiteral("edited"));
+            ClickOn(d, CTakeTestDlg::kOkButton);
+        });
+        EXPECT_EQ(dlg.testName, test);
+    }
+    Rows tests;
+    for (const StoredResult& r : StoredResults()) {
+        tests.push_back(r.test);
+        EXPECT_EQ(r.comment, u"edited");
+    }
+    std::sort(tests.begin(), tests.end());
+    EXPECT_EQ(tests, (Rows{u"Glucose", u"lipid panel"}));
 }
 
 TEST_F(TakeTestDlgTest, TestInfoShowsTheChosenTestOnly) {

@@ -282,25 +282,25 @@ TEST_F(HostileTextTest, FormatDirectivesAreStoredAndDrawnLiterally) {
     ExpectDriverDone();
 }
 
-// One-line fields hand back their first line; tabs and other control
-// characters inside it are kept as typed.
-TEST_F(HostileTextTest, ALineBreakEndsWhatIsTakenFromAOneLineField) {
+// One-line fields hold each line break as one blank and keep tabs and other
+// control characters as typed.
+TEST_F(HostileTextTest, ALineBreakInAOneLineFieldIsABlank) {
     const std::u16string user = AddUserTyped(u"Ann\tLee\r\nBob");
-    EXPECT_EQ(user, u"Ann\tLee");
+    EXPECT_EQ(user, u"Ann\tLee Bob");
     const std::u16string test =
         TakeTestTyped(user, u"Iron\tPanel\nsecond", u"Fasting\x01\tno breakfast\r\nsecond line",
                       {{u"Fe\tx\r\ny", u"60\n70", u"50-150\rz", u"mcg/dL\x7F\nx"}});
-    EXPECT_EQ(test, u"Iron\tPanel");
-    EXPECT_EQ(StoredTests(), (std::vector<StoredTest>{
-                                 {user, u"Iron\tPanel", u"Fasting\x01\tno breakfast", u"Fe\tx", u"60", u"50-150",
-                                  u"mcg/dL\x7F"}}));
+    EXPECT_EQ(test, u"Iron\tPanel second");
+    EXPECT_EQ(StoredTests(), (std::vector<StoredTest>{{user, u"Iron\tPanel second",
+                                                       u"Fasting\x01\tno breakfast second line", u"Fe\tx y",
+                                                       u"60 70", u"50-150 z", u"mcg/dL\x7F x"}}));
     // Taught to the catalogues as stored.
     MemoryListing tests(true);
     ListResultTests(tests);
-    EXPECT_EQ(tests.Items(), Texts{u"Iron\tPanel"});
+    EXPECT_EQ(tests.Items(), Texts{u"Iron\tPanel second"});
     std::u16string name;
-    EXPECT_TRUE(GetTestEntry(u"Iron\tPanel", u"resultname1", name));
-    EXPECT_EQ(name, u"Fe\tx");
+    EXPECT_TRUE(GetTestEntry(u"Iron\tPanel second", u"resultname1", name));
+    EXPECT_EQ(name, u"Fe\tx y");
     ExpectDriverDone();
 }
 

@@ -3,7 +3,6 @@
 // deletions: after every kill the file is sound, every save that returned
 // success is there, and the save that was under way is there whole or not at all.
 
-#include "platform/memory_listing.h"
 #include "platform/record_store.h"
 #include "platform/text.h"
 #include "store/patient_store.h"
@@ -156,10 +155,11 @@ struct Model {
             const auto& [user, test, time] = key;
             SystemTime date;
             FileTimeToSystemTime(time, date);
-            MemoryListing listed;
-            ListTestResults(user, test, date, listed);
-            if (listed.Items() != rows && why.tellp() == 0)
-                why << TextToUtf8(test) << " has " << listed.Items().size() << " of " << rows.size() << " results";
+            std::vector<std::u16string> listed;
+            for (const ResultRow& r : ListTestResults(user, test, date).rows)
+                listed.push_back(FormatResultRow(r.name, r.value, r.goal, r.unit));
+            if (listed != rows && why.tellp() == 0)
+                why << TextToUtf8(test) << " has " << listed.size() << " of " << rows.size() << " results";
         }
         for (const auto& [name, sex] : users) {
             std::u16string stored = u"(none)";

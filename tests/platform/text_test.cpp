@@ -101,10 +101,9 @@ TEST(TextTest, BoundsCopiesWithoutSplittingAPair) {
     std::u16string inside = std::u16string(kTextMax - 2, u'a') + u"\U0001F600" + u"z";
     EXPECT_EQ(BoundedText(inside), std::u16string(kTextMax - 2, u'a') + u"\U0001F600");
 
-    EXPECT_EQ(FirstLine(u"first\r\nsecond"), u"first");
-    EXPECT_EQ(FirstLine(u"only\nsecond"), u"only");
-    EXPECT_EQ(FirstLine(u"no break"), u"no break");
-    EXPECT_EQ(FirstLine(std::u16string(2000, u'x') + u"\n").size(), kTextMax);
+    // A CR LF pair is one break; LF then CR are two.
+    EXPECT_EQ(OneLine(u"a\r\nb\rc\nd\n\r"), u"a b c d  ");
+    EXPECT_EQ(OneLine(std::u16string(2000, u'x') + u"\n").size(), kTextMax);
 }
 
 TEST(TextTest, ConvertsUtf8BothWaysAndReplacesWhatIsInvalid) {

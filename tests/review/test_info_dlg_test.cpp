@@ -138,17 +138,20 @@ TEST_F(TestInfoDlgTest, AbsentSectionIsEmpty) {
     });
 }
 
-TEST_F(TestInfoDlgTest, OpenersNameIsSearchedAfterTheFirstItem) {
+TEST_F(TestInfoDlgTest, OpenersNameSelectsTheEqualItemElseOneBeginningWithIt) {
     const auto selected = [](CTestInfoDlg& d) { return CComboBox{d, 1002}.SelectedText(); };
     AddResultName(u"Iron", u"Fe");
     AddResultName(u"Iron Panel", u"Ferritin");
-    // Iron is item 0, looked at last: Iron Panel begins with the name too.
-    Open(u"Iron", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Iron Panel"); });
+    SetTestEntry(u"Iron", u"other name", u"Serum iron");
+    // Iron Panel begins with the name too, but Iron is equal to it.
+    Open(u"IRON", [&](CTestInfoDlg& d) {
+        EXPECT_EQ(selected(d), u"Iron");
+        EXPECT_EQ(TextLines(RecordPaint(d)), (std::vector<Line>{{60, u"Serum iron"}}));
+    });
+    // None equal: the first beginning with it from item 1 on, item 0 last.
+    Open(u"Ir", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Iron Panel"); });
 
     WriteGlucose();
-    // Glucose, Iron, Iron Panel: Iron is found from item 1 on.
-    Open(u"Iron", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Iron"); });
-    Open(u"iron p", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Iron Panel"); });
     Open(u"Glucose", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Glucose"); });
     // Not in the catalogue: nothing selected, an empty alternative-names block.
     Open(u"Thyroid", [](CTestInfoDlg& d) {

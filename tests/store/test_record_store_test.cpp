@@ -22,9 +22,10 @@ protected:
 
     static std::vector<std::u16string> Results(std::u16string_view user, std::u16string_view test,
                                                const SystemTime& date) {
-        MemoryListing list;
-        ListTestResults(user, test, date, list);
-        return list.Items();
+        std::vector<std::u16string> rows;
+        for (const ResultRow& r : ListTestResults(user, test, date).rows)
+            rows.push_back(FormatResultRow(r.name, r.value, r.goal, r.unit));
+        return rows;
     }
 };
 
@@ -165,6 +166,7 @@ TEST_F(TestRecordStoreTest, ListsTheResultsOfOneDateAsRows) {
               Items({u"HDL [ 40 vs 70-100 ] mg/dL", u" [  vs  ] mg", u"LDL [ 130 vs 70-100 ] mg/dL"}));
     EXPECT_TRUE(Results(u"Ann", u"Lipids", MakeDate(2024, 1, 6)).empty());
     EXPECT_TRUE(Results(u"ann", u"Lipids", day1_).empty());
+    EXPECT_EQ(ListTestResults(u"Ann", u"Lipids", day1_).comment, u"fasting");  // the last record's
 }
 
 TEST_F(TestRecordStoreTest, PeriodsCountWholeDaysBack) {
