@@ -4,7 +4,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
-export BUILD_DIR="${BUILD_DIR:-$root/build}"
+# A folder of its own: the tests' folder keeps its tests whatever ran here.
+export BUILD_DIR="${BUILD_RUN_DIR:-$root/build-run}"
 "$root/scripts/build.sh" -DVANTREL_TESTS=OFF
 device_root="${VANTREL_DEVICE_ROOT:-$HOME/.local/share/vantrel}"
 mkdir -p "$device_root/windows"

@@ -4,8 +4,9 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh"
 export BUILD_DIR="${BUILD_DIR:-$root/build}"
-"$root/scripts/build.sh"
+# Tests on, whatever an earlier configure of the folder chose; finding no test fails.
+"$root/scripts/build.sh" -DVANTREL_TESTS=ON
 cd "$BUILD_DIR"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error -j"$(nproc)"
 bash "$root/scripts/fuzz.sh" 60
 bash "$root/scripts/sanitize.sh"
