@@ -66,12 +66,6 @@ std::u16string ScaleLabel(double value) {
     return Utf8ToText(text);
 }
 
-std::u16string AverageText(double average) {
-    char number[400];  // "%.2f" of the largest double fits
-    std::snprintf(number, sizeof number, "%.2f", average);
-    return u"Average Value:" + Utf8ToText(number);
-}
-
 PaintRect Box(int left, int top, int right, int bottom) {
     return {std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
 }
@@ -221,4 +215,19 @@ void DrawResultsChart(PaintSurface& dc, std::u16string_view resultName, const Gr
                       int period, std::u16string_view type) {
     StartGraph(dc);
     DrawChart(dc, resultName, series, period, type);
+}
+
+std::u16string AverageText(double average) {
+    char number[400];  // "%.2f" of the largest double fits
+    std::snprintf(number, sizeof number, "%.2f", average);
+    return u"Average Value:" + Utf8ToText(number);
+}
+
+std::u16string DescribeGraph(std::u16string_view resultName, const GraphSeries& series, int period) {
+    std::u16string text(resultName);
+    if (period < 0) text += u", every date";
+    else if (period == 0) text += u", today";
+    else text += u", the last " + IntToText(period) + u" days";
+    text += u": " + IntToText(series.count) + (series.count == 1 ? u" result, " : u" results, ");
+    return text + AverageText(series.average);
 }

@@ -95,6 +95,7 @@ void CResultsGraphDlg::OnExit() {
 
 void CResultsGraphDlg::OnPaint(PaintSurface& dc) {
     const std::u16string result = resultBox_.SelectedText();
-    DrawResultsGraph(dc, result, CollectGraphSeries(userName, testName, result, currentPeriod),
-                     currentPeriod, currentType);
+    const GraphSeries series = CollectGraphSeries(userName, testName, result, currentPeriod);
+    DrawResultsGraph(dc, result, series, currentPeriod, currentType);
+    SetAccessibleDescription(DescribeGraph(result, series, currentPeriod));
 }

@@ -25,6 +25,11 @@ public:
     explicit ListCtrlReport(CListCtrl& list) : list_(list) {}
     void InsertRow(int row, std::u16string_view text, int image) override {
         list_.InsertItem(row, text, image);
+        // A screen reader cannot see the icon, so the row says it.
+        constexpr std::u16string_view kGoalWords[] = {u", below goal", u", within goal", u", above goal"};
+        if (image >= kReportBelowGoal && image <= kReportAboveGoal) {
+            list_.SetItemAccessibleText(row, std::u16string(text) + std::u16string(kGoalWords[image]));
+        }
     }
     int RowCount() const override { return list_.GetItemCount(); }
     void Clear() override { list_.DeleteAllItems(); }
@@ -39,6 +44,9 @@ CTestReportDlg::CTestReportDlg(CDialog* parent) : CDialog(IDD_TEST_REPORT, paren
 
 bool CTestReportDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    // Nothing painted beside these two names them.
+    dateBox_.SetAccessibleName(u"Test Date");
+    reportList_.SetAccessibleName(u"Test Report");
     ListTestDates(userName, testName, dateBox_);
     dateBox_.SetCurSel(0);
 

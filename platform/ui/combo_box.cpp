@@ -111,7 +111,7 @@ int CComboBox::FindStringExact(int start, std::u16string_view text) const {
 }
 
 int CComboBox::FindString(int start, std::u16string_view prefix) const {
-    return SearchWrapping(GetCount(), start, [&](int i) { return StartsWithNoCase(GetLBText(i), prefix); });
+    return SearchWrapping(GetCount(), start, [&](int i) { return StartsWithPastBracket(GetLBText(i), prefix); });
 }
 
 int CComboBox::SelectString(int start, std::u16string_view prefix) {

@@ -1,5 +1,6 @@
 // The Qt controls of a template, with the handheld's conventions.
 
+#include "platform/ui/date_picker.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/one_line_field.h"
 #include "platform/ui/qt_text.h"
@@ -7,7 +8,6 @@
 #include "platform/ui/ui_scale.h"
 
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -85,6 +85,10 @@ QWidget* MakeComboBox(DialogWidget& widget, const ControlTemplate& control, int 
         KeepOneLine(box->lineEdit());
         QObject::connect(box->lineEdit(), &QLineEdit::textEdited, box,
                          [box](const QString& typed) { ForgetSelection(box, typed); });
+        // Qt selects the item equal to the typed text, and reports it chosen, when
+        // the field is left or Enter is pressed; leaving a box chooses nothing.
+        QObject::disconnect(box->lineEdit(), &QLineEdit::editingFinished, box, nullptr);
+        QObject::disconnect(box->lineEdit(), &QLineEdit::returnPressed, box, nullptr);
     }
     const int listHeight = LogicalRect(control).height() - DialogUnitsToPixelsY(kClosedComboUnits);
     box->setMaxVisibleItems(std::max(3, listHeight / std::max(1, itemHeight)));
@@ -121,13 +125,7 @@ QWidget* MakeListView(DialogWidget& widget, const ControlTemplate& control) {
     return list;
 }
 
-QWidget* MakeDatePicker(DialogWidget& widget) {
-    auto* picker = new QDateEdit(&widget);
-    picker->setDisplayFormat(QStringLiteral("M/d/yyyy"));
-    picker->setCalendarPopup(true);
-    picker->setMinimumDate(QDate(1601, 1, 1));
-    return picker;
-}
+QWidget* MakeDatePicker(DialogWidget& widget) { return new DatePicker(&widget); }
 
 QWidget* MakeIcon(DialogWidget& widget, const ControlTemplate& control) {
     auto* label = new QLabel(&widget);

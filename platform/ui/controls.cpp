@@ -1,6 +1,7 @@
 #include "platform/ui/controls.h"
 
 #include "platform/text.h"
+#include "platform/ui/accessible_names.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/qt_text.h"
 
@@ -19,6 +20,13 @@ bool CControl::Exists() const { return Widget() != nullptr; }
 
 void CControl::SetFocus() {
     if (QWidget* widget = Widget()) widget->setFocus();
+}
+
+void CControl::SetAccessibleName(std::u16string_view name) {
+    if (QWidget* widget = Widget()) {
+        widget->setAccessibleName(ToQString(name));
+        widget->setProperty(kNamedByProgram, true);
+    }
 }
 
 std::u16string CButton::Text() const {

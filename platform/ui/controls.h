@@ -23,6 +23,8 @@ public:
     int Id() const { return id_; }
     bool Exists() const;
     void SetFocus();
+    // The name a screen reader gives the control, where no painted label names it.
+    void SetAccessibleName(std::u16string_view name);
 
 protected:
     QWidget* Widget() const;
@@ -139,6 +141,8 @@ public:
     int GetFirstSelectedItem() const;  // by row order; -1 when none
     std::vector<int> GetSelectedItems() const;
     void SetImageList(CImageList* images);
+    // What a screen reader says for the row instead of its text.
+    void SetItemAccessibleText(int row, std::u16string_view text);
 
     void UserSelect(int row, bool addToSelection = false);
 

@@ -1,5 +1,7 @@
 #include "platform/ui/dialog.h"
 
+#include "platform/recording_surface.h"
+#include "platform/ui/accessible_names.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/qt_paint_surface.h"
 #include "platform/ui/qt_text.h"
@@ -9,6 +11,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
@@ -24,18 +27,20 @@ struct CDialog::Window {
     int result = IDCANCEL;
     bool shown = false;
     bool firstPaintPending = false;
+    bool bufferFresh = false;  // painted by the program and not yet shown
     bool painting = false;
     bool repaintPending = false;
     bool paintScheduled = false;
     bool positioned = false;
+    bool scriptWaiting = false;  // its driver script waits for the runs above it to end
     int busy = 0;  // dispatches running on this dialog
     bool destroyPending = false;
 };
 
 namespace {
 
-std::vector<CDialog*> g_modalRuns;  // the innermost run last
-std::vector<CDialog*> g_firstPaints;  // scripted windows shown and not yet painted, in showing order
+std::vector<CDialog*> g_modalRuns;   // the innermost run last
+std::vector<CDialog*> g_dispatching; // dialogs whose handlers are running, the innermost last
 
 constexpr int kLongPaintMs = 40;
 
@@ -63,6 +68,25 @@ void CenterOn(QWidget* widget, const QRect& area) {
     widget->move(topLeft);
 }
 
+// Every dialog window on the screen paints afresh, as the handheld repaints the
+// windows a closed dialog uncovers.
+void RepaintVisibleDialogs() {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* widget = dynamic_cast<DialogWidget*>(top); widget && widget->isVisible()) widget->update();
+    }
+}
+
+// The window a new dialog opens from: the one whose handler is running, else the innermost modal run.
+QWidget* OpenerOf(const CDialog* dialog) {
+    for (auto it = g_dispatching.rbegin(); it != g_dispatching.rend(); ++it) {
+        if (*it != dialog && (*it)->Widget() && (*it)->Widget()->isVisible()) return (*it)->Widget();
+    }
+    for (auto run = g_modalRuns.rbegin(); run != g_modalRuns.rend(); ++run) {
+        if (*run != dialog) return (*run)->Widget();
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 CDialog::CDialog(int templateId, CDialog* parent) : templateId_(templateId), parent_(parent) {}
@@ -70,7 +94,7 @@ CDialog::CDialog(int templateId, CDialog* parent) : templateId_(templateId), par
 CDialog::~CDialog() {
     if (!window_) return;
     Forget(g_modalRuns, this);
-    Forget(g_firstPaints, this);
+    Forget(g_dispatching, this);
     window_->widget->Detach();
     delete window_->widget;
 }
@@ -96,20 +120,37 @@ int CDialog::DoModal() {
     OnInitDialog();
     if (!w.ended) {
         ShowWindow(true);
-        if (DialogDriver* driver = DialogDriver::Active()) {
-            DialogAccess::DispatchPendingFirstPaints();
-            if (!w.ended) driver->RunScript(*this);
-        } else {
-            QEventLoop loop;
-            w.loop = &loop;
-            if (!w.ended) loop.exec();
-            w.loop = nullptr;
-        }
+        if (DialogDriver::Active()) PostScript();
+        QEventLoop loop;
+        w.loop = &loop;
+        if (!w.ended) loop.exec();
+        w.loop = nullptr;
     }
     Forget(g_modalRuns, this);
     const int result = w.result;
     DestroyNow(false);
+    RepaintVisibleDialogs();
+    if (!g_modalRuns.empty() && g_modalRuns.back()->window_->scriptWaiting) g_modalRuns.back()->PostScript();
     return result;
+}
+
+// The script acts from inside the run, once the window has had its first paint
+// and no run opened above it, as a person can only act on the innermost window.
+void CDialog::PostScript() {
+    window_->scriptWaiting = false;
+    QMetaObject::invokeMethod(
+        window_->widget,
+        [this] {
+            DialogDriver* driver = DialogDriver::Active();
+            if (!driver || !window_ || window_->ended) return;
+            if (g_modalRuns.empty() || g_modalRuns.back() != this) {
+                window_->scriptWaiting = true;
+                return;
+            }
+            if (window_->firstPaintPending) DispatchPaint(false);
+            if (!window_->ended) driver->RunScript(*this);
+        },
+        Qt::QueuedConnection);
 }
 
 bool CDialog::Create(CDialog* parent) {
@@ -128,33 +169,31 @@ void CDialog::ShowWindow(bool show) {
         return;
     }
     if (widget->isVisible()) return;
-    const bool scripted = DialogDriver::Active() != nullptr;
-    if (scripted) {
-        // Scripted runs never reach the screen.
-        widget->setAttribute(Qt::WA_DontShowOnScreen);
-    } else {
-        QWidget* host = parent_ ? parent_->Widget() : nullptr;
-        for (auto run = g_modalRuns.rbegin(); !host && run != g_modalRuns.rend(); ++run) {
-            if (*run != this) host = (*run)->Widget();
-        }
-        if (w.modal) widget->setWindowModality(Qt::ApplicationModal);
-        if (host) {
-            // Stacked above the window it opens from (even one not on the screen
-            // yet), without being owned by it.
-            widget->winId();
-            host->winId();
-            widget->windowHandle()->setTransientParent(host->windowHandle());
-        }
-        if (!w.positioned) CenterOn(widget, host ? host->frameGeometry() : ScreenArea());
+    QWidget* host = parent_ ? parent_->Widget() : OpenerOf(this);
+    if (w.modal) widget->setWindowModality(Qt::ApplicationModal);
+    if (host) {
+        // Stacked above the window it opens from (even one not on the screen
+        // yet), without being owned by it.
+        widget->winId();
+        host->winId();
+        widget->windowHandle()->setTransientParent(host->windowHandle());
     }
+    if (!w.positioned) CenterOn(widget, host ? host->frameGeometry() : ScreenArea());
     widget->show();
+    // Windows made from this one before it showed (the Installation window) stay above it.
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* other = dynamic_cast<DialogWidget*>(top);
+        if (other && other != widget && other->isVisible() && other->Dialog() && other->Dialog()->Parent() == this &&
+            QGuiApplication::platformName() != u"offscreen") {
+            other->raise();
+        }
+    }
     if (!w.shown) {
-        // The first paint comes once the window is up: from the event loop,
-        // or, in a scripted run, before the script starts.
+        // The first paint comes from the event loop once the window is up, never
+        // from inside a paint event: a first paint may run a modal loop.
         w.shown = true;
         w.firstPaintPending = true;
-        if (scripted) g_firstPaints.push_back(this);
-        else Invalidate();
+        Invalidate();
     }
 }
 
@@ -175,7 +214,6 @@ void CDialog::DestroyWindow() {
 }
 
 void CDialog::DestroyNow(bool deferDelete) {
-    Forget(g_firstPaints, this);
     DialogWidget* widget = window_->widget;
     widget->Detach();
     widget->hide();
@@ -209,10 +247,13 @@ void CDialog::PostNcDestroy() {}
 const CommandTable& CDialog::Commands() const { return NoCommands(); }
 
 void CDialog::EnterDispatch() {
+    g_dispatching.push_back(this);
     if (window_) ++window_->busy;
 }
 
 void CDialog::LeaveDispatch() {
+    const auto last = std::find(g_dispatching.rbegin(), g_dispatching.rend(), this);
+    if (last != g_dispatching.rend()) g_dispatching.erase(std::next(last).base());
     if (!window_) return;
     if (--window_->busy == 0 && window_->destroyPending) DestroyNow(true);
 }
@@ -254,29 +295,12 @@ void CDialog::DispatchPaint(bool repaintNow) {
         w.repaintPending = true;
         return;
     }
-    w.firstPaintPending = false;
-    EnterDispatch();
-    w.painting = true;
     DialogWidget* widget = w.widget;
-    const bool scripted = DialogDriver::Active() != nullptr;
-    {
-        QtPaintSurface surface(widget->Buffer(), widget->Scale(), ClientWidth(), ClientHeight());
-        surface.FillRect({0, 0, ClientWidth(), ClientHeight()}, kWhite);
-        if (!scripted) {
-            // A long paint (the first-run import) shows its progress while it runs.
-            QElapsedTimer sinceShown;
-            sinceShown.start();
-            surface.SetDrawHook([widget, sinceShown]() mutable {
-                if (sinceShown.elapsed() < kLongPaintMs || !widget->isVisible()) return;
-                widget->repaint();
-                sinceShown.restart();
-            });
-        }
-        PaintOn(surface);
-    }
-    w.painting = false;
+    EnterDispatch();
+    RunPaintHandler(true);
     if (!w.destroyPending) {
-        if (repaintNow && !scripted && widget->isVisible()) widget->repaint();
+        w.bufferFresh = true;
+        if (repaintNow && widget->isVisible()) widget->repaint();
         else widget->update();
         if (w.repaintPending) {
             w.repaintPending = false;
@@ -284,6 +308,47 @@ void CDialog::DispatchPaint(bool repaintNow) {
         }
     }
     LeaveDispatch();
+}
+
+void CDialog::PaintForEvent() {
+    if (!window_) return;
+    Window& w = *window_;
+    if (w.bufferFresh) {
+        w.bufferFresh = false;
+        return;
+    }
+    // The first paint waits for its own dispatch; a running handler is not entered again.
+    if (w.firstPaintPending || w.painting || w.destroyPending) return;
+    EnterDispatch();
+    RunPaintHandler(false);
+    LeaveDispatch();
+}
+
+void CDialog::RunPaintHandler(bool showProgress) {
+    Window& w = *window_;
+    w.firstPaintPending = false;
+    w.painting = true;
+    DialogWidget* widget = w.widget;
+    RecordingSurface labels(nullptr, ClientWidth(), ClientHeight());
+    {
+        QtPaintSurface screen(widget->Buffer(), widget->Scale(), ClientWidth(), ClientHeight());
+        screen.FillRect({0, 0, ClientWidth(), ClientHeight()}, kWhite);
+        if (showProgress) {
+            // A long paint (the first-run import) shows its progress while it runs.
+            QElapsedTimer sinceShown;
+            sinceShown.start();
+            screen.SetDrawHook([widget, sinceShown]() mutable {
+                if (sinceShown.elapsed() < kLongPaintMs || !widget->isVisible()) return;
+                widget->repaint();
+                sinceShown.restart();
+            });
+        }
+        RecordingSurface surface(&screen);
+        PaintOn(surface);
+        labels.texts = std::move(surface.texts);
+    }
+    w.painting = false;
+    if (!w.destroyPending) NameControlsFromLabels(*widget, labels.texts);
 }
 
 void CDialog::PaintOn(PaintSurface& surface) {
@@ -300,6 +365,12 @@ std::u16string CDialog::WindowText() const {
 
 void CDialog::SetIcon(int iconResource) {
     if (window_) window_->widget->setWindowIcon(WindowIcon(iconResource));
+}
+
+void CDialog::SetAccessibleDescription(std::u16string_view text) {
+    if (window_ && window_->widget->accessibleDescription() != ToQString(text)) {
+        window_->widget->setAccessibleDescription(ToQString(text));
+    }
 }
 
 void CDialog::CenterWindow() {
@@ -331,13 +402,6 @@ void DialogAccess::CloseBox(CDialog& dialog) {
 
 void DialogAccess::DispatchPaint(CDialog& dialog) { dialog.DispatchPaint(false); }
 
-void DialogAccess::DispatchPendingFirstPaints() {
-    // In the order the windows were shown, as the event loop would paint them. A
-    // paint handler can show new windows meanwhile; a window taken down leaves the queue.
-    while (!g_firstPaints.empty()) {
-        CDialog* dialog = g_firstPaints.front();
-        g_firstPaints.erase(g_firstPaints.begin());
-        const CDialog::Window& w = *dialog->window_;
-        if (w.firstPaintPending && w.widget->isVisible()) dialog->DispatchPaint(false);
-    }
-}
+void DialogAccess::PaintForEvent(CDialog& dialog) { dialog.PaintForEvent(); }
+
+QWidget* DialogAccess::ActiveWindow() { return OpenerOf(nullptr); }

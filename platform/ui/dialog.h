@@ -57,6 +57,8 @@ public:
     void SetWindowText(std::u16string_view text);
     std::u16string WindowText() const;
     void SetIcon(int iconResource);
+    // What a screen reader says of the window beyond its caption (a drawn picture).
+    void SetAccessibleDescription(std::u16string_view text);
     void CenterWindow();
 
     // Size of the client area in logical pixels.
@@ -73,7 +75,11 @@ private:
     friend struct DialogAccess;
     bool MakeWindow();
     void DispatchPaint(bool repaintNow);
+    // A paint event: runs the handler afresh unless the program has just painted.
+    void PaintForEvent();
+    void RunPaintHandler(bool showProgress);
     void ScheduledPaint();
+    void PostScript();
     void EnterDispatch();
     // Ends a dispatch; a DestroyWindow that waited for it runs here, after
     // which this object may be gone (PostNcDestroy may free it).

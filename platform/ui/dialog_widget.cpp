@@ -1,11 +1,14 @@
 #include "platform/ui/dialog_widget.h"
 
+#include "platform/ui/date_picker.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/ui_font.h"
 #include "platform/ui/ui_scale.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <cmath>
@@ -73,8 +76,20 @@ void DialogWidget::WatchKeys(QWidget* child) {
     for (QWidget* inner : child->findChildren<QWidget*>()) inner->installEventFilter(this);
 }
 
-void DialogWidget::paintEvent(QPaintEvent*) {
-    // Only the buffer the handlers drew is shown; the controls paint themselves over it.
+// Whether the paint is only behind controls repainting themselves (a caret blinking).
+bool DialogWidget::OnlyBehindControls(const QRegion& region) const {
+    for (const QRect& rect : region) {
+        bool covered = false;
+        for (const auto& [id, control] : controls_) covered = covered || control->geometry().contains(rect);
+        if (!covered) return false;
+    }
+    return true;
+}
+
+void DialogWidget::paintEvent(QPaintEvent* event) {
+    // Every paint of the window runs its paint handler afresh, as the handheld's do.
+    if (dialog_ && !OnlyBehindControls(event->region())) DialogAccess::PaintForEvent(*dialog_);
+    // The controls paint themselves over the buffer.
     QPainter painter(this);
     painter.drawImage(QRectF(0, 0, clientWidth_ * widgetScale_, clientHeight_ * widgetScale_), buffer_);
 }
@@ -82,6 +97,12 @@ void DialogWidget::paintEvent(QPaintEvent*) {
 void DialogWidget::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (dialog_) DialogAccess::CloseBox(*dialog_);
+}
+
+void DialogWidget::changeEvent(QEvent* event) {
+    // Restored from the task bar: painted afresh.
+    if (event->type() == QEvent::WindowStateChange && !isMinimized()) update();
+    QWidget::changeEvent(event);
 }
 
 bool DialogWidget::eventFilter(QObject* watched, QEvent* event) {
@@ -92,6 +113,10 @@ bool DialogWidget::eventFilter(QObject* watched, QEvent* event) {
     // Open pop-ups (a combo box's list, the calendar) are windows of their own and keep their keys.
     const auto* target = qobject_cast<QWidget*>(watched);
     if (!target || target->window() != this) return QWidget::eventFilter(watched, event);
+    // A date being typed is taken (or refused) before Enter confirms the dialog.
+    if (auto* picker = dynamic_cast<DatePicker*>(QApplication::focusWidget()); enter && picker && !picker->Commit()) {
+        return true;
+    }
     dialog_->SendCommand(enter ? IDOK : IDCANCEL);
     return true;
 }

@@ -43,9 +43,12 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool OnlyBehindControls(const QRegion& region) const;
+
     CDialog* dialog_;
     double scale_;
     double widgetScale_;
@@ -61,8 +64,10 @@ struct DialogAccess {
     static void CloseBox(CDialog& dialog);
     // Runs the paint handler now into the buffer (or marks a repaint when it is already running).
     static void DispatchPaint(CDialog& dialog);
-    // Dispatches the first paint of every shown window that has not had it yet.
-    static void DispatchPendingFirstPaints();
+    // The window whose handler runs (or the innermost modal run); nullptr when none.
+    static QWidget* ActiveWindow();
+    // A paint event reached the window.
+    static void PaintForEvent(CDialog& dialog);
 };
 
 // Makes the template's controls on `widget`.

@@ -73,7 +73,7 @@ int CListBox::FindStringExact(int start, std::u16string_view text) const {
 }
 
 int CListBox::FindString(int start, std::u16string_view prefix) const {
-    return SearchWrapping(GetCount(), start, [&](int i) { return StartsWithNoCase(GetText(i), prefix); });
+    return SearchWrapping(GetCount(), start, [&](int i) { return StartsWithPastBracket(GetText(i), prefix); });
 }
 
 int CListBox::SelectString(int start, std::u16string_view prefix) {

@@ -1,9 +1,11 @@
 #include "platform/ui/list_search.h"
 
+#include "platform/text.h"
 #include "platform/ui/dialog.h"
 
 #include <QCollator>
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace {
 
@@ -30,12 +32,27 @@ int SearchWrapping(int count, int start, const std::function<bool(int)>& matches
     return -1;
 }
 
-int SortedPosition(int count, const std::function<QString(int)>& itemText, const QString& text) {
+// The word sort: hyphens and apostrophes only part texts that are otherwise equal.
+int WordCompare(const QString& a, const QString& b) {
+    static const QRegularExpression kNearlyIgnored(QStringLiteral("[-'\u2019]"));
     const QCollator& order = ItemOrder();
+    const int words = order.compare(QString(a).remove(kNearlyIgnored), QString(b).remove(kNearlyIgnored));
+    return words != 0 ? words : order.compare(a, b);
+}
+
+bool StartsWithPastBracket(std::u16string_view item, std::u16string_view prefix) {
+    if (StartsWithNoCase(item, prefix)) return true;
+    for (std::u16string_view lead : {u"[-", u"["}) {
+        if (item.starts_with(lead)) return StartsWithNoCase(item.substr(lead.size()), prefix);
+    }
+    return false;
+}
+
+int SortedPosition(int count, const std::function<QString(int)>& itemText, const QString& text) {
     int low = 0, high = count;
     while (low < high) {
         const int middle = (low + high) / 2;
-        if (order.compare(itemText(middle), text) <= 0) low = middle + 1;
+        if (WordCompare(itemText(middle), text) <= 0) low = middle + 1;
         else high = middle;
     }
     return low;

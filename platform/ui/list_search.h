@@ -14,8 +14,13 @@ class CDialog;
 // list) searches the whole list from the top. -1 when none matches.
 int SearchWrapping(int count, int start, const std::function<bool(int)>& matches);
 
+// The prefix search's match: the item begins with `prefix` ignoring case, also
+// when looked at past a leading "[-" or "[".
+bool StartsWithPastBracket(std::u16string_view item, std::u16string_view prefix);
+
 // Where `text` goes in a sorted list: after every item that sorts before it or
-// equal to it, in the case-insensitive order of the user's locale (accents count).
+// equal to it, in the case-insensitive order of the user's locale (accents count),
+// as a word sort: hyphens and apostrophes are nearly ignored.
 int SortedPosition(int count, const std::function<QString(int)>& itemText, const QString& text);
 
 // Whether control `id` of the dialog's template keeps its items sorted.

@@ -2,6 +2,7 @@
 
 #include "platform/ui/command_table.h"
 #include "platform/ui/dialog.h"
+#include "platform/ui/dialog_widget.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/test_driver.h"
 #include "platform/ui/win_app.h"
@@ -14,8 +15,9 @@ int MessageBox(CDialog* owner, std::u16string_view text) {
         driver->RecordMessage(text);
         return IDOK;
     }
+    // Centred over the window that shows it: its owner, else the one whose handler runs.
     QWidget* parent = owner ? owner->Widget() : nullptr;
-    if (!parent) parent = QApplication::activeModalWidget();
+    if (!parent || !parent->isVisible()) parent = DialogAccess::ActiveWindow();
     QMessageBox box(QMessageBox::NoIcon, ToQString(AfxAppName()), ToQString(text), QMessageBox::Ok, parent);
     // The text is shown as it is, never read as markup.
     box.setTextFormat(Qt::PlainText);

@@ -105,10 +105,12 @@ void QtPaintSurface::Rectangle(const PaintRect& rect) {
     const int left = std::min(rect.left, rect.right), right = std::max(rect.left, rect.right);
     const int top = std::min(rect.top, rect.bottom), bottom = std::max(rect.top, rect.bottom);
     const int width = right - left, height = bottom - top;
-    // The outline takes columns left..right-1 and rows top..bottom-1; a rectangle
-    // without two of each has no outline to draw.
-    if (width < 2 || height < 2) return;
-    if (outline_ == 1) {
+    // The outline takes columns left..right-1 and rows top..bottom-1. One pixel
+    // wide or high and longer, it is that one column or row; 1 by 1 draws nothing.
+    if (width < 1 || height < 1 || (width == 1 && height == 1)) return;
+    if (width == 1 || height == 1) {
+        FillPixels(left, top, width, height, Qt::black);
+    } else if (outline_ == 1) {
         FillPixels(left + 1, top + 1, width - 2, height - 2, brush_);
         FillPixels(left, top, width, 1, Qt::black);
         FillPixels(left, bottom - 1, width, 1, Qt::black);

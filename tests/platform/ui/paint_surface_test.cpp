@@ -68,6 +68,8 @@ TEST(QtPaintSurface, RectanglesOutlineInsideTheirEdgesAndFillWithTheBrush) {
         s.SelectSolidBrush({0, 255, 0});
         s.Rectangle({10, 10, 15, 14});
         s.Rectangle({30, 30, 31, 31});  // 1 by 1: nothing
+        s.Rectangle({70, 10, 71, 20});  // one pixel wide: its column
+        s.Rectangle({80, 10, 90, 11});  // one pixel high: its row
         s.SelectDefaultBrush();
         s.Rectangle({40, 10, 44, 14});
         s.SelectSolidBrush({255, 0, 0});
@@ -79,6 +81,8 @@ TEST(QtPaintSurface, RectanglesOutlineInsideTheirEdgesAndFillWithTheBrush) {
     EXPECT_EQ(canvas.At(13, 12), QColor(0, 255, 0));
     EXPECT_TRUE(canvas.White(15, 10) && canvas.White(10, 14));  // right and bottom edges left out
     EXPECT_TRUE(canvas.White(30, 30));
+    EXPECT_TRUE(canvas.Black(70, 10) && canvas.Black(70, 19) && canvas.White(70, 20) && canvas.White(71, 15));
+    EXPECT_TRUE(canvas.Black(80, 10) && canvas.Black(89, 10) && canvas.White(90, 10) && canvas.White(85, 11));
     EXPECT_TRUE(canvas.Black(40, 10) && canvas.White(41, 11));
     EXPECT_TRUE(canvas.Black(55, 15) && canvas.Black(59, 19) && canvas.White(60, 20));
     EXPECT_EQ(canvas.At(57, 17), QColor(255, 0, 0));

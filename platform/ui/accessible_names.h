@@ -1,0 +1,14 @@
+#pragma once
+// Screen readers find no text in a painted label, so each control without a
+// caption of its own is named after the label painted beside it (or above it).
+
+#include "platform/recording_surface.h"
+
+#include <vector>
+
+class DialogWidget;
+
+void NameControlsFromLabels(DialogWidget& widget, const std::vector<DrawnText>& labels);
+
+// Marks a control as named by the program, which the labels then leave alone.
+inline constexpr char kNamedByProgram[] = "vantrelNamedByProgram";

@@ -1,0 +1,127 @@
+#include "platform/ui/date_picker.h"
+
+#include "platform/ui/dialog_widget.h"
+#include "platform/ui/message_box.h"
+#include "platform/ui/qt_text.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QStyle>
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::u16string_view kNotADate = u"Please enter a date as month/day/year, for example 3/14/1975.";
+
+// Month, day and year, each a run of digits, two slashes and nothing else but blanks.
+bool ReadTypedDate(std::u16string_view text, int& month, int& day, int& year) {
+    const bool plain = std::all_of(text.begin(), text.end(), [](char16_t c) {
+        return (c >= u'0' && c <= u'9') || c == u'/' || c == u' ';
+    });
+    return plain && std::count(text.begin(), text.end(), u'/') == 2 && ScanDateText(text, month, day, year) == 3;
+}
+
+// `time` with the date replaced, when that makes a valid record.
+bool WithDate(SystemTime time, int year, int month, int day, SystemTime& out) {
+    if (year < 0 || year > 0xFFFF || month < 0 || month > 12 || day < 0 || day > 31) return false;
+    time.year = static_cast<std::uint16_t>(year);
+    time.month = static_cast<std::uint16_t>(month);
+    time.day = static_cast<std::uint16_t>(day);
+    FileTime fileTime = 0;
+    // Through a file time and back: every field filled, the day of week included.
+    return SystemTimeToFileTime(time, fileTime) && FileTimeToSystemTime(fileTime, out);
+}
+
+}  // namespace
+
+DatePicker::DatePicker(QWidget* parent) : QLineEdit(parent), held_(GetLocalTime()) {
+    QAction* open = addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
+    open->setToolTip(QStringLiteral("Calendar"));
+    connect(open, &QAction::triggered, this, &DatePicker::ShowCalendar);
+    Show();
+}
+
+SystemTime DatePicker::Value() const {
+    int month = 0, day = 0, year = 0;
+    SystemTime typed;
+    if (ReadTypedDate(FromQString(text()), month, day, year) && WithDate(held_, year, month, day, typed)) return typed;
+    return held_;
+}
+
+bool DatePicker::SetValue(const SystemTime& time) {
+    SystemTime checked;
+    if (!WithDate(time, time.year, time.month, time.day, checked)) return false;
+    held_ = checked;
+    Show();
+    return true;
+}
+
+void DatePicker::Show() { setText(ToQString(DateText(held_))); }
+
+bool DatePicker::Commit() {
+    if (committing_) return true;
+    int month = 0, day = 0, year = 0;
+    SystemTime typed;
+    if (ReadTypedDate(FromQString(text()), month, day, year) && WithDate(held_, year, month, day, typed)) {
+        held_ = typed;
+        Show();
+        return true;
+    }
+    committing_ = true;
+    Show();
+    selectAll();
+    auto* window = dynamic_cast<DialogWidget*>(this->window());
+    MessageBox(window ? window->Dialog() : nullptr, kNotADate);
+    committing_ = false;
+    return false;
+}
+
+void DatePicker::ShowCalendar() {
+    if (!calendar_) {
+        calendar_ = new QCalendarWidget(this);
+        calendar_->setWindowFlags(Qt::Popup);
+        calendar_->setGridVisible(true);
+        connect(calendar_, &QCalendarWidget::clicked, this, [this](QDate date) {
+            SystemTime picked;
+            if (WithDate(held_, date.year(), date.month(), date.day(), picked)) SetValue(picked);
+            calendar_->hide();
+            setFocus(Qt::PopupFocusReason);
+        });
+    }
+    Commit();
+    const SystemTime now = Value();
+    calendar_->setSelectedDate(QDate(now.year, now.month, now.day));
+    calendar_->adjustSize();
+    calendar_->move(mapToGlobal(QPoint(0, height())));
+    calendar_->show();
+    calendar_->setFocus(Qt::PopupFocusReason);
+}
+
+void DatePicker::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    // Reached by a click, the whole date is taken, as by Tab, so typing replaces it.
+    selectOnPress_ = event->reason() == Qt::MouseFocusReason;
+}
+
+void DatePicker::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    if (event->reason() != Qt::PopupFocusReason && text() != ToQString(DateText(held_))) Commit();
+}
+
+void DatePicker::mousePressEvent(QMouseEvent* event) {
+    QLineEdit::mousePressEvent(event);
+    if (selectOnPress_) selectAll();
+    selectOnPress_ = false;
+}
+
+void DatePicker::keyPressEvent(QKeyEvent* event) {
+    const bool altDown = event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier);
+    if (altDown || event->key() == Qt::Key_F4) {
+        ShowCalendar();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The short-date picker: a field a person types M/D/YYYY into (leading zeros
+// or not), with a calendar to pick from. It holds a date and a time of day;
+// one the program never set holds the device's date and time when it was made.
+
+#include "platform/datetime.h"
+
+#include <QLineEdit>
+
+class QCalendarWidget;
+
+class DatePicker : public QLineEdit {
+public:
+    explicit DatePicker(QWidget* parent);
+
+    // The held date and time; text typed and not yet taken counts when it is a date.
+    SystemTime Value() const;
+    // False, holding what it held, for a record that is not a date a picker can hold.
+    bool SetValue(const SystemTime& time);
+    // Takes the typed text. A text that is no date is refused: the field shows
+    // the held date again and says so; false then.
+    bool Commit();
+    void ShowCalendar();
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Show();
+
+    SystemTime held_;
+    bool selectOnPress_ = false;
+    bool committing_ = false;
+    QCalendarWidget* calendar_ = nullptr;
+};
