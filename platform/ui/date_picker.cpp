@@ -84,12 +84,15 @@ void DatePicker::ShowCalendar() {
         calendar_ = new QCalendarWidget(this);
         calendar_->setWindowFlags(Qt::Popup);
         calendar_->setGridVisible(true);
-        connect(calendar_, &QCalendarWidget::clicked, this, [this](QDate date) {
+        // A click on a day, or Enter on it, picks it.
+        const auto pick = [this](QDate date) {
             SystemTime picked;
             if (WithDate(held_, date.year(), date.month(), date.day(), picked)) SetValue(picked);
             calendar_->hide();
             setFocus(Qt::PopupFocusReason);
-        });
+        };
+        connect(calendar_, &QCalendarWidget::clicked, this, pick);
+        connect(calendar_, &QCalendarWidget::activated, this, pick);
     }
     Commit();
     const SystemTime now = Value();

@@ -148,6 +148,8 @@ void CDialog::PostScript() {
                 return;
             }
             if (window_->firstPaintPending) DispatchPaint(false);
+            // The script is the person at the window in front, which has the keyboard.
+            QApplication::setActiveWindow(window_->widget);
             if (!window_->ended) driver->RunScript(*this);
         },
         Qt::QueuedConnection);

@@ -211,46 +211,6 @@ TEST_F(MainWindowTest, TakeTestAppendsOnlyNamesNoListedNameBeginsWith) {
     });
 }
 
-TEST_F(MainWindowTest, SwitchUserSetsTheUserAndRelists) {
-    ASSERT_TRUE(CreateSettings(u"Ann"));
-    const SystemTime birth = MakeDate(1980, 2, 3);
-    ASSERT_TRUE(AddPatient(u"Ann", u"Female", birth, u"30", u"Bar"));
-    ASSERT_TRUE(AddPatient(u"Bob", u"Male", birth, u"30", u"Line"));
-    AddTest(u"Ann", u"Glucose", MakeDate(2026, 5, 1));
-    AddTest(u"Bob", u"Iron", MakeDate(2026, 5, 1));
-    AddTest(u"Bob", u"Zinc", MakeDate(2026, 5, 2));
-
-    RunMainWindow(driver_, [&](CVantrelDlg& d) {
-        ASSERT_EQ(Rows(d), std::vector<std::u16string>{u"Glucose"});
-        EXPECT_NE(RecordPaint(d).FindText(u"Tests for Ann"), nullptr);
-
-        // Cancelled: nothing changes.
-        driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [](CSwitchUserDlg& x) {
-            EXPECT_EQ(x.userName, u"Ann");
-            x.SendCommand(CSwitchUserDlg::kCancelButton);
-        });
-        d.SendCommand(CVantrelDlg::kSwitchUserButton);
-        EXPECT_EQ(Rows(d), std::vector<std::u16string>{u"Glucose"});
-
-        driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [](CSwitchUserDlg& x) {
-            CListBox users(x, CSwitchUserDlg::kUserList);
-            users.UserSelect(users.FindStringExact(-1, u"Bob"));
-            x.SendCommand(CSwitchUserDlg::kOkButton);
-        });
-        d.SendCommand(CVantrelDlg::kSwitchUserButton);
-
-        std::u16string current;
-        GetSetting(kCurrentUserKey, current);
-        EXPECT_EQ(current, u"Bob");
-        std::vector<std::u16string> rows = Rows(d);
-        std::sort(rows.begin(), rows.end());
-        EXPECT_EQ(rows, (std::vector<std::u16string>{u"Iron", u"Zinc"}));
-        const RecordingSurface paint = RecordPaint(d);
-        EXPECT_NE(paint.FindText(u"Tests for Bob"), nullptr);
-        EXPECT_EQ(paint.FindText(u"Tests for Ann"), nullptr);
-    });
-}
-
 // Deletes the first listed date in the Modify Test dialog; meanwhile a further
 // test is stored behind the window's back, so a relisting shows.
 void DeleteFirstDate(DialogDriver& driver, CVantrelDlg& d, std::u16string_view sneaked) {

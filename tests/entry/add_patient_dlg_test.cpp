@@ -6,6 +6,9 @@
 #include "review/graph_options_dlg.h"
 #include "store/patient_store.h"
 
+#include <QApplication>
+#include <QTest>
+
 namespace {
 
 class AddPatientDlgTest : public EntryTest {
@@ -108,16 +111,18 @@ TEST_F(AddPatientDlgTest, TheLeapDayStaysValidIn1960) {
     });
 }
 
-TEST_F(AddPatientDlgTest, OkStoresThePatientWithTheGraphPreferences) {
+TEST_F(AddPatientDlgTest, OkStoresThePatientAsTypedWithTheGraphPreferences) {
     CAddPatientDlg dlg;
     dlg.mode = CAddPatientDlg::kModeNew;
     const int result = Run(dlg, [this](CAddPatientDlg& d) {
         PasteInto(d, CAddPatientDlg::kNameEdit, QStringLiteral("Cy\r\nRell"));
         EXPECT_EQ(Shown(d, CAddPatientDlg::kNameEdit), u"Cy Rell");
-        CComboBox(d, CAddPatientDlg::kSexBox).UserChoose(0);
-        CDateTimeCtrl(d, CAddPatientDlg::kBirthdatePicker).UserSetDate(1981, 7, 9);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), "7/9/1981");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);  // from "Male" to "Female"
         ExpectGraphOptions();  // OK untouched
-        d.SendCommand(CAddPatientDlg::kOkButton);
+        QTest::mouseClick(d.ControlWidget(CAddPatientDlg::kOkButton), Qt::LeftButton);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(dlg.name, u"Cy Rell");
@@ -127,13 +132,14 @@ TEST_F(AddPatientDlgTest, OkStoresThePatientWithTheGraphPreferences) {
     ExpectSameMoment(GetBirthdate(u"Cy Rell"), SystemTime{1981, 7, 0, 9, 10, 30, 0, 0});
     EXPECT_TRUE(driver.Messages().empty());
 
-    // Enter runs the same handler; a sex typed rather than chosen is stored empty.
+    // A sex typed rather than chosen is stored empty, also once the box is left.
     CAddPatientDlg typed;
     typed.mode = CAddPatientDlg::kModeNew;
     EXPECT_EQ(Run(typed, [this](CAddPatientDlg& d) {
-                  CComboBox(d, CAddPatientDlg::kSexBox).UserType(u"Female");
+                  TypeInto(d, CAddPatientDlg::kSexBox, "Female");
+                  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
                   ExpectGraphOptions();
-                  d.SendCommand(IDOK);
+                  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
               }),
               IDOK);
     EXPECT_EQ(typed.name, u"Tavi Orlenska");

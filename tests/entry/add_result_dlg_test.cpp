@@ -4,6 +4,10 @@
 #include "platform/text.h"
 #include "res/resource.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QTest>
+
 namespace {
 
 // What the value, goal and unit edits show.
@@ -127,12 +131,16 @@ TEST_F(AddResultDlgTest, OkAsksForTheFirstEmptyFieldOnly) {
     EXPECT_EQ(dlg.newName, 1);
 }
 
-TEST_F(AddResultDlgTest, OnlyAChosenNameIsKnown) {
+TEST_F(AddResultDlgTest, AChosenNameIsKnownAndATypedOneIsHandedBackAsTyped) {
     CAddResultDlg chosen;
     EXPECT_EQ(Run(chosen, u"Ann", u"Lipid Panel",
                   [](CAddResultDlg& d) {
-                      CComboBox(d, CAddResultDlg::kResultNameBox).UserChoose(2);
-                      d.SendCommand(IDOK);
+                      auto* box = qobject_cast<QComboBox*>(d.ControlWidget(CAddResultDlg::kResultNameBox));
+                      box->showPopup();
+                      QAbstractItemView* list = box->view();
+                      QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                                        list->visualRect(list->model()->index(2, 0)).center());
+                      QTest::mouseClick(d.ControlWidget(IDOK), Qt::LeftButton);
                   }),
               IDOK);
     EXPECT_EQ(chosen.resultName, u"Triglycerides");
@@ -141,13 +149,20 @@ TEST_F(AddResultDlgTest, OnlyAChosenNameIsKnown) {
     EXPECT_EQ(chosen.resultUnit, u"mmol/L");
     EXPECT_EQ(chosen.newName, 0);
 
-    // Typing a listed name without choosing it still counts as new.
+    // A listed name typed and left with Tab is not chosen: the fields keep what was typed.
     CAddResultDlg typed;
     Run(typed, u"Ann", u"Lipid Panel", [](CAddResultDlg& d) {
-        CComboBox(d, CAddResultDlg::kResultNameBox).UserType(u"HDL");
-        d.SendCommand(IDOK);
+        TypeInto(d, CAddResultDlg::kResultNameBox, "LDL");
+        for (const char* field : {"123", "99", "mmol/L"}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::keyClicks(QApplication::focusWidget(), field);
+        }
+        QTest::mouseClick(d.ControlWidget(IDOK), Qt::LeftButton);
     });
-    EXPECT_EQ(typed.resultName, u"HDL");
+    EXPECT_EQ(typed.resultName, u"LDL");
+    EXPECT_EQ(typed.resultValue, u"123");
+    EXPECT_EQ(typed.goalValue, u"99");
+    EXPECT_EQ(typed.resultUnit, u"mmol/L");
     EXPECT_EQ(typed.newName, 1);
     EXPECT_TRUE(driver.Messages().empty());
 }

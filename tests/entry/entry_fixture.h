@@ -23,8 +23,7 @@ struct ExpectedLabel {
     int x, y;
     std::u16string text;
 };
-// The dialog fills its client area white, then draws exactly these labels in
-// navy in the default font.
+// The window shows these labels in navy on white, in the default font.
 void ExpectPaintsLabels(CDialog& dialog, const std::vector<ExpectedLabel>& labels);
 
 // A person's hand: real mouse and key events on a dialog's own widgets, the

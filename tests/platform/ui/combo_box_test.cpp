@@ -4,9 +4,6 @@
 #include "platform/ui/dialog.h"
 #include "res/resource.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QKeyEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,6 +58,22 @@ TEST(ComboBox, SortedBoxInsertsCaseInsensitivelyWithAccentsCounting) {
     EXPECT_EQ(box.InsertString(count + 2, u"nowhere"), -1);
 }
 
+TEST(ComboBox, WordSortNearlyIgnoresHyphensAndPrefixesLookPastABracket) {
+    SortedBoxDialog dialog;
+    ASSERT_TRUE(dialog.Create(nullptr));
+    CComboBox& box = dialog.box;
+    for (auto name : {u"Creatinine", u"C-Reactive Protein", u"Comprehensive Metabolic Panel", u"O'Neil", u"Oneida"}) {
+        box.AddString(name);
+    }
+    EXPECT_EQ(Items(box), (std::vector<std::u16string>{u"Comprehensive Metabolic Panel", u"C-Reactive Protein",
+                                                       u"Creatinine", u"Oneida", u"O'Neil"}));
+    box.AddString(u"[-Iron]");
+    box.AddString(u"[Zinc]");
+    EXPECT_EQ(box.FindString(-1, u"iron"), box.FindStringExact(-1, u"[-Iron]"));
+    EXPECT_EQ(box.FindString(-1, u"zinc"), box.FindStringExact(-1, u"[Zinc]"));
+    EXPECT_EQ(box.FindString(-1, u"[z"), box.FindStringExact(-1, u"[Zinc]"));
+}
+
 TEST(ComboBox, UnsortedBoxKeepsTheOrderOfAdding) {
     CDialog dialog(IDD_ADD_RESULT);
     ASSERT_TRUE(dialog.Create(nullptr));
@@ -100,41 +113,6 @@ TEST(ComboBox, SearchesStartAfterTheGivenItemAndWrapAround) {
     EXPECT_EQ(box.SelectedText(), u"");
     EXPECT_EQ(box.SelectString(0, u"nothing"), -1);
     EXPECT_EQ(box.GetCurSel(), -1);
-}
-
-TEST(ComboBox, TypingForgetsTheSelectionAndOnlyUserChoicesNotify) {
-    SortedBoxDialog dialog;
-    ASSERT_TRUE(dialog.Create(nullptr));
-    CComboBox& box = dialog.box;
-    box.AddString(u"Female");
-    box.AddString(u"Male");
-
-    box.SetCurSel(1);
-    box.SelectString(-1, u"fem");
-    EXPECT_TRUE(dialog.confirmedText.empty());  // the program's own selections send nothing
-
-    box.UserChoose(1);
-    EXPECT_EQ(dialog.confirmedText, std::vector<std::u16string>{u"Male"});
-
-    // Typed text equal to an item still leaves the box without a selection.
-    box.UserType(u"Female");
-    EXPECT_EQ(box.GetCurSel(), -1);
-    EXPECT_EQ(box.SelectedText(), u"");
-    EXPECT_EQ(box.GetWindowText(), u"Female");
-
-    // An arrow key on the closed box is a person's confirmed choice.
-    auto* widget = qobject_cast<QComboBox*>(dialog.ControlWidget(1020));
-    ASSERT_NE(widget, nullptr);
-    box.SetCurSel(0);
-    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-    QApplication::sendEvent(widget, &down);
-    EXPECT_EQ(box.GetCurSel(), 1);
-    EXPECT_EQ(dialog.confirmedText, (std::vector<std::u16string>{u"Male", u"Male"}));
-
-    // Emptying the box clears its edit field too.
-    box.ResetContent();
-    EXPECT_EQ(box.GetCount(), 0);
-    EXPECT_EQ(box.GetWindowText(), u"");
 }
 
 TEST(ComboBox, DeletingTheSelectedItemLeavesNoSelection) {

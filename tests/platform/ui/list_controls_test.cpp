@@ -106,27 +106,4 @@ TEST(ListView, ShowsPicturesOfItsImageListByIndex) {
     EXPECT_EQ(heading.pixelColor(7, 7), QColor(0, 0, 0));
 }
 
-TEST(DateTimeCtrl, KeepsTheTimeOfDayAndFillsTheDayOfWeek) {
-    CDialog dialog(IDD_ADD_PATIENT);
-    ASSERT_TRUE(dialog.Create(nullptr));
-    CDateTimeCtrl birthdate{dialog, 1019};
-    const SystemTime given{2004, 3, 0, 5, 14, 30, 15, 250};  // day of week left unset
-    ASSERT_TRUE(birthdate.SetTime(given));
-    SystemTime read;
-    ASSERT_TRUE(birthdate.GetTime(read));
-    EXPECT_EQ(read, (SystemTime{2004, 3, 5, 5, 14, 30, 15, 250}));  // a Friday
-
-    birthdate.UserSetDate(1960, 2, 29);
-    ASSERT_TRUE(birthdate.GetTime(read));
-    EXPECT_EQ(read, (SystemTime{1960, 2, 1, 29, 14, 30, 15, 250}));  // a Monday, same time of day
-
-    EXPECT_FALSE(birthdate.SetTime(SystemTime{2004, 13, 0, 1, 0, 0, 0, 0}));
-    EXPECT_FALSE(birthdate.SetTime(SystemTime{2003, 2, 0, 29, 0, 0, 0, 0}));
-    ASSERT_TRUE(birthdate.GetTime(read));
-    EXPECT_EQ(read.year, 1960);
-
-    CDateTimeCtrl missing{dialog, 4242};
-    EXPECT_FALSE(missing.GetTime(read));
-}
-
 }  // namespace

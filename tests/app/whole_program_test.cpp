@@ -1,0 +1,183 @@
+// The whole program on a scratch device, used as a person uses it: the real
+// start-up, real windows and event loops, mouse and keys, and what the windows
+// show. First run, a test with a result, its report and graph, a second user,
+// and a restart.
+
+#include "support/screen.h"
+#include "temp_device.h"
+
+#include "app/vantrel_app.h"
+#include "app/vantrel_dlg.h"
+#include "entry/add_patient_dlg.h"
+#include "entry/add_result_dlg.h"
+#include "entry/switch_user_dlg.h"
+#include "entry/take_test_dlg.h"
+#include "platform/ui/dialog_widget.h"
+#include "res/resource.h"
+#include "store/patient_store.h"
+#include "store/settings_store.h"
+#include "store/test_record_store.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+template <class T = QWidget>
+T* Control(QWidget& window, int id) {
+    auto* dialog = dynamic_cast<DialogWidget*>(&window);
+    T* control = dialog ? qobject_cast<T*>(dialog->Control(id)) : nullptr;
+    EXPECT_NE(control, nullptr) << window.windowTitle().toStdString() << " has no control " << id;
+    return control;
+}
+
+void Click(QWidget& window, int id) { QTest::mouseClick(Control(window, id), Qt::LeftButton); }
+
+// Clicks into a one-line field and types over what it holds.
+void TypeInto(QWidget& window, int id, const QString& text) {
+    QWidget* field = Control(window, id);
+    if (auto* box = qobject_cast<QComboBox*>(field)) field = box->lineEdit();
+    QTest::mouseClick(field, Qt::LeftButton);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, text);
+}
+
+void ClickRow(QListWidget* list, int row) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
+// Opens the box's list and clicks the item of that text.
+void Choose(QComboBox* box, const QString& item) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 5, box->height() / 2));
+    const int row = box->findText(item, Qt::MatchExactly);
+    ASSERT_GE(row, 0) << item.toStdString();
+    QAbstractItemView* view = box->view();
+    view->scrollTo(view->model()->index(row, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(row, 0)).center());
+}
+
+QStringList Items(QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+    return items;
+}
+
+void AddUser(Person& person, const QString& name) {
+    person.Then("Add Patient", [name](QWidget& w) {
+        EXPECT_EQ(Control(w, CAddPatientDlg::kNameEdit)->accessibleName(), "Name");
+        EXPECT_EQ(Control(w, CAddPatientDlg::kBirthdatePicker)->accessibleName(), "Birthdate");
+        EXPECT_EQ(Control(w, CAddPatientDlg::kSexBox)->accessibleName(), "Sex");
+        TypeInto(w, CAddPatientDlg::kNameEdit, name);
+        QTest::keyClick(Control(w, CAddPatientDlg::kNameEdit), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), "3/14/1975");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        // From "Male", the arrow key chooses "Female".
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        Click(w, CAddPatientDlg::kOkButton);
+    });
+    person.Then("Graph Options", [](QWidget& w) { Click(w, IDOK); });
+}
+
+TEST(WholeProgram, FirstRunATestItsReportASecondUserAndARestart) {
+    TempDevice device;  // the start-up puts the shipped catalogue on it
+    Person person;
+
+    AddUser(person, "Ann Lee");
+    person.Then("Vantrel", [](QWidget& w) {
+        EXPECT_TRUE(ShowsText(w, 10, 15, u"Tests for Ann Lee"));
+        Click(w, CVantrelDlg::kTakeTestButton);
+    });
+    person.Then("Take Test", [](QWidget& w) {
+        auto* tests = Control<QComboBox>(w, CTakeTestDlg::kTestNameBox);
+        const QStringList items = Items(tests);
+        // The word sort: the hyphen is nearly ignored.
+        EXPECT_LT(items.indexOf("Comprehensive Metabolic Panel"), items.indexOf("C-Reactive Protein"));
+        EXPECT_LT(items.indexOf("C-Reactive Protein"), items.indexOf("Creatinine"));
+        Choose(tests, "Lipid Panel");
+        QTest::keyClick(tests->lineEdit(), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), "06/01/2026");
+        Click(w, CTakeTestDlg::kAddButton);
+    });
+    person.Then("Add Test Result", [](QWidget& w) {
+        EXPECT_EQ(Control<QComboBox>(w, CAddResultDlg::kResultNameBox)->currentText(), "Total cholesterol");
+        TypeInto(w, CAddResultDlg::kValueEdit, "250");
+        Click(w, IDOK);
+    });
+    person.Then("Take Test", [](QWidget& w) {
+        auto* rows = Control<QListWidget>(w, CTakeTestDlg::kResultList);
+        ASSERT_EQ(rows->count(), 1);
+        EXPECT_EQ(rows->item(0)->text(), "Total cholesterol [ 250 vs 0-199 ] mg/dL");
+        Click(w, CTakeTestDlg::kOkButton);
+    });
+    person.Then("Vantrel", [](QWidget& w) {
+        auto* tests = Control<QListWidget>(w, CVantrelDlg::kTestList);
+        ASSERT_EQ(tests->count(), 1);
+        EXPECT_EQ(tests->item(0)->text(), "Lipid Panel");
+        ClickRow(tests, 0);
+        Click(w, CVantrelDlg::kReportButton);
+    });
+    person.Then("Test Report", [](QWidget& w) {
+        EXPECT_EQ(Control<QComboBox>(w, 1009)->currentText(), "6/1/2026");
+        auto* report = Control<QListWidget>(w, 1006);
+        const QList<QListWidgetItem*> row = report->findItems("Total cholesterol", Qt::MatchStartsWith);
+        ASSERT_EQ(row.size(), 1);
+        EXPECT_TRUE(row[0]->data(Qt::AccessibleTextRole).toString().endsWith(", above goal"));
+        Click(w, IDOK);
+    });
+    person.Then("Vantrel", [](QWidget& w) { Click(w, CVantrelDlg::kGraphButton); });
+    person.Then("Results Graph", [](QWidget& w) {
+        EXPECT_EQ(w.accessibleDescription().toStdString(),
+                  "Total cholesterol, the last 30 days: 1 result, Average Value:250.00");
+        w.close();
+    });
+    person.Then("Vantrel", [](QWidget& w) { Click(w, CVantrelDlg::kSwitchUserButton); });
+    person.Then("Switch User", [](QWidget& w) { Click(w, CSwitchUserDlg::kAddButton); });
+    AddUser(person, "Bob Stone");
+    person.Then("Switch User", [](QWidget& w) {
+        auto* users = Control<QListWidget>(w, CSwitchUserDlg::kUserList);
+        const QList<QListWidgetItem*> bob = users->findItems("Bob Stone", Qt::MatchExactly);
+        ASSERT_EQ(bob.size(), 1);
+        ClickRow(users, users->row(bob[0]));
+        Click(w, CSwitchUserDlg::kOkButton);
+    });
+    person.Then("Vantrel", [](QWidget& w) {
+        // At once, not after a restart.
+        EXPECT_TRUE(ShowsText(w, 10, 15, u"Tests for Bob Stone"));
+        EXPECT_EQ(Control<QListWidget>(w, CVantrelDlg::kTestList)->count(), 0);
+        Click(w, CVantrelDlg::kCloseButton);
+    });
+    {
+        CVantrelApp app;
+        EXPECT_FALSE(app.InitInstance());
+    }
+    EXPECT_TRUE(person.Done());
+
+    std::u16string sex;
+    GetPatientSex(u"Ann Lee", sex);
+    EXPECT_EQ(sex, u"Female");
+    SystemTime birthdate = GetBirthdate(u"Ann Lee");
+    EXPECT_EQ((std::array{birthdate.year, birthdate.month, birthdate.day}), (std::array<std::uint16_t, 3>{1975, 3, 14}));
+
+    person.Then("Vantrel", [](QWidget& w) {
+        EXPECT_TRUE(ShowsText(w, 10, 15, u"Tests for Bob Stone"));
+        Click(w, CVantrelDlg::kSwitchUserButton);
+    });
+    person.Then("Switch User", [](QWidget& w) {
+        auto* users = Control<QListWidget>(w, CSwitchUserDlg::kUserList);
+        ClickRow(users, users->row(users->findItems("Ann Lee", Qt::MatchExactly).value(0)));
+        Click(w, CSwitchUserDlg::kOkButton);
+    });
+    person.Then("Vantrel", [](QWidget& w) {
+        EXPECT_TRUE(ShowsText(w, 10, 15, u"Tests for Ann Lee"));
+        EXPECT_EQ(Control<QListWidget>(w, CVantrelDlg::kTestList)->item(0)->text(), "Lipid Panel");
+        Click(w, CVantrelDlg::kCloseButton);
+    });
+    CVantrelApp restarted;
+    EXPECT_FALSE(restarted.InitInstance());
+}
+
+}  // namespace

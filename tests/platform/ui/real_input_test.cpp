@@ -1,0 +1,215 @@
+// Windows and controls under a person's input: keys, clicks, focus moves,
+// the date typed or picked, what each paint shows, and where windows stand.
+
+#include "support/screen.h"
+
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/message_box.h"
+#include "platform/ui/test_driver.h"
+#include "res/resource.h"
+
+#include <QCalendarWidget>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+
+std::u16string g_heading = u"first";
+
+// The Take Test template: 1009 a sorted drop-down box, 1008 the date picker, 1011 Add.
+class Probe : public CDialog {
+public:
+    Probe() : CDialog(IDD_TAKE_TEST) {}
+    const CommandTable& Commands() const override {
+        static const CommandTable table{
+            BindNotify(1009, kNotifySelectionConfirmed, &Probe::OnChosen),
+            BindCommand(1011, &Probe::OnAdd),
+            BindPaint(&Probe::OnPaint),
+        };
+        return table;
+    }
+    void OnOK() override { heard.push_back(u"ok"); }
+    void OnChosen() { heard.push_back(u"chosen " + box.SelectedText()); }
+    void OnAdd() {
+        heard.push_back(u"add");
+        if (opens) {
+            CDialog about(IDD_ABOUT);
+            about.DoModal();
+        }
+    }
+    void OnPaint(PaintSurface& dc) {
+        ++paints;
+        dc.SetTextColor(kNavy);
+        dc.TextOut(10, 10, g_heading);
+    }
+
+    CComboBox box{*this, 1009};
+    CDateTimeCtrl picker{*this, 1008};
+    std::vector<std::u16string> heard;
+    int paints = 0;
+    bool opens = false;
+};
+
+class RealInputTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetLocalTimeForTesting(&now_);
+        ASSERT_TRUE(probe_.Create(nullptr));
+        probe_.ShowWindow();
+        window_ = probe_.Widget();
+        QApplication::setActiveWindow(window_);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_));
+        box_ = qobject_cast<QComboBox*>(probe_.ControlWidget(1009));
+        picker_ = qobject_cast<QLineEdit*>(probe_.ControlWidget(1008));
+        ASSERT_TRUE(box_ && picker_);
+    }
+    void TearDown() override { SetLocalTimeForTesting(nullptr); }
+
+    SystemTime Picked() const {
+        SystemTime read;
+        EXPECT_TRUE(probe_.picker.GetTime(read));
+        return read;
+    }
+    void TypeInBox(const QString& text) {
+        QTest::mouseClick(box_->lineEdit(), Qt::LeftButton);
+        QTest::keyClick(box_->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(box_->lineEdit(), text);
+    }
+
+    static constexpr SystemTime kNow{2026, 6, 0, 14, 9, 30, 5, 0};  // a Sunday
+    SystemTime now_ = kNow;
+    std::optional<DialogDriver> driver_{std::in_place};  // records message boxes
+    Probe probe_;
+    QWidget* window_ = nullptr;
+    QComboBox* box_ = nullptr;
+    QLineEdit* picker_ = nullptr;
+};
+
+TEST_F(RealInputTest, LeavingADropDownBoxChoosesNothingWhileItsArrowsAndListDo) {
+    probe_.box.AddString(u"Lipid Panel");
+    probe_.box.AddString(u"Glucose");
+    probe_.box.SetCurSel(0);
+
+    TypeInBox("lipid panel");
+    EXPECT_EQ(probe_.box.GetCurSel(), -1);  // edited: no selection, even equal to an item
+    QTest::keyClick(box_->lineEdit(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), picker_);
+    TypeInBox("Glucose");
+    QTest::keyClick(box_->lineEdit(), Qt::Key_Return);
+    QTest::mouseClick(probe_.ControlWidget(1011), Qt::LeftButton);
+    EXPECT_EQ(probe_.box.GetCurSel(), -1);
+    EXPECT_EQ(probe_.box.SelectedText(), u"");
+    EXPECT_EQ(probe_.box.GetWindowText(), u"Glucose");
+    EXPECT_EQ(probe_.heard, (std::vector<std::u16string>{u"ok", u"add"}));
+
+    // A person's choices: an arrow key on the closed box, a click in its list.
+    probe_.heard.clear();
+    probe_.box.SetCurSel(0);
+    QTest::keyClick(box_, Qt::Key_Down);
+    box_->showPopup();
+    QAbstractItemView* list = box_->view();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
+    EXPECT_EQ(probe_.heard, (std::vector<std::u16string>{u"chosen Lipid Panel", u"chosen Glucose"}));
+}
+
+TEST_F(RealInputTest, ADateTypedAfterTabOrClickReadsBackAndAnImpossibleOneIsRefused) {
+    // Never set: the device's date and time.
+    EXPECT_EQ(Picked(), (SystemTime{2026, 6, 0, 14, 9, 30, 5, 0}));
+
+    QTest::mouseClick(box_->lineEdit(), Qt::LeftButton);
+    QTest::keyClick(box_->lineEdit(), Qt::Key_Tab);
+    QTest::keyClicks(picker_, "11/20/2026");
+    QTest::keyClick(picker_, Qt::Key_Tab);
+    EXPECT_EQ(Picked(), (SystemTime{2026, 11, 5, 20, 9, 30, 5, 0}));  // the time of day kept
+
+    QTest::mouseClick(picker_, Qt::LeftButton);
+    QTest::keyClicks(picker_, "03/04/1975");
+    QTest::keyClick(picker_, Qt::Key_Tab);
+    EXPECT_EQ(Picked(), (SystemTime{1975, 3, 2, 4, 9, 30, 5, 0}));
+    EXPECT_EQ(picker_->text(), "3/4/1975");
+
+    for (const char* impossible : {"2/30/2026", "13/1/2026", "3/14", "3/14/1975x"}) {
+        QTest::mouseClick(picker_, Qt::LeftButton);
+        QTest::keyClicks(picker_, impossible);
+        QTest::keyClick(picker_, Qt::Key_Return);  // refused before Enter reaches the dialog
+        EXPECT_EQ(picker_->text(), "3/4/1975") << impossible;
+    }
+    EXPECT_EQ(Picked(), (SystemTime{1975, 3, 2, 4, 9, 30, 5, 0}));
+    EXPECT_EQ(driver_->Messages().size(), 4u);
+    EXPECT_TRUE(probe_.heard.empty());
+
+    // The calendar: opened from the keyboard, the next day chosen.
+    QTest::keyClick(picker_, Qt::Key_Down, Qt::AltModifier);
+    auto* calendar = picker_->findChild<QCalendarWidget*>();
+    ASSERT_TRUE(calendar && calendar->isVisible());
+    EXPECT_EQ(calendar->selectedDate(), QDate(1975, 3, 4));
+    QWidget* days = QApplication::focusWidget();
+    QTest::keyClick(days, Qt::Key_Right);
+    QTest::keyClick(days, Qt::Key_Return);
+    EXPECT_FALSE(calendar->isVisible());
+    EXPECT_EQ(Picked(), (SystemTime{1975, 3, 3, 5, 9, 30, 5, 0}));
+
+    // Set by the program: kept as given, the day of week filled; no date is refused.
+    ASSERT_TRUE(probe_.picker.SetTime(SystemTime{2004, 3, 0, 5, 14, 30, 15, 250}));
+    EXPECT_EQ(Picked(), (SystemTime{2004, 3, 5, 5, 14, 30, 15, 250}));
+    EXPECT_FALSE(probe_.picker.SetTime(SystemTime{2003, 2, 0, 29, 0, 0, 0, 0}));
+    EXPECT_EQ(Picked().year, 2004);
+}
+
+TEST_F(RealInputTest, EveryPaintRunsTheHandlerAfreshAndARunEndingRepaintsTheWindowsBelow) {
+    g_heading = u"first";
+    EXPECT_TRUE(ShowsText(*window_, 10, 10, u"first"));
+    g_heading = u"second";
+    EXPECT_TRUE(ShowsText(*window_, 10, 10, u"second"));
+
+    // A run above it ends: the window paints again without being asked.
+    probe_.opens = true;
+    driver_->ExpectModal(IDD_ABOUT, [](CDialog& about) {
+        g_heading = u"third";
+        about.SendCommand(IDOK);
+    });
+    const int before = probe_.paints;
+    QTest::mouseClick(probe_.ControlWidget(1011), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return probe_.paints > before; }));
+    EXPECT_TRUE(driver_->Failures().empty());
+
+    // A caret blinking in a field repaints the field alone.
+    const int painted = probe_.paints;
+    probe_.ControlWidget(1007)->repaint();
+    EXPECT_EQ(probe_.paints, painted);
+    g_heading = u"first";
+}
+
+TEST_F(RealInputTest, DialogsAndMessageBoxesStandCentredOverTheWindowTheyOpenFrom) {
+    window_->move(40, 30);
+    const QPoint centre = window_->frameGeometry().center();
+    probe_.opens = true;
+    QPoint aboutCentre;
+    driver_->ExpectModal(IDD_ABOUT, [&](CDialog& about) {
+        aboutCentre = about.Widget()->frameGeometry().center();
+        about.SendCommand(IDOK);
+    });
+    QTest::mouseClick(probe_.ControlWidget(1011), Qt::LeftButton);
+    EXPECT_LE((aboutCentre - centre).manhattanLength(), 2);
+
+    driver_.reset();  // a real message box
+    QPoint boxCentre;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        boxCentre = box->frameGeometry().center();
+        QTest::mouseClick(static_cast<QWidget*>(box->button(QMessageBox::Ok)), Qt::LeftButton);
+    });
+    MessageBox(&probe_, u"Please Enter Test Name");
+    EXPECT_LE((boxCentre - centre).manhattanLength(), 2);
+}
+
+}  // namespace
