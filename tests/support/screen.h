@@ -46,9 +46,8 @@ public:
     using Step = std::function<void(QWidget& window)>;
 
     Person() {
-        QObject::connect(&timer_, &QTimer::timeout, [this] { Look(); });
-        timer_.start(5);
         sinceProgress_.start();
+        LookAgainSoon();
     }
     ~Person() { EXPECT_TRUE(steps_.empty()) << "never came: " << steps_.front().caption.toStdString(); }
 
@@ -61,7 +60,14 @@ private:
         Step step;
     };
 
+    // A fresh timer each time: a step's window runs a loop of its own while the step
+    // waits in it, and a timer is never fired again from inside its own handler.
+    void LookAgainSoon() {
+        QTimer::singleShot(5, &alive_, [this] { Look(); });
+    }
+
     void Look() {
+        LookAgainSoon();
         QWidget* front = QApplication::activeModalWidget();
         if (stuck_) {  // close windows until the program ends
             if (front) front->close();
@@ -91,7 +97,7 @@ private:
     }
 
     std::deque<Pending> steps_;
-    QTimer timer_;
+    QObject alive_;  // pending looks end with the Person
     QWidget* seen_ = nullptr;
     bool stuck_ = false;
     QElapsedTimer sinceProgress_;
