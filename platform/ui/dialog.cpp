@@ -33,6 +33,7 @@ struct CDialog::Window {
     bool paintScheduled = false;
     bool positioned = false;
     bool scriptWaiting = false;  // its driver script waits for the runs above it to end
+    int paintsBelow = 0;         // paint handlers running when its modal run began
     int busy = 0;  // dispatches running on this dialog
     bool destroyPending = false;
 };
@@ -41,6 +42,7 @@ namespace {
 
 std::vector<CDialog*> g_modalRuns;   // the innermost run last
 std::vector<CDialog*> g_dispatching; // dialogs whose handlers are running, the innermost last
+int g_paintsRunning = 0;
 
 constexpr int kLongPaintMs = 40;
 
@@ -117,6 +119,7 @@ int CDialog::DoModal() {
     Window& w = *window_;
     w.modal = true;
     g_modalRuns.push_back(this);
+    w.paintsBelow = g_paintsRunning;
     OnInitDialog();
     if (!w.ended) {
         ShowWindow(true);
@@ -130,12 +133,17 @@ int CDialog::DoModal() {
     const int result = w.result;
     DestroyNow(false);
     RepaintVisibleDialogs();
-    if (!g_modalRuns.empty() && g_modalRuns.back()->window_->scriptWaiting) g_modalRuns.back()->PostScript();
+    ResumeWaitingScript();
     return result;
 }
 
-// The script acts from inside the run, once the window has had its first paint
-// and no run opened above it, as a person can only act on the innermost window.
+void CDialog::ResumeWaitingScript() {
+    if (!g_modalRuns.empty() && g_modalRuns.back()->window_->scriptWaiting) g_modalRuns.back()->PostScript();
+}
+
+// The script acts from inside the run, once the window has had its first paint,
+// no run opened above it and no paint handler runs beneath it (a long first
+// paint lets events through, but no input), as a person would.
 void CDialog::PostScript() {
     window_->scriptWaiting = false;
     QMetaObject::invokeMethod(
@@ -143,7 +151,7 @@ void CDialog::PostScript() {
         [this] {
             DialogDriver* driver = DialogDriver::Active();
             if (!driver || !window_ || window_->ended) return;
-            if (g_modalRuns.empty() || g_modalRuns.back() != this) {
+            if (g_modalRuns.empty() || g_modalRuns.back() != this || g_paintsRunning > window_->paintsBelow) {
                 window_->scriptWaiting = true;
                 return;
             }
@@ -330,6 +338,7 @@ void CDialog::RunPaintHandler(bool showProgress) {
     Window& w = *window_;
     w.firstPaintPending = false;
     w.painting = true;
+    ++g_paintsRunning;
     DialogWidget* widget = w.widget;
     RecordingSurface labels(nullptr, ClientWidth(), ClientHeight());
     {
@@ -350,7 +359,9 @@ void CDialog::RunPaintHandler(bool showProgress) {
         labels.texts = std::move(surface.texts);
     }
     w.painting = false;
+    --g_paintsRunning;
     if (!w.destroyPending) NameControlsFromLabels(*widget, labels.texts);
+    ResumeWaitingScript();
 }
 
 void CDialog::PaintOn(PaintSurface& surface) {

@@ -80,6 +80,7 @@ private:
     void RunPaintHandler(bool showProgress);
     void ScheduledPaint();
     void PostScript();
+    static void ResumeWaitingScript();
     void EnterDispatch();
     // Ends a dispatch; a DestroyWindow that waited for it runs here, after
     // which this object may be gone (PostNcDestroy may free it).

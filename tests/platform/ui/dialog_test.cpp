@@ -5,7 +5,6 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/test_driver.h"
-#include "platform/ui/ui_scale.h"
 #include "platform/ui/win_app.h"
 #include "res/resource.h"
 
@@ -147,43 +146,6 @@ TEST(DialogDriver, RunsNestedModalRunsInOrderAndRecordsMessages) {
     EXPECT_EQ(AfxAppName(), u"Vantrel");  // the caption of every message box
 }
 
-TEST(DialogDriver, RecordsRunsLeftOpenOrOfAnotherTemplate) {
-    DialogDriver driver;
-    CDialog about(IDD_ABOUT);
-    driver.ExpectModal(IDD_ABOUT, [](CDialog&) {});
-    EXPECT_EQ(about.DoModal(), IDCANCEL);
-    driver.ExpectModal(IDD_TEST_INFO, [](CDialog& d) { d.SendCommand(IDOK); });
-    EXPECT_EQ(about.DoModal(), IDCANCEL);
-    ASSERT_EQ(driver.Failures().size(), 2u);
-    EXPECT_NE(driver.Failures()[0].find("left open"), std::string::npos);
-    EXPECT_NE(driver.Failures()[1].find("template 130 was expected"), std::string::npos);
-    EXPECT_EQ(UiScale(), 1.0);
-
-    CDialog unknown(4242);
-    EXPECT_EQ(unknown.DoModal(), -1);
-}
-
-TEST(DialogDriver, ScriptsStartAfterInitialisationAndTheFirstPaint) {
-    DialogDriver driver;
-    ProbeDialog probe;
-    driver.Expect<ProbeDialog>(IDD_TAKE_TEST, [](ProbeDialog& d) {
-        EXPECT_EQ(d.paints, 1);
-        EXPECT_EQ(d.WindowText(), u"Take Test");
-        EXPECT_EQ(d.ClientWidth(), 240);
-        EXPECT_EQ(d.ClientHeight(), 270);
-        const RecordingSurface record = RecordPaint(d);
-        const DrawnText* label = record.FindText(u"Please Enter your test information:");
-        ASSERT_NE(label, nullptr);
-        EXPECT_EQ(label->x, 10);
-        EXPECT_EQ(label->color, kNavy);
-        EXPECT_FALSE(label->font.has_value());
-        d.RedrawNow();
-        EXPECT_EQ(d.paints, 3);
-        d.SendCommand(IDOK);
-    });
-    probe.DoModal();
-}
-
 // Paints like the Installation window: a nested modal run inside the paint
 // handler, then the window ends and destroys itself from there.
 class SelfClosingWindow : public CDialog {
@@ -284,36 +246,6 @@ TEST(Dialog, PaintRequestedWhileThePaintHandlerRunsComesAfterIt) {
     EXPECT_EQ(probe.paints, 3);
     probe.DestroyWindow();
     EXPECT_FALSE(probe.IsWindow());
-}
-
-TEST(Dialog, RendersTheBufferUnderItsControls) {
-    DialogDriver driver;
-    ProbeDialog probe;
-    const std::filesystem::path file = std::filesystem::temp_directory_path() / "vantrel_take_test.png";
-    driver.Expect<ProbeDialog>(IDD_TAKE_TEST, [&](ProbeDialog& d) {
-        CComboBox tests{d, 1009};
-        tests.AddString(u"Lipid Panel");
-        tests.SetCurSel(0);
-        CListCtrl rows{d, 1006};
-        rows.InsertItem(0, u"LDL [ 120 vs 100 ] mg/dL");
-        ASSERT_TRUE(RenderToPng(d, file));
-        d.SendCommand(IDOK);
-    });
-    probe.DoModal();
-    QImage shot(QString::fromStdString(file.string()));
-    ASSERT_FALSE(shot.isNull());
-    EXPECT_EQ(shot.width(), 240);
-    EXPECT_EQ(shot.height(), 270);
-    EXPECT_EQ(shot.pixelColor(2, 2), QColor(Qt::white));
-    // The painted label shows in navy left of the controls.
-    bool label = false;
-    for (int x = 10; x < 60; ++x) {
-        for (int y = 10; y < 24; ++y) {
-            const QColor c = shot.pixelColor(x, y);
-            label = label || (c.red() < 90 && c.blue() > c.red() + 60);
-        }
-    }
-    EXPECT_TRUE(label);
 }
 
 }  // namespace
