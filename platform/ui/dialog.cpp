@@ -9,7 +9,6 @@
 #include "platform/ui/test_driver.h"
 #include "platform/ui/ui_scale.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QApplication>
 #include <QGuiApplication>
@@ -43,8 +42,6 @@ namespace {
 std::vector<CDialog*> g_modalRuns;   // the innermost run last
 std::vector<CDialog*> g_dispatching; // dialogs whose handlers are running, the innermost last
 int g_paintsRunning = 0;
-
-constexpr int kLongPaintMs = 40;
 
 void Forget(std::vector<CDialog*>& list, const CDialog* dialog) {
     list.erase(std::remove(list.begin(), list.end(), dialog), list.end());
@@ -307,7 +304,7 @@ void CDialog::DispatchPaint(bool repaintNow) {
     }
     DialogWidget* widget = w.widget;
     EnterDispatch();
-    RunPaintHandler(true);
+    RunPaintHandler();
     if (!w.destroyPending) {
         w.bufferFresh = true;
         if (repaintNow && widget->isVisible()) widget->repaint();
@@ -330,11 +327,11 @@ void CDialog::PaintForEvent() {
     // The first paint waits for its own dispatch; a running handler is not entered again.
     if (w.firstPaintPending || w.painting || w.destroyPending) return;
     EnterDispatch();
-    RunPaintHandler(false);
+    RunPaintHandler();
     LeaveDispatch();
 }
 
-void CDialog::RunPaintHandler(bool showProgress) {
+void CDialog::RunPaintHandler() {
     Window& w = *window_;
     w.firstPaintPending = false;
     w.painting = true;
@@ -344,16 +341,6 @@ void CDialog::RunPaintHandler(bool showProgress) {
     {
         QtPaintSurface screen(widget->Buffer(), widget->Scale(), ClientWidth(), ClientHeight());
         screen.FillRect({0, 0, ClientWidth(), ClientHeight()}, kWhite);
-        if (showProgress) {
-            // A long paint (the first-run import) shows its progress while it runs.
-            QElapsedTimer sinceShown;
-            sinceShown.start();
-            screen.SetDrawHook([widget, sinceShown]() mutable {
-                if (sinceShown.elapsed() < kLongPaintMs || !widget->isVisible()) return;
-                widget->repaint();
-                sinceShown.restart();
-            });
-        }
         RecordingSurface surface(&screen);
         PaintOn(surface);
         labels.texts = std::move(surface.texts);

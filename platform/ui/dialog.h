@@ -77,7 +77,7 @@ private:
     void DispatchPaint(bool repaintNow);
     // A paint event: runs the handler afresh unless the program has just painted.
     void PaintForEvent();
-    void RunPaintHandler(bool showProgress);
+    void RunPaintHandler();
     void ScheduledPaint();
     void PostScript();
     static void ResumeWaitingScript();

@@ -17,10 +17,6 @@ QtPaintSurface::QtPaintSurface(QImage& image, double scale, int width, int heigh
     painter_.setRenderHint(QPainter::TextAntialiasing);
 }
 
-void QtPaintSurface::Drawn() {
-    if (hook_) hook_();
-}
-
 void QtPaintSurface::FillPixels(int left, int top, int width, int height, const QColor& color) {
     if (width <= 0 || height <= 0) return;
     painter_.fillRect(QRect(left, top, width, height), color);
@@ -28,7 +24,6 @@ void QtPaintSurface::FillPixels(int left, int top, int width, int height, const 
 
 void QtPaintSurface::FillRect(const PaintRect& rect, Color color) {
     FillPixels(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, ToQColor(color));
-    Drawn();
 }
 
 void QtPaintSurface::SetTextColor(Color color) { textColor_ = ToQColor(color); }
@@ -45,7 +40,6 @@ void QtPaintSurface::TextOut(int x, int y, std::u16string_view text) {
     FillPixels(x, y, cellWidth, cellHeight, Qt::white);
     painter_.setPen(textColor_);
     painter_.drawText(QPointF(x, y + metrics.ascent()), string);
-    Drawn();
 }
 
 void QtPaintSurface::Line(int x1, int y1, int x2, int y2) {
@@ -53,13 +47,11 @@ void QtPaintSurface::Line(int x1, int y1, int x2, int y2) {
     if (y1 == y2) {
         if (x2 > x1) FillPixels(x1, y1, x2 - x1, 1, Qt::black);
         else FillPixels(x2 + 1, y1, x1 - x2, 1, Qt::black);
-        Drawn();
         return;
     }
     if (x1 == x2) {
         if (y2 > y1) FillPixels(x1, y1, 1, y2 - y1, Qt::black);
         else FillPixels(x1, y2 + 1, 1, y1 - y2, Qt::black);
-        Drawn();
         return;
     }
     // Slanted: the pixels of the Bresenham walk from the first point, stopping before the second.
@@ -90,7 +82,6 @@ void QtPaintSurface::Line(int x1, int y1, int x2, int y2) {
         painter_.drawLine(QPointF(x1 + 0.5, y1 + 0.5), QPointF(lastX + 0.5, lastY + 0.5));
         painter_.restore();
     }
-    Drawn();
 }
 
 void QtPaintSurface::Polyline(const PaintPoint* points, int count) {
@@ -121,5 +112,4 @@ void QtPaintSurface::Rectangle(const PaintRect& rect) {
         painter_.fillRect(box, Qt::black);
         painter_.fillRect(box.adjusted(outline_, outline_, -outline_, -outline_), brush_);
     }
-    Drawn();
 }

@@ -10,15 +10,11 @@
 #include <QImage>
 #include <QPainter>
 
-#include <functional>
-
 class QtPaintSurface : public PaintSurface {
 public:
     // Paints on `image`, which covers width x height logical pixels.
     QtPaintSurface(QImage& image, double scale, int width, int height);
 
-    // Runs after each drawing operation (the window uses it to show long paints as they go).
-    void SetDrawHook(std::function<void()> hook) { hook_ = std::move(hook); }
     // Rectangles are outlined this many logical pixels wide (1 on screen). At
     // print resolution a finer outline leaves narrow bars their fill.
     void SetOutlineWidth(double logicalPixels) { outline_ = logicalPixels; }
@@ -37,7 +33,6 @@ public:
 
 private:
     void FillPixels(int left, int top, int width, int height, const QColor& color);
-    void Drawn();
 
     QPainter painter_;
     double scale_;
@@ -46,7 +41,6 @@ private:
     QColor textColor_{Qt::black};
     QColor brush_{Qt::white};
     QFont font_;
-    std::function<void()> hook_;
 };
 
 QColor ToQColor(Color color);
