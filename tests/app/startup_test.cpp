@@ -41,21 +41,11 @@ protected:
     DialogDriver driver_;
 };
 
-TEST_F(StartupTest, ASecondProgramOnTheSameRootStopsWithOneMessage) {
+TEST_F(StartupTest, TheLockIsTheOwnersAloneAndHeldOnce) {
     DeviceLock first;
     ASSERT_EQ(first.Acquire(device_.Root()), DeviceLock::Outcome::Held);
     EXPECT_EQ(fs::status(device_.Root() / DeviceLock::kFileName).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
-
-    CVantrelApp app;
-    EXPECT_FALSE(app.InitInstance());  // no main window: the driver would report a modal run
-    EXPECT_TRUE(driver_.Failures().empty());
-    EXPECT_EQ(driver_.Messages(),
-              std::vector<std::u16string>{u"Vantrel is already running on this device (" +
-                                          Utf8ToText(device_.Root().string()) + u")."});
-    EXPECT_FALSE(fs::exists(ObjectStorePath()));
-    EXPECT_FALSE(fs::exists(DeviceTestInfoFile()));
-
     // Another lock of the same process is refused too; released, the root is free again.
     DeviceLock second;
     EXPECT_EQ(second.Acquire(device_.Root()), DeviceLock::Outcome::HeldElsewhere);
@@ -212,15 +202,6 @@ TEST_F(StartupTest, ALockFileThatCannotBeUsedIsNamedWithItsCause) {
     seen.resize(std::max<ssize_t>(0, ::read(pipe[0], seen.data(), seen.size())));
     ::close(pipe[0]);
     EXPECT_EQ(seen, TextToUtf8(lockText) + "permission denied; it belongs to nobody.");
-}
-
-TEST(ShippedDataDirsTest, TheEnvironmentFolderComesFirst) {
-    ::setenv("VANTREL_DATA_DIR", "/opt/vantrel-data", 1);
-    const std::vector<fs::path> dirs = ShippedDataDirs();
-    ::unsetenv("VANTREL_DATA_DIR");
-    ASSERT_EQ(dirs.size(), 3u);
-    EXPECT_EQ(dirs[0], fs::path("/opt/vantrel-data"));
-    EXPECT_EQ(ShippedDataDirs().size(), 2u);
 }
 
 }  // namespace

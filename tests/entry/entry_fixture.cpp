@@ -9,8 +9,6 @@
 #include "store/patient_store.h"
 #include "store/test_record_store.h"
 
-#include "support/screen.h"
-
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -116,12 +114,6 @@ std::vector<std::u16string> EntryTest::KnownTests() {
     MemoryListing tests(true);
     ListResultTests(tests);
     return tests.Items();
-}
-
-void ExpectPaintsLabels(CDialog& dialog, const std::vector<ExpectedLabel>& labels) {
-    for (const ExpectedLabel& label : labels) {
-        EXPECT_TRUE(ShowsText(*dialog.Widget(), label.x, label.y, label.text)) << TextToUtf8(label.text);
-    }
 }
 
 namespace {

@@ -19,13 +19,6 @@ struct StoredResult {
     bool operator==(const StoredResult&) const = default;
 };
 
-struct ExpectedLabel {
-    int x, y;
-    std::u16string text;
-};
-// The window shows these labels in navy on white, in the default font.
-void ExpectPaintsLabels(CDialog& dialog, const std::vector<ExpectedLabel>& labels);
-
 // A person's hand: real mouse and key events on a dialog's own widgets, the
 // dialog's window active as a shown window is.
 void ClickOn(CDialog& dialog, int id);  // a button, or into a field (focus goes there)

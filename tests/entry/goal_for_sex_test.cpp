@@ -24,10 +24,6 @@ TEST(SplitGoalChoices, SplitsAtTheFirstBracketPair) {
     both = SplitGoalChoices(u"100");
     EXPECT_EQ(both.general, u"100");
     EXPECT_EQ(both.female, u"100");
-
-    both = SplitGoalChoices(u"");
-    EXPECT_EQ(both.general, u"");
-    EXPECT_EQ(both.female, u"");
 }
 
 TEST_F(GoalForSex, OnlyAStoredFemaleTakesTheFemaleGoal) {

@@ -6,7 +6,6 @@
 #include "platform/record_store_testing.h"
 #include "platform/text.h"
 #include "res/resource.h"
-#include "review/test_info_dlg.h"
 #include "review/test_report_dlg.h"
 #include "store/test_record_store.h"
 
@@ -83,11 +82,6 @@ TEST_F(TakeTestDlgTest, ResultsOfOneTestBecomeRecordsOfOneUserTestDateAndComment
     dlg.testName = u"lipid";
     const int result = Run(dlg, [this](CTakeTestDlg& d) {
         EXPECT_EQ(ChosenTest(d), u"Lipid Panel");
-        ExpectPaintsLabels(d, {{10, 10, u"Please Enter your test information:"},
-                               {10, 35, u"Test Name"},
-                               {10, 65, u"Test Date"},
-                               {10, 95, u"Comments"},
-                               {10, 130, u"Test Results"}});
         CDateTimeCtrl(d, CTakeTestDlg::kDatePicker).UserSetDate(2004, 3, 1);
         // Each break, a CR LF pair too, is one blank on screen and in the store.
         PasteInto(d, CTakeTestDlg::kCommentEdit, QStringLiteral("Fasting\r\nno breakfast\rsince\n8"));
@@ -184,30 +178,15 @@ TEST_F(TakeTestDlgTest, TypedResultNamesAreNumberedAfterTheKnownOnes) {
     EXPECT_EQ(Entry(u"Lipid Panel", u"resultunit4"), u"mg/dL");
     EXPECT_EQ(ResultNames(u"Lipid Panel"), (Rows{u"HDL", u"LDL", u"Triglycerides", u"VLDL"}));
 
-    // A test without a count entry starts at 1; an equal row is not listed twice
-    // but its name is taught again.
+    // A test without a count entry starts at 1.
     CTakeTestDlg glucose;  // no preset: the first test, Glucose
     Run(glucose, [&](CTakeTestDlg& d) {
         EXPECT_EQ(ChosenTest(d), u"Glucose");
         AddTyped(d, {u"Fasting", u"90", u"100", u"mg/dL"});
-        EXPECT_EQ(Entry(u"Glucose", u"number of results"), u"1");
-        // Typed again though the box lists it now: leaving the box must not
-        // choose it, which the seam stands in for here.
-        driver.Expect<CAddResultDlg>(IDD_ADD_RESULT, [](CAddResultDlg& r) {
-            CComboBox(r, CAddResultDlg::kResultNameBox).UserType(u"Fasting");
-            CEdit(r, CAddResultDlg::kValueEdit).UserType(u"90");
-            CEdit(r, CAddResultDlg::kGoalEdit).UserType(u"100");
-            r.SendCommand(IDOK);
-        });
-        ClickOn(d, CTakeTestDlg::kAddButton);
-        EXPECT_EQ(ListedRows(d), Rows{u"Fasting [ 90 vs 100 ] mg/dL"});
         d.SendCommand(CTakeTestDlg::kCancelButton);
     });
-    EXPECT_EQ(Entry(u"Glucose", u"number of results"), u"2");
+    EXPECT_EQ(Entry(u"Glucose", u"number of results"), u"1");
     EXPECT_EQ(Entry(u"Glucose", u"resultname1"), u"Fasting");
-    EXPECT_EQ(Entry(u"Glucose", u"resultvalue1"), u"90");
-    EXPECT_EQ(Entry(u"Glucose", u"resultunit1"), u"mg/dL");
-    EXPECT_EQ(Entry(u"Glucose", u"resultname2"), u"Fasting");
 }
 
 TEST_F(TakeTestDlgTest, APresetNameSelectsTheItemEqualToItElseOneBeginningWithIt) {
@@ -289,25 +268,6 @@ TEST_F(TakeTestDlgTest, EditingStoresUnderTheEditedTestOnly) {
     }
     std::sort(tests.begin(), tests.end());
     EXPECT_EQ(tests, (Rows{u"Glucose", u"lipid panel"}));
-}
-
-TEST_F(TakeTestDlgTest, TestInfoShowsTheChosenTestOnly) {
-    CTakeTestDlg dlg;
-    dlg.testName = u"Lipid";
-    Run(dlg, [this](CTakeTestDlg& d) {
-        driver.Expect<CTestInfoDlg>(IDD_TEST_INFO, [](CTestInfoDlg& info) {
-            EXPECT_EQ(info.testName, u"Lipid Panel");
-            info.EndDialog(IDOK);
-        });
-        d.SendCommand(CTakeTestDlg::kTestInfoButton);
-        CComboBox(d, CTakeTestDlg::kTestNameBox).UserType(u"Typed");
-        driver.Expect<CTestInfoDlg>(IDD_TEST_INFO, [](CTestInfoDlg& info) {
-            EXPECT_EQ(info.testName, u"");
-            info.EndDialog(IDOK);
-        });
-        d.SendCommand(CTakeTestDlg::kTestInfoButton);
-        d.SendCommand(CTakeTestDlg::kCancelButton);
-    });
 }
 
 TEST_F(TakeTestDlgTest, ATypedTestNameIsStoredAndBecomesKnownWhileNoNameIsRefused) {

@@ -57,18 +57,6 @@ TEST(DateTimeTest, RefusesRecordsThatAreNoDate) {
     EXPECT_TRUE(SystemTimeToFileTime(At(2000, 2, 29), time));  // divisible by 400
 }
 
-TEST(DateTimeTest, CountsVariantDaysFromTheEndOf1899) {
-    double variant = 0;
-    ASSERT_TRUE(SystemTimeToVariantTime(At(1899, 12, 30), variant));
-    EXPECT_EQ(variant, 0.0);
-    ASSERT_TRUE(SystemTimeToVariantTime(At(2004, 1, 5), variant));
-    EXPECT_EQ(variant, 37991.0);
-    ASSERT_TRUE(SystemTimeToVariantTime(At(2004, 1, 5, 18, 0, 0, 900), variant));
-    EXPECT_DOUBLE_EQ(variant, 37991.75);  // milliseconds do not count
-    ASSERT_TRUE(SystemTimeToVariantTime(At(1899, 12, 29, 12), variant));
-    EXPECT_DOUBLE_EQ(variant, -0.5);
-}
-
 TEST(DateTimeTest, UsesTheFixedClockAndCountsWholeDaysSince) {
     SystemTime now = At(2024, 3, 15, 10, 30);
     SetLocalTimeForTesting(&now);

@@ -45,29 +45,10 @@ TEST_F(GraphLayoutTest, SeriesRangeGoalAndAverage) {
     EXPECT_EQ(CollectGraphSeries(u"Ann", u"T", u"", 7).count, 0);
 }
 
-TEST_F(GraphLayoutTest, PositionsTheDesignKeeps) {
+TEST_F(GraphLayoutTest, AFlatRangeDividesByNothing) {
     Value(3, u"5");
     Value(5, u"6");
-    const GraphSeries s = Series(7);
-    const GraphLayout layout = LayoutGraphPoints(s, 7);
-    // Sorted by x: the older test first.
-    const std::vector<GraphPoint> expected{{15 + (2 * 210) / 7, 40}, {135, 65}};
-    EXPECT_EQ(layout.points, expected);
-    EXPECT_EQ(layout.goalLowY, 190);
-    EXPECT_EQ(layout.goalHighY, 190);
-    EXPECT_EQ(layout.barWidth, 7);
-    ASSERT_EQ(layout.dayTicks.size(), 7u);
-    EXPECT_EQ(layout.dayTicks.front(), 45);
-    EXPECT_EQ(layout.dayTicks.back(), 225);
-
-    // "Today": everything at 225, one tick there.
-    const GraphLayout today = LayoutGraphPoints(s, 0);
-    EXPECT_EQ(today.points[0].x, 225);
-    EXPECT_EQ(today.points[1].x, 225);
-    EXPECT_EQ(today.dayTicks, std::vector<int>{225});
-
-    // A flat range puts every point at the top and both goals at 0.
-    GraphSeries flat = s;
+    GraphSeries flat = Series(7);
     flat.rangeLow = flat.rangeHigh = flat.goalLow = flat.goalHigh = 5;
     const GraphLayout f = LayoutGraphPoints(flat, 7);
     EXPECT_EQ(f.points[0].y, 40);
@@ -75,38 +56,22 @@ TEST_F(GraphLayoutTest, PositionsTheDesignKeeps) {
     EXPECT_EQ(f.goalHighY, 0);
 }
 
-TEST_F(GraphLayoutTest, BarWidthsOfTheMenuPeriods) {
-    Value(0, u"5");
-    const GraphSeries s = Series(0);
-    const std::vector<std::pair<int, int>> widths{{0, 7},  {7, 7},  {14, 7},  {30, 3},
-                                                  {60, 3}, {90, 3}, {180, 4}, {365, 4}};
-    for (const auto& [period, width] : widths) {
-        EXPECT_EQ(LayoutGraphPoints(s, period).barWidth, width) << period;
-    }
-}
-
-TEST_F(GraphLayoutTest, ValuesAreRealNumbers) {
+// Values are real numbers, drawn to the scale of their range: 40 at the top,
+// 190 at the bottom.
+TEST_F(GraphLayoutTest, ValuesAreRealNumbersDrawnToScale) {
     Value(1, u"5.7", u"0-15");
     Value(2, u"12.5 mg", u"0-15");
     const GraphSeries s = Series(7);
     EXPECT_DOUBLE_EQ(s.values[0], 5.7);
     EXPECT_DOUBLE_EQ(s.average, (5.7 + 12.5) / 2);
     const GraphLayout layout = LayoutGraphPoints(s, 7);
-    // Range 0 to 15, 10 pixels a unit: 5.7 at 40 + 93, not at 5's 140.
-    EXPECT_EQ(layout.points[1].y, 133);
+    EXPECT_EQ(layout.points[1].y, 133);  // 5.7, not 5
     EXPECT_EQ(layout.points[0].y, 65);
     EXPECT_EQ(layout.goalLowY, 190);
     EXPECT_EQ(layout.goalHighY, 40);
-}
 
-TEST_F(GraphLayoutTest, WideRangeIsDrawnToScale) {
-    Value(1, u"120", u"0-240");
-    Value(2, u"200", u"0-240");
-    const GraphLayout layout = LayoutGraphPoints(Series(7), 7);
-    EXPECT_EQ(layout.points[1].y, 115);  // 40 + 120 * 150 / 240
-    EXPECT_EQ(layout.points[0].y, 65);
-    EXPECT_EQ(layout.goalLowY, 190);
-    EXPECT_EQ(layout.goalHighY, 40);
+    Store(u"Ann", u"T", DaysAgo(1), u"Wide", u"120", u"0-240");
+    EXPECT_EQ(LayoutGraphPoints(CollectGraphSeries(u"Ann", u"T", u"Wide", 7), 7).points[0].y, 115);
 }
 
 TEST_F(GraphLayoutTest, OldTestsKeepTheirAge) {

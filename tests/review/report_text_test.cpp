@@ -126,12 +126,6 @@ TEST_F(ReportTextTest, TestWithoutResultsShowsOnlyItsComment) {
     EXPECT_TRUE(Report(u"Ann", u"Quiet", day).empty());
 }
 
-TEST_F(ReportTextTest, DayWithoutRecordsIsEmpty) {
-    Store(u"Ann", u"Panel", MakeDate(2004, 1, 5), u"Glucose", u"95", u"70-100", u"mg", u"Note");
-    EXPECT_TRUE(Report(u"Ann", u"Panel", MakeDate(2004, 1, 7)).empty());
-    EXPECT_TRUE(Report(u"Bob", u"Panel", MakeDate(2004, 1, 5)).empty());
-}
-
 TEST_F(ReportTextTest, ListsAtMostTenNotes) {
     const SystemTime day = MakeDate(2004, 3, 1);
     for (int i = 0; i < 12; ++i) {
@@ -143,14 +137,6 @@ TEST_F(ReportTextTest, ListsAtMostTenNotes) {
     EXPECT_EQ(rows[13], (Row{u"Notes:", kReportHeading}));
     EXPECT_EQ(rows[14].text, u"u  : Ra");
     EXPECT_EQ(rows.back().text, u"u  : Rj");
-}
-
-TEST_F(ReportTextTest, UserTextIsNeverAFormat) {
-    const SystemTime day = MakeDate(2004, 3, 2);
-    Store(u"Ann", u"Odd", day, u"%s%n", u"%d", u"%x-%s", u"%p");
-    const std::vector<Row> rows = Report(u"Ann", u"Odd", day);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[1].text, u"%s%n: %d %p [Goal: %x-%s %p]");
 }
 
 }  // namespace

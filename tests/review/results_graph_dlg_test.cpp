@@ -104,21 +104,6 @@ TEST_F(ResultsGraphDlgTest, MenuChecksFollowThePeriodAndTypeAndExitStoresThem) {
     EXPECT_EQ(FindPatient(u"Nobody"), -1);
 }
 
-TEST_F(ResultsGraphDlgTest, PaintsTheChosenResult) {
-    Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
-        RecordingSurface dc = RecordPaint(d);
-        EXPECT_NE(dc.FindText(u"Choose Result"), nullptr);
-        ASSERT_NE(dc.FindText(u"HDL"), nullptr);
-        EXPECT_EQ(dc.FindText(u"HDL")->y, 15);
-        EXPECT_NE(dc.FindText(u"Average Value:5.50"), nullptr);
-
-        CComboBox{d, 1009}.UserChoose(1);  // LDL has no values
-        dc = RecordPaint(d);
-        EXPECT_NE(dc.FindText(u"No results for graphing"), nullptr);
-        d.SendCommand(IDCANCEL);
-    });
-}
-
 TEST_F(ResultsGraphDlgTest, TestWithoutResultNamesSaysSoAndCloses) {
     // The dialog ends while it initialises: no script is needed, none may be left.
     CResultsGraphDlg dialog;

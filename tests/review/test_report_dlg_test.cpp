@@ -1,7 +1,6 @@
 #include "review/test_info_dlg.h"
 #include "review/test_report_dlg.h"
 
-#include "platform/recording_surface.h"
 #include "platform/ui/test_driver.h"
 #include "res/resource.h"
 #include "review/report_text.h"
@@ -13,9 +12,6 @@
 #include <vector>
 
 namespace {
-
-const FontSpec kHeadingFont{u"Verdana", -12, 700};
-const FontSpec kTextFont{u"Verdana", -10, 700};
 
 class TestReportDlgTest : public ReviewTest {
 protected:
@@ -41,15 +37,6 @@ protected:
         std::vector<std::u16string> rows;
         for (int i = 0; i < list.GetItemCount(); ++i) rows.push_back(list.GetItemText(i));
         return rows;
-    }
-    static void ExpectText(const RecordingSurface& dc, std::u16string_view text, int x, int y,
-                           const FontSpec& font) {
-        const DrawnText* t = dc.FindText(text);
-        ASSERT_NE(t, nullptr);
-        EXPECT_EQ(t->x, x);
-        EXPECT_EQ(t->y, y);
-        EXPECT_EQ(t->color, kBlack);
-        EXPECT_EQ(t->font, font);
     }
     DialogDriver driver;
 };
@@ -79,29 +66,6 @@ TEST_F(TestReportDlgTest, ReportsTheFirstDateAndRebuildsOnAChoice) {
         // Typed text names no day: an empty report.
         dates.UserType(u"1/5/2004");
         d.SendCommand(1009, kNotifySelectionConfirmed);
-        EXPECT_TRUE(Rows(d).empty());
-        d.SendCommand(IDOK);
-    });
-}
-
-TEST_F(TestReportDlgTest, PaintsTheHeading) {
-    Open(u"Ann", u"Glucose", [](CTestReportDlg& d) {
-        const RecordingSurface dc = RecordPaint(d);
-        ASSERT_FALSE(dc.fills.empty());
-        EXPECT_EQ(dc.fills.front().color, kWhite);
-        ExpectText(dc, u"Glucose", (240 - 7 * 7) / 2, 10, kHeadingFont);
-        ExpectText(dc, u"Ann", 15, 35, kTextFont);
-        ExpectText(dc, u"Female | 34 years old", 15, 50, kTextFont);
-        d.SendCommand(IDOK);
-    });
-    // A name longer than 34 characters starts at 0; a user without a record has no sex and age -1.
-    const std::u16string longName = u"Comprehensive Metabolic Panel With Lipids";
-    Open(u"Nobody", longName, [&](CTestReportDlg& d) {
-        const RecordingSurface dc = RecordPaint(d);
-        ExpectText(dc, longName, 0, 10, kHeadingFont);
-        ExpectText(dc, u"Nobody", 15, 35, kTextFont);
-        ExpectText(dc, u" | -1 years old", 15, 50, kTextFont);
-        EXPECT_EQ((CComboBox{d, 1009}.GetCount()), 0);
         EXPECT_TRUE(Rows(d).empty());
         d.SendCommand(IDOK);
     });

@@ -47,22 +47,6 @@ TEST_F(CatalogStoreTest, FindsEntriesByTestNameIgnoringCaseAndByExactKey) {
     EXPECT_EQ(text, u"Counts blood cells.");
 }
 
-TEST_F(CatalogStoreTest, TheImportWritesThroughOneHandleOnANewCatalogue) {
-    {
-        PropertyDatabase handle;
-        ASSERT_TRUE(CreateTestCatalog(handle));
-        EXPECT_TRUE(PropertyDatabase::Exists(kTestCatalogDatabase));
-        EXPECT_TRUE(WriteTestEntry(handle, u"CBC", u"resultvalue1", u"13.5-17.5[12-15.5]"));
-        EXPECT_TRUE(WriteTestEntry(handle, u"CBC", u"resultvalue1", u"duplicate"));  // not checked
-        EXPECT_TRUE(handle.IsOpen());
-        PropertyDatabase second;
-        EXPECT_FALSE(CreateTestCatalog(second));  // it exists now
-    }
-    std::u16string text;
-    ASSERT_TRUE(GetTestEntry(u"CBC", u"resultvalue1", text));
-    EXPECT_EQ(text, u"13.5-17.5[12-15.5]");  // the first written
-}
-
 TEST_F(CatalogStoreTest, ListsTestsAndResultNamesAsTheBoxesNeedThem) {
     MemoryListing empty(true);
     ListResultTests(empty);

@@ -81,26 +81,6 @@ TEST_F(PatientStoreTest, AddingAStoredNameRewritesItsRecordInPlace) {
     EXPECT_EQ(FindPatient(u"Fay"), -1);
 }
 
-TEST_F(PatientStoreTest, ReadingsOfAnUnknownPatientLeaveOutputsAlone) {
-    std::u16string sex = u"unchanged", type = u"unchanged";
-    EXPECT_FALSE(GetPatientSex(u"Nobody", sex));
-    EXPECT_FALSE(GetGraphType(u"Nobody", type));
-    EXPECT_EQ(GetGraphPeriod(u"Nobody"), -1);
-    EXPECT_EQ(GetPatientAge(u"Nobody"), -1);
-    EXPECT_EQ(GetBirthdate(u"Nobody"), SystemTime{});
-    EXPECT_FALSE(SetGraphPreferences(u"Nobody", u"7", u"Bar"));
-    EXPECT_FALSE(DeletePatient(u"Nobody"));
-    MemoryListing list;
-    ListPatients(list);
-    EXPECT_TRUE(list.Items().empty());
-
-    ASSERT_TRUE(AddPatient(u"Gil", u"", birth_, u"weekly", u""));
-    EXPECT_EQ(GetGraphPeriod(u"Gil"), 0);  // no digits read as 0
-    EXPECT_FALSE(GetPatientSex(u"Nobody", sex));
-    EXPECT_EQ(sex, u"unchanged");
-    EXPECT_EQ(type, u"unchanged");
-}
-
 TEST_F(PatientStoreTest, AgeIsWholeYearsOf365Days) {
     ASSERT_TRUE(AddPatient(u"Year", u"", DaysBeforeNow(366), u"0", u"Bar"));
     ASSERT_TRUE(AddPatient(u"Almost", u"", DaysBeforeNow(364), u"0", u"Bar"));

@@ -51,11 +51,6 @@ TEST(ComboBox, SortedBoxInsertsCaseInsensitivelyWithAccentsCounting) {
     EXPECT_EQ(box.GetCurSel(), -1);
     EXPECT_EQ(box.SelectedText(), u"");
     EXPECT_EQ(box.GetWindowText(), u"");
-    // Inserting at an index never sorts.
-    EXPECT_EQ(box.InsertString(0, u"zz top"), 0);
-    const int count = box.GetCount();
-    EXPECT_EQ(box.InsertString(-1, u"aardvark"), count);
-    EXPECT_EQ(box.InsertString(count + 2, u"nowhere"), -1);
 }
 
 TEST(ComboBox, WordSortNearlyIgnoresHyphensAndPrefixesLookPastABracket) {
@@ -72,16 +67,6 @@ TEST(ComboBox, WordSortNearlyIgnoresHyphensAndPrefixesLookPastABracket) {
     EXPECT_EQ(box.FindString(-1, u"iron"), box.FindStringExact(-1, u"[-Iron]"));
     EXPECT_EQ(box.FindString(-1, u"zinc"), box.FindStringExact(-1, u"[Zinc]"));
     EXPECT_EQ(box.FindString(-1, u"[z"), box.FindStringExact(-1, u"[Zinc]"));
-}
-
-TEST(ComboBox, UnsortedBoxKeepsTheOrderOfAdding) {
-    CDialog dialog(IDD_ADD_RESULT);
-    ASSERT_TRUE(dialog.Create(nullptr));
-    CComboBox names{dialog, 1007};
-    names.AddString(u"LDL");
-    names.AddString(u"HDL");
-    names.AddString(u"Cholesterol");
-    EXPECT_EQ(Items(names), (std::vector<std::u16string>{u"LDL", u"HDL", u"Cholesterol"}));
 }
 
 TEST(ComboBox, SearchesStartAfterTheGivenItemAndWrapAround) {
@@ -126,15 +111,6 @@ TEST(ComboBox, DeletingTheSelectedItemLeavesNoSelection) {
     EXPECT_EQ(box.DeleteString(1), 1);
     EXPECT_EQ(box.GetCurSel(), -1);
     EXPECT_EQ(box.DeleteString(5), -1);
-}
-
-TEST(ComboBox, HandlesWithoutAWindowAnswerEmpty) {
-    SortedBoxDialog dialog;
-    EXPECT_FALSE(dialog.box.Exists());
-    EXPECT_EQ(dialog.box.AddString(u"x"), -1);
-    EXPECT_EQ(dialog.box.GetCount(), 0);
-    EXPECT_EQ(dialog.box.FindString(-1, u"x"), -1);
-    EXPECT_EQ(dialog.box.GetWindowText(), u"");
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
-// Dialogs: command dispatch, keys and the close box, modal runs under the
-// driver, message boxes, and when paint handlers run.
+// Dialogs: keys and the close box, and when paint handlers run.
 
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
-#include "platform/ui/message_box.h"
 #include "platform/ui/test_driver.h"
-#include "platform/ui/win_app.h"
 #include "res/resource.h"
 
 #include <QApplication>
@@ -56,36 +53,6 @@ void Press(QWidget* target, Qt::Key key) {
     QApplication::sendEvent(target, &press);
 }
 
-TEST(Dialog, CommandsDispatchThroughTheTableWithOkAndCancelFallbacks) {
-    DialogDriver driver;
-    ProbeDialog probe;
-    driver.Expect<ProbeDialog>(IDD_TAKE_TEST, [](ProbeDialog& d) {
-        d.SendCommand(1011);
-        d.SendCommand(1011, kNotifySelectionConfirmed);  // no entry for that code
-        d.SendCommand(1009, kNotifySelectionConfirmed);
-        CButton add{d, 1011};
-        add.UserClick();
-        EXPECT_FALSE(d.IsEnded());
-        d.SendCommand(IDOK);  // no entry: the framework's Ok
-    });
-    EXPECT_EQ(probe.DoModal(), IDOK);
-    EXPECT_EQ(probe.heard, (std::vector<std::string>{"add", "chosen", "add"}));
-    EXPECT_FALSE(probe.IsWindow());
-
-    driver.Expect<ProbeDialog>(IDD_TAKE_TEST, [](ProbeDialog& d) { d.SendCommand(IDCANCEL); });
-    EXPECT_EQ(probe.DoModal(), IDCANCEL);
-
-    CancelBoundDialog report;
-    driver.Expect<CancelBoundDialog>(IDD_TEST_REPORT, [](CancelBoundDialog& d) {
-        d.SendCommand(IDCANCEL);
-        EXPECT_FALSE(d.IsEnded());
-        d.EndDialog(42);
-    });
-    EXPECT_EQ(report.DoModal(), 42);
-    EXPECT_EQ(report.infoPresses, 1);
-    EXPECT_TRUE(driver.Failures().empty());
-}
-
 TEST(Dialog, EnterAndEscapeAreOkAndCancelAndTheCloseBoxCancels) {
     DialogDriver driver;
     ProbeDialog probe;
@@ -108,42 +75,6 @@ TEST(Dialog, EnterAndEscapeAreOkAndCancelAndTheCloseBoxCancels) {
     EXPECT_EQ(report.DoModal(), IDCANCEL);
     EXPECT_EQ(report.infoPresses, 1);
     EXPECT_TRUE(driver.Failures().empty());
-}
-
-// A dialog whose Add opens a nested run of Add Test Result and reports on it.
-class OuterDialog : public CDialog {
-public:
-    OuterDialog() : CDialog(IDD_TAKE_TEST) {}
-    const CommandTable& Commands() const override {
-        static const CommandTable table{BindCommand(1011, &OuterDialog::OnAdd)};
-        return table;
-    }
-    void OnAdd() {
-        CDialog inner(IDD_ADD_RESULT, this);
-        innerResults.push_back(inner.DoModal());
-        if (innerResults.back() != IDOK) MessageBox(this, u"Please Enter Result Name");
-    }
-    std::vector<int> innerResults;
-};
-
-TEST(DialogDriver, RunsNestedModalRunsInOrderAndRecordsMessages) {
-    DialogDriver driver;
-    OuterDialog outer;
-    driver.Expect<OuterDialog>(IDD_TAKE_TEST, [&](OuterDialog& d) {
-        d.SendCommand(1011);
-        driver.ExpectModal(IDD_ADD_RESULT, [](CDialog& inner) { inner.EndDialog(7); });
-        d.SendCommand(1011);
-        d.SendCommand(1011);  // no script: a failure, ended with Cancel
-        d.SendCommand(IDOK);
-    });
-    driver.ExpectModal(IDD_ADD_RESULT, [](CDialog& inner) { inner.SendCommand(IDOK); });
-    EXPECT_EQ(outer.DoModal(), IDOK);
-    EXPECT_EQ(outer.innerResults, (std::vector<int>{IDOK, 7, IDCANCEL}));
-    EXPECT_EQ(driver.Messages(), (std::vector<std::u16string>{u"Please Enter Result Name", u"Please Enter Result Name"}));
-    ASSERT_EQ(driver.Failures().size(), 1u);
-    EXPECT_NE(driver.Failures()[0].find("without a script"), std::string::npos);
-    EXPECT_EQ(driver.PendingScripts(), 0u);
-    EXPECT_EQ(AfxAppName(), u"Vantrel");  // the caption of every message box
 }
 
 // Paints like the Installation window: a nested modal run inside the paint

@@ -81,19 +81,6 @@ TEST(MenuBar, PopupsShowCheckMarksFromTheUpdateEntriesAndChoicesReachTheTable) {
     periodMenu->actions()[0]->trigger();
     EXPECT_EQ(graph.period, 0);
 
-    // The bar sits below the client area, which keeps its size.
-    EXPECT_EQ(graph.ClientHeight(), 276);
-    EXPECT_GT(graph.Widget()->height(), graph.ClientHeight());
-}
-
-TEST(MenuBar, UnknownResourceOrNoWindowMakesNoBar) {
-    GraphWindow graph;
-    CMenuBar bar;
-    EXPECT_FALSE(bar.Create(graph, IDMB_RESULTS_GRAPH));  // the window is not made yet
-    ASSERT_TRUE(graph.Create(nullptr));
-    EXPECT_FALSE(bar.Create(graph, 4242));
-    EXPECT_FALSE(bar.IsCreated());
-    EXPECT_TRUE(bar.OpenPopup(0).empty());
 }
 
 }  // namespace

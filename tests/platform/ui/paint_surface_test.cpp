@@ -3,7 +3,6 @@
 #include "platform/ui/qt_paint_surface.h"
 #include "platform/ui/ui_font.h"
 
-#include <QFontInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -127,27 +126,6 @@ TEST(QtPaintSurface, DefaultFontFitsTheLongestLabelsOnTheNarrowScreen) {
     EXPECT_LT(patient.LastInkColumn(), 230);
     EXPECT_LT(about.LastInkColumn(), 230);
     EXPECT_LE(QFontMetrics(DefaultUiFont()).height(), 15);  // drawn lines stand 15 pixels apart
-}
-
-TEST(QtPaintSurface, LogicalFontsResolveToInstalledFacesAtTheirCharacterHeight) {
-    const QFont verdana = ResolveFont(FontSpec{u"Verdana", -12, 700, true});
-    EXPECT_EQ(QFontInfo(verdana).family(), QStringLiteral("DejaVu Sans"));
-    EXPECT_EQ(verdana.pixelSize(), 12);
-    EXPECT_TRUE(verdana.bold());
-    EXPECT_TRUE(verdana.underline());
-    EXPECT_EQ(ResolveFont(FontSpec{u"Verdana", -8, 400, false}).weight(), QFont::Normal);
-    EXPECT_EQ(ResolveFont(FontSpec{u"System", 0, 400, false}).pixelSize(), DefaultUiFont().pixelSize());
-
-    // A bold font draws wider than the default one.
-    Canvas plain, bold;
-    plain.Paint([](PaintSurface& s) { s.TextOut(0, 0, u"Glucose"); });
-    const FontSpec heading{u"Verdana", -12, 700, false};
-    bold.Paint([&](PaintSurface& s) {
-        s.SelectFont(&heading);
-        s.TextOut(0, 0, u"Glucose");
-        s.SelectFont(nullptr);
-    });
-    EXPECT_GT(bold.LastInkColumn(), plain.LastInkColumn());
 }
 
 TEST(QtPaintSurface, ScaledSurfaceDrawsTheSameShapesAtFinerResolution) {

@@ -8,23 +8,6 @@
 
 namespace {
 
-class NamedApp : public CWinApp {
-public:
-    NamedApp() : CWinApp(u"Lab Notes") {}
-    bool InitInstance() override { return false; }
-};
-
-TEST(WinApp, TheAppNameIsTheDefaultUnlessTheApplicationGivesOne) {
-    EXPECT_EQ(AfxGetApp(), nullptr);
-    EXPECT_EQ(AfxAppName(), u"Vantrel");
-    {
-        NamedApp app;
-        EXPECT_EQ(AfxGetApp(), &app);
-        EXPECT_EQ(AfxAppName(), u"Lab Notes");
-    }
-    EXPECT_EQ(AfxGetApp(), nullptr);
-}
-
 int StartWithoutDisplay() {
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
