@@ -160,22 +160,8 @@ TEST_F(AddPatientDlgTest, AnEmptyStoredSexStaysEmptyUntilOneIsPicked) {
     }
 }
 
-TEST_F(AddPatientDlgTest, EditingReplacesPreferencesAndANewNameAddsAPatient) {
+TEST_F(AddPatientDlgTest, EditingToANewNameAddsAPatient) {
     AddUsers();
-    CAddPatientDlg edit;
-    edit.mode = CAddPatientDlg::kModeEdit;
-    edit.name = u"Ann";
-    Run(edit, [this](CAddPatientDlg& d) {
-        ExpectGraphOptions([](CGraphOptionsDlg& g) {
-            CComboBox(g, 1009).UserChoose(8);  // "All Dates"
-            CComboBox(g, 1022).UserChoose(1);  // "Line"
-        });
-        d.SendCommand(CAddPatientDlg::kOkButton);
-    });
-    EXPECT_EQ(GetGraphPeriod(u"Ann"), -2);
-    EXPECT_EQ(StoredType(u"Ann"), u"Line");
-    EXPECT_EQ(StoredSex(u"Ann"), u"Female");
-
     CAddPatientDlg rename;
     rename.mode = CAddPatientDlg::kModeEdit;
     rename.name = u"Bob";

@@ -184,12 +184,6 @@ TEST_F(TestInfoImportTest, LinesSplitAtTheFirstMarksAndNothingIsTrimmed) {
     // A name line without '>' gives the empty test name.
     EXPECT_EQ(entries.front(), (Entry{u"", u"a", u"1"}));
     EXPECT_EQ(entries.size(), 14u);
-
-    std::u16string parsed = u"unchanged";
-    EXPECT_FALSE(ParseNameLine(u"no mark", parsed));
-    EXPECT_EQ(parsed, u"unchanged");
-    EXPECT_TRUE(ParseNameLine(u"a>b>c\n", parsed));
-    EXPECT_EQ(parsed, u"b>c");
 }
 
 TEST_F(TestInfoImportTest, EmptyFileCreatesAnEmptyCatalogue) {

@@ -55,8 +55,6 @@ TEST(MenuBar, PopupsShowCheckMarksFromTheUpdateEntriesAndChoicesReachTheTable) {
 
     const std::vector<MenuItemState> periods = graph.bar.OpenPopup(0);
     ASSERT_EQ(periods.size(), 8u);
-    EXPECT_EQ(periods[7].text, u"Year to Date");
-    EXPECT_EQ(periods[5].commandId, ID_PERIOD_90_DAYS);
     EXPECT_EQ(Checks(periods), (std::vector<bool>{true, false, false, false, false, false, false, false}));
 
     graph.bar.UserChoose(ID_PERIOD_WEEK);
