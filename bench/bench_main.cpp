@@ -1,13 +1,14 @@
-// vantrel-bench [--reps N] [--only TEXT] [--keep]: builds a device of 5,000
-// and one of 50,000 test records in a scratch folder and prints the median
-// time of each step a user waits for, with SQLite's own reading of the same
-// rows as the floor. Each device is measured by a process of its own (this
+// vantrel-bench [--sizes N,N,...] [--reps N] [--only TEXT] [--keep]: builds
+// a device of each size (default 5,000 and 50,000 test records) in a scratch
+// folder and prints the median time of each step a user waits for, with
+// SQLite's own reading of the same rows as the floor. Each device is measured by a process of its own (this
 // program run with --measure DIR), so its peak memory is that of the steps
 // alone, as in the program. --only times just the steps whose label holds
 // TEXT (for profiling); --keep leaves the scratch folder for a look at its files.
 
 #include "bench_steps.h"
 #include "heavy_device.h"
+#include "process_steps.h"
 #include "timing.h"
 
 #include "platform/datetime.h"
@@ -33,10 +34,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Of a device's records, the heavy user holds 40% and each of the four others 15%.
 struct Size {
     int heavy, other;
 };
-constexpr Size kSizes[] = {{2000, 750}, {20000, 7500}};
+Size SizeOf(int total) { return {total * 2 / 5, total * 3 / 20}; }
 
 struct Row {
     const char* label;
@@ -46,16 +48,24 @@ const Row kRows[] = {
     {"first-run import of the catalogue", "< 500"},
     {"floor: SQLite reads all test records", "-"},
     {"floor: SQLite reads one user's records", "-"},
-    {"main window opens, store closed (cold)", "< 50"},
-    {"main window opens cold in untouched memory (a new process)", "< 50"},
-    {"main window opens, store open (warm)", "< 50"},
-    {"report for one date", "< 50"},
-    {"graph repaint, Year To Date", "< 50"},
-    {"graph repaint, All Dates", "< 50"},
-    {"Take Test Ok, 20 results", "< 50"},
-    {"delete the user with 40% of the records", "< 50"},
+    {"main window opens, store closed (cold)", "< 16"},
+    {"main window opens cold in untouched memory", "< 16"},
+    {"main window opens, store open (warm)", "< 16"},
+    {"report for one date", "< 16"},
+    {"graph repaint, Year To Date", "< 16"},
+    {"graph repaint, All Dates", "< 16"},
+    {"Take Test Ok, 20 results", "< 16"},
+    {"delete the user with 40% of the records", "< 250"},
     {"closing the store after that delete (at exit)", "-"},
-    {"peak memory of the steps (ru_maxrss, MB)", "< 100"},
+    {"a new process to the main window's first paint", "< 1.3x empty"},
+    {"the same on an empty device", "-"},
+    {"vantrel-export csv, every record", "< 2x floor"},
+    {"floor: the sqlite3 shell dumping the same rows", "-"},
+    {"vantrel-export list", "< 2x floor"},
+    {"floor: the sqlite3 shell counting them", "-"},
+    {"peak memory of vantrel-export csv (MB)", "<= 80"},
+    {"peak memory of vantrel-export list (MB)", "<= 80"},
+    {"peak memory of the steps (ru_maxrss, MB)", "<= 80"},
 };
 constexpr std::size_t kRowCount = std::size(kRows);
 using Figures = std::vector<double>;  // one per row
@@ -65,6 +75,7 @@ struct Options {
     std::string only;
     bool keep = false;
     std::string measure;  // the device this process measures
+    std::vector<int> sizes = {5000, 50000};
 };
 
 double PeakMegabytes() {
@@ -110,6 +121,28 @@ int MeasureDevice(int argc, char** argv, const Options& options) {
     });
     figures[r++] = Median(closings);
     CloseObjectStore();
+    const int processReps = std::min(options.repetitions, 7);
+    const fs::path empty = scratch / ("empty-" + device.root.filename().string());
+    if (!fs::exists(empty)) BuildHeavyDevice(empty, 0, 0);
+    SetDeviceRoot(device.root);
+    auto measureProcess = [&](auto run) {
+        const Row& row = kRows[r];
+        if (std::string(row.label).find(options.only) != std::string::npos) {
+            figures[r] = MedianOf(processReps, run);
+            std::fprintf(stderr, "  %-60s %8.1f ms\n", row.label, figures[r]);
+        }
+        ++r;
+    };
+    measureProcess([&] { return TimeFirstPaint(device.root); });
+    measureProcess([&] { return TimeFirstPaint(empty); });
+    ProcessRun csv, list;
+    measureProcess([&] { return (csv = RunExport(device.root, {"csv", "-o", "/dev/null"})).ms; });
+    const std::string dump = DumpTestRecordsSql(device.root);
+    measureProcess([&] { return TimeSqliteShell(device.root, dump); });
+    measureProcess([&] { return (list = RunExport(device.root, {"list"})).ms; });
+    measureProcess([&] { return TimeSqliteShell(device.root, "SELECT count(*) FROM (" + dump + ")"); });
+    figures[r++] = csv.peakMegabytes;
+    figures[r++] = list.peakMegabytes;
     figures[r++] = PeakMegabytes();
     for (std::size_t i = 0; i < kRowCount; ++i) std::printf("FIGURE %zu %.3f\n", i, figures[i]);
     return 0;
@@ -146,14 +179,20 @@ Figures MeasureInChild(const fs::path& root, const Options& options) {
     return figures;
 }
 
-void PrintTable(const Figures figures[2], const int totals[2], int repetitions) {
-    std::printf("\n| Step (median of %d runs, ms) | %d records | %d records | growth | target |\n", repetitions,
-                totals[0], totals[1]);
-    std::printf("|---|---:|---:|---:|---|\n");
+// One column per device, then the growth from each size to the next.
+void PrintTable(const std::vector<Figures>& figures, const std::vector<int>& totals, int repetitions) {
+    std::printf("\n| Step (median of %d runs, ms) |", repetitions);
+    for (int total : totals) std::printf(" %d records |", total);
+    for (std::size_t s = 1; s < totals.size(); ++s) std::printf(" growth %d->%d |", totals[s - 1], totals[s]);
+    std::printf(" target |\n|---|");
+    for (std::size_t s = 1; s < 2 * totals.size(); ++s) std::printf("---:|");
+    std::printf("---|\n");
     for (std::size_t r = 0; r < kRowCount; ++r) {
-        const double growth = figures[0][r] > 0 ? figures[1][r] / figures[0][r] : 0;
-        std::printf("| %s | %.1f | %.1f | %.1fx | %s |\n", kRows[r].label, figures[0][r], figures[1][r], growth,
-                    kRows[r].target);
+        std::printf("| %s |", kRows[r].label);
+        for (const Figures& each : figures) std::printf(" %.1f |", each[r]);
+        for (std::size_t s = 1; s < figures.size(); ++s)
+            std::printf(" %.1fx |", figures[s - 1][r] > 0 ? figures[s][r] / figures[s - 1][r] : 0);
+        std::printf(" %s |\n", kRows[r].target);
     }
 }
 
@@ -167,6 +206,20 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--reps") == 0 && i + 1 < argc) options.repetitions = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) options.only = argv[++i];
         else if (std::strcmp(argv[i], "--measure") == 0 && i + 1 < argc) options.measure = argv[++i];
+        else if (std::strcmp(argv[i], "--first-paint") == 0 && i + 1 < argc) return RunFirstPaint(argc, argv, argv[i + 1]);
+        else if (std::strcmp(argv[i], "--sizes") == 0 && i + 1 < argc) {
+            options.sizes.clear();
+            for (const char* at = argv[++i]; *at;) {
+                char* end = nullptr;
+                const long total = std::strtol(at, &end, 10);
+                if (end == at || total < 100) {
+                    std::fprintf(stderr, "vantrel-bench: --sizes takes record counts such as 5000,50000\n");
+                    return 2;
+                }
+                options.sizes.push_back(static_cast<int>(total));
+                at = *end == ',' ? end + 1 : end;
+            }
+        }
     }
     SystemTime now = kBenchNow;
     SetLocalTimeForTesting(&now);
@@ -185,21 +238,22 @@ int main(int argc, char** argv) {
         return 1;
     }
     const fs::path scratch = pattern;
-    int totals[2] = {0, 0};
-    Figures figures[2];
+    std::vector<int> totals;
+    std::vector<Figures> figures;
     int status = 0;
     try {
-        for (int s = 0; s < 2; ++s) {
+        for (std::size_t s = 0; s < options.sizes.size(); ++s) {
             Stopwatch build;
+            const Size size = SizeOf(options.sizes[s]);
             const HeavyDevice device =
-                BuildHeavyDevice(scratch / ("device-" + std::to_string(s)), kSizes[s].heavy, kSizes[s].other);
+                BuildHeavyDevice(scratch / ("device-" + std::to_string(s)), size.heavy, size.other);
             SaveDeviceFacts(device);
             fs::copy_file(device.root / "object-store.sqlite", device.root.string() + "-pristine.sqlite");
-            totals[s] = device.totalRecords;
+            totals.push_back(device.totalRecords);
             std::fprintf(stderr, "Built %d records (%s: %d; frequent test \"%s\") in %.0f ms\n", device.totalRecords,
                          TextToUtf8(device.heavyUser).c_str(), device.heavyRecords,
                          TextToUtf8(device.frequentTest).c_str(), build.Stop());
-            figures[s] = MeasureInChild(device.root, options);
+            figures.push_back(MeasureInChild(device.root, options));
         }
         PrintTable(figures, totals, options.repetitions);
     } catch (const std::exception& error) {

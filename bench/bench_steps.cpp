@@ -177,45 +177,41 @@ double TimeDeleteUser(const HeavyDevice& device, const fs::path& pristine, doubl
 
 double TimeRawRead(const HeavyDevice& device, bool heavyUserOnly) {
     const std::string file = (device.root / "object-store.sqlite").string();
-    // The heavy user's records follow those of the users sorted before it.
-    static long long first = 0, last = 0, database = 0;
-    static std::string boundsOf;
-    if (boundsOf != file) {
+    // The test records lie in one table per user; the heavy user's is one of them.
+    static std::vector<std::string> tables;
+    static std::string heavyTable, tablesOf;
+    if (tablesOf != file) {
+        tables.clear();
         sqlite3* db = nullptr;
         sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        auto single = [db](const std::string& sql) {
-            sqlite3_stmt* query = nullptr;
-            sqlite3_prepare_v2(db, sql.c_str(), -1, &query, nullptr);
-            const long long value = sqlite3_step(query) == SQLITE_ROW ? sqlite3_column_int64(query, 0) : -1;
-            sqlite3_finalize(query);
-            return value;
-        };
-        database = single("SELECT id FROM databases WHERE name = 'Health Profiles List'");
-        const long long before = device.recordsBeforeHeavy;
-        const std::string rows = "SELECT id FROM records WHERE database = " + std::to_string(database) + " ORDER BY id LIMIT 1 OFFSET ";
-        first = single(rows + std::to_string(before));
-        last = single(rows + std::to_string(before + device.heavyRecords - 1));
+        sqlite3_stmt* runs = nullptr;
+        sqlite3_prepare_v2(db,
+                           "SELECT runs.id, runs.records FROM runs JOIN databases ON databases.id = runs.database"
+                           " WHERE databases.name = 'Health Profiles List' ORDER BY fold, exact",
+                           -1, &runs, nullptr);
+        while (runs && sqlite3_step(runs) == SQLITE_ROW) {
+            tables.push_back("run_" + std::to_string(sqlite3_column_int64(runs, 0)));
+            if (sqlite3_column_int64(runs, 1) == device.heavyRecords) heavyTable = tables.back();
+        }
+        sqlite3_finalize(runs);
         sqlite3_close_v2(db);
-        Require(database > 0 && first > 0 && last >= first, "the raw bounds were not found");
-        boundsOf = file;
+        Require(!tables.empty() && !heavyTable.empty(), "the raw tables were not found");
+        tablesOf = file;
     }
-    const std::string sql = heavyUserOnly
-                                ? "SELECT id, properties FROM records WHERE id BETWEEN " + std::to_string(first) +
-                                      " AND " + std::to_string(last)
-                                : "SELECT id, properties FROM records WHERE database = " + std::to_string(database) +
-                                      " ORDER BY id";
     Stopwatch watch;
     sqlite3* db = nullptr;
     sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* query = nullptr;
-    sqlite3_prepare_v2(db, sql.c_str(), -1, &query, nullptr);
     long long rows = 0, bytes = 0;
-    while (sqlite3_step(query) == SQLITE_ROW) {
-        ++rows;
-        bytes += sqlite3_column_bytes(query, 1);
-        sqlite3_column_blob(query, 1);
+    for (const std::string& table : heavyUserOnly ? std::vector<std::string>{heavyTable} : tables) {
+        sqlite3_stmt* query = nullptr;
+        sqlite3_prepare_v2(db, ("SELECT id, properties FROM " + table + " ORDER BY id").c_str(), -1, &query, nullptr);
+        while (sqlite3_step(query) == SQLITE_ROW) {
+            ++rows;
+            bytes += sqlite3_column_bytes(query, 1);
+            sqlite3_column_blob(query, 1);
+        }
+        sqlite3_finalize(query);
     }
-    sqlite3_finalize(query);
     sqlite3_close_v2(db);
     const double ms = watch.Stop();
     Require(rows == (heavyUserOnly ? device.heavyRecords : device.totalRecords) && bytes > 0, "the raw read missed rows");

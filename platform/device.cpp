@@ -1,6 +1,5 @@
 #include "platform/device.h"
 
-#include "platform/object_store.h"
 #include "platform/text.h"
 
 #include <cstdlib>
@@ -9,6 +8,8 @@
 #include <unistd.h>
 
 namespace {
+
+void (*gRootChanged)() = nullptr;
 
 std::optional<std::filesystem::path>& RootOverride() {
     static std::optional<std::filesystem::path> root;
@@ -39,8 +40,10 @@ std::filesystem::path DeviceRoot() {
 
 void SetDeviceRoot(const std::filesystem::path& root) {
     RootOverride() = root;
-    CloseObjectStore();
+    if (gRootChanged) gRootChanged();
 }
+
+void OnDeviceRootChange(void (*changed)()) { gRootChanged = changed; }
 
 std::filesystem::path ObjectStorePath() { return DeviceRoot() / "object-store.sqlite"; }
 

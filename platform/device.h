@@ -9,6 +9,8 @@
 std::filesystem::path DeviceRoot();
 // Tests and tools point the device at another folder; the object store is reopened there.
 void SetDeviceRoot(const std::filesystem::path& root);
+// Called at every SetDeviceRoot (the object store closes, to reopen at the new root).
+void OnDeviceRootChange(void (*changed)());
 // The object-store file inside the device root.
 std::filesystem::path ObjectStorePath();
 // A device path such as "\windows\BrennicTests.txt" resolved inside the device root;

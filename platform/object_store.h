@@ -1,42 +1,50 @@
 #pragma once
 // The process-wide connection to the device's object store (one SQLite file):
-// opening and checking the file, the catalogue of databases, the mirrors of
-// their records, the writes and the nesting of store transactions.
-
-#include "platform/record_mirror.h"
+// opening and checking the file, the prepared statements, the writes' units
+// and the problem to tell the user when the file cannot be used.
 
 #include <cstdint>
 #include <filesystem>
-#include <map>
-#include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
+#include <unordered_map>
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 class ObjectStore {
 public:
+    enum class Use { Read, Write };
+
     static ObjectStore& Instance();
     ~ObjectStore();
 
-    // Reading never creates the file: a device without one has no databases.
-    std::optional<DatabaseInfo> FindDatabase(std::u16string_view name);
-    std::optional<DatabaseInfo> FindDatabase(std::uint32_t id);
-    // 0 on failure or when the name exists.
-    std::uint32_t CreateDatabase(std::u16string_view name, std::uint32_t type, const SortOrder& order);
-    // The mirror every handle on the database shares. The mirrors of all
-    // databases are loaded together, when the store opens or on first use.
-    std::shared_ptr<RecordMirror> OpenMirror(std::uint32_t id);
+    // The open connection, or null when the file cannot be used for `use`
+    // (reading never creates the file: a device without one has no databases).
+    sqlite3* Connection(Use use);
+    // A prepared statement kept for the connection's life, reset and unbound;
+    // null when it cannot be prepared.
+    sqlite3_stmt* Statement(const std::string& sql);
+    // Forgets the kept statements that name `table` (dropped or never made).
+    void ForgetStatements(const std::string& table);
+    bool Exec(const std::string& sql);
 
-    // The file changes first; the caller changes the mirror only after success.
-    bool InsertRecord(std::uint32_t database, const std::string& properties, std::int64_t& rowid);
-    bool UpdateRecord(std::int64_t rowid, const std::string& properties);
-    bool DeleteRecord(std::int64_t rowid);
+    // Changes whenever what any handle read may have changed: a write, a
+    // rollback, another program's write. Handles keep read positions within one.
+    std::uint64_t Epoch() const { return epoch_; }
+    // Changes when what this process knows of the file may no longer hold
+    // (a rollback, another program's write, a new connection); not with the
+    // writes it made itself.
+    std::uint64_t Generation() const { return generation_; }
 
-    // While a handle is open the mirrors are not reloaded under it.
+    // Before a write: begins the units not yet begun in SQLite.
+    bool BeginWrite();
+    // After a failed write: SQLite may have rolled everything back.
+    void WriteFailed(int code);
+    // A read found the file damaged: the store is unusable from here on.
+    void ReadFailed(int code);
+
+    // While a handle is open, another program's writes are not looked for:
+    // what the handle reads stays one view of the file.
     void HandleOpened() { ++openHandles_; }
     void HandleClosed() { --openHandles_; }
 
@@ -44,51 +52,35 @@ public:
     bool EndUnit(bool commit);
 
     std::u16string Problem();
+    // Runs SQLite's integrity check now; false (and the store refused) when it fails.
+    bool CheckIntegrity();
     // Closes the connection; the next use opens the store at the current device root.
     void Close();
 
 private:
-    enum class Use { Read, Write };
-    enum Statement { kInsert, kUpdate, kDelete, kLoad, kDeletedIds, kAnyDeleted, kDataVersion, kStatementCount };
-
     ObjectStore() = default;
     bool Ready(Use use);
-    bool CreateFile();
     bool OpenExisting();
-    bool Initialise();
-    bool LoadCatalogue();
-    // False when the records could not be read; `damaged` tells whether that is for good.
-    bool LoadMirrors(bool& damaged);
-    void ReloadAll();
-    void CheckOtherWriters();
-    bool BeginPendingLevels();
-    void WriteFailed();
-    bool Exec(const std::string& sql);
-    bool QueryInt(const char* sql, long long& value, int* error = nullptr);
-    sqlite3_stmt* Prepared(Statement which);
     void SetProblem(std::u16string problem);
     void ForgetInheritedConnection();
-    void SweepDeleted();
-    bool AnyDeleted();
+    void CheckOtherWriters();
+    void Changed() { ++epoch_; }
+    void Reloaded() {
+        ++epoch_;
+        ++generation_;
+    }
 
     std::filesystem::path path_;
     sqlite3* db_ = nullptr;
-    bool validated_ = false;  // db_ is a healthy Vantrel store
-    sqlite3_stmt* statements_[kStatementCount] = {};
+    std::unordered_map<std::string, sqlite3_stmt*> statements_;
     std::u16string problem_;
     long long dataVersion_ = 0;
-    std::vector<DatabaseInfo> catalogue_;
-    std::map<std::uint32_t, std::shared_ptr<RecordMirror>> mirrors_;
+    std::uint64_t epoch_ = 1;
+    std::uint64_t generation_ = 1;
     int openHandles_ = 0;
     int depth_ = 0;      // store transactions alive
     int sqlLevels_ = 0;  // of those, how many have begun in SQLite (the outer ones)
     bool failed_ = false;  // SQLite rolled the whole transaction back
 };
 
-// SetDeviceRoot closes the store so the next use opens it at the new root.
 void CloseObjectStore();
-
-// The version of the named database's records (RecordMirror::Version), read
-// after checking for other writers: a reader may keep what it derived from
-// record indexes while it stays the same. 0 when the database cannot be read.
-std::uint64_t RecordsVersion(std::u16string_view database);

@@ -108,24 +108,6 @@ struct Decoder {
     void Time(std::uint16_t id, FileTime time) { out.emplace_back(time, id); }
 };
 
-// Takes the sort text as a record read through PropertyRecord::GetProperty
-// would give it: the first property of the id.
-struct SortTextScanner {
-    std::uint16_t sortId;
-    std::u16string& sortText;
-    bool found = false;
-
-    void Count(std::uint64_t) { sortText.clear(); }
-    void Text(std::uint16_t id, const StoredText& stored) {
-        if (id != sortId || found) return;
-        found = true;
-        stored.AppendTo(sortText);
-    }
-    void Time(std::uint16_t id, FileTime) {
-        if (id == sortId) found = true;
-    }
-};
-
 }  // namespace
 
 std::string EncodeProperties(const std::vector<Property>& properties) {
@@ -158,7 +140,28 @@ bool DecodeProperties(std::string_view bytes, std::vector<Property>& out) {
     return Parse(bytes, decoder);
 }
 
-bool ScanProperties(std::string_view bytes, std::uint16_t sortId, std::u16string& sortText) {
-    SortTextScanner scanner{sortId, sortText};
-    return Parse(bytes, scanner);
+std::string OrderedBytes(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t point = text[i];
+        if (point >= 0xD800 && point < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
+            point = 0x10000 + ((point - 0xD800) << 10) + (text[++i] - 0xDC00);
+        if (point < 0x80) {
+            out += static_cast<char>(point);
+        } else if (point < 0x800) {
+            out += static_cast<char>(0xC0 | (point >> 6));
+            out += static_cast<char>(0x80 | (point & 0x3F));
+        } else if (point < 0x10000) {
+            out += static_cast<char>(0xE0 | (point >> 12));
+            out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (point & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (point >> 18));
+            out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (point & 0x3F));
+        }
+    }
+    return out;
 }

@@ -11,7 +11,6 @@
 std::string EncodeProperties(const std::vector<Property>& properties);
 // False for bytes that are not a complete encoding.
 bool DecodeProperties(std::string_view bytes, std::vector<Property>& out);
-// Whether DecodeProperties would accept the bytes, without decoding them; when
-// it would, `sortText` is the text of the string property `sortId` (empty when
-// there is none, or when that property is a time).
-bool ScanProperties(std::string_view bytes, std::uint16_t sortId, std::u16string& sortText);
+// Bytes that compare (as memcmp, shorter first) as the texts' code points do;
+// lone surrogates keep their place among the code points.
+std::string OrderedBytes(std::u16string_view text);

@@ -1,15 +1,18 @@
 #pragma once
 // The record store service: named property databases kept in the device's
 // object store. Records are numbered in sort order (case-insensitive on the
-// database's sort property); records with equal sort values keep the order in
-// which they were added. Every Write or DeleteCurrent that returns true is on
-// disk before it returns.
+// database's sort property, then exact); records with equal sort texts keep
+// the order in which they were added. Every Write or DeleteCurrent that
+// returns true is on disk before it returns. Nothing is read in advance: each
+// operation reads the records it reaches, through SQLite's indexes.
 
 #include "platform/datetime.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,11 +55,18 @@ public:
     const std::vector<Property>& Properties() const;
 
 private:
-    friend struct PropertyRecordAccess;
-    // Copies share their properties until one of them changes, so reading a
-    // stored record copies nothing. Ids are unique: adding an id replaces it.
-    std::shared_ptr<std::vector<Property>> properties_;
-    std::vector<Property>& Mutable();
+    // Ids are unique: adding an id replaces it.
+    std::vector<Property> properties_;
+};
+
+// Lookups the service serves from its indexes, among the records whose sort
+// text is exactly `exact`: the three properties whose ids follow the sort
+// property's are kept as indexed fields.
+struct FieldMatch {
+    std::u16string exact;
+    std::optional<std::u16string> first;                   // field 1 is this text
+    std::optional<std::pair<FileTime, FileTime>> second;   // field 2 a time within [from, to]
+    std::optional<std::u16string> third;                   // field 3 is this text
 };
 
 // One handle on one database. A store operation may hold a handle while an
@@ -99,6 +109,19 @@ public:
 
     int RecordCount() const;
 
+    // Positions on each match in record order and reads it; `visit` returns
+    // false to stop. DeleteCurrent and CurrentIndex work on the match visited.
+    void ForEachMatch(const FieldMatch& match, const std::function<bool(const PropertyRecord&)>& visit);
+    // The times of field 2 of the matches, in record order or newest first
+    // (ties in record order), each with a number that grows in record order;
+    // `visit` returns false to stop.
+    void ForEachMatchTime(const FieldMatch& match, bool newestFirst,
+                          const std::function<bool(FileTime, std::int64_t)>& visit);
+    // The distinct texts of field 1 among the records of `exact`, in the order of their first record.
+    std::vector<std::u16string> FirstFieldTexts(std::u16string_view exact);
+    // Deletes every record whose sort text is exactly `exact`, in one step.
+    bool DeleteAllOf(std::u16string_view exact);
+
     struct State;
 
 private:
@@ -132,3 +155,8 @@ void SetObjectStoreReadOnly(bool on);
 // Why `file` is not a sound object store (not a Vantrel data file, damaged,
 // unreadable); empty when it is. Opens it read-only.
 std::u16string ObjectStoreFileProblem(const std::filesystem::path& file);
+
+// Runs the full check of the object store's file now (it runs by itself only
+// after a program using the file ended without closing it); false when the
+// file is damaged, which ObjectStoreProblem then tells.
+bool CheckObjectStore();

@@ -44,14 +44,6 @@ bool AddReportResultLine(const PropertyRecord& record, ReportList& list, int row
     return noteAdded;
 }
 
-namespace {
-
-bool SameDay(const SystemTime& a, const SystemTime& b) {
-    return a.year == b.year && a.month == b.month && a.day == b.day;
-}
-
-}  // namespace
-
 void FillTestReport(std::u16string_view user, std::u16string_view test, const SystemTime& day,
                     ReportList& list) {
     list.InsertRow(0, u"Test Results:", kReportHeading);
@@ -60,22 +52,13 @@ void FillTestReport(std::u16string_view user, std::u16string_view test, const Sy
     // The comment of the last matching record; every record of one test and day carries the same.
     std::u16string comment;
 
-    PropertyDatabase db;
-    if (db.Open(kTestRecordsDatabase)) {
-        // Only the run of records sorted under the user can match; it comes in store order.
-        const Property key(user, kPropUser);
-        PropertyRecord record;
-        for (bool found = db.SeekFirstEqual(key); found && db.ReadCurrent(record); found = db.SeekNextEqual(key)) {
-            if (RecordText(record, kPropUser) != user || RecordText(record, kPropTestName) != test ||
-                !SameDay(RecordDate(record), day)) {
-                continue;
-            }
-            AddReportResultLine(record, list, row, notes);
-            comment = RecordText(record, kPropComment);
-            ++row;  // also for records that add no line: later rows are then appended
-        }
-        db.Close();
-    }
+    // The user's records of the test on that day, found through the store's indexes, in store order.
+    ForEachRecordOfDay(user, test, day, [&](const PropertyRecord& record) {
+        if (RecordText(record, kPropUser) != user || RecordText(record, kPropTestName) != test) return;
+        AddReportResultLine(record, list, row, notes);
+        comment = RecordText(record, kPropComment);
+        ++row;  // also for records that add no line: later rows are then appended
+    });
 
     if (list.RowCount() == 1) list.Clear();  // only the heading: no result line
 

@@ -18,15 +18,7 @@ SystemTime RecordDate(const PropertyRecord& record) {
 
 std::optional<ResultTexts> ReadResultTexts(std::u16string_view user, std::u16string_view test,
                                            std::u16string_view result, const SystemTime& date) {
-    const int index = FindResultRecord(user, test, result, date);
-    if (index < 0) return std::nullopt;
-    PropertyDatabase db;
-    if (!db.Open(kTestRecordsDatabase)) return std::nullopt;
     PropertyRecord record;
-    std::optional<ResultTexts> texts;
-    if (db.SeekToIndex(index) && db.ReadCurrent(record)) {
-        texts = ResultTexts{RecordText(record, kPropResultValue), RecordText(record, kPropGoalValue)};
-    }
-    db.Close();
-    return texts;
+    if (!ReadResultRecord(user, test, result, date, record)) return std::nullopt;
+    return ResultTexts{RecordText(record, kPropResultValue), RecordText(record, kPropGoalValue)};
 }

@@ -1,18 +1,73 @@
 #include "store/test_record_store.h"
 
 #include "store/store_database.h"
-#include "store/test_record_index.h"
 
 #include <algorithm>
-#include <numeric>
-#include <unordered_set>
 #include <vector>
 
 namespace {
 
 constexpr StoreDatabase kTestRecords{kTestRecordsDatabase, kTestRecordsDatabaseType, kPropUser};
+constexpr FileTime kTicksPerDay = 864000000000ULL;
 
 SystemTime DateOf(const PropertyRecord& record) { return TestDateAt(FileTimeOf(record, kPropTestDate)); }
+
+// The user's records of one test, sought through the store's indexes; a
+// record's test name, date and result name are its lookup fields.
+FieldMatch TestMatch(std::u16string_view user, std::u16string_view test) {
+    FieldMatch match;
+    match.exact = BoundedText(user);
+    match.first = BoundedText(test);
+    return match;
+}
+
+// Times within a day of `date` either side: every time that can be its moment or its calendar day.
+bool AroundDate(const SystemTime& date, FieldMatch& match) {
+    SystemTime day = date;
+    day.hour = day.minute = day.second = day.milliseconds = 0;
+    FileTime time = 0;
+    if (!SystemTimeToFileTime(day, time)) return false;
+    match.second = std::make_pair(time > kTicksPerDay ? time - kTicksPerDay : 0, time + 2 * kTicksPerDay);
+    return true;
+}
+
+// Visits the records of the user's test on the moment of `date` (and with
+// that result name, when given), in record order, on an open handle.
+template <class Visit>
+void ForEachOnMoment(PropertyDatabase& db, std::u16string_view user, std::u16string_view test,
+                     std::optional<std::u16string_view> result, const SystemTime& date, Visit visit) {
+    FieldMatch match = TestMatch(user, test);
+    if (result) match.third = BoundedText(*result);
+    if (!AroundDate(date, match)) return;
+    db.ForEachMatch(match, [&](const PropertyRecord& record) {
+        return !IsSameMoment(FileTimeOf(record, kPropTestDate), date) || visit(record);
+    });
+}
+
+// The index of the first record of the user's test on the moment (with the result, when given); -1 when none.
+int FindOnMoment(std::u16string_view user, std::u16string_view test, std::optional<std::u16string_view> result,
+                 const SystemTime& date) {
+    PropertyDatabase db;
+    if (!db.Open(kTestRecordsDatabase)) return -1;
+    int index = -1;
+    ForEachOnMoment(db, user, test, result, date, [&](const PropertyRecord&) {
+        index = db.CurrentIndex();
+        return false;
+    });
+    return index;
+}
+
+// Positions an open handle on the result's record and reads it.
+bool SeekResult(PropertyDatabase& db, std::u16string_view user, std::u16string_view test, std::u16string_view result,
+                const SystemTime& date, PropertyRecord& found) {
+    bool seen = false;
+    ForEachOnMoment(db, user, test, result, date, [&](const PropertyRecord& record) {
+        found = record;
+        seen = true;
+        return false;
+    });
+    return seen;
+}
 
 // The eight properties in their stored order; false for a date that is no date.
 bool FillResult(PropertyRecord& record, std::u16string_view user, std::u16string_view test,
@@ -33,32 +88,61 @@ bool FillResult(PropertyRecord& record, std::u16string_view user, std::u16string
 bool ReadResultField(std::u16string_view user, std::u16string_view test, std::u16string_view result,
                      const SystemTime& date, std::uint16_t field, std::u16string& text) {
     PropertyRecord record;
-    if (!ReadRecordAt(kTestRecordsDatabase, FindResultRecord(user, test, result, date), record)) return false;
+    if (!ReadResultRecord(user, test, result, date, record)) return false;
     text = BoundedText(TextOf(record, field));
     return true;
 }
 
-// Every record of the user's test, in record order.
+// The dates of the user's test, in record order.
 template <class Visit>
-void ForEachTestRecord(std::u16string_view user, std::u16string_view test, Visit visit) {
+void ForEachTestDate(std::u16string_view user, std::u16string_view test, Visit visit) {
     PropertyDatabase db;
     if (!db.Open(kTestRecordsDatabase)) return;
-    const std::u16string exactTest = BoundedText(test);
-    ForEachUserRecord(db, user, [&](PropertyDatabase&, const PropertyRecord& record) {
-        if (TextOf(record, kPropTestName) == exactTest) visit(record);
+    db.ForEachMatchTime(TestMatch(user, test), false, [&](FileTime time, std::int64_t) {
+        visit(TestDateAt(time));
         return true;
     });
 }
 
 }  // namespace
 
+SystemTime TestDateAt(FileTime time) {
+    SystemTime date;
+    FileTimeToSystemTime(time, date);
+    return date;
+}
+
+bool IsSameMoment(FileTime time, const SystemTime& date) {
+    double stored = 0, wanted = 0;
+    return SystemTimeToVariantTime(TestDateAt(time), stored) && SystemTimeToVariantTime(date, wanted) &&
+           stored == wanted;
+}
+
 int FindTestRecord(std::u16string_view user, std::u16string_view test, const SystemTime& date) {
-    return FindIndexedRecord(user, test, std::nullopt, date);
+    return FindOnMoment(user, test, std::nullopt, date);
 }
 
 int FindResultRecord(std::u16string_view user, std::u16string_view test, std::u16string_view result,
                      const SystemTime& date) {
-    return FindIndexedRecord(user, test, result, date);
+    return FindOnMoment(user, test, result, date);
+}
+
+bool ReadResultRecord(std::u16string_view user, std::u16string_view test, std::u16string_view result,
+                      const SystemTime& date, PropertyRecord& record) {
+    PropertyDatabase db;
+    return db.Open(kTestRecordsDatabase) && SeekResult(db, user, test, result, date, record);
+}
+
+void ForEachRecordOfDay(std::u16string_view user, std::u16string_view test, const SystemTime& day,
+                        const std::function<void(const PropertyRecord&)>& visit) {
+    PropertyDatabase db;
+    FieldMatch match = TestMatch(user, test);
+    if (!db.Open(kTestRecordsDatabase) || !AroundDate(day, match)) return;
+    db.ForEachMatch(match, [&](const PropertyRecord& record) {
+        const SystemTime stored = DateOf(record);
+        if (stored.year == day.year && stored.month == day.month && stored.day == day.day) visit(record);
+        return true;
+    });
 }
 
 bool AddResult(std::u16string_view user, std::u16string_view test, std::u16string_view comment,
@@ -68,14 +152,12 @@ bool AddResult(std::u16string_view user, std::u16string_view test, std::u16strin
     PropertyDatabase db;
     if (!OpenOrCreate(db, kTestRecords)) return false;
     bool stored;
-    if (FindResultRecord(user, test, result, date) != -1) {
+    PropertyRecord record;
+    if (SeekResult(db, user, test, result, date, record)) {
         db.Close();
         stored = UpdateResult(user, test, comment, date, result, value, goal, unit);
     } else {
-        PropertyRecord record;
-        const std::uint64_t before = TestRecordsVersion();
         stored = FillResult(record, user, test, comment, date, result, value, goal, unit) && db.Write(record, 0);
-        if (stored) NoteAddedRecord(before, record);
         db.Close();
     }
     return stored && transaction.Commit();
@@ -84,10 +166,11 @@ bool AddResult(std::u16string_view user, std::u16string_view test, std::u16strin
 bool UpdateResult(std::u16string_view user, std::u16string_view test, std::u16string_view comment,
                   const SystemTime& date, std::u16string_view result, std::u16string_view value,
                   std::u16string_view goal, std::u16string_view unit) {
-    PropertyRecord replacement;
-    if (!FillResult(replacement, user, test, comment, date, result, value, goal, unit)) return false;
-    return ChangeRecordAt(kTestRecordsDatabase, FindResultRecord(user, test, result, date),
-                          [&replacement](PropertyRecord& record) { record = replacement; });
+    PropertyRecord replacement, stored;
+    PropertyDatabase db;
+    return FillResult(replacement, user, test, comment, date, result, value, goal, unit) &&
+           db.Open(kTestRecordsDatabase) && SeekResult(db, user, test, result, date, stored) &&
+           db.Write(replacement, 1);
 }
 
 // Every record of the test on that moment, in one pass. All or nothing: a
@@ -96,28 +179,19 @@ bool DeleteTest(std::u16string_view user, std::u16string_view test, const System
     StoreTransaction unit;
     PropertyDatabase db;
     if (!db.Open(kTestRecordsDatabase)) return unit.Commit();  // nothing to delete
-    const std::u16string exactTest = BoundedText(test);
     bool deleted = true;
-    ForEachUserRecord(db, user, [&](PropertyDatabase& handle, const PropertyRecord& record) {
-        if (TextOf(record, kPropTestName) == exactTest && IsSameMoment(FileTimeOf(record, kPropTestDate), date))
-            deleted = handle.DeleteCurrent();
+    ForEachOnMoment(db, user, test, std::nullopt, date, [&](const PropertyRecord&) {
+        deleted = db.DeleteCurrent();
         return deleted;
     });
     db.Close();
     return deleted && unit.Commit();
 }
 
+// The user's records are the run of the user's exact name: they go in one step.
 void DeleteUserTests(std::u16string_view user) {
-    StoreTransaction unit;
     PropertyDatabase db;
-    if (!db.Open(kTestRecordsDatabase)) return;
-    bool deleted = true;
-    ForEachUserRecord(db, user, [&](PropertyDatabase& handle, const PropertyRecord&) {
-        deleted = handle.DeleteCurrent();
-        return deleted;
-    });
-    db.Close();
-    if (deleted) unit.Commit();
+    if (db.Open(kTestRecordsDatabase)) db.DeleteAllOf(BoundedText(user));
 }
 
 int GetResultValue(std::u16string_view user, std::u16string_view test, std::u16string_view result,
@@ -144,37 +218,31 @@ int GetGoalRange(std::u16string_view user, std::u16string_view test, std::u16str
 void ListUserTests(std::u16string_view user, ListingTarget& list) {
     PropertyDatabase db;
     if (!db.Open(kTestRecordsDatabase)) return;
-    // The list only grows here, so a name it once held a match for keeps one:
-    // the control is searched once per distinct name, not once per record.
-    std::unordered_set<std::u16string_view> listed;
-    ForEachUserRecord(db, user, [&](PropertyDatabase&, const PropertyRecord& record) {
-        const std::u16string_view stored = TextOf(record, kPropTestName);
-        if (listed.contains(stored)) return true;
+    // The list only grows, so each name is looked at once, where the pass
+    // over the user's records would first meet it.
+    for (const std::u16string& stored : db.FirstFieldTexts(BoundedText(user))) {
         const std::u16string name = BoundedText(stored);
-        if (list.FindPrefix(name) != -1 || list.AddItem(name) != -1) listed.insert(stored);
-        return true;
-    });
+        if (list.FindPrefix(name) == -1) list.AddItem(name);
+    }
 }
 
 void ListTestDates(std::u16string_view user, std::u16string_view test, ListingTarget& box) {
-    ForEachTestRecord(user, test, [&box](const PropertyRecord& record) {
-        std::u16string text = DateText(DateOf(record));
+    ForEachTestDate(user, test, [&box](const SystemTime& date) {
+        std::u16string text = DateText(date);
         if (box.FindExact(text) == -1) box.AddItem(text);
     });
 }
 
 void ListTestDatesInView(std::u16string_view user, std::u16string_view test, ListingTarget& list) {
-    ForEachTestRecord(user, test, [&list](const PropertyRecord& record) {
-        std::u16string text = DateText(DateOf(record));
+    ForEachTestDate(user, test, [&list](const SystemTime& date) {
+        std::u16string text = DateText(date);
         if (list.FindPrefix(text) == -1) list.AddItem(text);
     });
 }
 
 StoredTestResults ListTestResults(std::u16string_view user, std::u16string_view test, const SystemTime& date) {
     StoredTestResults stored;
-    ForEachTestRecord(user, test, [&](const PropertyRecord& record) {
-        const SystemTime day = DateOf(record);
-        if (day.year != date.year || day.month != date.month || day.day != date.day) return;
+    ForEachRecordOfDay(user, test, date, [&](const PropertyRecord& record) {
         stored.comment = BoundedText(TextOf(record, kPropComment));
         ResultRow row{BoundedText(TextOf(record, kPropResultName)), BoundedText(TextOf(record, kPropResultValue)),
                       BoundedText(TextOf(record, kPropGoalValue)), BoundedText(TextOf(record, kPropResultUnit))};
@@ -185,28 +253,26 @@ StoredTestResults ListTestResults(std::u16string_view user, std::u16string_view 
 
 bool IsWithinPeriod(const SystemTime& date, int period) { return period < 0 || DaysSince(date) <= period; }
 
+// Newest first, so only the dates kept are read: the period and the capacity
+// end the walk. Ties keep record order, as the most recent are kept in it.
 int CollectResultDates(std::u16string_view user, std::u16string_view test, std::u16string_view result,
                        int period, SystemTime* out, int capacity) {
     if (!out || capacity <= 0) return 0;
+    PropertyDatabase db;
+    if (!db.Open(kTestRecordsDatabase)) return 0;
+    FieldMatch match = TestMatch(user, test);
+    match.third = BoundedText(result);
     struct Found {
-        SystemTime date;
+        std::int64_t order;
         FileTime time;
     };
-    std::vector<Found> found;
-    std::u16string name = BoundedText(result);
-    ForEachTestRecord(user, test, [&](const PropertyRecord& record) {
-        if (TextOf(record, kPropResultName) != name) return;
-        SystemTime date = DateOf(record);
-        if (IsWithinPeriod(date, period)) found.push_back({date, FileTimeOf(record, kPropTestDate)});
+    std::vector<Found> kept;
+    db.ForEachMatchTime(match, true, [&](FileTime time, std::int64_t order) {
+        if (!IsWithinPeriod(TestDateAt(time), period)) return false;
+        kept.push_back({order, time});
+        return static_cast<int>(kept.size()) < capacity;
     });
-    // When more qualify than fit, keep the most recent, still in record order.
-    std::vector<std::size_t> kept(found.size());
-    std::iota(kept.begin(), kept.end(), 0);
-    if (kept.size() > static_cast<std::size_t>(capacity)) {
-        std::stable_sort(kept.begin(), kept.end(), [&found](std::size_t a, std::size_t b) { return found[a].time > found[b].time; });
-        kept.resize(static_cast<std::size_t>(capacity));
-        std::sort(kept.begin(), kept.end());
-    }
-    for (std::size_t i = 0; i < kept.size(); ++i) out[i] = found[kept[i]].date;
+    std::sort(kept.begin(), kept.end(), [](const Found& a, const Found& b) { return a.order < b.order; });
+    for (std::size_t i = 0; i < kept.size(); ++i) out[i] = TestDateAt(kept[i].time);
     return static_cast<int>(kept.size());
 }

@@ -3,8 +3,10 @@
 
 #include "platform/datetime.h"
 #include "platform/listing.h"
+#include "platform/record_store.h"
 #include "store/result_row.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,9 +26,20 @@ enum TestRecordProperty : unsigned short {
     kPropGoalValue = 308,
 };
 
+// The calendar date of a stored test time, as every comparison of dates reads it.
+SystemTime TestDateAt(FileTime time);
+// Whether a stored test time is the moment `date` is (equal variant day counts).
+bool IsSameMoment(FileTime time, const SystemTime& date);
+
 int FindTestRecord(std::u16string_view user, std::u16string_view test, const SystemTime& date);
 int FindResultRecord(std::u16string_view user, std::u16string_view test, std::u16string_view result,
                      const SystemTime& date);
+// The result's record, read where FindResultRecord finds it.
+bool ReadResultRecord(std::u16string_view user, std::u16string_view test, std::u16string_view result,
+                      const SystemTime& date, PropertyRecord& record);
+// The records of the user's test whose date falls on the calendar day of `day`, in record order.
+void ForEachRecordOfDay(std::u16string_view user, std::u16string_view test, const SystemTime& day,
+                        const std::function<void(const PropertyRecord&)>& visit);
 bool AddResult(std::u16string_view user, std::u16string_view test, std::u16string_view comment,
                const SystemTime& date, std::u16string_view result, std::u16string_view value,
                std::u16string_view goal, std::u16string_view unit);

@@ -93,7 +93,7 @@ TEST(DamagedDeviceTest, ADamagedDataFileIsNamedInOneMessageAndLeftAsItWas) {
              fs::remove(store);
              RunSql(store, "CREATE TABLE notes(text TEXT); INSERT INTO notes VALUES('mine');");
          }},
-        {"written by a newer version", [](const fs::path& store) { RunSql(store, "PRAGMA user_version=2"); }},
+        {"written by a newer version", [](const fs::path& store) { RunSql(store, "PRAGMA user_version=3"); }},
         {"a folder in its place",
          [](const fs::path& store) {
              fs::remove(store);

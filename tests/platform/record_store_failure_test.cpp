@@ -82,11 +82,13 @@ TEST_F(RecordStoreFailureTest, RefusesAStoreWithAnUnreadableRecord) {
     SetDeviceRoot(root_);
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open(ObjectStorePath().c_str(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw, "UPDATE records SET properties = x'0200010000'", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "UPDATE run_1 SET properties = x'0200010000'", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(raw);
     EXPECT_TRUE(PropertyDatabase::Exists(u"List"));
     PropertyDatabase db;
-    EXPECT_FALSE(db.Open(u"List"));
+    PropertyRecord record;
+    EXPECT_TRUE(db.Open(u"List") && db.SeekFirst());
+    EXPECT_FALSE(db.ReadCurrent(record));
     EXPECT_NE(ObjectStoreProblem().find(u"is damaged"), std::u16string::npos);
     EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
 }

@@ -1,7 +1,8 @@
-// The record store at size: many additions placed at once keep the order and
-// the handles' places that adding one by one gives, records loaded from the
-// file read back whole, and damage is found wherever in the file it lies.
+// The record store at size: many additions keep the order and the handles'
+// places, records read back from the file whole, damage is found, and a file
+// of the earlier format is converted.
 
+#include "platform/property_codec.h"
 #include "platform/record_store.h"
 #include "record_store_helpers.h"
 #include "store/store_fixture.h"
@@ -9,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -176,7 +178,7 @@ TEST_F(RecordStoreLoadingTest, RecordsLoadedFromTheFileReadBackWhole) {
     EXPECT_EQ(AllTags(u"Other").size(), 167u);
 }
 
-TEST_F(RecordStoreLoadingTest, AnUnreadableRecordRefusesTheStoreOnceItsDatabaseIsOpened) {
+TEST_F(RecordStoreLoadingTest, AnUnreadableRecordRefusesTheStoreWhenItIsRead) {
     CreateTestDatabase(u"List");
     CreateTestDatabase(u"Other");
     {
@@ -185,18 +187,22 @@ TEST_F(RecordStoreLoadingTest, AnUnreadableRecordRefusesTheStoreOnceItsDatabaseI
         AddRecord(list, u"k", u"t");
         AddRecord(other, u"k", u"t");
     }
-    Raw("UPDATE records SET properties = x'0100' WHERE database = (SELECT id FROM databases WHERE name = 'Other')");
+    SetDeviceRoot(root_);
+    const long long run = RawNumber("SELECT id FROM runs WHERE database = (SELECT id FROM databases WHERE name = 'Other')");
+    Raw("UPDATE run_" + std::to_string(run) + " SET properties = x'0100'");
     const std::string before = FileBytes(ObjectStorePath());
     EXPECT_EQ(AllTags(u"List"), Tags({u"t"}));
     EXPECT_TRUE(ObjectStoreProblem().empty());
-    PropertyDatabase db;
-    EXPECT_FALSE(db.Open(u"Other"));
+    EXPECT_TRUE(AllTags(u"Other").empty());
     EXPECT_NE(ObjectStoreProblem().find(u"is damaged"), std::u16string::npos);
+    PropertyDatabase db;
     EXPECT_FALSE(db.Open(u"List"));
     EXPECT_EQ(FileBytes(ObjectStorePath()), before);
 }
 
-TEST_F(RecordStoreLoadingTest, DamageWhereLoadingNeverReadsIsStillFound) {
+// Opening reads nothing of the records, so damage where no read goes is
+// found by the full check, which runs on request.
+TEST_F(RecordStoreLoadingTest, DamageWhereNoReadGoesIsFoundByTheCheck) {
     CreateTestDatabase(u"List");
     {
         PropertyDatabase db;
@@ -205,7 +211,7 @@ TEST_F(RecordStoreLoadingTest, DamageWhereLoadingNeverReadsIsStillFound) {
     }
     SetDeviceRoot(root_);  // closed: the file holds everything
     const long long pageSize = RawNumber("PRAGMA page_size");
-    const long long indexPage = RawNumber("SELECT rootpage FROM sqlite_master WHERE name = 'records_by_database'");
+    const long long indexPage = RawNumber("SELECT rootpage FROM sqlite_master WHERE name LIKE 'run_%_by_third'");
     ASSERT_GT(pageSize, 0);
     ASSERT_GT(indexPage, 1);
     std::string bytes = FileBytes(ObjectStorePath());
@@ -213,9 +219,79 @@ TEST_F(RecordStoreLoadingTest, DamageWhereLoadingNeverReadsIsStillFound) {
     bytes[static_cast<std::size_t>((indexPage - 1) * pageSize)] = 0x42;  // no kind of page
     std::ofstream(ObjectStorePath(), std::ios::binary | std::ios::trunc) << bytes;
 
+    EXPECT_TRUE(ObjectStoreProblem().empty());
+    EXPECT_FALSE(CheckObjectStore());
     EXPECT_NE(ObjectStoreProblem().find(u"is damaged"), std::u16string::npos);
     EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
     EXPECT_EQ(FileBytes(ObjectStorePath()), bytes);
+}
+
+// A file of the earlier format, where every record lay in one table and
+// deletions were logged aside, as that version wrote it.
+class EarlierFormatTest : public RecordStoreLoadingTest {
+protected:
+    void WriteEarlierStore(const std::vector<std::pair<std::u16string, std::u16string>>& records) {
+        std::filesystem::create_directories(root_);
+        std::string sql =
+            "PRAGMA application_id=1448365105; PRAGMA user_version=1; PRAGMA journal_mode=WAL;"
+            "CREATE TABLE databases(id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL UNIQUE,"
+            " type INTEGER NOT NULL, sort_property INTEGER NOT NULL, sort_flags INTEGER NOT NULL);"
+            "CREATE TABLE records(id INTEGER PRIMARY KEY AUTOINCREMENT,"
+            " database INTEGER NOT NULL REFERENCES databases(id), properties BLOB NOT NULL);"
+            "CREATE INDEX records_by_database ON records(database);"
+            "CREATE TABLE deleted_records(id INTEGER PRIMARY KEY);"
+            "INSERT INTO databases(name, type, sort_property, sort_flags) VALUES('List', 7, 1, 2);";
+        for (const auto& [key, tag] : records) {
+            std::string hex;
+            for (unsigned char byte : EncodeProperties(MakeRecord(key, tag).Properties())) {
+                char two[3];
+                std::snprintf(two, sizeof two, "%02x", byte);
+                hex += two;
+            }
+            sql += "INSERT INTO records(database, properties) VALUES(1, x'" + hex + "');";
+        }
+        Raw(sql + "INSERT INTO deleted_records VALUES(2);");
+    }
+};
+
+TEST_F(EarlierFormatTest, IsConvertedInPlaceOnFirstOpenKeepingOrderAndDeletions) {
+    WriteEarlierStore({{u"b", u"b1"}, {u"gone", u"deleted"}, {u"B", u"B2"}, {u"a", u"a3"}, {u"b", u"b4"}});
+    EXPECT_TRUE(ObjectStoreProblem().empty());
+    // Ignoring case, then in the order added.
+    EXPECT_EQ(AllTags(u"List"), Tags({u"a3", u"b1", u"B2", u"b4"}));
+    PropertyDatabase db;
+    ASSERT_TRUE(db.Open(u"List"));
+    ASSERT_TRUE(db.SeekFirstEqual(Property(u"B", kKey)));
+    EXPECT_EQ(db.CurrentIndex(), 1);
+    EXPECT_TRUE(AddRecord(db, u"c", u"c5"));
+    db.Close();
+    SetDeviceRoot(root_);
+    EXPECT_EQ(RawNumber("PRAGMA user_version"), 2);
+    EXPECT_EQ(RawNumber("SELECT count(*) FROM sqlite_master WHERE name IN ('records', 'deleted_records')"), 0);
+    EXPECT_FALSE(std::filesystem::exists(ObjectStorePath().string() + ".format1"));
+    EXPECT_EQ(AllTags(u"List"), Tags({u"a3", u"b1", u"B2", u"b4", u"c5"}));
+}
+
+TEST_F(EarlierFormatTest, ThatCannotBeConvertedIsLeftAsItWas) {
+    WriteEarlierStore({{u"a", u"a1"}, {u"b", u"deleted"}});
+    Raw("INSERT INTO records(database, properties) VALUES(1, x'0100')");  // cut short
+    SetDeviceRoot(root_);
+    const std::string before = FileBytes(ObjectStorePath());
+    EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
+    EXPECT_NE(ObjectStoreProblem().find(u"is damaged"), std::u16string::npos);
+    SetDeviceRoot(root_);
+    EXPECT_EQ(FileBytes(ObjectStorePath()), before);
+    EXPECT_EQ(RawNumber("PRAGMA user_version"), 1);
+}
+
+TEST_F(EarlierFormatTest, AReaderThatMayNotWriteAsksForTheProgramFirst) {
+    WriteEarlierStore({{u"a", u"a1"}});
+    SetDeviceRoot(root_);
+    SetObjectStoreReadOnly(true);
+    EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
+    EXPECT_NE(ObjectStoreProblem().find(u"start Vantrel once"), std::u16string::npos);
+    SetObjectStoreReadOnly(false);
+    EXPECT_EQ(AllTags(u"List"), Tags({u"a1"}));
 }
 
 }  // namespace

@@ -149,14 +149,13 @@ TEST_F(RecordStoreTest, DeletingDuringAnAdvancingPassSkipsNothing) {
     EXPECT_EQ(TagOf(record), u"6");
     EXPECT_EQ(db.CurrentIndex(), 1);
 
-    // Deleted records stay deleted after loading afresh, and closing the store
-    // removes their rows from the file.
+    // Deleted records are gone from the file.
     db.Close();
     SetDeviceRoot(root_);
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open_v2(ObjectStorePath().c_str(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     sqlite3_stmt* count = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(raw, "SELECT count(*) FROM records", -1, &count, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_prepare_v2(raw, "SELECT sum(records) FROM runs", -1, &count, nullptr), SQLITE_OK);
     ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
     EXPECT_EQ(sqlite3_column_int(count, 0), 4);
     sqlite3_finalize(count);
@@ -320,7 +319,7 @@ TEST_F(RecordStoreTest, MakesAPrivateRecognisableFileOnlyWhenWriting) {
         return value;
     };
     EXPECT_EQ(query("PRAGMA application_id"), std::to_string(0x56544C31));
-    EXPECT_EQ(query("PRAGMA user_version"), "1");
+    EXPECT_EQ(query("PRAGMA user_version"), "2");
     EXPECT_EQ(query("PRAGMA journal_mode"), "wal");
     sqlite3_close(raw);
     EXPECT_TRUE(ObjectStoreProblem().empty());

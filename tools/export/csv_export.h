@@ -10,5 +10,6 @@
 
 // "2004-01-05".
 std::string IsoDate(const SystemTime& date);
-// The header and the records, ordered by user, date and test; lines end in CRLF.
-void WriteResultsCsv(const std::vector<TestRecordEntry>& records, std::ostream& out);
+// The header row, then one row per record; lines end in CRLF.
+void WriteCsvHeader(std::ostream& out);
+void WriteCsvRow(const TestRecordEntry& record, std::ostream& out);

@@ -38,10 +38,9 @@ std::vector<UserEntry> ReadUsers() {
     return users;
 }
 
-std::vector<TestRecordEntry> ReadTestRecords(const std::u16string* user) {
-    std::vector<TestRecordEntry> records;
-    ForEachRecord(kTestRecordsDatabase, [&](const PropertyRecord& record) {
-        TestRecordEntry entry;
+void ForEachTestRecord(const std::u16string* user, const std::function<void(const TestRecordEntry&)>& visit) {
+    TestRecordEntry entry;
+    auto visitRecord = [&](const PropertyRecord& record) {
         entry.user = RecordText(record, kPropUser);
         if (user && entry.user != *user) return;
         entry.test = RecordText(record, kPropTestName);
@@ -51,7 +50,23 @@ std::vector<TestRecordEntry> ReadTestRecords(const std::u16string* user) {
         entry.unit = RecordText(record, kPropResultUnit);
         entry.comment = RecordText(record, kPropComment);
         entry.date = RecordDate(record);
-        records.push_back(std::move(entry));
-    });
+        visit(entry);
+    };
+    if (!user) {
+        ForEachRecord(kTestRecordsDatabase, visitRecord);
+        return;
+    }
+    // Only the run sorted under the user can hold the user's records.
+    PropertyDatabase db;
+    if (!db.Open(kTestRecordsDatabase)) return;
+    const Property key(*user, kPropUser);
+    PropertyRecord record;
+    for (bool found = db.SeekFirstEqual(key); found && db.ReadCurrent(record); found = db.SeekNextEqual(key))
+        visitRecord(record);
+}
+
+std::vector<TestRecordEntry> ReadTestRecords(const std::u16string* user) {
+    std::vector<TestRecordEntry> records;
+    ForEachTestRecord(user, [&records](const TestRecordEntry& entry) { records.push_back(entry); });
     return records;
 }

@@ -4,6 +4,7 @@
 
 #include "platform/datetime.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,5 +21,7 @@ struct TestRecordEntry {
 
 // Every patient, then every user who has test records but no patient record.
 std::vector<UserEntry> ReadUsers();
-// The test records of `user` (exact name), or of every user when `user` is null.
+// The test records of `user` (exact name), or of every user when `user` is
+// null, in store order, each handed over as it is read.
+void ForEachTestRecord(const std::u16string* user, const std::function<void(const TestRecordEntry&)>& visit);
 std::vector<TestRecordEntry> ReadTestRecords(const std::u16string* user);

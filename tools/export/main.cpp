@@ -182,10 +182,10 @@ int List() {
     RequireReadableDevice();
     std::map<std::u16string, std::set<std::pair<std::u16string, std::string>>> tests;
     std::map<std::u16string, int> results;
-    for (const TestRecordEntry& r : ReadTestRecords(nullptr)) {
+    ForEachTestRecord(nullptr, [&](const TestRecordEntry& r) {
         tests[r.user].insert({r.test, IsoDate(r.date)});
         if (!r.result.empty()) ++results[r.user];
-    }
+    });
     std::printf("%-30s %8s %8s\n", "User", "Tests", "Results");
     for (const UserEntry& user : ReadUsers()) {
         std::string name = TextToUtf8(user.name.empty() ? u"(no name)" : user.name);
@@ -202,7 +202,9 @@ int Csv(const Arguments& args) {
     if (!args.positional.empty()) user = KnownUser(args.positional[0]);
     std::ofstream file;
     std::ostream& out = Output(args, file);
-    WriteResultsCsv(ReadTestRecords(user ? &*user : nullptr), out);
+    // Rows go out in store order as they are read: nothing is held.
+    WriteCsvHeader(out);
+    ForEachTestRecord(user ? &*user : nullptr, [&out](const TestRecordEntry& r) { WriteCsvRow(r, out); });
     out.flush();
     if (!out) Fail("cannot write the CSV");
     return 0;

@@ -1,0 +1,38 @@
+#pragma once
+// The object store as a file: what it is (its format), making it, checking
+// it, and the messages that tell a user why it cannot be used.
+
+#include <filesystem>
+#include <string>
+
+struct sqlite3;
+
+enum class StoreFormat {
+    Unreadable,  // SQLite could not read the file's header (busy, damaged, no SQLite file)
+    Empty,       // an SQLite file with nothing in it yet: its making was cut short
+    Format1,     // written by an earlier version
+    Current,
+    Newer,       // written by a later version
+    Foreign,     // an SQLite file that is not a Vantrel store
+};
+// `error` receives SQLite's result code when the format could not be read.
+StoreFormat ReadStoreFormat(sqlite3* db, int* error = nullptr);
+
+// Makes the file (and its missing folders, owner only); true when it exists afterwards.
+bool CreateStoreFile(const std::filesystem::path& path);
+
+// Whether the file holds exactly the tables and indexes of the current format
+// and nothing else (no view, no trigger).
+bool HasStoreSchema(sqlite3* db);
+
+// SQLite's quick check on the open connection.
+bool PassesQuickCheck(sqlite3* db);
+
+// The nearest folder that exists on the way to `folder`.
+std::filesystem::path ExistingAncestor(std::filesystem::path folder);
+
+std::u16string DamagedProblem(const std::filesystem::path& path);
+std::u16string NewerProblem(const std::filesystem::path& path);
+std::u16string OlderProblem(const std::filesystem::path& path);
+std::u16string CannotWriteProblem(const std::filesystem::path& place, int error);
+std::u16string CannotReadProblem(const std::filesystem::path& path, int error);
