@@ -187,7 +187,7 @@ double TimeRawRead(const HeavyDevice& device, bool heavyUserOnly) {
         sqlite3_stmt* runs = nullptr;
         sqlite3_prepare_v2(db,
                            "SELECT runs.id, runs.records FROM runs JOIN databases ON databases.id = runs.database"
-                           " WHERE databases.name = 'Health Profiles List' ORDER BY fold, exact",
+                           " WHERE databases.name = 'Health Profiles List' ORDER BY fold",
                            -1, &runs, nullptr);
         while (runs && sqlite3_step(runs) == SQLITE_ROW) {
             tables.push_back("run_" + std::to_string(sqlite3_column_int64(runs, 0)));

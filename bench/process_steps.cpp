@@ -3,6 +3,7 @@
 #include "app/vantrel_dlg.h"
 #include "platform/device.h"
 #include "platform/ui/test_driver.h"
+#include "res/resource.h"
 #include "timing.h"
 
 #include <QApplication>
@@ -101,7 +102,7 @@ std::string DumpTestRecordsSql(const fs::path& root) {
     sqlite3_stmt* runs = nullptr;
     sqlite3_prepare_v2(db,
                        "SELECT runs.id FROM runs JOIN databases ON databases.id = runs.database"
-                       " WHERE databases.name = 'Health Profiles List' ORDER BY fold, exact",
+                       " WHERE databases.name = 'Health Profiles List' ORDER BY fold",
                        -1, &runs, nullptr);
     std::string sql;
     while (runs && sqlite3_step(runs) == SQLITE_ROW)

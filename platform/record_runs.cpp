@@ -2,6 +2,7 @@
 
 #include "platform/object_store.h"
 #include "platform/property_codec.h"
+#include "platform/store_vfs.h"
 
 #include <sqlite3.h>
 
@@ -314,6 +315,10 @@ bool ReadRow(const Run& run, std::int64_t id, std::vector<Property>& properties)
 bool InsertRecord(const DatabaseInfo& database, const std::vector<Property>& properties, RecordPlace& placed) {
     WriteUnit unit;
     if (!unit.Begin()) return false;
+    if (StoreAddRefused()) {
+        Store().WriteFailed(SQLITE_FULL);
+        return false;
+    }
     const RecordColumns columns = ColumnsOf(database, properties);
     Run* run = RunFor(database.id, columns);
     if (!run) return false;

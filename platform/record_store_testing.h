@@ -4,3 +4,6 @@
 // While on, every write to the object store's files fails as it would on a
 // full disk (SQLITE_FULL), so the file stays as it was.
 void SetStoreWriteFailureForTesting(bool on);
+// After `allowed` more records are added, every addition fails as on a full
+// disk, until SetStoreWriteFailureForTesting(false).
+void RefuseStoreAddsAfterForTesting(int allowed);

@@ -9,6 +9,7 @@
 namespace {
 
 bool gWritesFail = false;
+int gAddsLeft = -1;  // no limit
 
 sqlite3_vfs* Real(sqlite3_vfs* vfs) { return static_cast<sqlite3_vfs*>(vfs->pAppData); }
 
@@ -133,6 +134,18 @@ const char* StoreVfsName() {
     return name;
 }
 
-void SetStoreWriteFailureForTesting(bool on) { gWritesFail = on; }
+void SetStoreWriteFailureForTesting(bool on) {
+    gWritesFail = on;
+    if (!on) gAddsLeft = -1;
+}
+
+void RefuseStoreAddsAfterForTesting(int allowed) { gAddsLeft = allowed; }
 
 bool StoreWritesFail() { return gWritesFail; }
+
+bool StoreAddRefused() {
+    if (gAddsLeft < 0) return false;
+    if (gAddsLeft == 0) return true;
+    --gAddsLeft;
+    return false;
+}

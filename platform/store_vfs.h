@@ -6,3 +6,5 @@
 const char* StoreVfsName();
 // Whether writes are being made to fail (see record_store_testing.h).
 bool StoreWritesFail();
+// Whether the record about to be added must fail (see record_store_testing.h).
+bool StoreAddRefused();

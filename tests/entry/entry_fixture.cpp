@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
-#include <sqlite3.h>
 
 #include <cstdlib>
 #include <system_error>
@@ -63,20 +62,7 @@ void EntryTest::AddUsers() {
     AddPatient(u"Bob", u"Male", kBirthdate, u"0", u"Bar");
 }
 
-void EntryTest::RefuseAddsAfter(int allowed) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(ObjectStorePath().string().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    sqlite3_busy_timeout(db, 5000);
-    sqlite3_stmt* count = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT count(*) FROM records", -1, &count, nullptr), SQLITE_OK);
-    ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
-    const long long limit = sqlite3_column_int64(count, 0) + allowed;
-    sqlite3_finalize(count);
-    const std::string trigger = "CREATE TRIGGER store_full BEFORE INSERT ON records WHEN (SELECT count(*) FROM records) >= " +
-                                std::to_string(limit) + " BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;";
-    EXPECT_EQ(sqlite3_exec(db, trigger.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
-}
+void EntryTest::RefuseAddsAfter(int allowed) { RefuseStoreAddsAfterForTesting(allowed); }
 
 std::vector<StoredResult> EntryTest::StoredResults() {
     std::vector<StoredResult> out;

@@ -76,6 +76,8 @@ std::u16string RefusedStart(const fs::path& watched) {
     return driver.Messages().empty() ? u"" : driver.Messages().front();
 }
 
+// Start-up reads only what the main window shows: damage elsewhere is found
+// when it is read, or by the full check, which runs after an unclean end (below).
 TEST(DamagedDeviceTest, ADamagedDataFileIsNamedInOneMessageAndLeftAsItWas) {
     struct Damage {
         const char* what;
@@ -84,10 +86,6 @@ TEST(DamagedDeviceTest, ADamagedDataFileIsNamedInOneMessageAndLeftAsItWas) {
     const std::vector<Damage> damages = {
         {"cut in half", [](const fs::path& store) { fs::resize_file(store, fs::file_size(store) / 2); }},
         {"its header overwritten", [](const fs::path& store) { Overwrite(store, 0, 100); }},
-        {"a page in the middle overwritten",
-         [](const fs::path& store) { Overwrite(store, (fs::file_size(store) / 4096 / 2) * 4096, 4096); }},
-        {"the last page overwritten",
-         [](const fs::path& store) { Overwrite(store, fs::file_size(store) - 4096, 4096); }},
         {"another program's database",
          [](const fs::path& store) {
              fs::remove(store);

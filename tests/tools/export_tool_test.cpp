@@ -118,13 +118,14 @@ TEST_F(ExportTool, ListsUsersWithTheirTestsAndResults) {
 TEST_F(ExportTool, CsvQuotesCommasQuotesAndLineBreaks) {
     ToolRun run = Tool("csv 'Tavi Orlenska'");
     ASSERT_EQ(run.status, 0) << run.err;
+    // In store order: as the results were stored.
     EXPECT_EQ(run.out,
               "user,test,date,result,value,goal,unit,comment\r\n"
-              "Tavi Orlenska,Lipid Panel,2024-01-05,LDL cholesterol,150,0-99,mg/dL,\r\n"
               "Tavi Orlenska,Lipid Panel,2024-03-01,LDL cholesterol,130,0-99,mg/dL (fasting),"
               "\"after a run, \"\"tired\"\"\nsecond line\"\r\n"
               "Tavi Orlenska,Lipid Panel,2024-03-01,HDL cholesterol,55,50-100,mg/dL,"
-              "\"after a run, \"\"tired\"\"\nsecond line\"\r\n");
+              "\"after a run, \"\"tired\"\"\nsecond line\"\r\n"
+              "Tavi Orlenska,Lipid Panel,2024-01-05,LDL cholesterol,150,0-99,mg/dL,\r\n");
 
     ToolRun all = Tool("csv -o all.csv");
     ASSERT_EQ(all.status, 0) << all.err;

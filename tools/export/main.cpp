@@ -52,6 +52,7 @@ const std::map<std::string, const char*> kHelp = {
     {"csv", "Usage: vantrel-export csv [USER] [-o FILE]\n"
             "Writes every result of USER (or of every user) as CSV (RFC 4180, UTF-8) to FILE or to\n"
             "standard output: user,test,date,result,value,goal,unit,comment, dates as YYYY-MM-DD.\n"
+            "Rows come in the order the device keeps them: by user, each user's results as stored.\n"
             "A test stored without results gives one row with empty result fields.\n"},
     {"report", "Usage: vantrel-export report USER TEST [DATE] [-o FILE]\n"
                "Writes the report of USER's TEST on DATE (YYYY-MM-DD or M/D/YYYY; default: the latest\n"
