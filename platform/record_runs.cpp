@@ -424,7 +424,7 @@ std::vector<std::int64_t> MatchingIds(const Run& run, const FieldFilter& filter)
 
 sqlite3_stmt* MatchingTimesQuery(const Run& run, const FieldFilter& filter, bool newestFirst) {
     sqlite3_stmt* query =
-        Store().Statement(FilterSql(run, filter, "second, id") + (newestFirst ? " ORDER BY second DESC, id" : " ORDER BY id"));
+        Store().Statement(FilterSql(run, filter, "second, id") + (newestFirst ? " ORDER BY second DESC" : " ORDER BY id"));
     if (query) BindFilter(query, filter);
     return query;
 }

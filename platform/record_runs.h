@@ -5,6 +5,7 @@
 
 #include "platform/run_layout.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -68,12 +69,30 @@ sqlite3_stmt* MatchingTimesQuery(const Run& run, const FieldFilter& filter, bool
 bool NextMatchingTime(sqlite3_stmt* query, std::int64_t& time, std::int64_t& id);
 // The times of the matches' second field with their row ids: in record
 // order, or newest first (ties in record order); `visit` returns false to stop.
+// Newest first, the index is walked backwards, so only the times taken are
+// read; each run of equal times comes back in record order.
 template <class Visit>
 void ForEachMatchingTime(const Run& run, const FieldFilter& filter, bool newestFirst, Visit visit) {
     sqlite3_stmt* query = MatchingTimesQuery(run, filter, newestFirst);
     std::int64_t time = 0, id = 0;
-    while (query && NextMatchingTime(query, time, id) && visit(time, id)) {
+    std::vector<std::int64_t> equal;  // ids of the run of equal times being gathered
+    std::int64_t equalTime = 0;
+    bool going = true;
+    auto flush = [&] {
+        std::sort(equal.begin(), equal.end());
+        for (auto at = equal.begin(); going && at != equal.end(); ++at) going = visit(equalTime, *at);
+        equal.clear();
+    };
+    while (going && query && NextMatchingTime(query, time, id)) {
+        if (!newestFirst) {
+            going = visit(time, id);
+            continue;
+        }
+        if (!equal.empty() && time != equalTime) flush();
+        equalTime = time;
+        equal.push_back(id);
     }
+    if (going) flush();
     NextMatchingTime(nullptr, time, id);
 }
 // The distinct texts of the first field among the filter's exact text, in the order of their first record.
