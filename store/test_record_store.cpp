@@ -133,6 +133,16 @@ bool ReadResultRecord(std::u16string_view user, std::u16string_view test, std::u
     return db.Open(kTestRecordsDatabase) && SeekResult(db, user, test, result, date, record);
 }
 
+void ForEachUserRecord(std::u16string_view user, const std::function<void(const PropertyRecord&)>& visit) {
+    PropertyDatabase db;
+    if (!db.Open(kTestRecordsDatabase)) return;
+    const std::u16string exact = BoundedText(user);
+    const Property key(exact, kPropUser);
+    PropertyRecord record;
+    for (bool found = db.SeekFirstEqual(key); found && db.ReadCurrent(record); found = db.SeekNextEqual(key))
+        if (TextOf(record, kPropUser) == exact) visit(record);
+}
+
 void ForEachRecordOfDay(std::u16string_view user, std::u16string_view test, const SystemTime& day,
                         const std::function<void(const PropertyRecord&)>& visit) {
     PropertyDatabase db;

@@ -37,6 +37,8 @@ int FindResultRecord(std::u16string_view user, std::u16string_view test, std::u1
 // The result's record, read where FindResultRecord finds it.
 bool ReadResultRecord(std::u16string_view user, std::u16string_view test, std::u16string_view result,
                       const SystemTime& date, PropertyRecord& record);
+// Every record of the user (exact name), in record order, read as the pass goes.
+void ForEachUserRecord(std::u16string_view user, const std::function<void(const PropertyRecord&)>& visit);
 // The records of the user's test whose date falls on the calendar day of `day`, in record order.
 void ForEachRecordOfDay(std::u16string_view user, std::u16string_view test, const SystemTime& day,
                         const std::function<void(const PropertyRecord&)>& visit);

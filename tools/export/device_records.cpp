@@ -52,17 +52,10 @@ void ForEachTestRecord(const std::u16string* user, const std::function<void(cons
         entry.date = RecordDate(record);
         visit(entry);
     };
-    if (!user) {
+    if (user)
+        ForEachUserRecord(*user, visitRecord);
+    else
         ForEachRecord(kTestRecordsDatabase, visitRecord);
-        return;
-    }
-    // Only the run sorted under the user can hold the user's records.
-    PropertyDatabase db;
-    if (!db.Open(kTestRecordsDatabase)) return;
-    const Property key(*user, kPropUser);
-    PropertyRecord record;
-    for (bool found = db.SeekFirstEqual(key); found && db.ReadCurrent(record); found = db.SeekNextEqual(key))
-        visitRecord(record);
 }
 
 std::vector<TestRecordEntry> ReadTestRecords(const std::u16string* user) {

@@ -6,7 +6,7 @@
 #include "review/report_text.h"
 #include "review/test_record_reading.h"
 #include "store/patient_store.h"
-#include "store/test_record_index.h"
+#include "store/test_record_store.h"
 #include "tools/export/printed_files.h"
 #include "tools/export/printed_pages.h"
 
@@ -46,16 +46,12 @@ std::vector<SummaryTest> GatherTests(std::u16string_view user) {
         Reading reading;
     };
     std::map<std::u16string, std::vector<Stored>> byTest;
-    PropertyDatabase db;
-    if (db.Open(kTestRecordsDatabase)) {
-        ForEachUserRecord(db, user, [&](PropertyDatabase&, const PropertyRecord& record) {
-            byTest[RecordText(record, kPropTestName)].push_back(
-                {RecordText(record, kPropResultName), RecordText(record, kPropComment),
-                 {RecordText(record, kPropResultValue), RecordText(record, kPropGoalValue),
-                  RecordText(record, kPropResultUnit), RecordDate(record)}});
-            return true;
-        });
-    }
+    ForEachUserRecord(user, [&](const PropertyRecord& record) {
+        byTest[RecordText(record, kPropTestName)].push_back(
+            {RecordText(record, kPropResultName), RecordText(record, kPropComment),
+             {RecordText(record, kPropResultValue), RecordText(record, kPropGoalValue),
+              RecordText(record, kPropResultUnit), RecordDate(record)}});
+    });
     std::vector<SummaryTest> tests;
     for (const auto& [name, records] : byTest) {
         SummaryTest test{name, records.front().reading.date, {}, {}};
