@@ -140,6 +140,25 @@ bool DecodeProperties(std::string_view bytes, std::vector<Property>& out) {
     return Parse(bytes, decoder);
 }
 
+std::u16string TextOfOrderedBytes(std::string_view bytes) {
+    std::u16string text;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+        std::uint32_t point = extra == 0 ? lead : extra == 1 ? lead & 0x1F : extra == 2 ? lead & 0x0F : lead & 0x07;
+        for (int k = 1; k <= extra && i + k < bytes.size(); ++k) point = (point << 6) | (bytes[i + k] & 0x3F);
+        i += 1 + extra;
+        if (point >= 0x10000) {
+            point -= 0x10000;
+            text += static_cast<char16_t>(0xD800 + (point >> 10));
+            text += static_cast<char16_t>(0xDC00 + (point & 0x3FF));
+        } else {
+            text += static_cast<char16_t>(point);
+        }
+    }
+    return text;
+}
+
 std::string OrderedBytes(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -14,3 +14,5 @@ bool DecodeProperties(std::string_view bytes, std::vector<Property>& out);
 // Bytes that compare (as memcmp, shorter first) as the texts' code points do;
 // lone surrogates keep their place among the code points.
 std::string OrderedBytes(std::u16string_view text);
+// The text OrderedBytes made the bytes from.
+std::u16string TextOfOrderedBytes(std::string_view bytes);

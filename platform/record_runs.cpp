@@ -451,6 +451,30 @@ bool NextMatchingTime(sqlite3_stmt* query, std::int64_t& time, std::int64_t& id)
     return false;
 }
 
+std::vector<std::string> ExactTexts(const Run& run) {
+    std::vector<std::string> texts;
+    sqlite3_stmt* first = Store().Statement("SELECT exact FROM " + Table(run) + " ORDER BY exact LIMIT 1");
+    sqlite3_stmt* next = Store().Statement("SELECT exact FROM " + Table(run) + " WHERE exact > ? ORDER BY exact LIMIT 1");
+    if (!first || !next) return texts;
+    for (sqlite3_stmt* query = first; sqlite3_step(query) == SQLITE_ROW; query = next) {
+        const char* bytes = static_cast<const char*>(sqlite3_column_blob(query, 0));
+        texts.emplace_back(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_column_bytes(query, 0)));
+        sqlite3_reset(query);
+        BindBytes(next, 1, texts.back());
+    }
+    sqlite3_reset(first);
+    sqlite3_reset(next);
+    sqlite3_clear_bindings(next);
+    return texts;
+}
+
+std::int64_t CountMatching(const Run& run, const FieldFilter& filter) {
+    sqlite3_stmt* query = Store().Statement(FilterSql(run, filter, "count(*)"));
+    if (!query) return 0;
+    BindFilter(query, filter);
+    return SingleInt(query).value_or(0);
+}
+
 // One index descent per distinct text: the first entry after the last text.
 std::vector<std::u16string> FirstFieldTexts(const Run& run, const FieldFilter& filter) {
     struct First {

@@ -95,6 +95,9 @@ void ForEachMatchingTime(const Run& run, const FieldFilter& filter, bool newestF
     if (going) flush();
     NextMatchingTime(nullptr, time, id);
 }
+// The distinct exact sort texts of a run, in order.
+std::vector<std::string> ExactTexts(const Run& run);
+std::int64_t CountMatching(const Run& run, const FieldFilter& filter);
 // The distinct texts of the first field among the filter's exact text, in the order of their first record.
 std::vector<std::u16string> FirstFieldTexts(const Run& run, const FieldFilter& filter);
 

@@ -1,6 +1,7 @@
 #include "platform/record_store.h"
 
 #include "platform/object_store.h"
+#include "platform/property_codec.h"
 #include "platform/record_runs.h"
 
 #include <algorithm>
@@ -355,6 +356,22 @@ std::vector<std::u16string> PropertyDatabase::FirstFieldTexts(std::u16string_vie
     FieldFilter filter;
     std::optional<Run> run = RunOf(*state_->info, exact, filter);
     return run ? ::FirstFieldTexts(*run, filter) : std::vector<std::u16string>{};
+}
+
+std::vector<std::u16string> PropertyDatabase::SortTexts() {
+    std::vector<std::u16string> texts;
+    const std::vector<Run>* runs = state_->Usable() ? RunsOf(state_->info->id) : nullptr;
+    if (!runs) return texts;
+    for (const Run& run : std::vector<Run>(*runs))
+        for (const std::string& bytes : ExactTexts(run)) texts.push_back(TextOfOrderedBytes(bytes));
+    return texts;
+}
+
+int PropertyDatabase::CountMatches(const FieldMatch& match) {
+    if (!state_->Usable()) return 0;
+    FieldFilter filter = FilterOf(match);
+    std::optional<Run> run = RunOf(*state_->info, match.exact, filter);
+    return run ? static_cast<int>(CountMatching(*run, filter)) : 0;
 }
 
 bool PropertyDatabase::DeleteAllOf(std::u16string_view exact) {

@@ -119,6 +119,9 @@ public:
                           const std::function<bool(FileTime, std::int64_t)>& visit);
     // The distinct texts of field 1 among the records of `exact`, in the order of their first record.
     std::vector<std::u16string> FirstFieldTexts(std::u16string_view exact);
+    // The distinct sort texts of the records, in order.
+    std::vector<std::u16string> SortTexts();
+    int CountMatches(const FieldMatch& match);
     // Deletes every record whose sort text is exactly `exact`, in one step.
     bool DeleteAllOf(std::u16string_view exact);
 

@@ -3,6 +3,7 @@
 #include "store/store_database.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -131,6 +132,31 @@ bool ReadResultRecord(std::u16string_view user, std::u16string_view test, std::u
                       const SystemTime& date, PropertyRecord& record) {
     PropertyDatabase db;
     return db.Open(kTestRecordsDatabase) && SeekResult(db, user, test, result, date, record);
+}
+
+std::vector<UserTally> TallyTestRecords() {
+    std::vector<UserTally> tallies;
+    PropertyDatabase db;
+    if (!db.Open(kTestRecordsDatabase)) return tallies;
+    for (std::u16string& user : db.SortTexts()) {
+        UserTally tally{std::move(user)};
+        FieldMatch all;
+        all.exact = tally.user;
+        FieldMatch empty = all;
+        empty.third = u"";
+        tally.results = db.CountMatches(all) - db.CountMatches(empty);
+        for (const std::u16string& test : db.FirstFieldTexts(tally.user)) {
+            std::unordered_set<int> days;
+            db.ForEachMatchTime(TestMatch(tally.user, test), false, [&days](FileTime time, std::int64_t) {
+                const SystemTime date = TestDateAt(time);
+                days.insert(date.year * 10000 + date.month * 100 + date.day);
+                return true;
+            });
+            tally.tests += static_cast<int>(days.size());
+        }
+        tallies.push_back(std::move(tally));
+    }
+    return tallies;
 }
 
 void ForEachUserRecord(std::u16string_view user, const std::function<void(const PropertyRecord&)>& visit) {

@@ -37,6 +37,15 @@ int FindResultRecord(std::u16string_view user, std::u16string_view test, std::u1
 // The result's record, read where FindResultRecord finds it.
 bool ReadResultRecord(std::u16string_view user, std::u16string_view test, std::u16string_view result,
                       const SystemTime& date, PropertyRecord& record);
+// Per user with test records, in store order: the tests (a test on one day
+// counts once) and the results, counted through the store's indexes.
+struct UserTally {
+    std::u16string user;
+    int tests = 0;
+    int results = 0;
+};
+std::vector<UserTally> TallyTestRecords();
+
 // Every record of the user (exact name), in record order, read as the pass goes.
 void ForEachUserRecord(std::u16string_view user, const std::function<void(const PropertyRecord&)>& visit);
 // The records of the user's test whose date falls on the calendar day of `day`, in record order.

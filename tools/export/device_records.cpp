@@ -30,11 +30,13 @@ std::vector<UserEntry> ReadUsers() {
     ForEachRecord(kPatientsDatabase, [&](const PropertyRecord& record) {
         users.push_back({RecordText(record, kPatientName), RecordText(record, kPatientSex), true});
     });
-    ForEachRecord(kTestRecordsDatabase, [&](const PropertyRecord& record) {
-        std::u16string user = RecordText(record, kPropUser);
-        bool known = std::any_of(users.begin(), users.end(), [&](const UserEntry& u) { return u.name == user; });
-        if (!known) users.push_back({user, u"", false});
-    });
+    PropertyDatabase tests;
+    if (tests.Open(kTestRecordsDatabase)) {
+        for (std::u16string& user : tests.SortTexts()) {
+            bool known = std::any_of(users.begin(), users.end(), [&](const UserEntry& u) { return u.name == user; });
+            if (!known) users.push_back({std::move(user), u"", false});
+        }
+    }
     return users;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/record_store.h"
 #include "platform/text.h"
 #include "store/patient_store.h"
+#include "store/test_record_store.h"
 #include "tools/export/csv_export.h"
 #include "tools/export/csv_import.h"
 #include "tools/export/date_forms.h"
@@ -181,17 +182,16 @@ std::ostream& Output(const Arguments& args, std::ofstream& file) {
 
 int List() {
     RequireReadableDevice();
-    std::map<std::u16string, std::set<std::pair<std::u16string, std::string>>> tests;
-    std::map<std::u16string, int> results;
-    ForEachTestRecord(nullptr, [&](const TestRecordEntry& r) {
-        tests[r.user].insert({r.test, IsoDate(r.date)});
-        if (!r.result.empty()) ++results[r.user];
-    });
+    std::map<std::u16string, int> tests, results;
+    for (const UserTally& tally : TallyTestRecords()) {
+        tests[tally.user] = tally.tests;
+        results[tally.user] = tally.results;
+    }
     std::printf("%-30s %8s %8s\n", "User", "Tests", "Results");
     for (const UserEntry& user : ReadUsers()) {
         std::string name = TextToUtf8(user.name.empty() ? u"(no name)" : user.name);
         if (!user.hasPatientRecord) name += " (no user record)";
-        std::printf("%-30s %8zu %8d\n", name.c_str(), tests[user.name].size(), results[user.name]);
+        std::printf("%-30s %8d %8d\n", name.c_str(), tests[user.name], results[user.name]);
     }
     return 0;
 }
