@@ -31,7 +31,10 @@ ObjectStore& Store() { return ObjectStore::Instance(); }
 // The catalogue as of the connection now open; null when the store cannot be read.
 Catalogue* Current(ObjectStore::Use use = ObjectStore::Use::Read) {
     if (!Store().Connection(use)) return nullptr;
-    if (gCatalogue.generation != Store().Generation()) gCatalogue = Catalogue{Store().Generation()};
+    if (gCatalogue.generation != Store().Generation()) {
+        gCatalogue = Catalogue();
+        gCatalogue.generation = Store().Generation();
+    }
     if (gCatalogue.loaded) return &gCatalogue;
     sqlite3_stmt* query = Store().Statement("SELECT id, name, type, sort_property, sort_flags FROM databases");
     if (!query) return nullptr;
