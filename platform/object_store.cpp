@@ -175,7 +175,7 @@ bool ObjectStore::OpenExisting() {
             SetProblem(OlderProblem(path_));
             return false;
         }
-        if (uncleanEnd && !PassesQuickCheck(db_)) {
+        if (!HasStoreSchema(db_, format) || (uncleanEnd && !PassesQuickCheck(db_))) {
             SetProblem(DamagedProblem(path_));
             return false;
         }
@@ -192,7 +192,7 @@ bool ObjectStore::OpenExisting() {
         SetProblem(NewerProblem(path_));
         return false;
     }
-    if (format != StoreFormat::Current || !HasStoreSchema(db_)) {
+    if (!HasStoreSchema(db_, format)) {
         SetProblem(DamagedProblem(path_));
         return false;
     }

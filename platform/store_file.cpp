@@ -2,6 +2,7 @@
 
 #include "platform/record_store.h"
 #include "platform/run_layout.h"
+#include "platform/store_upgrade.h"
 #include "platform/store_vfs.h"
 #include "platform/text.h"
 
@@ -111,37 +112,45 @@ std::u16string CannotReadProblem(const std::filesystem::path& path, int error) {
 
 namespace {
 
-// The objects a sound store holds, by name: its fixed tables, then each run's table and indexes.
-bool HasOwnSchema(sqlite3* db) {
+std::vector<std::string> Statements(const std::string& schema) {
+    std::vector<std::string> out;
+    std::size_t start = 0, end;
+    while ((end = schema.find(';', start)) != std::string::npos) {
+        out.push_back(schema.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+// The objects a sound store holds, by what they are made of: its fixed
+// tables, then (in the current format) each run's table and indexes. Only
+// sqlite_master is read, so nothing a planted object would do can run.
+bool HasStoreSchema(sqlite3* db, StoreFormat format) {
+    if (format != StoreFormat::Current && format != StoreFormat::Format1) return false;
     sqlite3_stmt* objects = nullptr;
     if (sqlite3_prepare_v2(db, "SELECT type, name, sql FROM sqlite_master", -1, &objects, nullptr) != SQLITE_OK) return false;
     auto text = [objects](int column) {
         const unsigned char* value = sqlite3_column_text(objects, column);
         return value ? std::string(reinterpret_cast<const char*>(value)) : std::string();
     };
-    auto statements = [](const std::string& schema) {
-        std::vector<std::string> out;
-        std::size_t start = 0, end;
-        while ((end = schema.find(';', start)) != std::string::npos) {
-            out.push_back(schema.substr(start, end - start));
-            start = end + 1;
-        }
-        return out;
-    };
-    std::vector<std::string> fixed = statements(std::string(kDatabasesSchema) + kRunsSchema);
+    const bool current = format == StoreFormat::Current;
+    std::vector<std::string> fixed = Statements(std::string(kDatabasesSchema) + (current ? kRunsSchema : kFormat1Schema));
     fixed.push_back("CREATE TABLE sqlite_sequence(name,seq)");
     std::size_t fixedSeen = 0, runObjects = 0, autoIndexes = 0;
     std::vector<std::int64_t> runTables;
     bool sound = true;
-    while (sound && sqlite3_step(objects) == SQLITE_ROW) {
+    int rc;
+    while (sound && (rc = sqlite3_step(objects)) == SQLITE_ROW) {
         const std::string type = text(0), name = text(1), sql = text(2);
         if (type == "index" && name == "sqlite_autoindex_databases_1" && sqlite3_column_type(objects, 2) == SQLITE_NULL) {
             ++autoIndexes;
         } else if (std::find(fixed.begin(), fixed.end(), sql) != fixed.end()) {
             ++fixedSeen;
-        } else if (name.rfind("run_", 0) == 0 && name.size() > 4 && std::isdigit(static_cast<unsigned char>(name[4]))) {
+        } else if (current && name.rfind("run_", 0) == 0 && name.size() > 4 && std::isdigit(static_cast<unsigned char>(name[4]))) {
             const std::int64_t run = std::atoll(name.c_str() + 4);
-            const std::vector<std::string> expected = statements(RunTableSchema(run));
+            const std::vector<std::string> expected = Statements(RunTableSchema(run));
             sound = std::find(expected.begin(), expected.end(), sql) != expected.end();
             if (type == "table") runTables.push_back(run);
             ++runObjects;
@@ -150,8 +159,9 @@ bool HasOwnSchema(sqlite3* db) {
         }
     }
     sqlite3_finalize(objects);
-    sound = sound && fixedSeen == fixed.size() && autoIndexes == 1 && runObjects == 4 * runTables.size();
-    if (!sound) return false;
+    sound = sound && rc == SQLITE_DONE && fixedSeen == fixed.size() && autoIndexes == 1 &&
+            runObjects == 4 * runTables.size();
+    if (!sound || !current) return sound;
     // Every run has its table, and every table its run.
     sqlite3_stmt* runs = nullptr;
     std::size_t listed = 0;
@@ -164,10 +174,6 @@ bool HasOwnSchema(sqlite3* db) {
     return sound && listed == runTables.size();
 }
 
-}  // namespace
-
-bool HasStoreSchema(sqlite3* db) { return HasOwnSchema(db); }
-
 std::u16string ObjectStoreFileProblem(const std::filesystem::path& file) {
     if (::access(file.c_str(), R_OK) != 0) return CannotReadProblem(file, errno);
     sqlite3* db = nullptr;
@@ -177,7 +183,7 @@ std::u16string ObjectStoreFileProblem(const std::filesystem::path& file) {
         sqlite3_busy_timeout(db, 5000);
         format = ReadStoreFormat(db);
         // A store of the earlier format is converted when it is next opened.
-        sound = (format == StoreFormat::Current && HasOwnSchema(db)) || format == StoreFormat::Format1;
+        sound = HasStoreSchema(db, format);
         sound = sound && PassesQuickCheck(db);
     }
     sqlite3_close_v2(db);

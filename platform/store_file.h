@@ -21,9 +21,9 @@ StoreFormat ReadStoreFormat(sqlite3* db, int* error = nullptr);
 // Makes the file (and its missing folders, owner only); true when it exists afterwards.
 bool CreateStoreFile(const std::filesystem::path& path);
 
-// Whether the file holds exactly the tables and indexes of the current format
-// and nothing else (no view, no trigger).
-bool HasStoreSchema(sqlite3* db);
+// Whether the file holds exactly the tables and indexes of `format` and
+// nothing else (no view, no trigger); false for any other format.
+bool HasStoreSchema(sqlite3* db, StoreFormat format);
 
 // SQLite's quick check on the open connection.
 bool PassesQuickCheck(sqlite3* db);

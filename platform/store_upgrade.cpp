@@ -85,6 +85,12 @@ bool Healthy(sqlite3* db) {
 
 }  // namespace
 
+const char* const kFormat1Schema =
+    "CREATE TABLE records(id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " database INTEGER NOT NULL REFERENCES databases(id), properties BLOB NOT NULL);"
+    "CREATE INDEX records_by_database ON records(database);"
+    "CREATE TABLE deleted_records(id INTEGER PRIMARY KEY);";
+
 std::filesystem::path UpgradeCopyPath(const std::filesystem::path& store) { return store.string() + ".format1"; }
 
 bool UpgradeFromFormat1(sqlite3* db, const std::filesystem::path& store) {

@@ -6,6 +6,9 @@
 
 struct sqlite3;
 
+// The tables of format 1 beside `databases`.
+extern const char* const kFormat1Schema;
+
 // The copy of the file kept while it is converted.
 std::filesystem::path UpgradeCopyPath(const std::filesystem::path& store);
 

@@ -59,6 +59,11 @@ void RunSql(const fs::path& file, const char* sql) {
     sqlite3_close(db);
 }
 
+// Reading it never ends: a check must refuse the file before any query touches it.
+constexpr const char* kEndlessView =
+    "CREATE VIEW databases AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n)"
+    " SELECT i AS id, 'List' AS name, 7 AS type, 1 AS sort_property, 2 AS sort_flags FROM n;";
+
 // Starts the program; it must refuse with one message and leave the device as
 // it was (the lock file aside: the lock is taken before the store is looked at).
 std::u16string RefusedStart(const fs::path& watched) {
@@ -92,6 +97,28 @@ TEST(DamagedDeviceTest, ADamagedDataFileIsNamedInOneMessageAndLeftAsItWas) {
              RunSql(store, "CREATE TABLE notes(text TEXT); INSERT INTO notes VALUES('mine');");
          }},
         {"written by a newer version", [](const fs::path& store) { RunSql(store, "PRAGMA user_version=3"); }},
+        // A file carrying its own SQL: nothing in it may run, not even once.
+        {"a trigger on a run table",
+         [](const fs::path& store) {
+             RunSql(store, "CREATE TRIGGER wipe AFTER INSERT ON run_1 BEGIN DELETE FROM run_1 WHERE id<>new.id; END");
+         }},
+        {"a trigger on databases",
+         [](const fs::path& store) {
+             RunSql(store, "CREATE TRIGGER stop BEFORE UPDATE ON databases BEGIN SELECT raise(abort, 'no'); END");
+         }},
+        {"an endless view in place of databases",
+         [](const fs::path& store) { RunSql(store, (std::string("DROP TABLE databases;") + kEndlessView).c_str()); }},
+        {"an extra table", [](const fs::path& store) { RunSql(store, "CREATE TABLE notes(text TEXT)"); }},
+        {"an earlier format's file with an endless view",
+         [](const fs::path& store) {
+             fs::remove(store);
+             RunSql(store, (std::string("PRAGMA application_id=1448365105; PRAGMA user_version=1;"
+                                        "CREATE TABLE records(id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                                        " database INTEGER NOT NULL, properties BLOB NOT NULL);"
+                                        "CREATE TABLE deleted_records(id INTEGER PRIMARY KEY);") +
+                            kEndlessView)
+                               .c_str());
+         }},
         {"a folder in its place",
          [](const fs::path& store) {
              fs::remove(store);

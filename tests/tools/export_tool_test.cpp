@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -230,6 +232,38 @@ TEST_F(ExportTool, RestoreRefusesADamagedFileAndARunningProgram) {
     EXPECT_EQ(running.status, 1);
     EXPECT_NE(running.err.find("running"), std::string::npos) << running.err;
     EXPECT_EQ(StoreBytes(), before);
+}
+
+// Restore judges a file by what it holds: any page size is sound, SQL of its own is not.
+TEST_F(ExportTool, RestoreTakesAnySoundStoreButNoneCarryingItsOwnSql) {
+    ASSERT_EQ(Tool("backup saved.vantrel").status, 0);
+    const std::string before = StoreBytes(), original = Tool("csv").out;
+    const std::filesystem::path saved = folder_ / "saved.vantrel", planted = folder_ / "planted.vantrel";
+    auto run = [](const std::filesystem::path& file, const std::string& sql) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    };
+    for (const std::string sql :
+         {"CREATE TRIGGER wipe AFTER INSERT ON run_1 BEGIN DELETE FROM run_1 WHERE id<>new.id; END",
+          "CREATE TRIGGER stop BEFORE INSERT ON databases BEGIN SELECT raise(abort, 'no'); END",
+          "DROP TABLE databases; CREATE VIEW databases AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL"
+          " SELECT i + 1 FROM n) SELECT i AS id, 'x' AS name, 7 AS type, 1 AS sort_property, 2 AS sort_flags FROM n",
+          "CREATE TABLE notes(text TEXT)"}) {
+        SCOPED_TRACE(sql);
+        std::filesystem::copy_file(saved, planted, std::filesystem::copy_options::overwrite_existing);
+        run(planted, sql);
+        ToolRun restore = Tool("restore planted.vantrel");
+        EXPECT_EQ(restore.status, 1);
+        EXPECT_NE(restore.err.find("planted.vantrel"), std::string::npos) << restore.err;
+        EXPECT_EQ(StoreBytes(), before);
+    }
+
+    run(saved, "PRAGMA page_size=1024; VACUUM");
+    ToolRun small = Tool("restore saved.vantrel");
+    ASSERT_EQ(small.status, 0) << small.err;
+    EXPECT_EQ(Tool("csv").out, original);
 }
 
 namespace {

@@ -59,7 +59,8 @@ std::string CopyInto(const std::filesystem::path& source, const std::filesystem:
     return {};
 }
 
-// A backup is one self-contained file, with no log beside it.
+// No log beside the file: a backup is one self-contained file, and a restore
+// may bring another page size, which SQLite cannot copy into a logged file.
 void MakeSelfContained(const std::filesystem::path& file) {
     Connection db;
     if (sqlite3_open_v2(file.c_str(), &db.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
@@ -135,6 +136,8 @@ std::string RestoreObjectStore(const std::filesystem::path& source, std::filesys
     if (!sound) {
         for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(store.string() + suffix, error);
         if (!MakePrivateFile(store, problem)) return problem;
+    } else {
+        MakeSelfContained(store);
     }
     return CopyInto(source, store);
 }
