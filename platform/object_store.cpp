@@ -99,6 +99,10 @@ bool ObjectStore::Ready(Use use) {
     }
     if (!problem_.empty()) return false;
     if (gReadOnly && use == Use::Write) return false;
+    if (const std::filesystem::path link = LinkedStoreFile(path_); !link.empty()) {
+        problem_ = LinkProblem(link);
+        return false;
+    }
     struct stat info {};
     if (::stat(path_.c_str(), &info) != 0) {
         if (errno != ENOENT && errno != ENOTDIR) {
@@ -126,6 +130,7 @@ bool ObjectStore::OpenExisting() {
         problem_ = CannotWriteProblem(folder, errno);
         return false;
     }
+    if (!gReadOnly) NarrowStoreFiles(path_);
     const bool uncleanEnd = LogLeftOver(path_);
     // One thread uses the connection: SQLite need not lock it at every call.
     const int mode = (gReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;

@@ -73,6 +73,32 @@ bool CreateStoreFile(const std::filesystem::path& path) {
     return true;
 }
 
+namespace {
+constexpr const char* kCompanions[] = {"", "-wal", "-shm", "-journal"};
+}
+
+std::filesystem::path LinkedStoreFile(const std::filesystem::path& store) {
+    for (const char* suffix : kCompanions) {
+        std::filesystem::path file = store.string() + suffix;
+        if (IsLink(file.c_str())) return file;
+    }
+    return {};
+}
+
+void NarrowStoreFiles(const std::filesystem::path& store) {
+    for (const char* suffix : kCompanions) {
+        const std::string file = store.string() + suffix;
+        const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) continue;
+        struct stat info {};
+        // Never wider: a file its owner made read-only stays so.
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+            (info.st_mode & 07777) != (info.st_mode & 0600))
+            ::fchmod(fd, info.st_mode & 0600);
+        ::close(fd);
+    }
+}
+
 bool PassesQuickCheck(sqlite3* db) {
     sqlite3_stmt* check = nullptr;
     const bool healthy = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &check, nullptr) == SQLITE_OK &&
@@ -87,6 +113,10 @@ std::filesystem::path ExistingAncestor(std::filesystem::path folder) {
     while (::stat(folder.c_str(), &info) != 0 && folder.has_parent_path() && folder.parent_path() != folder)
         folder = folder.parent_path();
     return folder;
+}
+
+std::u16string LinkProblem(const std::filesystem::path& link) {
+    return u"The file " + PathText(link) + u" is a link; Vantrel keeps its data only in plain files and left it as it was.";
 }
 
 std::u16string DamagedProblem(const std::filesystem::path& path) {

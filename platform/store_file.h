@@ -21,6 +21,12 @@ StoreFormat ReadStoreFormat(sqlite3* db, int* error = nullptr);
 // Makes the file (and its missing folders, owner only); true when it exists afterwards.
 bool CreateStoreFile(const std::filesystem::path& path);
 
+// The first of the store file and the files SQLite keeps beside it that is a
+// link; empty when none is.
+std::filesystem::path LinkedStoreFile(const std::filesystem::path& store);
+// Takes every right of others away from the store file and those beside it, where this user owns them.
+void NarrowStoreFiles(const std::filesystem::path& store);
+
 // Whether the file holds exactly the tables and indexes of `format` and
 // nothing else (no view, no trigger); false for any other format.
 bool HasStoreSchema(sqlite3* db, StoreFormat format);
@@ -31,6 +37,7 @@ bool PassesQuickCheck(sqlite3* db);
 // The nearest folder that exists on the way to `folder`.
 std::filesystem::path ExistingAncestor(std::filesystem::path folder);
 
+std::u16string LinkProblem(const std::filesystem::path& link);
 std::u16string DamagedProblem(const std::filesystem::path& path);
 std::u16string NewerProblem(const std::filesystem::path& path);
 std::u16string OlderProblem(const std::filesystem::path& path);

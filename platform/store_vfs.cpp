@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -77,6 +78,9 @@ int Open(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int*
     ShimFile* shim = reinterpret_cast<ShimFile*>(file);
     shim->real = reinterpret_cast<sqlite3_file*>(shim + 1);
     shim->base.pMethods = nullptr;
+    // A link planted in place of the file or its log would have the store written elsewhere.
+    if (name && (flags & (SQLITE_OPEN_MAIN_DB | SQLITE_OPEN_WAL | SQLITE_OPEN_MAIN_JOURNAL)) && IsLink(name))
+        return SQLITE_CANTOPEN;
     int rc = Real(vfs)->xOpen(Real(vfs), name, shim->real, flags, outFlags);
     // The file layer closes a file only when it was given methods.
     if (shim->real->pMethods) shim->base.pMethods = &kMethods;
@@ -104,6 +108,11 @@ int CurrentTimeInt64(sqlite3_vfs* vfs, sqlite3_int64* out) {
 }
 
 }  // namespace
+
+bool IsLink(const char* path) {
+    struct stat info {};
+    return ::lstat(path, &info) == 0 && S_ISLNK(info.st_mode);
+}
 
 const char* StoreVfsName() {
     static const char* name = [] {

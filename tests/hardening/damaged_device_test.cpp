@@ -153,6 +153,36 @@ TEST(DamagedDeviceTest, TheLogOfAKilledProgramIsNotCopiedIntoADamagedFile) {
     EXPECT_NE(message.find(Utf8ToText(ObjectStorePath().string())), std::u16string::npos) << TextToUtf8(message);
 }
 
+// A link where the data file or a file beside it belongs is never followed:
+// not read, not written through, and named in the message as a link.
+TEST(DamagedDeviceTest, ALinkInPlaceOfTheDataFileOrBesideItIsNamed) {
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        for (const bool dangling : {true, false}) {
+            SCOPED_TRACE(std::string(suffix) + (dangling ? " dangling" : " to a file elsewhere"));
+            TempDevice device;
+            FillDevice();
+            const fs::path link = ObjectStorePath().string() + suffix, elsewhere = device.Root() / "elsewhere";
+            if (!dangling) fs::copy_file(ObjectStorePath(), elsewhere);
+            if (*suffix == '\0') fs::rename(ObjectStorePath(), device.Root() / "moved");
+            fs::create_symlink(elsewhere, link);
+            const std::u16string message = RefusedStart(device.Root());
+            EXPECT_NE(message.find(Utf8ToText(link.string()) + u" is a link"), std::u16string::npos)
+                << TextToUtf8(message);
+            EXPECT_TRUE(fs::is_symlink(link));
+        }
+    }
+}
+
+// A data file left readable by others (copied in, or made by an older
+// version) is narrowed to its owner when the program opens it.
+TEST(DamagedDeviceTest, AWiderDataFileIsNarrowedToItsOwner) {
+    TempDevice device;
+    FillDevice();
+    fs::permissions(ObjectStorePath(), fs::perms::others_read | fs::perms::group_read, fs::perm_options::add);
+    EXPECT_TRUE(ObjectStoreProblem().empty());
+    EXPECT_EQ(fs::status(ObjectStorePath()).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+}
+
 // Permission bits do not stop the superuser, so these folders cannot be
 // written for reasons that hold for every account.
 TEST(DamagedDeviceTest, AFolderThatCannotBeWrittenIsNamedInOneMessage) {

@@ -135,6 +135,14 @@ TEST_F(ExportTool, CsvQuotesCommasQuotesAndLineBreaks) {
     EXPECT_NE(csv.find("\"Ben, \"\"the\"\" Second\",Ferritin,2023-12-24,Ferritin,80,24-336,ng/mL,\r\n"),
               std::string::npos)
         << csv;
+
+    // Others never get to write an export, whatever the umask.
+    const mode_t mask = ::umask(0);
+    ASSERT_EQ(Tool("csv -o open.csv").status, 0);
+    ::umask(mask);
+    struct stat info {};
+    ASSERT_EQ(::stat((folder_ / "open.csv").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
 }
 
 TEST_F(ExportTool, BadInputGetsOneClearLineAndAFailure) {

@@ -23,6 +23,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <sys/stat.h>
 #include <optional>
 #include <set>
 #include <string>
@@ -369,6 +370,8 @@ int Run(int argc, char** argv) {
 int main(int argc, char** argv) {
     // The PDF and PNG files need fonts, never a display.
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Exported health data follows the user's umask, but others never get to write it.
+    ::umask(::umask(0) | 022);
     try {
         return Run(argc, argv);
     } catch (const Failure& failure) {

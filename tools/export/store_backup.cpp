@@ -4,6 +4,7 @@
 #include "platform/device_lock.h"
 #include "platform/object_store.h"
 #include "platform/record_store.h"
+#include "platform/store_file.h"
 #include "platform/text.h"
 
 #include <sqlite3.h>
@@ -117,6 +118,7 @@ std::string RestoreObjectStore(const std::filesystem::path& source, std::filesys
     }
 
     std::filesystem::path store = ObjectStorePath();
+    if (const std::filesystem::path link = LinkedStoreFile(store); !link.empty()) return TextToUtf8(LinkProblem(link));
     CloseObjectStore();
     std::string problem;
     bool sound = false;
