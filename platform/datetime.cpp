@@ -2,6 +2,7 @@
 
 #include "platform/text.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <ctime>
@@ -185,4 +186,11 @@ int ScanDateText(std::u16string_view text, int& month, int& day, int& year) {
         if (!ScanInt(text, pos, *fields[i])) return i;
     }
     return 3;
+}
+
+bool ReadTypedDate(std::u16string_view text, int& month, int& day, int& year) {
+    const bool plain = std::all_of(text.begin(), text.end(), [](char16_t c) {
+        return (c >= u'0' && c <= u'9') || c == u'/' || c == u' ';
+    });
+    return plain && std::count(text.begin(), text.end(), u'/') == 2 && ScanDateText(text, month, day, year) == 3;
 }

@@ -44,3 +44,6 @@ std::u16string DateText(const SystemTime& date);
 // Reads "%d/%d/%d" as month, day and year the way a scanf would; returns how many
 // of the three numbers were read (fields not read are left as they were).
 int ScanDateText(std::u16string_view text, int& month, int& day, int& year);
+// A date as a person types it: month, day and year, each a run of digits,
+// two slashes, and nothing else but blanks. False for any other text.
+bool ReadTypedDate(std::u16string_view text, int& month, int& day, int& year);

@@ -231,20 +231,25 @@ int ComparePlaces(const RecordPlace& a, const RecordPlace& b) {
 
 int CompareRun(const Run& run, const RecordPlace& place) { return CompareBytes(run.fold, place.fold); }
 
-std::optional<DatabaseInfo> FindDatabase(std::u16string_view name) {
+namespace {
+
+template <typename Match>
+std::optional<DatabaseInfo> FindDatabaseWhere(Match match) {
     Catalogue* catalogue = Current();
     if (!catalogue) return std::nullopt;
     for (const DatabaseInfo& info : catalogue->databases)
-        if (info.name == name) return info;
+        if (match(info)) return info;
     return std::nullopt;
 }
 
+}  // namespace
+
+std::optional<DatabaseInfo> FindDatabase(std::u16string_view name) {
+    return FindDatabaseWhere([name](const DatabaseInfo& info) { return info.name == name; });
+}
+
 std::optional<DatabaseInfo> FindDatabase(std::uint32_t id) {
-    Catalogue* catalogue = Current();
-    if (!catalogue) return std::nullopt;
-    for (const DatabaseInfo& info : catalogue->databases)
-        if (info.id == id) return info;
-    return std::nullopt;
+    return FindDatabaseWhere([id](const DatabaseInfo& info) { return info.id == id; });
 }
 
 std::uint32_t CreateDatabase(std::u16string_view name, std::uint32_t type, const SortOrder& order) {

@@ -16,14 +16,6 @@ namespace {
 
 constexpr std::u16string_view kNotADate = u"Please enter a date as month/day/year, for example 3/14/1975.";
 
-// Month, day and year, each a run of digits, two slashes and nothing else but blanks.
-bool ReadTypedDate(std::u16string_view text, int& month, int& day, int& year) {
-    const bool plain = std::all_of(text.begin(), text.end(), [](char16_t c) {
-        return (c >= u'0' && c <= u'9') || c == u'/' || c == u' ';
-    });
-    return plain && std::count(text.begin(), text.end(), u'/') == 2 && ScanDateText(text, month, day, year) == 3;
-}
-
 // `time` with the date replaced, when that makes a valid record.
 bool WithDate(SystemTime time, int year, int month, int day, SystemTime& out) {
     if (year < 0 || year > 0xFFFF || month < 0 || month > 12 || day < 0 || day > 31) return false;

@@ -10,8 +10,7 @@ std::optional<SystemTime> ReadDateForm(std::string_view text) {
     int year = 0, month = 0, day = 0;
     char rest = 0;
     const bool read = std::sscanf(copy.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &rest) == 3 ||
-                      (ScanDateText(Utf8ToText(copy), month, day, year) == 3 &&
-                       copy.find_first_not_of("0123456789/") == std::string::npos);
+                      ReadTypedDate(Utf8ToText(copy), month, day, year);
     const SystemTime date = MakeDate(year, month, day);
     FileTime check = 0;
     if (!read || year < 1601 || year > 9999 || !SystemTimeToFileTime(date, check)) return std::nullopt;
