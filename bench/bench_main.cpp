@@ -55,6 +55,7 @@ const Row kRows[] = {
     {"graph repaint, Year To Date", "< 16"},
     {"graph repaint, All Dates", "< 16"},
     {"Take Test Ok, 20 results", "< 16"},
+    {"Modify Test Edit and Ok, 3,000 results", "< 1000"},
     {"delete the user with 40% of the records", "< 250"},
     {"closing the store after that delete (at exit)", "-"},
     {"a new process to the main window's first paint", "< 1.3x empty"},
@@ -112,6 +113,7 @@ int MeasureDevice(int argc, char** argv, const Options& options) {
     measure([&] { return TimeGraph(device, 365); });
     measure([&] { return TimeGraph(device, -2); });
     measure([&] { return TimeTakeTest(device); });
+    measure([&] { return TimeEditDate(device, 3000); });
     std::vector<double> closings;
     measure([&] {
         double closing = 0;

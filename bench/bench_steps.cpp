@@ -6,6 +6,7 @@
 #include "platform/memory_listing.h"
 #include "platform/object_store.h"
 #include "platform/record_store.h"
+#include "platform/text.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/qt_paint_surface.h"
 #include "platform/ui/test_driver.h"
@@ -147,6 +148,38 @@ double TimeTakeTest(const HeavyDevice& device) {
     Require(dlg.DoModal() == IDOK, "Take Test did not store the test");
     CheckDriver(driver);
     Require(FindResultRecord(device.heavyUser, kTakenTest, u"TSH", today) >= 0, "Take Test stored no results");
+    return ms;
+}
+
+double TimeEditDate(const HeavyDevice& device, int results) {
+    // A day no generated test falls on, of a test the catalogue offers.
+    const SystemTime date = MakeDate(1990, 1, 1);
+    const std::u16string test(kTakenTest);
+    if (ListTestResults(device.heavyUser, test, date).rows.size() != static_cast<std::size_t>(results)) {
+        DeleteTest(device.heavyUser, test, date);
+        StoreTransaction unit;
+        for (int i = 0; i < results; ++i)
+            Require(AddResult(device.heavyUser, test, u"", date, u"Result " + Utf8ToText(std::to_string(i)), u"5",
+                              u"1-10", u"mg/dL"),
+                    "the results were not stored");
+        Require(unit.Commit(), "the results were not stored");
+    }
+    DialogDriver driver;
+    int shown = 0;
+    driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& d) {
+        shown = CListCtrl(d, CTakeTestDlg::kResultList).GetItemCount();
+        d.SendCommand(CTakeTestDlg::kOkButton);
+    });
+    Stopwatch watch;
+    CTakeTestDlg dlg;
+    dlg.userName = device.heavyUser;
+    dlg.testName = test;
+    dlg.testDate = date;
+    dlg.mode = CTakeTestDlg::kModeEdit;
+    Require(dlg.DoModal() == IDOK, "Take Test did not store the test");
+    const double ms = watch.Stop();
+    CheckDriver(driver);
+    Require(shown == results, "Take Test did not show every result");
     return ms;
 }
 

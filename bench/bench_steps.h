@@ -19,6 +19,9 @@ double TimeReport(const HeavyDevice& device);
 double TimeGraph(const HeavyDevice& device, int period);
 // Take Test's Ok storing 20 results of a test taken today.
 double TimeTakeTest(const HeavyDevice& device);
+// Modify Test's Edit of a date holding `results` results, from opening Take
+// Test to its Ok storing them all again.
+double TimeEditDate(const HeavyDevice& device, int results);
 // Switch User's Delete of the heavy user; `pristine` is restored first.
 // `closing` receives the time the next close of the store takes.
 double TimeDeleteUser(const HeavyDevice& device, const std::filesystem::path& pristine, double& closing);
