@@ -8,6 +8,7 @@
 #include "platform/ui/ui_scale.h"
 
 #include <QComboBox>
+#include <QWheelEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -76,8 +77,18 @@ void ForgetSelection(QComboBox* box, const QString& typed) {
     edit->setCursorPosition(cursor);
 }
 
+// The handheld had no wheel: one turned over a closed box, often on its way
+// elsewhere, must not change the choice (Qt would report it chosen).
+class WheelStillBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void wheelEvent(QWheelEvent* event) override { event->ignore(); }
+};
+
 QWidget* MakeComboBox(DialogWidget& widget, const ControlTemplate& control, int itemHeight) {
-    auto* box = new QComboBox(&widget);
+    auto* box = new WheelStillBox(&widget);
     if (control.style & kStyleDropDown) {
         box->setEditable(true);
         box->setCompleter(nullptr);

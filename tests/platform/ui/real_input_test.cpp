@@ -16,6 +16,7 @@
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -109,6 +110,15 @@ TEST_F(RealInputTest, LeavingADropDownBoxChoosesNothingWhileItsArrowsAndListDo) 
     EXPECT_EQ(probe_.box.SelectedText(), u"");
     EXPECT_EQ(probe_.box.GetWindowText(), u"Glucose");
     EXPECT_EQ(probe_.heard, (std::vector<std::u16string>{u"ok", u"add"}));
+
+    // The wheel of a mouse passing over the closed box chooses nothing either.
+    probe_.heard.clear();
+    probe_.box.SetCurSel(0);
+    QWheelEvent wheel(QPointF(5, 5), box_->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(box_, &wheel);
+    EXPECT_EQ(probe_.box.GetCurSel(), 0);
+    EXPECT_TRUE(probe_.heard.empty());
 
     // A person's choices: an arrow key on the closed box, a click in its list.
     probe_.heard.clear();
