@@ -2,13 +2,13 @@
 
 #include "platform/device.h"
 #include "platform/device_lock.h"
+#include "platform/failure_cause.h"
 #include "platform/record_store.h"
 #include "platform/text.h"
 #include "platform/ui/message_box.h"
 
 #include <cerrno>
 #include <filesystem>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -30,21 +30,11 @@ int MakeWritableFolder(const std::filesystem::path& root) {
     return ::access(root.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
 }
 
-// The account numbered `uid`, by name when it has one.
-std::u16string AccountName(uid_t uid) {
-    const passwd* account = ::getpwuid(uid);
-    return account ? Utf8ToText(account->pw_name) : u"the account numbered " + IntToText(uid);
-}
-
 // Names the cause where the system told it: a read-only medium or a full disk
 // is never taken for a fault of the folder.
 void TellCannotWrite(const std::filesystem::path& root, int error) {
-    std::u16string why = u".";
-    struct stat info {};
-    if (error == EROFS) why = u": it is on a read-only medium.";
-    else if (error == ENOSPC || error == EDQUOT) why = u": the disk is full.";
-    else if (error == EACCES && ::stat(root.c_str(), &info) == 0)
-        why = u": permission denied; it belongs to " + AccountName(info.st_uid) + u".";
+    const bool named = error == EROFS || error == ENOSPC || error == EDQUOT || error == EACCES || error == EPERM;
+    const std::u16string why = named ? u": " + FailureCause(error, root) + u"." : u".";
     MessageBox(nullptr, u"Vantrel cannot write to its data folder (" + FolderText(root) + u")" + why);
 }
 
@@ -52,19 +42,15 @@ void TellCannotWrite(const std::filesystem::path& root, int error) {
 void TellLockFailed(const std::filesystem::path& root, int error) {
     const std::filesystem::path file = root / DeviceLock::kFileName;
     const std::u16string name = u"Vantrel cannot use its lock file " + FolderText(file) + u": ";
-    struct stat info {};
     switch (error) {
     case EACCES:
     case EPERM:
-        if (::lstat(file.c_str(), &info) != 0) break;
-        MessageBox(nullptr, name + u"permission denied; it belongs to " + AccountName(info.st_uid) + u".");
+    case ENOSPC:
+    case EDQUOT:
+        MessageBox(nullptr, name + FailureCause(error, file) + u".");
         return;
     case ELOOP:
         MessageBox(nullptr, name + u"it is a link, and Vantrel does not open links.");
-        return;
-    case ENOSPC:
-    case EDQUOT:
-        MessageBox(nullptr, name + u"the disk is full.");
         return;
     }
     TellCannotWrite(root, 0);

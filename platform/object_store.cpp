@@ -1,6 +1,7 @@
 #include "platform/object_store.h"
 
 #include "platform/device.h"
+#include "platform/failure_cause.h"
 #include "platform/record_store.h"
 #include "platform/run_layout.h"
 #include "platform/store_file.h"
@@ -134,9 +135,8 @@ bool ObjectStore::OpenExisting() {
     const bool uncleanEnd = LogLeftOver(path_);
     // One thread uses the connection: SQLite need not lock it at every call.
     const int mode = (gReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-    if (sqlite3_open_v2(path_.c_str(), &db_, mode, StoreVfsName()) != SQLITE_OK) {
-        std::u16string message = Utf8ToText(db_ ? sqlite3_errmsg(db_) : "out of memory");
-        SetProblem(u"Vantrel cannot open the data file " + Utf8ToText(path_.string()) + u": " + message + u".");
+    if (const int opened = sqlite3_open_v2(path_.c_str(), &db_, mode, StoreVfsName()); opened != SQLITE_OK) {
+        SetProblem(StoreFailureProblem(path_, db_, opened, !gReadOnly));
         return false;
     }
     sqlite3_extended_result_codes(db_, 1);
@@ -149,6 +149,10 @@ bool ObjectStore::OpenExisting() {
     StoreFormat format = ReadStoreFormat(db_, &error);
     if (format == StoreFormat::Unreadable && (error & 0xFF) == SQLITE_BUSY) {
         Close();  // held by another program for now; the next use tries again
+        return false;
+    }
+    if (format == StoreFormat::Unreadable) {
+        SetProblem(StoreFailureProblem(path_, db_, error, !gReadOnly));
         return false;
     }
     if (format == StoreFormat::Empty) {
@@ -184,8 +188,8 @@ bool ObjectStore::OpenExisting() {
             SetProblem(DamagedProblem(path_));
             return false;
         }
-        if (!UpgradeFromFormat1(db_, path_)) {
-            SetProblem(DamagedProblem(path_));
+        if (const int upgraded = UpgradeFromFormat1(db_, path_); upgraded != SQLITE_OK) {
+            SetProblem(StoreFailureProblem(path_, db_, upgraded, true));
             return false;
         }
         format = StoreFormat::Current;

@@ -7,3 +7,7 @@ void SetStoreWriteFailureForTesting(bool on);
 // After `allowed` more records are added, every addition fails as on a full
 // disk, until SetStoreWriteFailureForTesting(false).
 void RefuseStoreAddsAfterForTesting(int allowed);
+// While on, the disk is full as a real one is: besides every write failing,
+// a store whose shared-memory index beside it must first grow cannot even be
+// read (SQLITE_IOERR_SHMSIZE, the system's error ENOSPC).
+void SetStoreDiskFullForTesting(bool on);

@@ -1,5 +1,6 @@
 #include "platform/store_file.h"
 
+#include "platform/failure_cause.h"
 #include "platform/record_store.h"
 #include "platform/run_layout.h"
 #include "platform/store_upgrade.h"
@@ -21,13 +22,6 @@
 namespace {
 
 std::u16string PathText(const std::filesystem::path& path) { return Utf8ToText(path.string()); }
-
-std::u16string Reason(int error) {
-    std::string reason = std::strerror(error);
-    if (!reason.empty() && reason[0] >= 'A' && reason[0] <= 'Z' && !(reason.size() > 1 && reason[1] >= 'A' && reason[1] <= 'Z'))
-        reason[0] = static_cast<char>(reason[0] - 'A' + 'a');
-    return Utf8ToText(reason);
-}
 
 // Creates the missing folders of `folder`, each readable by its owner only.
 bool MakeFolders(const std::filesystem::path& folder) {
@@ -133,11 +127,11 @@ std::u16string OlderProblem(const std::filesystem::path& path) {
 }
 
 std::u16string CannotWriteProblem(const std::filesystem::path& place, int error) {
-    return u"Vantrel cannot write to " + PathText(place) + u": " + Reason(error) + u".";
+    return u"Vantrel cannot write to " + PathText(place) + u": " + FailureCause(error, place) + u".";
 }
 
 std::u16string CannotReadProblem(const std::filesystem::path& path, int error) {
-    return u"Vantrel cannot read the data file " + PathText(path) + u": " + Reason(error) + u".";
+    return u"Vantrel cannot read the data file " + PathText(path) + u": " + FailureCause(error, path) + u".";
 }
 
 namespace {
@@ -207,16 +201,20 @@ bool HasStoreSchema(sqlite3* db, StoreFormat format) {
 std::u16string ObjectStoreFileProblem(const std::filesystem::path& file) {
     if (::access(file.c_str(), R_OK) != 0) return CannotReadProblem(file, errno);
     sqlite3* db = nullptr;
-    bool sound = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK;
+    int error = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    bool sound = error == SQLITE_OK;
     StoreFormat format = StoreFormat::Unreadable;
     if (sound) {
         sqlite3_busy_timeout(db, 5000);
-        format = ReadStoreFormat(db);
+        format = ReadStoreFormat(db, &error);
         // A store of the earlier format is converted when it is next opened.
         sound = HasStoreSchema(db, format);
         sound = sound && PassesQuickCheck(db);
     }
+    // Not read at all: a full disk or a read-only medium is no damage.
+    const std::u16string unread = format == StoreFormat::Unreadable ? StoreFailureProblem(file, db, error, false) : u"";
     sqlite3_close_v2(db);
     if (format == StoreFormat::Newer) return NewerProblem(file);
+    if (!unread.empty()) return unread;
     return sound ? std::u16string() : DamagedProblem(file);
 }

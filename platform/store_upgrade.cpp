@@ -93,23 +93,33 @@ const char* const kFormat1Schema =
 
 std::filesystem::path UpgradeCopyPath(const std::filesystem::path& store) { return store.string() + ".format1"; }
 
-bool UpgradeFromFormat1(sqlite3* db, const std::filesystem::path& store) {
+int UpgradeFromFormat1(sqlite3* db, const std::filesystem::path& store) {
+    // A record that cannot be decoded is damage SQLite did not see.
+    auto failure = [db] {
+        const int code = sqlite3_extended_errcode(db);
+        return code == SQLITE_OK || code == SQLITE_ROW || code == SQLITE_DONE ? SQLITE_CORRUPT : code;
+    };
     const std::string copy = UpgradeCopyPath(store).string();
     ::unlink(copy.c_str());  // left by a conversion cut short; the file itself is still whole
     Statement keep(db, "VACUUM INTO ?");
-    if (!keep.handle) return false;
+    if (!keep.handle) return failure();
     sqlite3_bind_text(keep.handle, 1, copy.c_str(), -1, SQLITE_STATIC);
-    if (sqlite3_step(keep.handle) != SQLITE_DONE) return false;
-    if (!Exec(db, "BEGIN IMMEDIATE")) return false;
+    if (sqlite3_step(keep.handle) != SQLITE_DONE) {
+        const int code = failure();
+        ::unlink(copy.c_str());  // a part written before the disk filled up
+        return code;
+    }
+    if (!Exec(db, "BEGIN IMMEDIATE")) return failure();
     const bool converted = Exec(db, kRunsSchema) &&
                            MoveRecords(db) && Exec(db, "DROP TABLE records; DROP TABLE deleted_records;") &&
                            Exec(db, "PRAGMA user_version=" + std::to_string(kStoreFormat)) && Exec(db, "COMMIT");
     if (!converted) {
+        const int code = failure();
         if (!sqlite3_get_autocommit(db)) Exec(db, "ROLLBACK");
         ::unlink(copy.c_str());
-        return false;
+        return code;
     }
-    if (!Healthy(db)) return false;
+    if (!Healthy(db)) return SQLITE_CORRUPT;
     ::unlink(copy.c_str());
-    return true;
+    return SQLITE_OK;
 }

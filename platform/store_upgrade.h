@@ -13,6 +13,7 @@ extern const char* const kFormat1Schema;
 std::filesystem::path UpgradeCopyPath(const std::filesystem::path& store);
 
 // Converts the file `db` is open on; a copy of it stays at UpgradeCopyPath
-// until the converted file has passed the integrity check. False when the
-// file was left as it was (or, should the check fail, the copy was kept).
-bool UpgradeFromFormat1(sqlite3* db, const std::filesystem::path& store);
+// until the converted file has passed the integrity check. SQLITE_OK when
+// converted; else the code of what failed (SQLITE_CORRUPT for damage), the
+// file left as it was (or, should the check fail, the copy kept).
+int UpgradeFromFormat1(sqlite3* db, const std::filesystem::path& store);

@@ -4,13 +4,16 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 
 namespace {
 
 bool gWritesFail = false;
+bool gDiskFull = false;
 int gAddsLeft = -1;  // no limit
+int gMadeUpError = 0;  // the system's error a made-up failure stands for
 
 sqlite3_vfs* Real(sqlite3_vfs* vfs) { return static_cast<sqlite3_vfs*>(vfs->pAppData); }
 
@@ -26,11 +29,11 @@ int Read(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset) {
     return RealFile(f)->pMethods->xRead(RealFile(f), buffer, amount, offset);
 }
 int Write(sqlite3_file* f, const void* buffer, int amount, sqlite3_int64 offset) {
-    if (gWritesFail) return SQLITE_FULL;
+    if (StoreWritesFail()) return SQLITE_FULL;
     return RealFile(f)->pMethods->xWrite(RealFile(f), buffer, amount, offset);
 }
 int Truncate(sqlite3_file* f, sqlite3_int64 size) {
-    if (gWritesFail) return SQLITE_FULL;
+    if (StoreWritesFail()) return SQLITE_FULL;
     return RealFile(f)->pMethods->xTruncate(RealFile(f), size);
 }
 int Sync(sqlite3_file* f, int flags) { return RealFile(f)->pMethods->xSync(RealFile(f), flags); }
@@ -48,7 +51,13 @@ int DeviceCharacteristics(sqlite3_file* f) {
     return RealFile(f)->pMethods->xDeviceCharacteristics(RealFile(f));
 }
 int ShmMap(sqlite3_file* f, int region, int size, int extend, void volatile** out) {
-    return RealFile(f)->pMethods->xShmMap(RealFile(f), region, size, extend, out);
+    sqlite3_file* real = RealFile(f);
+    if (!gDiskFull || !extend) return real->pMethods->xShmMap(real, region, size, extend, out);
+    // Mapping a region that is there needs no space; growing the index file does.
+    const int rc = real->pMethods->xShmMap(real, region, size, 0, out);
+    if (rc != SQLITE_OK || *out) return rc;
+    gMadeUpError = ENOSPC;
+    return SQLITE_IOERR_SHMSIZE;
 }
 int ShmLock(sqlite3_file* f, int offset, int n, int flags) {
     return RealFile(f)->pMethods->xShmLock(RealFile(f), offset, n, flags);
@@ -102,7 +111,10 @@ void DlClose(sqlite3_vfs* vfs, void* handle) { Real(vfs)->xDlClose(Real(vfs), ha
 int Randomness(sqlite3_vfs* vfs, int size, char* out) { return Real(vfs)->xRandomness(Real(vfs), size, out); }
 int Sleep(sqlite3_vfs* vfs, int microseconds) { return Real(vfs)->xSleep(Real(vfs), microseconds); }
 int CurrentTime(sqlite3_vfs* vfs, double* out) { return Real(vfs)->xCurrentTime(Real(vfs), out); }
-int GetLastError(sqlite3_vfs* vfs, int size, char* out) { return Real(vfs)->xGetLastError(Real(vfs), size, out); }
+int GetLastError(sqlite3_vfs* vfs, int size, char* out) {
+    if (gMadeUpError) return gMadeUpError;
+    return Real(vfs)->xGetLastError(Real(vfs), size, out);
+}
 int CurrentTimeInt64(sqlite3_vfs* vfs, sqlite3_int64* out) {
     return Real(vfs)->xCurrentTimeInt64(Real(vfs), out);
 }
@@ -148,9 +160,14 @@ void SetStoreWriteFailureForTesting(bool on) {
     if (!on) gAddsLeft = -1;
 }
 
+void SetStoreDiskFullForTesting(bool on) {
+    gDiskFull = on;
+    gMadeUpError = 0;
+}
+
 void RefuseStoreAddsAfterForTesting(int allowed) { gAddsLeft = allowed; }
 
-bool StoreWritesFail() { return gWritesFail; }
+bool StoreWritesFail() { return gWritesFail || gDiskFull; }
 
 bool StoreAddRefused() {
     if (gAddsLeft < 0) return false;

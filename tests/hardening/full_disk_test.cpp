@@ -52,7 +52,10 @@ std::vector<std::u16string> ListRows(CDialog& d, int id) {
 
 class FullDiskTest : public ::testing::Test {
 protected:
-    ~FullDiskTest() override { SetStoreWriteFailureForTesting(false); }
+    ~FullDiskTest() override {
+        SetStoreWriteFailureForTesting(false);
+        SetStoreDiskFullForTesting(false);
+    }
 
     // Runs the whole program; `script` acts in the main window, which is then closed.
     void Start(std::function<void(CVantrelDlg&)> script) {
@@ -171,6 +174,27 @@ TEST_F(FullDiskTest, AnOrdinaryStartShowsTheDataAndSaysOfEverySaveThatItFailed) 
     EXPECT_EQ(ChangedSince(before), "");
     EXPECT_NE(FindPatient(u"Ann"), -1);
     EXPECT_EQ(GetResultValue(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 1)), 92);
+}
+
+TEST_F(FullDiskTest, ASoundStoreOnADiskFullAtStartIsNamedWithItsCauseAndLeftAsItWas) {
+    ASSERT_TRUE(AddPatient(u"Ann", u"", MakeDate(1970, 5, 2), u"0", u"Bar"));
+    ASSERT_TRUE(CreateSettings(u"Ann"));
+    device_.WriteTestInfoFile(kSmallTestInfoFile);
+    SetDeviceRoot(device_.Root());  // closed as at a clean end: no log, no index beside it
+    const DeviceSnapshot before = SnapshotOf(device_.Root());
+    SetStoreDiskFullForTesting(true);
+    CVantrelApp app;
+    EXPECT_FALSE(app.InitInstance());
+    SetStoreDiskFullForTesting(false);
+
+    EXPECT_EQ(driver_.Messages(),
+              Texts{u"Vantrel cannot write to " + Utf8ToText(ObjectStorePath().string()) + u": the disk is full."});
+    // SQLite leaves its log made, empty, when it could not even read.
+    const std::string changed = ChangedSince(before);
+    const fs::path log = ObjectStorePath().string() + "-wal";
+    EXPECT_TRUE(changed.empty() || (changed == " object-store.sqlite-wal" && fs::file_size(log) == 0)) << changed;
+    EXPECT_EQ(ObjectStoreProblem(), u"");
+    EXPECT_NE(FindPatient(u"Ann"), -1);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -124,7 +125,8 @@ TEST_F(RecordStoreFailureTest, ReportsFilesAndFoldersWithoutPermission) {
     chmod((folder_ / "locked").c_str(), 0500);
     EXPECT_EQ(CreateTestDatabase(u"List"), 0u);
     EXPECT_EQ(ObjectStoreProblem(),
-              u"Vantrel cannot write to " + Utf8ToText((folder_ / "locked").string()) + u": permission denied.");
+              u"Vantrel cannot write to " + Utf8ToText((folder_ / "locked").string()) +
+                  u": permission denied; it belongs to " + Utf8ToText(getpwuid(geteuid())->pw_name) + u".");
     chmod((folder_ / "locked").c_str(), 0700);
 }
 

@@ -19,6 +19,7 @@
 
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -79,10 +80,11 @@ protected:
         ASSERT_TRUE(AddResult(user, test, comment, date, result, value, goal, unit));
     }
 
-    ToolRun Tool(const std::string& arguments) const {
+    // `medium` is a shell command that runs the tool (its $0 and $@) on the medium it prepares.
+    ToolRun Tool(const std::string& arguments, const std::string& medium = "") const {
         std::filesystem::path out = folder_ / "out.txt", err = folder_ / "err.txt";
-        std::string command = "cd '" + folder_.string() + "' && '" VANTREL_EXPORT "' --root '" + root_.string() +
-                              "' " + arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
+        std::string command = "cd '" + folder_.string() + "' && " + medium + " '" VANTREL_EXPORT "' --root '" +
+                              root_.string() + "' " + arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
         ToolRun run;
         int status = std::system(command.c_str());
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -164,6 +166,38 @@ TEST_F(ExportTool, BadInputGetsOneClearLineAndAFailure) {
     ToolRun damaged = Tool("list");
     EXPECT_EQ(damaged.status, 1);
     EXPECT_NE(damaged.err.find("damaged"), std::string::npos) << damaged.err;
+}
+
+// A real full disk and a real read-only medium, each mounted where only the tool sees it.
+TEST_F(ExportTool, AFullDiskOrAReadOnlyMediumIsNamedAndNeverCalledDamage) {
+    const std::string isolated = ::geteuid() == 0 ? "unshare -m" : "unshare -rm";
+    const std::filesystem::path disk = folder_ / "disk";
+    std::filesystem::create_directories(disk);
+    if (std::system((isolated + " mount -t tmpfs tmpfs " + disk.string() + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "needs a mount namespace of its own";
+    const std::string store = (root_ / "object-store.sqlite").string();
+    const std::string before = StoreBytes();
+    auto expectRefused = [](const ToolRun& run, const std::filesystem::path& root, const std::string& cause) {
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "vantrel-export: Vantrel cannot read the data file " + (root / "object-store.sqlite").string() +
+                               ": " + cause + ".\n");
+    };
+
+    const std::string filled = isolated + " sh -c 'mount -t tmpfs -o size=1m tmpfs " + disk.string() + " && mkdir " +
+                               disk.string() + "/device && cp " + store + " " + disk.string() +
+                               "/device && { cat /dev/zero >" + disk.string() + "/fill 2>/dev/null; exec \"$0\" \"$@\"; }'";
+    const std::filesystem::path root = root_;
+    root_ = disk / "device";
+    expectRefused(Tool("list", filled), root_, "the disk is full");
+    root_ = root;
+
+    const std::string readOnly = isolated + " sh -c 'mount --bind " + root_.string() + " " + root_.string() +
+                                 " && mount -o remount,ro,bind " + root_.string() + " && exec \"$0\" \"$@\"'";
+    for (const char* command : {"list", "backup saved.vantrel"}) {
+        SCOPED_TRACE(command);
+        expectRefused(Tool(command, readOnly), root_, "it is on a read-only medium");
+    }
+    EXPECT_EQ(StoreBytes(), before);
 }
 
 TEST_F(ExportTool, EveryCommandHasHelp) {
