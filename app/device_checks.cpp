@@ -20,13 +20,15 @@ std::u16string FolderText(const std::filesystem::path& root) { return Utf8ToText
 // 0 when the root is a folder this program can write; else the system's error number.
 int MakeWritableFolder(const std::filesystem::path& root) {
     std::error_code ec;
-    if (std::filesystem::create_directories(root, ec)) {
-        // A new root holds nobody else's data: keep it to its owner.
-        std::filesystem::permissions(root, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::replace, ec);
-    }
+    std::filesystem::create_directories(root, ec);
     if (ec) return ec.value();
-    if (!std::filesystem::is_directory(root, ec)) return ENOTDIR;
+    struct stat info {};
+    if (::stat(root.c_str(), &info) != 0) return errno;
+    if (!S_ISDIR(info.st_mode)) return ENOTDIR;
+    // The root holds health data: others keep no way in to a root of ours, however
+    // it was made. A folder shared by design (sticky, as /tmp) is not ours alone.
+    if (info.st_uid == ::geteuid() && (info.st_mode & 077) != 0 && !(info.st_mode & S_ISVTX))
+        ::chmod(root.c_str(), info.st_mode & 0700);
     return ::access(root.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
 }
 

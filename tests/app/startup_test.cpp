@@ -84,7 +84,7 @@ TEST_F(StartupTest, ARootThatCannotBeMadeIsNamedInTheMessage) {
     SetDeviceRoot(device_.Root());
 }
 
-TEST_F(StartupTest, PrepareDeviceMakesAMissingRootForItsOwnerAndHoldsIt) {
+TEST_F(StartupTest, PrepareDeviceKeepsTheRootToItsOwnerAndHoldsIt) {
     const fs::path root = device_.Root() / "new" / "vantrel";
     SetDeviceRoot(root);
     DeviceLock lock;
@@ -95,6 +95,24 @@ TEST_F(StartupTest, PrepareDeviceMakesAMissingRootForItsOwnerAndHoldsIt) {
     DeviceLock other;
     EXPECT_EQ(other.Acquire(root), DeviceLock::Outcome::HeldElsewhere);
     lock.Release();
+
+    // One made wider by hand is narrowed at the next start.
+    fs::permissions(root, fs::perms(0755));
+    EXPECT_TRUE(PrepareDevice(lock));
+    lock.Release();
+    EXPECT_EQ(fs::status(root).permissions() & fs::perms::all, fs::perms::owner_all);
+    SetDeviceRoot(device_.Root());
+
+    // Another account's root is left as it is.
+    if (::geteuid() != 0) GTEST_SKIP() << "needs the superuser to hand the root to another account";
+    const passwd* account = ::getpwnam("nobody");
+    ASSERT_NE(account, nullptr);
+    fs::permissions(root, fs::perms(0755));
+    ASSERT_EQ(::chown(root.c_str(), account->pw_uid, account->pw_gid), 0);
+    SetDeviceRoot(root);
+    EXPECT_TRUE(PrepareDevice(lock));
+    lock.Release();
+    EXPECT_EQ(fs::status(root).permissions() & fs::perms::all, fs::perms(0755));
     SetDeviceRoot(device_.Root());
 }
 
