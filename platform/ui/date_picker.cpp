@@ -5,6 +5,7 @@
 #include "platform/ui/qt_text.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -26,6 +27,29 @@ bool WithDate(SystemTime time, int year, int month, int day, SystemTime& out) {
     // Through a file time and back: every field filled, the day of week included.
     return SystemTimeToFileTime(time, fileTime) && FileTimeToSystemTime(fileTime, out);
 }
+
+// Eats the click whose press moved the focus out of a refused date: the press
+// still on its way (to a button, say) once the refusal is read, and its release
+// if that comes next. Else a button would act on a date the person did not
+// give, or stay drawn pressed.
+class ClickSwallower : public QObject {
+public:
+    explicit ClickSwallower(QObject* parent) : QObject(parent) { qApp->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease) return false;
+        if (type == QEvent::MouseButtonPress && !pressEaten_) return pressEaten_ = true;
+        // That press's release, or else the person's next click, which goes through.
+        qApp->removeEventFilter(this);
+        deleteLater();
+        return type == QEvent::MouseButtonRelease;
+    }
+
+private:
+    bool pressEaten_ = false;
+};
 
 }  // namespace
 
@@ -63,10 +87,12 @@ bool DatePicker::Commit() {
         return true;
     }
     committing_ = true;
+    const bool byClick = QApplication::mouseButtons() != Qt::NoButton;
     Show();
     selectAll();
     auto* window = dynamic_cast<DialogWidget*>(this->window());
     MessageBox(window ? window->Dialog() : nullptr, kNotADate);
+    if (byClick) new ClickSwallower(this);
     committing_ = false;
     return false;
 }

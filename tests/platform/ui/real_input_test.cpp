@@ -152,8 +152,14 @@ TEST_F(RealInputTest, ADateTypedAfterTabOrClickReadsBackAndAnImpossibleOneIsRefu
         QTest::keyClick(picker_, Qt::Key_Return);  // refused before Enter reaches the dialog
         EXPECT_EQ(picker_->text(), "3/4/1975") << impossible;
     }
+    // Refused by a click on a button: the button does nothing, nor stays pressed.
+    QTest::mouseClick(picker_, Qt::LeftButton);
+    QTest::keyClicks(picker_, "2/30/2026");
+    auto* add = static_cast<QAbstractButton*>(probe_.ControlWidget(1011));
+    QTest::mouseClick(add, Qt::LeftButton);
+    EXPECT_FALSE(add->isDown());
     EXPECT_EQ(Picked(), (SystemTime{1975, 3, 2, 4, 9, 30, 5, 0}));
-    EXPECT_EQ(driver_->Messages().size(), 4u);
+    EXPECT_EQ(driver_->Messages().size(), 5u);
     EXPECT_TRUE(probe_.heard.empty());
 
     // The calendar: opened from the keyboard, the next day chosen.
