@@ -1,16 +1,14 @@
-// The start hook's refusals, each told in one message before the store is
-// touched, and the seeding of the device's test information file.
+// Preparing the device folder and its lock, and the seeding of the device's
+// test information file. A damaged store and an unmakeable folder are the
+// damaged-device tests'.
 
 #include "temp_device.h"
 
 #include "app/catalogue_seed.h"
 #include "app/device_checks.h"
-#include "app/vantrel_app.h"
 #include "platform/device_lock.h"
-#include "platform/record_store.h"
 #include "platform/text.h"
 #include "platform/ui/test_driver.h"
-#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -41,49 +39,6 @@ protected:
     DialogDriver driver_;
 };
 
-TEST_F(StartupTest, TheLockIsTheOwnersAloneAndHeldOnce) {
-    DeviceLock first;
-    ASSERT_EQ(first.Acquire(device_.Root()), DeviceLock::Outcome::Held);
-    EXPECT_EQ(fs::status(device_.Root() / DeviceLock::kFileName).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write);
-    // Another lock of the same process is refused too; released, the root is free again.
-    DeviceLock second;
-    EXPECT_EQ(second.Acquire(device_.Root()), DeviceLock::Outcome::HeldElsewhere);
-    first.Release();
-    EXPECT_EQ(second.Acquire(device_.Root()), DeviceLock::Outcome::Held);
-}
-
-TEST_F(StartupTest, ADamagedStoreIsToldAndLeftAsItWas) {
-    const std::string garbage = "this is not a store\n";
-    std::ofstream(ObjectStorePath(), std::ios::binary) << garbage;
-    const std::u16string problem = ObjectStoreProblem();
-    ASSERT_FALSE(problem.empty());
-
-    CVantrelApp app;
-    EXPECT_FALSE(app.InitInstance());
-    EXPECT_TRUE(driver_.Failures().empty());
-    EXPECT_EQ(driver_.Messages(), std::vector<std::u16string>{problem});
-    EXPECT_EQ(ReadAll(ObjectStorePath()), garbage);
-    EXPECT_FALSE(fs::exists(DeviceTestInfoFile()));
-
-    DeviceLock later;  // the refused start holds nothing
-    EXPECT_EQ(later.Acquire(device_.Root()), DeviceLock::Outcome::Held);
-}
-
-TEST_F(StartupTest, ARootThatCannotBeMadeIsNamedInTheMessage) {
-    const fs::path blocker = device_.Root() / "plain-file";
-    std::ofstream(blocker) << "x";
-    const fs::path root = blocker / "vantrel";
-    SetDeviceRoot(root);
-
-    DeviceLock lock;
-    EXPECT_FALSE(PrepareDevice(lock));
-    EXPECT_FALSE(lock.IsHeld());
-    EXPECT_EQ(driver_.Messages(), std::vector<std::u16string>{u"Vantrel cannot write to its data folder (" +
-                                                              Utf8ToText(root.string()) + u")."});
-    SetDeviceRoot(device_.Root());
-}
-
 TEST_F(StartupTest, PrepareDeviceKeepsTheRootToItsOwnerAndHoldsIt) {
     const fs::path root = device_.Root() / "new" / "vantrel";
     SetDeviceRoot(root);
@@ -92,7 +47,8 @@ TEST_F(StartupTest, PrepareDeviceKeepsTheRootToItsOwnerAndHoldsIt) {
     EXPECT_TRUE(lock.IsHeld());
     EXPECT_TRUE(driver_.Messages().empty());
     EXPECT_EQ(fs::status(root).permissions() & fs::perms::all, fs::perms::owner_all);
-    DeviceLock other;
+    EXPECT_EQ(fs::status(root / DeviceLock::kFileName).permissions() & fs::perms::all, fs::perms(0600));
+    DeviceLock other;  // not even a second lock of this process
     EXPECT_EQ(other.Acquire(root), DeviceLock::Outcome::HeldElsewhere);
     lock.Release();
 
