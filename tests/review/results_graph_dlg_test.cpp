@@ -7,7 +7,11 @@
 #include "store/patient_store.h"
 #include "review_fixture.h"
 
+#include <QAction>
 #include <QImage>
+#include <QMenu>
+#include <QTest>
+#include <QToolButton>
 
 #include <functional>
 #include <string>
@@ -40,13 +44,31 @@ protected:
         EXPECT_EQ(driver.PendingScripts(), 0u);
         return result;
     }
-    // The checked items of pop-up `index` of the menu bar.
-    static std::vector<std::u16string> Checked(const CResultsGraphDlg& d, int index) {
-        std::vector<std::u16string> checked;
-        for (const MenuItemState& item : d.MenuBar().OpenPopup(index)) {
-            if (item.checked) checked.push_back(item.text);
+    // The pop-up of the bar's button `title`, its check marks brought up to date as it opens.
+    static QMenu* Popup(CResultsGraphDlg& d, const QString& title) {
+        for (QToolButton* button : d.Widget()->findChildren<QToolButton*>()) {
+            if (button->text() != title || !button->menu()) continue;
+            emit button->menu()->aboutToShow();
+            return button->menu();
         }
+        ADD_FAILURE() << "no pop-up " << title.toStdString();
+        return nullptr;
+    }
+    static QStringList Checked(CResultsGraphDlg& d, const QString& title) {
+        QStringList checked;
+        if (QMenu* menu = Popup(d, title))
+            for (QAction* item : menu->actions())
+                if (item->isChecked()) checked << item->text();
         return checked;
+    }
+    static void Choose(CResultsGraphDlg& d, const QString& title, const QString& item) {
+        if (QMenu* menu = Popup(d, title))
+            for (QAction* action : menu->actions())
+                if (action->text() == item) action->trigger();
+    }
+    static void ClickExit(CResultsGraphDlg& d) {
+        for (QToolButton* button : d.Widget()->findChildren<QToolButton*>())
+            if (button->text() == "Exit") QTest::mouseClick(button, Qt::LeftButton);
     }
     static std::u16string Type(std::u16string_view user) {
         std::u16string type;
@@ -61,13 +83,13 @@ using Texts = std::vector<std::u16string>;
 TEST_F(ResultsGraphDlgTest, MenuChecksFollowThePeriodAndTypeAndExitStoresThem) {
     Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
         EXPECT_EQ((CComboBox{d, 1009}.SelectedText()), u"HDL");
-        EXPECT_EQ(Checked(d, 0), Texts{u"Last week"});
-        EXPECT_EQ(Checked(d, 1), Texts{u"Line"});
-        d.MenuBar().UserChoose(ID_PERIOD_60_DAYS);
-        d.MenuBar().UserChoose(ID_TYPE_BAR);
-        EXPECT_EQ(Checked(d, 0), Texts{u"Last 60 days"});
-        EXPECT_EQ(Checked(d, 1), Texts{u"Bar"});
-        d.MenuBar().UserChoose(ID_EXIT);
+        EXPECT_EQ(Checked(d, "Period"), QStringList{"Last week"});
+        EXPECT_EQ(Checked(d, "Type"), QStringList{"Line"});
+        Choose(d, "Period", "Last 60 days");
+        Choose(d, "Type", "Bar");
+        EXPECT_EQ(Checked(d, "Period"), QStringList{"Last 60 days"});
+        EXPECT_EQ(Checked(d, "Type"), QStringList{"Bar"});
+        ClickExit(d);
         EXPECT_TRUE(d.IsEnded());
     });
     EXPECT_EQ(GetGraphPeriod(u"Ann"), 60);
@@ -75,31 +97,27 @@ TEST_F(ResultsGraphDlgTest, MenuChecksFollowThePeriodAndTypeAndExitStoresThem) {
 
     // The next opening shows the stored choice; closing another way stores nothing.
     Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
-        EXPECT_EQ(Checked(d, 0), Texts{u"Last 60 days"});
-        EXPECT_EQ(Checked(d, 1), Texts{u"Bar"});
-        d.MenuBar().UserChoose(ID_PERIOD_YEAR);
-        EXPECT_EQ(Checked(d, 0), Texts{u"Year to Date"});
-        d.SendCommand(IDCANCEL);
+        EXPECT_EQ(Checked(d, "Period"), QStringList{"Last 60 days"});
+        EXPECT_EQ(Checked(d, "Type"), QStringList{"Bar"});
+        Choose(d, "Period", "Year to Date");
+        EXPECT_EQ(Checked(d, "Period"), QStringList{"Year to Date"});
+        d.Widget()->close();
     });
     EXPECT_EQ(GetGraphPeriod(u"Ann"), 60);
-    Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
-        EXPECT_EQ(Checked(d, 0), Texts{u"Last 60 days"});
-        d.SendCommand(IDCANCEL);
-    });
 
     // "All Dates" and a user without a record check no period; the type stays as it was.
     ASSERT_TRUE(SetGraphPreferences(u"Ann", u"-2", u"Line"));
     Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
-        EXPECT_TRUE(Checked(d, 0).empty());
-        EXPECT_EQ(Checked(d, 1), Texts{u"Line"});
+        EXPECT_TRUE(Checked(d, "Period").empty());
+        EXPECT_EQ(Checked(d, "Type"), QStringList{"Line"});
         EXPECT_NE(RecordPaint(d).FindText(u"Average Value:5.50"), nullptr);
-        d.SendCommand(IDCANCEL);
+        d.Widget()->close();
     });
     Open(u"Nobody", u"Lipids", [](CResultsGraphDlg& d) {
-        EXPECT_TRUE(Checked(d, 0).empty());
-        EXPECT_EQ(Checked(d, 1), Texts{u"Line"});
+        EXPECT_TRUE(Checked(d, "Period").empty());
+        EXPECT_EQ(Checked(d, "Type"), QStringList{"Line"});
         EXPECT_NE(RecordPaint(d).FindText(u"No results for graphing"), nullptr);
-        d.MenuBar().UserChoose(ID_EXIT);  // no record to store into
+        ClickExit(d);  // no record to store into
     });
     EXPECT_EQ(FindPatient(u"Nobody"), -1);
 }
@@ -124,7 +142,7 @@ TEST_F(ResultsGraphDlgTest, RendersBarAndLineCharts) {
     const std::filesystem::path line = std::filesystem::temp_directory_path() / "vantrel-graph-line.png";
     Open(u"Ann", u"Lipids", [&](CResultsGraphDlg& d) {
         ASSERT_TRUE(RenderToPng(d, line));
-        d.MenuBar().UserChoose(ID_TYPE_BAR);
+        Choose(d, "Type", "Bar");
         ASSERT_TRUE(RenderToPng(d, bar));
         d.SendCommand(IDCANCEL);
     });
