@@ -1,4 +1,4 @@
-// Combo boxes: sorted insertion, the searches, program and user selection.
+// Combo boxes: sorted insertion, the searches and program selection.
 
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
@@ -98,19 +98,6 @@ TEST(ComboBox, SearchesStartAfterTheGivenItemAndWrapAround) {
     EXPECT_EQ(box.SelectedText(), u"");
     EXPECT_EQ(box.SelectString(0, u"nothing"), -1);
     EXPECT_EQ(box.GetCurSel(), -1);
-}
-
-TEST(ComboBox, DeletingTheSelectedItemLeavesNoSelection) {
-    SortedBoxDialog dialog;
-    ASSERT_TRUE(dialog.Create(nullptr));
-    CComboBox& box = dialog.box;
-    for (auto name : {u"a", u"b", u"c"}) box.AddString(name);
-    box.SetCurSel(2);
-    EXPECT_EQ(box.DeleteString(0), 2);
-    EXPECT_EQ(box.GetCurSel(), 1);  // the selected item moved up with the others
-    EXPECT_EQ(box.DeleteString(1), 1);
-    EXPECT_EQ(box.GetCurSel(), -1);
-    EXPECT_EQ(box.DeleteString(5), -1);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// List boxes, list views with their image lists, and the date picker.
+// List views with their image lists. The user list box is Switch User's.
 
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
@@ -8,20 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-TEST(ListBox, SortsAndSearchesIgnoringCaseAndDeletingTheSelectedRowLeavesNone) {
-    CDialog dialog(IDD_SWITCH_USER);
-    ASSERT_TRUE(dialog.Create(nullptr));
-    CListBox users{dialog, 1017};
-    users.AddString(u"bob");
-    users.AddString(u"Carl");
-    EXPECT_EQ(users.AddString(u"alice"), 0);
-    EXPECT_EQ(users.FindStringExact(-1, u"BOB"), 1);
-    EXPECT_EQ(users.FindStringExact(-1, u"bo"), -1);
-    EXPECT_EQ(users.SelectString(0, u"B"), 1);
-    EXPECT_EQ(users.DeleteString(1), 2);
-    EXPECT_EQ(users.GetCurSel(), -1);
-}
 
 TEST(ListView, InsertsAtRowsFindsBeginningsAndReportsTheFirstSelectedRow) {
     CDialog dialog(IDD_TAKE_TEST);
