@@ -8,22 +8,17 @@ namespace {
 using GoalForSex = EntryTest;
 
 TEST(SplitGoalChoices, SplitsAtTheFirstBracketPair) {
-    GoalChoices both = SplitGoalChoices(u"40[50]");
-    EXPECT_EQ(both.general, u"40");
-    EXPECT_EQ(both.female, u"50");
-
-    both = SplitGoalChoices(u"4.0-5.9[3.8-5.2]extra]");
-    EXPECT_EQ(both.general, u"4.0-5.9");
-    EXPECT_EQ(both.female, u"3.8-5.2");
-
-    // Without a closing bracket the female value runs to the end.
-    both = SplitGoalChoices(u"40[50");
-    EXPECT_EQ(both.general, u"40");
-    EXPECT_EQ(both.female, u"50");
-
-    both = SplitGoalChoices(u"100");
-    EXPECT_EQ(both.general, u"100");
-    EXPECT_EQ(both.female, u"100");
+    const struct {
+        std::u16string_view text, general, female;
+    } cases[] = {{u"40[50]", u"40", u"50"},
+                 {u"4.0-5.9[3.8-5.2]extra]", u"4.0-5.9", u"3.8-5.2"},
+                 {u"40[50", u"40", u"50"},  // without a closing bracket: to the end
+                 {u"100", u"100", u"100"}};
+    for (const auto& c : cases) {
+        const GoalChoices both = SplitGoalChoices(c.text);
+        EXPECT_EQ(both.general, c.general);
+        EXPECT_EQ(both.female, c.female);
+    }
 }
 
 TEST_F(GoalForSex, OnlyAStoredFemaleTakesTheFemaleGoal) {

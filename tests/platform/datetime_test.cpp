@@ -57,13 +57,10 @@ TEST(DateTimeTest, RefusesRecordsThatAreNoDate) {
     EXPECT_TRUE(SystemTimeToFileTime(At(2000, 2, 29), time));  // divisible by 400
 }
 
-TEST(DateTimeTest, UsesTheFixedClockAndCountsWholeDaysSince) {
+TEST(DateTimeTest, CountsWholeDaysSinceTheClock) {
     SystemTime now = At(2024, 3, 15, 10, 30);
     SetLocalTimeForTesting(&now);
-    SystemTime read = GetLocalTime();
-    EXPECT_EQ(read.year, 2024);
-    EXPECT_EQ(read.hour, 10);
-    EXPECT_EQ(read.dayOfWeek, 5);  // filled in: a Friday
+    EXPECT_EQ(GetLocalTime().dayOfWeek, 5);  // filled in: a Friday
     EXPECT_EQ(DaysSince(MakeDate(2024, 3, 15)), 0);
     EXPECT_EQ(DaysSince(MakeDate(2024, 3, 8)), 7);
     EXPECT_EQ(DaysSince(At(2024, 3, 14, 10, 30, 1)), 0);  // 23:59:59 ago
@@ -74,10 +71,8 @@ TEST(DateTimeTest, UsesTheFixedClockAndCountsWholeDaysSince) {
     EXPECT_EQ(DaysSince(SystemTime{}), 0);
 
     SetLocalTimeForTesting(nullptr);
-    SystemTime real = GetLocalTime();
-    EXPECT_GE(real.year, 2024);
     FileTime check = 0;
-    EXPECT_TRUE(SystemTimeToFileTime(real, check));
+    EXPECT_TRUE(SystemTimeToFileTime(GetLocalTime(), check));  // the real clock gives a valid record
 }
 
 TEST(DateTimeTest, WritesAndScansTheDateText) {

@@ -74,15 +74,6 @@ TEST_F(GraphLayoutTest, ValuesAreRealNumbersDrawnToScale) {
     EXPECT_EQ(LayoutGraphPoints(CollectGraphSeries(u"Ann", u"T", u"Wide", 7), 7).points[0].y, 115);
 }
 
-TEST_F(GraphLayoutTest, OldTestsKeepTheirAge) {
-    Value(40, u"5");
-    Value(9, u"6");
-    const GraphLayout layout = LayoutGraphPoints(Series(60), 60);
-    ASSERT_EQ(layout.points.size(), 2u);
-    EXPECT_EQ(layout.points[0].x, 15 + (20 * 210) / 60);  // 85, not where a 9-day-old test lies
-    EXPECT_EQ(layout.points[1].x, 15 + (51 * 210) / 60);
-}
-
 TEST_F(GraphLayoutTest, EveryDateSpansOldestTestToToday) {
     Value(100, u"1");
     Value(10, u"2");

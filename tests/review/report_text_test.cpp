@@ -1,6 +1,7 @@
 #include "review/goal_reading.h"
 #include "review/report_text.h"
 
+#include "platform/text.h"
 #include "review_fixture.h"
 
 #include <string>
@@ -27,29 +28,22 @@ public:
 };
 
 TEST(GoalReading, ReadsLeadingNumbersAndSkipsOneSeparator) {
-    const GoalReading range = ReadGoal(u"5-6");
-    EXPECT_TRUE(range.range);
-    EXPECT_DOUBLE_EQ(range.low, 5);
-    EXPECT_DOUBLE_EQ(range.high, 6);
-
-    const GoalReading single = ReadGoal(u"100");
-    EXPECT_FALSE(single.range);
-    EXPECT_DOUBLE_EQ(single.low, 100);
-    EXPECT_DOUBLE_EQ(single.high, 100);
-
-    // No leading number: low 0, the '<' is the skipped character.
-    const GoalReading below = ReadGoal(u"<100");
-    EXPECT_TRUE(below.range);
-    EXPECT_DOUBLE_EQ(below.low, 0);
-    EXPECT_DOUBLE_EQ(below.high, 100);
-
-    // Nothing after the dash: a single goal.
-    const GoalReading open = ReadGoal(u"70-");
-    EXPECT_FALSE(open.range);
-    EXPECT_DOUBLE_EQ(open.high, 70);
-
-    EXPECT_DOUBLE_EQ(ReadGoal(u"4.5-5.25").high, 5.25);
-    EXPECT_DOUBLE_EQ(ReadGoal(u"").low, 0);
+    const struct {
+        std::u16string_view text;
+        bool range;
+        double low, high;
+    } cases[] = {{u"5-6", true, 5, 6},
+                 {u"100", false, 100, 100},
+                 {u"<100", true, 0, 100},  // no leading number: low 0, the '<' is the skipped character
+                 {u"70-", false, 70, 70},  // nothing after the dash: a single goal
+                 {u"4.5-5.25", true, 4.5, 5.25},
+                 {u"", false, 0, 0}};
+    for (const auto& c : cases) {
+        const GoalReading goal = ReadGoal(c.text);
+        EXPECT_EQ(goal.range, c.range) << TextToUtf8(c.text);
+        EXPECT_DOUBLE_EQ(goal.low, c.low) << TextToUtf8(c.text);
+        EXPECT_DOUBLE_EQ(goal.high, c.high) << TextToUtf8(c.text);
+    }
     EXPECT_DOUBLE_EQ(ReadResultValue(u" 5.7 mmol"), 5.7);
     EXPECT_DOUBLE_EQ(ReadResultValue(u"n/a"), 0);
 }

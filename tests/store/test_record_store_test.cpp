@@ -169,17 +169,6 @@ TEST_F(TestRecordStoreTest, ListsTheResultsOfOneDateAsRows) {
     EXPECT_EQ(ListTestResults(u"Ann", u"Lipids", day1_).comment, u"fasting");  // the last record's
 }
 
-TEST_F(TestRecordStoreTest, PeriodsCountWholeDaysBack) {
-    EXPECT_TRUE(IsWithinPeriod(DateDaysBeforeNow(7), 7));
-    EXPECT_FALSE(IsWithinPeriod(DateDaysBeforeNow(8), 7));
-    EXPECT_TRUE(IsWithinPeriod(DateDaysBeforeNow(0), 0));
-    EXPECT_FALSE(IsWithinPeriod(DateDaysBeforeNow(1), 0));
-    EXPECT_TRUE(IsWithinPeriod(MakeDate(2024, 4, 1), 0));  // later dates pass
-    // A negative period ("All Dates") admits every date.
-    EXPECT_TRUE(IsWithinPeriod(MakeDate(1900, 1, 1), -2));
-    EXPECT_TRUE(IsWithinPeriod(DateDaysBeforeNow(0), -2));
-}
-
 TEST_F(TestRecordStoreTest, CollectsDatesWithinThePeriodAndWithinTheCapacity) {
     for (int days : {40, 3, 20, 8, 7, 0, 100})
         ASSERT_TRUE(Add(u"Ann", u"Glucose", DateDaysBeforeNow(days), u"Glucose", IntToText(days)));
