@@ -160,21 +160,6 @@ TEST_F(AddPatientDlgTest, AnEmptyStoredSexStaysEmptyUntilOneIsPicked) {
     }
 }
 
-TEST_F(AddPatientDlgTest, EditingToANewNameAddsAPatient) {
-    AddUsers();
-    CAddPatientDlg rename;
-    rename.mode = CAddPatientDlg::kModeEdit;
-    rename.name = u"Bob";
-    Run(rename, [this](CAddPatientDlg& d) {
-        CEdit(d, CAddPatientDlg::kNameEdit).UserType(u"Robert");
-        ExpectGraphOptions();
-        d.SendCommand(CAddPatientDlg::kOkButton);
-    });
-    EXPECT_EQ(rename.name, u"Robert");
-    EXPECT_EQ(StoredSex(u"Robert"), u"Male");
-    EXPECT_NE(FindPatient(u"Bob"), -1);
-}
-
 TEST_F(AddPatientDlgTest, AFailedSaveSaysSoAndKeepsTheFieldsAsTyped) {
     const std::u16string notSaved =
         u"Could not save this user. Check that there is space on the disk and try again.";

@@ -1,7 +1,6 @@
 #include "entry/add_result_dlg.h"
 
 #include "entry_fixture.h"
-#include "platform/text.h"
 #include "res/resource.h"
 
 #include <QAbstractItemView>
@@ -9,16 +8,6 @@
 #include <QTest>
 
 namespace {
-
-// What the value, goal and unit edits show.
-struct Fields {
-    std::u16string value, goal, unit;
-    bool operator==(const Fields&) const = default;
-};
-
-void PrintTo(const Fields& f, std::ostream* os) {
-    *os << TextToUtf8(f.value) << " / " << TextToUtf8(f.goal) << " / " << TextToUtf8(f.unit);
-}
 
 class AddResultDlgTest : public EntryTest {
 protected:
@@ -36,32 +25,7 @@ protected:
         driver.Expect<CAddResultDlg>(IDD_ADD_RESULT, std::move(script));
         return dlg.DoModal();
     }
-
-    static Fields Shown(CAddResultDlg& d) {
-        return {CEdit(d, CAddResultDlg::kValueEdit).Text(), CEdit(d, CAddResultDlg::kGoalEdit).Text(),
-                CEdit(d, CAddResultDlg::kUnitEdit).Text()};
-    }
 };
-
-TEST_F(AddResultDlgTest, ChoosingANameFillsFromTheEntriesNumberedByItsPosition) {
-    CAddResultDlg ann;
-    Run(ann, u"Ann", u"Lipid Panel", [](CAddResultDlg& d) {
-        CComboBox names(d, CAddResultDlg::kResultNameBox);
-        names.UserChoose(2);
-        EXPECT_EQ(Shown(d), (Fields{u"150", u"135", u"mmol/L"}));
-        names.UserChoose(0);
-        EXPECT_EQ(Shown(d), (Fields{u"40", u"50", u"mg/dL"}));
-        names.UserChoose(1);
-        EXPECT_EQ(Shown(d), (Fields{u"100", u"100", u"mg/dL"}));
-        d.SendCommand(IDCANCEL);
-    });
-    CAddResultDlg bob;
-    Run(bob, u"Bob", u"Lipid Panel", [](CAddResultDlg& d) {
-        CComboBox(d, CAddResultDlg::kResultNameBox).UserChoose(2);
-        EXPECT_EQ(Shown(d), (Fields{u"150", u"150", u"mmol/L"}));
-        d.SendCommand(IDCANCEL);
-    });
-}
 
 TEST_F(AddResultDlgTest, OkAsksForTheFirstEmptyFieldOnly) {
     CAddResultDlg dlg;

@@ -28,16 +28,13 @@ void EntryTest::SetUp() {
 }
 
 void EntryTest::TearDown() {
-    ExpectDriverDone();
+    // Nothing may be left over from a scripted run.
+    EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
+    EXPECT_EQ(driver.PendingScripts(), 0u);
     SetStoreWriteFailureForTesting(false);
     SetLocalTimeForTesting(nullptr);
     std::error_code ec;
     std::filesystem::remove_all(root_, ec);
-}
-
-void EntryTest::ExpectDriverDone() {
-    EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
-    EXPECT_EQ(driver.PendingScripts(), 0u);
 }
 
 void EntryTest::WriteCatalogue() {
@@ -61,8 +58,6 @@ void EntryTest::AddUsers() {
     AddPatient(u"Ann", u"Female", kBirthdate, u"0", u"Bar");
     AddPatient(u"Bob", u"Male", kBirthdate, u"0", u"Bar");
 }
-
-void EntryTest::RefuseAddsAfter(int allowed) { RefuseStoreAddsAfterForTesting(allowed); }
 
 std::vector<StoredResult> EntryTest::StoredResults() {
     std::vector<StoredResult> out;

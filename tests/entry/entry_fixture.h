@@ -47,14 +47,6 @@ protected:
     static std::vector<std::u16string> ResultNames(std::u16string_view test);
     static std::vector<std::u16string> KnownTests();
 
-    // A store that fills up part-way: once `allowed` further records have been
-    // added, every later add fails as on a full disk. Set with a trigger in the
-    // object store's file, so a write fails after others within one press of a button.
-    static void RefuseAddsAfter(int allowed);
-
-    // Nothing may be left over from a scripted run.
-    void ExpectDriverDone();
-
     // Friday 5 March 2004, 10:30.
     static constexpr SystemTime kNow{2004, 3, 5, 5, 10, 30, 0, 0};
     static constexpr SystemTime kBirthdate{1970, 5, 6, 2, 8, 15, 0, 0};

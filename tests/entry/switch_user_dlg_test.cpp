@@ -5,7 +5,6 @@
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
 #include "store/patient_store.h"
-#include "store/test_record_store.h"
 
 namespace {
 
@@ -76,29 +75,6 @@ TEST_F(SwitchUserDlgTest, OkHandsBackTheSelectedUserOrAsksForOne) {
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(dlg.userName, u"Bob");
-}
-
-TEST_F(SwitchUserDlgTest, DeleteRemovesTheUserWithEveryTestOfThatUser) {
-    AddResult(u"Bob", u"Lipid Panel", u"", MakeDate(2004, 1, 2), u"HDL", u"1", u"2", u"u");
-    AddResult(u"Bob", u"Glucose", u"", MakeDate(2004, 1, 3), u"", u"", u"", u"");
-    AddResult(u"Ann", u"Glucose", u"", MakeDate(2004, 1, 3), u"", u"", u"", u"");
-    AddResult(u"bob", u"Glucose", u"", MakeDate(2004, 1, 3), u"", u"", u"", u"");
-
-    CSwitchUserDlg dlg;
-    dlg.userName = u"Bob";
-    Run(dlg, [this](CSwitchUserDlg& d) {
-        d.SendCommand(CSwitchUserDlg::kDeleteButton);
-        EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna"}));
-        EXPECT_EQ(Selected(d), u"<none>");
-        EXPECT_TRUE(driver.Messages().empty());  // no confirmation
-        d.SendCommand(CSwitchUserDlg::kOkButton);
-        EXPECT_EQ(driver.Messages().size(), 1u);
-        d.SendCommand(CSwitchUserDlg::kCancelButton);
-    });
-    EXPECT_EQ(FindPatient(u"Bob"), -1);
-    const std::vector<StoredResult> left = StoredResults();
-    ASSERT_EQ(left.size(), 2u);
-    for (const StoredResult& r : left) EXPECT_NE(r.user, u"Bob");
 }
 
 TEST_F(SwitchUserDlgTest, AddListsNewNamesOnlyAndEditLeavesTheList) {
