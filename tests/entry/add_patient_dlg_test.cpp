@@ -54,42 +54,30 @@ void ExpectSameMoment(const SystemTime& a, const SystemTime& b) {
 }
 
 TEST_F(AddPatientDlgTest, EachModeStartsWithItsFields) {
+    AddUsers();
     SystemTime in1960 = kNow;
     in1960.year = 1960;
-
-    CAddPatientDlg owner;
-    owner.name = u"Orla Owner";
-    Run(owner, [&](CAddPatientDlg& d) {
-        EXPECT_EQ(ShownName(d), u"Orla Owner");
-        EXPECT_EQ(ShownSex(d), u"Male");
-        ExpectSameMoment(ShownBirthdate(d), in1960);
-        d.SendCommand(CAddPatientDlg::kCancelButton);
-    });
-
-    CAddPatientDlg fresh;
-    fresh.mode = CAddPatientDlg::kModeNew;
-    Run(fresh, [&](CAddPatientDlg& d) {
-        EXPECT_EQ(ShownName(d), u"Tavi Orlenska");
-        EXPECT_EQ(ShownSex(d), u"Male");
-        ExpectSameMoment(ShownBirthdate(d), in1960);
-        d.SendCommand(CAddPatientDlg::kCancelButton);
-    });
-
-    AddUsers();
-    CAddPatientDlg edit;
-    edit.mode = CAddPatientDlg::kModeEdit;
-    edit.name = u"Ann";
-    Run(edit, [&](CAddPatientDlg& d) {
-        EXPECT_EQ(ShownName(d), u"Ann");
-        EXPECT_EQ(ShownSex(d), u"Female");
-        ExpectSameMoment(ShownBirthdate(d), kBirthdate);
-        d.SendCommand(IDCANCEL);
-    });
-    // Cancel stores nothing and keeps the caller's name.
+    const struct {
+        int mode;
+        std::u16string name, shownName, shownSex;
+        SystemTime birthdate;
+    } cases[] = {{CAddPatientDlg::kModeOwner, u"Orla Owner", u"Orla Owner", u"Male", in1960},
+                 {CAddPatientDlg::kModeNew, u"", u"Tavi Orlenska", u"Male", in1960},
+                 {CAddPatientDlg::kModeEdit, u"Ann", u"Ann", u"Female", kBirthdate}};
+    for (const auto& c : cases) {
+        CAddPatientDlg dlg;
+        dlg.mode = c.mode;
+        dlg.name = c.name;
+        Run(dlg, [&](CAddPatientDlg& d) {
+            EXPECT_EQ(ShownName(d), c.shownName);
+            EXPECT_EQ(ShownSex(d), c.shownSex);
+            ExpectSameMoment(ShownBirthdate(d), c.birthdate);
+            d.SendCommand(CAddPatientDlg::kCancelButton);
+        });
+        EXPECT_EQ(dlg.name, c.name);  // Cancel keeps the caller's name and stores nothing
+    }
     EXPECT_EQ(FindPatient(u"Orla Owner"), -1);
     EXPECT_EQ(FindPatient(u"Tavi Orlenska"), -1);
-    EXPECT_EQ(owner.name, u"Orla Owner");
-    EXPECT_EQ(fresh.name, u"");
 }
 
 TEST_F(AddPatientDlgTest, TheLeapDayStaysValidIn1960) {
