@@ -116,7 +116,9 @@ TEST_F(ResultsGraphDlgTest, MenuChecksFollowThePeriodAndTypeAndExitStoresThem) {
     Open(u"Nobody", u"Lipids", [](CResultsGraphDlg& d) {
         EXPECT_TRUE(Checked(d, "Period").empty());
         EXPECT_EQ(Checked(d, "Type"), QStringList{"Line"});
-        EXPECT_NE(RecordPaint(d).FindText(u"No results for graphing"), nullptr);
+        const RecordingSurface drawn = RecordPaint(d);
+        EXPECT_NE(drawn.FindText(u"No results for graphing"), nullptr);
+        EXPECT_EQ(drawn.FindText(u"Average Value:0.00"), nullptr);
         ClickExit(d);  // no record to store into
     });
     EXPECT_EQ(FindPatient(u"Nobody"), -1);
