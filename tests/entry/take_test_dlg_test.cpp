@@ -281,23 +281,28 @@ TEST_F(TakeTestDlgTest, ATypedTestNameIsStoredWhileNoNameIsRefused) {
     EXPECT_EQ(StoredResults().size(), 1u);
 }
 
-TEST_F(TakeTestDlgTest, ATestIsStoredWhollyOrNotAtAll) {
+TEST_F(TakeTestDlgTest, ATestIsStoredWhollyOrNotAtAllAndKeepsEverythingAsEntered) {
     CTakeTestDlg dlg;
     dlg.testName = u"Lipid Panel";
     const int result = Run(dlg, [this](CTakeTestDlg& d) {
         AddChosen(d, 0, u"45");
         AddChosen(d, 1, u"110");
         AddChosen(d, 2, u"140");
+        CEdit(d, CTakeTestDlg::kCommentEdit).UserType(u"Fasting");
         RefuseStoreAddsAfterForTesting(1);  // the second row finds the disk full
         d.SendCommand(CTakeTestDlg::kOkButton);
-        EXPECT_EQ(driver.Messages(), Rows{kNotSaved});
+        d.SendCommand(IDOK);  // Enter never ends it unsaved either
+        SetStoreWriteFailureForTesting(false);
+        EXPECT_EQ(driver.Messages(), (Rows{kNotSaved, kNotSaved}));
         EXPECT_FALSE(d.IsEnded());
         EXPECT_TRUE(StoredResults().empty());
         EXPECT_EQ(ListedRows(d).size(), 3u);
-        d.SendCommand(CTakeTestDlg::kCancelButton);
+        EXPECT_EQ(CEdit(d, CTakeTestDlg::kCommentEdit).Text(), u"Fasting");
+        EXPECT_EQ(ChosenTest(d), u"Lipid Panel");
+        d.SendCommand(CTakeTestDlg::kOkButton);  // space again
     });
-    EXPECT_EQ(result, IDCANCEL);
-    EXPECT_TRUE(StoredResults().empty());
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(StoredResults().size(), 3u);
 }
 
 TEST_F(TakeTestDlgTest, ATaughtResultNameKeepsTheCatalogueInStep) {
@@ -315,37 +320,17 @@ TEST_F(TakeTestDlgTest, ATaughtResultNameKeepsTheCatalogueInStep) {
     EXPECT_EQ(ResultNames(u"Lipid Panel"), (Rows{u"HDL", u"LDL", u"Triglycerides"}));
 }
 
-TEST_F(TakeTestDlgTest, AFailedSaveStoresNoRowAndKeepsEverythingAsEntered) {
-    CTakeTestDlg fresh;
-    fresh.testName = u"Lipid Panel";
-    const int result = Run(fresh, [this](CTakeTestDlg& d) {
-        AddChosen(d, 0, u"45");
-        AddChosen(d, 1, u"110");
-        AddChosen(d, 2, u"140");
-        CEdit(d, CTakeTestDlg::kCommentEdit).UserType(u"Fasting");
-        SetStoreWriteFailureForTesting(true);  // the disk is full
-        d.SendCommand(CTakeTestDlg::kOkButton);
-        d.SendCommand(IDOK);  // Enter never ends it unsaved either
-        SetStoreWriteFailureForTesting(false);
-        EXPECT_FALSE(d.IsEnded());
-        EXPECT_EQ(driver.Messages(), (Rows{kNotSaved, kNotSaved}));
-        EXPECT_TRUE(StoredResults().empty());
-        EXPECT_EQ(ListedRows(d).size(), 3u);
-        EXPECT_EQ(CEdit(d, CTakeTestDlg::kCommentEdit).Text(), u"Fasting");
-        EXPECT_EQ(ChosenTest(d), u"Lipid Panel");
-        d.SendCommand(CTakeTestDlg::kOkButton);  // space again
-    });
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(StoredResults().size(), 3u);
-
-    // Editing: the stored rows are rewritten and a further one added; none of it
-    // may be half done.
+// Editing rewrites the stored rows and adds a further one, and a typed test
+// name's marker goes with the unit: on a full disk none of it is half done.
+TEST_F(TakeTestDlgTest, AFailedEditOrTypedTestLeavesTheStoreAsItWas) {
+    const SystemTime today = MakeDate(2004, 3, 5);
+    for (const char16_t* name : {u"HDL", u"LDL", u"Triglycerides"})
+        AddResult(u"Ann", u"Lipid Panel", u"Fasting", today, name, u"45", u"50", u"mg/dL");
     const std::vector<StoredResult> before = StoredResults();
-    driver.ClearMessages();
     CTakeTestDlg edit;
     edit.testName = u"Lipid Panel";
     edit.mode = CTakeTestDlg::kModeEdit;
-    edit.testDate = MakeDate(2004, 3, 5);
+    edit.testDate = today;
     Run(edit, [&](CTakeTestDlg& d) {
         AddTyped(d, {u"VLDL", u"30", u"20", u"mg/dL"});
         CEdit(d, CTakeTestDlg::kCommentEdit).UserType(u"changed");
@@ -358,7 +343,6 @@ TEST_F(TakeTestDlgTest, AFailedSaveStoresNoRowAndKeepsEverythingAsEntered) {
     });
     EXPECT_EQ(StoredResults(), before);
 
-    // A typed test name's marker goes with the failed unit.
     CTakeTestDlg typed;
     Run(typed, [&](CTakeTestDlg& d) {
         CComboBox(d, CTakeTestDlg::kTestNameBox).UserType(u"Iron");
