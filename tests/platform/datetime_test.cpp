@@ -27,14 +27,7 @@ TEST(DateTimeTest, ConvertsToFileTimesAndBackWithoutTimeZones) {
     EXPECT_EQ(time, 127177839302500000ULL);
     SystemTime back;
     ASSERT_TRUE(FileTimeToSystemTime(time, back));
-    EXPECT_EQ(back.year, 2004);
-    EXPECT_EQ(back.month, 1);
-    EXPECT_EQ(back.day, 5);
-    EXPECT_EQ(back.dayOfWeek, 1);  // a Monday
-    EXPECT_EQ(back.hour, 13);
-    EXPECT_EQ(back.minute, 45);
-    EXPECT_EQ(back.second, 30);
-    EXPECT_EQ(back.milliseconds, 250);
+    EXPECT_EQ(back, (SystemTime{2004, 1, 1, 5, 13, 45, 30, 250}));  // a Monday
     ASSERT_TRUE(SystemTimeToFileTime(At(2024, 2, 29, 23, 59, 59, 999), time));
     ASSERT_TRUE(FileTimeToSystemTime(time, back));
     EXPECT_EQ(back, (SystemTime{2024, 2, 4, 29, 23, 59, 59, 999}));

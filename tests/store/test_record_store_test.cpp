@@ -104,24 +104,17 @@ TEST_F(TestRecordStoreTest, ReadsValuesAndGoalsAsWholeNumbers) {
     ASSERT_TRUE(Add(u"Ann", u"Panel", day1_, u"B", u"high", u"70-100"));
     ASSERT_TRUE(Add(u"Ann", u"Panel", day1_, u"C", u"-3", u""));
     ASSERT_TRUE(Add(u"Ann", u"Panel", day1_, u"D", u" 7", u"-5"));
-    EXPECT_EQ(GetResultValue(u"Ann", u"Panel", u"A", day1_), 12);
-    EXPECT_EQ(GetResultValue(u"Ann", u"Panel", u"B", day1_), 0);
-    EXPECT_EQ(GetResultValue(u"Ann", u"Panel", u"C", day1_), -3);
-    EXPECT_EQ(GetResultValue(u"Ann", u"Panel", u"D", day1_), 7);
-    EXPECT_EQ(GetResultValue(u"Ann", u"Panel", u"E", day1_), -1);
-
-    int high = -99;
-    EXPECT_EQ(GetGoalRange(u"Ann", u"Panel", u"A", day1_, high), 5);
-    EXPECT_EQ(high, 5);
-    EXPECT_EQ(GetGoalRange(u"Ann", u"Panel", u"B", day1_, high), 70);
-    EXPECT_EQ(high, 100);
-    EXPECT_EQ(GetGoalRange(u"Ann", u"Panel", u"C", day1_, high), 0);
-    EXPECT_EQ(high, 0);
-    EXPECT_EQ(GetGoalRange(u"Ann", u"Panel", u"D", day1_, high), 0);
-    EXPECT_EQ(high, 5);
-    high = -99;
-    EXPECT_EQ(GetGoalRange(u"Ann", u"Panel", u"E", day1_, high), -1);
-    EXPECT_EQ(high, -99);
+    const struct {
+        const char16_t* result;
+        int value, low, high;
+    } cases[] = {{u"A", 12, 5, 5}, {u"B", 0, 70, 100}, {u"C", -3, 0, 0}, {u"D", 7, 0, 5},
+                 {u"E", -1, -1, -99}};  // no such result: the high end is left as it was
+    for (const auto& c : cases) {
+        int high = -99;
+        EXPECT_EQ(GetResultValue(u"Ann", u"Panel", c.result, day1_), c.value) << TextToUtf8(c.result);
+        EXPECT_EQ(GetGoalRange(u"Ann", u"Panel", c.result, day1_, high), c.low) << TextToUtf8(c.result);
+        EXPECT_EQ(high, c.high) << TextToUtf8(c.result);
+    }
 }
 
 TEST_F(TestRecordStoreTest, ListsTestNamesUnderThePrefixRule) {
