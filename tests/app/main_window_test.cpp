@@ -1,6 +1,7 @@
 // The main window against real stores: the selected test, the commands'
 // messages and the changes of its list.
 
+#include "support/list_rows.h"
 #include "temp_device.h"
 
 #include "app/vantrel_dlg.h"
@@ -32,12 +33,7 @@ void AddTest(std::u16string_view user, std::u16string_view test, SystemTime date
     ASSERT_TRUE(AddResultName(test, result));  // the graph opens only for catalogued results
 }
 
-std::vector<std::u16string> Rows(CDialog& main) {
-    CListCtrl list(main, CVantrelDlg::kTestList);
-    std::vector<std::u16string> rows;
-    for (int i = 0; i < list.GetItemCount(); ++i) rows.push_back(list.GetItemText(i));
-    return rows;
-}
+std::vector<std::u16string> Rows(CDialog& main) { return ListRows(main, CVantrelDlg::kTestList); }
 
 int RowOf(CDialog& main, std::u16string_view text) {
     const std::vector<std::u16string> rows = Rows(main);

@@ -4,6 +4,7 @@
 #include "entry_fixture.h"
 #include "res/resource.h"
 #include "store/test_record_store.h"
+#include "support/list_rows.h"
 
 namespace {
 
@@ -27,12 +28,7 @@ protected:
         return dlg.DoModal();
     }
 
-    static Dates Listed(CDialog& d) {
-        CListCtrl list(d, CModifyTestDlg::kDateList);
-        Dates dates;
-        for (int i = 0; i < list.GetItemCount(); ++i) dates.push_back(list.GetItemText(i));
-        return dates;
-    }
+    static Dates Listed(CDialog& d) { return ListRows(d, CModifyTestDlg::kDateList); }
     static void Select(CDialog& d, std::u16string_view date) {
         CListCtrl list(d, CModifyTestDlg::kDateList);
         list.UserSelect(list.FindItem(kFindString | kFindPartial, -1, date));

@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
 #include "store/patient_store.h"
+#include "support/list_rows.h"
 
 namespace {
 
@@ -23,12 +24,7 @@ protected:
         return dlg.DoModal();
     }
 
-    static Names Listed(CDialog& d) {
-        CListBox list(d, CSwitchUserDlg::kUserList);
-        Names names;
-        for (int i = 0; i < list.GetCount(); ++i) names.push_back(list.GetText(i));
-        return names;
-    }
+    static Names Listed(CDialog& d) { return ListBoxRows(d, CSwitchUserDlg::kUserList); }
     static std::u16string Selected(CDialog& d) {
         CListBox list(d, CSwitchUserDlg::kUserList);
         return list.GetCurSel() < 0 ? u"<none>" : list.GetText(list.GetCurSel());

@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "review/test_report_dlg.h"
 #include "store/test_record_store.h"
+#include "support/list_rows.h"
 
 #include <algorithm>
 
@@ -58,12 +59,7 @@ protected:
         ClickOn(d, CTakeTestDlg::kAddButton);
     }
 
-    static Rows ListedRows(CDialog& d, int id = CTakeTestDlg::kResultList) {
-        CListCtrl list(d, id);
-        Rows rows;
-        for (int i = 0; i < list.GetItemCount(); ++i) rows.push_back(list.GetItemText(i));
-        return rows;
-    }
+    static Rows ListedRows(CDialog& d, int id = CTakeTestDlg::kResultList) { return ListRows(d, id); }
 
     static std::u16string ChosenTest(CDialog& d) {
         return CComboBox(d, CTakeTestDlg::kTestNameBox).SelectedText();

@@ -5,6 +5,7 @@
 // literally, and nothing is stored but what was typed, cut to the bound.
 
 #include "app/temp_device.h"
+#include "support/list_rows.h"
 
 #include "app/vantrel_app.h"
 #include "app/vantrel_dlg.h"
@@ -86,20 +87,6 @@ std::vector<StoredTest> StoredTests() {
                        text(kPropResultValue), text(kPropGoalValue), text(kPropResultUnit)});
     }
     return out;
-}
-
-std::vector<std::u16string> ListRows(CDialog& d, int id) {
-    CListCtrl list(d, id);
-    std::vector<std::u16string> rows;
-    for (int i = 0; i < list.GetItemCount(); ++i) rows.push_back(list.GetItemText(i));
-    return rows;
-}
-
-std::vector<std::u16string> ListBoxRows(CDialog& d, int id) {
-    CListBox list(d, id);
-    std::vector<std::u16string> rows;
-    for (int i = 0; i < list.GetCount(); ++i) rows.push_back(list.GetText(i));
-    return rows;
 }
 
 std::vector<std::u16string> DrawnTexts(CDialog& d) {

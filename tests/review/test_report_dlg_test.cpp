@@ -6,6 +6,7 @@
 #include "review/report_text.h"
 #include "store/patient_store.h"
 #include "review_fixture.h"
+#include "support/list_rows.h"
 
 #include <QTest>
 #include <QWidget>
@@ -35,12 +36,7 @@ protected:
         EXPECT_EQ(driver.PendingScripts(), 0u);
         return result;
     }
-    static std::vector<std::u16string> Rows(CTestReportDlg& d) {
-        CListCtrl list{d, 1006};
-        std::vector<std::u16string> rows;
-        for (int i = 0; i < list.GetItemCount(); ++i) rows.push_back(list.GetItemText(i));
-        return rows;
-    }
+    static std::vector<std::u16string> Rows(CTestReportDlg& d) { return ListRows(d, 1006); }
     DialogDriver driver;
 };
 
