@@ -126,6 +126,34 @@ TEST_F(TestInfoImportTest, ResultCountReadsAsAnInteger) {
     EXPECT_EQ(count, u"-3");
 }
 
+TEST_F(TestInfoImportTest, LinesSplitAtTheFirstMarksAndNothingIsTrimmed) {
+    const std::vector<Entry> entries = Import(
+        "Test Name>  Spaced Name \n"
+        "   <how>  by a needle  \n"
+        "junk<why>x < y > z<b>\n"
+        "<when>>starts with a mark\n"
+        "< other name >\n"
+        "<>\n"
+        "<home test>\n"
+        "<number of results>0\n"
+        "\n\n"
+        "no mark at all\n"
+        "<a>1\n<b>2\n<c>3\n<d>4\n<e>5\n<f>6\n<g>0\n\n\n");
+
+    const std::u16string name = u"  Spaced Name ";
+    EXPECT_EQ(std::vector<Entry>(entries.begin() + 7, entries.end()),
+              (std::vector<Entry>{{name, u"how", u"  by a needle  "},
+                                  {name, u"why", u"x < y > z<b>"},
+                                  {name, u"when", u">starts with a mark"},
+                                  {name, u" other name ", u""},
+                                  {name, u"", u""},
+                                  {name, u"home test", u""},
+                                  {name, u"number of results", u"0"}}));
+    // A name line without '>' gives the empty test name.
+    EXPECT_EQ(entries.front(), (Entry{u"", u"a", u"1"}));
+    EXPECT_EQ(entries.size(), 14u);
+}
+
 TEST_F(TestInfoImportTest, EmptyFileCreatesAnEmptyCatalogue) {
     EXPECT_TRUE(Import("").empty());
     EXPECT_TRUE(PropertyDatabase::Exists(kTestCatalogDatabase));
