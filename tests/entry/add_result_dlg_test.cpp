@@ -79,6 +79,13 @@ TEST_F(AddResultDlgTest, AChosenNameIsKnownAndATypedOneIsHandedBackAsTyped) {
     EXPECT_EQ(chosen.goalValue, u"135");
     EXPECT_EQ(chosen.resultUnit, u"mmol/L");
     EXPECT_EQ(chosen.newName, 0);
+    // A man's goal is the one before the brackets.
+    CAddResultDlg bob;
+    Run(bob, u"Bob", u"Lipid Panel", [](CAddResultDlg& d) {
+        CComboBox(d, CAddResultDlg::kResultNameBox).UserChoose(2);
+        EXPECT_EQ(CEdit(d, CAddResultDlg::kGoalEdit).Text(), u"150");
+        d.SendCommand(IDCANCEL);
+    });
 
     // A listed name typed and left with Tab is not chosen: the fields keep what was typed.
     CAddResultDlg typed;
