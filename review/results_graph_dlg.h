@@ -19,8 +19,6 @@ public:
     bool OnInitDialog() override;
     const CommandTable& Commands() const override;
 
-    const CMenuBar& MenuBar() const { return menuBar_; }
-
 private:
     template <int Days>
     void OnPeriod();

@@ -170,12 +170,12 @@ void ShowReviewDialogs(DialogDriver& driver, CVantrelDlg& main) {
     main.SendCommand(CVantrelDlg::kReportButton);
 
     driver.Expect<CResultsGraphDlg>(IDD_RESULTS_GRAPH, [](CResultsGraphDlg& d) {
-        d.MenuBar().UserChoose(ID_TYPE_BAR);
+        d.SendCommand(ID_TYPE_BAR);
         Render(d, "results_graph_bar");
-        d.MenuBar().UserChoose(ID_TYPE_LINE);
+        d.SendCommand(ID_TYPE_LINE);
         Render(d, "results_graph_line");
-        d.MenuBar().UserChoose(ID_TYPE_BAR);
-        d.MenuBar().UserChoose(ID_EXIT);
+        d.SendCommand(ID_TYPE_BAR);
+        d.SendCommand(ID_EXIT);
     });
     main.SendCommand(CVantrelDlg::kGraphButton);
 

@@ -49,16 +49,6 @@ int CComboBox::InsertString(int index, std::u16string_view text) {
     return InsertKeepingSelection(box, index < 0 ? box->count() : index, ToQString(text));
 }
 
-int CComboBox::DeleteString(int index) {
-    QComboBox* box = BoxOf(Widget());
-    if (!box || index < 0 || index >= box->count()) return -1;
-    const bool wasSelected = box->currentIndex() == index;
-    const QSignalBlocker quiet(box);
-    if (wasSelected) Unselect(box, box->currentText());
-    box->removeItem(index);
-    return box->count();
-}
-
 void CComboBox::ResetContent() {
     if (QComboBox* box = BoxOf(Widget())) {
         const QSignalBlocker quiet(box);

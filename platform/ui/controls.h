@@ -57,7 +57,6 @@ public:
     using CControl::CControl;
     int AddString(std::u16string_view text);   // sorted boxes insert at the item's place
     int InsertString(int index, std::u16string_view text);  // never sorts; -1 appends
-    int DeleteString(int index);
     void ResetContent();
     int GetCount() const;
     int GetCurSel() const;            // -1 when nothing is selected

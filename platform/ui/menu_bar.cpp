@@ -16,16 +16,6 @@ void Send(DialogWidget* widget, int commandId) {
     if (CDialog* dialog = widget->Dialog()) dialog->SendCommand(commandId);
 }
 
-std::vector<MenuItemState> PopupState(CDialog& owner, const MenuPopupTemplate& popup) {
-    std::vector<MenuItemState> items;
-    for (const MenuItemTemplate& item : popup.items) {
-        CCmdUI ui(item.commandId);
-        if (const CommandTable::Entry* update = owner.Commands().FindUpdate(item.commandId)) update->update(owner, ui);
-        items.push_back({std::u16string(item.text), item.commandId, ui.Checked()});
-    }
-    return items;
-}
-
 QMenu* MakePopup(DialogWidget& widget, const MenuPopupTemplate& popup, QWidget* parent) {
     auto* menu = new QMenu(parent);
     for (const MenuItemTemplate& item : popup.items) {
@@ -38,10 +28,11 @@ QMenu* MakePopup(DialogWidget& widget, const MenuPopupTemplate& popup, QWidget* 
     QObject::connect(menu, &QMenu::aboutToShow, menu, [dialogWidget = &widget, menu, &popup] {
         CDialog* dialog = dialogWidget->Dialog();
         if (!dialog) return;
-        const std::vector<MenuItemState> state = PopupState(*dialog, popup);
         const QList<QAction*> actions = menu->actions();
-        for (std::size_t i = 0; i < state.size() && i < static_cast<std::size_t>(actions.size()); ++i) {
-            actions[static_cast<qsizetype>(i)]->setChecked(state[i].checked);
+        for (std::size_t i = 0; i < popup.items.size() && i < static_cast<std::size_t>(actions.size()); ++i) {
+            CCmdUI ui(popup.items[i].commandId);
+            if (const CommandTable::Entry* update = dialog->Commands().FindUpdate(ui.Id())) update->update(*dialog, ui);
+            actions[static_cast<qsizetype>(i)]->setChecked(ui.Checked());
         }
     });
     return menu;
@@ -74,24 +65,5 @@ bool CMenuBar::Create(CDialog& owner, int resourceId) {
     layout->addStretch();
     widget->AttachMenuBar(strip, kBarHeight);
     owner_ = &owner;
-    template_ = bar;
     return true;
-}
-
-std::vector<MenuItemState> CMenuBar::OpenPopup(int index) const {
-    if (!owner_ || index < 0 || index >= static_cast<int>(template_->popups.size())) return {};
-    return PopupState(*owner_, template_->popups[static_cast<std::size_t>(index)]);
-}
-
-void CMenuBar::UserChoose(int commandId) const {
-    if (!owner_) return;
-    // Only what the bar offers can be chosen: a plain button or an item of a pop-up.
-    bool offered = false;
-    for (const MenuBarButtonTemplate& button : template_->buttons) {
-        offered = offered || (button.popupIndex < 0 && button.commandId == commandId);
-    }
-    for (const MenuPopupTemplate& popup : template_->popups) {
-        for (const MenuItemTemplate& item : popup.items) offered = offered || item.commandId == commandId;
-    }
-    if (offered) owner_->SendCommand(commandId);
 }

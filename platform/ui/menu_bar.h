@@ -37,24 +37,11 @@ struct MenuBarTemplate {
 // Defined in res/; nullptr for an unknown id.
 const MenuBarTemplate* FindMenuBarTemplate(int id);
 
-struct MenuItemState {
-    std::u16string text;
-    int commandId;
-    bool checked;
-};
-
 class CMenuBar {
 public:
     // Creates the bar from menu-bar resource `resourceId` at the bottom of `owner`.
     bool Create(CDialog& owner, int resourceId);
-    bool IsCreated() const { return owner_ != nullptr; }
-    // The items of pop-up `index` with their check marks brought up to date,
-    // as the user sees them when the pop-up opens.
-    std::vector<MenuItemState> OpenPopup(int index) const;
-    // As the user choosing an item or pressing a plain button.
-    void UserChoose(int commandId) const;
 
 private:
     CDialog* owner_ = nullptr;
-    const MenuBarTemplate* template_ = nullptr;
 };
