@@ -85,3 +85,7 @@ bool PrepareDevice(DeviceLock& lock) {
     }
     return true;
 }
+
+void TellUnreadableRecords() {
+    OnUnreadableRecord([](const UnreadableRecord& record) { PostMessageBox(UnreadableRecordProblem(record)); });
+}

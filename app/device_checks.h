@@ -8,3 +8,7 @@ class DeviceLock;
 // asks the object store whether it can be used. False when the program must
 // stop; the user has then seen why.
 bool PrepareDevice(DeviceLock& lock);
+
+// From here on, a record the store passes over because it cannot be read is
+// told in one message per database, from the event loop.
+void TellUnreadableRecords();

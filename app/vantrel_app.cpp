@@ -11,6 +11,7 @@
 bool CVantrelApp::InitInstance() {
     DeviceLock lock;  // held until the program ends
     if (!PrepareDevice(lock)) return false;
+    TellUnreadableRecords();
     std::u16string refusal;
     SeedTestInfoFile(ShippedDataDirs(), &refusal);
     if (!refusal.empty()) MessageBox(nullptr, refusal);

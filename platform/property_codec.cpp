@@ -108,6 +108,12 @@ struct Decoder {
     void Time(std::uint16_t id, FileTime time) { out.emplace_back(time, id); }
 };
 
+struct Checker {
+    void Count(std::uint64_t) {}
+    void Text(std::uint16_t, const StoredText&) {}
+    void Time(std::uint16_t, FileTime) {}
+};
+
 }  // namespace
 
 std::string EncodeProperties(const std::vector<Property>& properties) {
@@ -138,6 +144,11 @@ std::string EncodeProperties(const std::vector<Property>& properties) {
 bool DecodeProperties(std::string_view bytes, std::vector<Property>& out) {
     Decoder decoder{out};
     return Parse(bytes, decoder);
+}
+
+bool Decodes(std::string_view bytes) {
+    Checker checker;
+    return Parse(bytes, checker);
 }
 
 std::u16string TextOfOrderedBytes(std::string_view bytes) {

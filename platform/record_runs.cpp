@@ -106,6 +106,12 @@ bool Done(sqlite3_stmt* statement) {
     return rc == SQLITE_DONE;
 }
 
+bool DecodeColumn(sqlite3_stmt* statement, int column, std::vector<Property>& properties) {
+    const char* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
+    return DecodeProperties(std::string_view(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_column_bytes(statement, column))),
+                            properties);
+}
+
 void BindBytes(sqlite3_stmt* statement, int column, const std::string& bytes) {
     sqlite3_bind_blob(statement, column, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
 }
@@ -303,20 +309,15 @@ std::int64_t CountBefore(const Run& run, std::int64_t id) {
     return SingleInt(query).value_or(0);
 }
 
-bool ReadRow(const Run& run, std::int64_t id, std::vector<Property>& properties) {
+RowRead ReadRow(const Run& run, std::int64_t id, std::vector<Property>& properties) {
     sqlite3_stmt* query = Store().Statement("SELECT properties FROM " + Table(run) + " WHERE id = ?");
-    if (!query) return false;
+    if (!query) return RowRead::Failed;
     sqlite3_bind_int64(query, 1, id);
-    int rc = sqlite3_step(query);
-    bool read = false;
-    if (rc == SQLITE_ROW) {
-        const char* bytes = static_cast<const char*>(sqlite3_column_blob(query, 0));
-        read = DecodeProperties(std::string_view(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_column_bytes(query, 0))),
-                                properties);
-        if (!read) rc = SQLITE_CORRUPT;
-    }
+    const int rc = sqlite3_step(query);
+    RowRead read = RowRead::Failed;
+    if (rc == SQLITE_ROW) read = DecodeColumn(query, 0, properties) ? RowRead::Read : RowRead::Undecodable;
     sqlite3_reset(query);
-    if (!read && rc != SQLITE_DONE) Store().ReadFailed(rc);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) Store().ReadFailed(rc);
     return read;
 }
 
@@ -579,15 +580,9 @@ bool RunStream::Start(const Run& run, std::int64_t from) {
     return true;
 }
 
-bool RunStream::Take(std::vector<Property>& properties) {
-    if (!hasRow_) return false;
-    const char* bytes = static_cast<const char*>(sqlite3_column_blob(statement_, 1));
-    if (!DecodeProperties(std::string_view(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_column_bytes(statement_, 1))),
-                          properties)) {
-        Reset();
-        Store().ReadFailed(SQLITE_CORRUPT);
-        return false;
-    }
+RowRead RunStream::Take(std::vector<Property>& properties) {
+    if (!hasRow_) return RowRead::Failed;
+    const RowRead read = DecodeColumn(statement_, 1, properties) ? RowRead::Read : RowRead::Undecodable;
     floor_ = row_;
     const int rc = sqlite3_step(statement_);
     hasRow_ = rc == SQLITE_ROW;
@@ -596,5 +591,5 @@ bool RunStream::Take(std::vector<Property>& properties) {
         Store().ReadFailed(rc);
         Reset();
     }
-    return true;
+    return read;
 }

@@ -43,8 +43,10 @@ std::int64_t RecordsOf(std::uint32_t database);
 std::optional<std::int64_t> FirstIdFrom(const Run& run, std::int64_t from);
 std::optional<std::int64_t> IdAtOffset(const Run& run, std::int64_t offset);
 std::int64_t CountBefore(const Run& run, std::int64_t id);
-// False when the row is gone or its bytes do not decode (the store is then refused).
-bool ReadRow(const Run& run, std::int64_t id, std::vector<Property>& properties);
+// How a read of one row went. A row whose bytes do not decode is left as it is.
+enum class RowRead { Read, Undecodable, Failed };
+// Failed when the row is gone or the store cannot be read.
+RowRead ReadRow(const Run& run, std::int64_t id, std::vector<Property>& properties);
 
 // Writes; each is on disk (or in the open unit) when it returns true.
 // `placed.id` is the row id to keep, or 0 for the next one.
@@ -115,8 +117,8 @@ public:
     bool Knows(const Run& run, std::int64_t from, std::optional<std::int64_t>& id) const;
     // Starts at the first row at or after `from`; false on a read failure.
     bool Start(const Run& run, std::int64_t from);
-    // The row the stream is on: decodes it and moves on.
-    bool Take(std::vector<Property>& properties);
+    // The row the stream is on: decodes it and moves on (past an undecodable one too).
+    RowRead Take(std::vector<Property>& properties);
     void Reset();
     static void ResetAll();
 

@@ -3,6 +3,7 @@
 #include "platform/object_store.h"
 #include "platform/property_codec.h"
 #include "platform/record_runs.h"
+#include "platform/unreadable_records.h"
 
 #include <algorithm>
 #include <climits>
@@ -97,8 +98,9 @@ struct PropertyDatabase::State {
         current = place;
     }
 
-    // The record at the position: its place, and with `properties` its contents.
-    std::optional<RecordPlace> Resolve(std::vector<Property>* properties) {
+    // The record at the position: its place, and with `properties` its
+    // contents, or with `undecodable` set when they cannot be decoded.
+    std::optional<RecordPlace> Resolve(std::vector<Property>* properties, bool* undecodable = nullptr) {
         if (!info || atEnd) return std::nullopt;
         const std::vector<Run>* runs = RunsOf(info->id);
         if (!runs) return std::nullopt;
@@ -113,7 +115,11 @@ struct PropertyDatabase::State {
                     if (!stream.Start(*run, from)) return std::nullopt;
                     stream.Knows(*run, from, id);
                 }
-                if (id && !stream.Take(*properties)) return std::nullopt;
+                if (id) {
+                    const RowRead read = stream.Take(*properties);
+                    if (read == RowRead::Failed) return std::nullopt;
+                    if (undecodable) *undecodable = read == RowRead::Undecodable;
+                }
             } else if (!stream.Knows(*run, from, id)) {
                 id = FirstIdFrom(*run, from);
             }
@@ -261,11 +267,25 @@ int PropertyDatabase::CurrentIndex() const {
     return index;
 }
 
+// A record that cannot be decoded is left as it is, and no write takes it
+// for the record last read.
 bool PropertyDatabase::ReadCurrent(PropertyRecord& out) {
     if (!state_->Usable()) return false;
     std::vector<Property> properties;
-    std::optional<RecordPlace> at = state_->Resolve(&properties);
-    if (!at) return false;
+    std::optional<RecordPlace> at;
+    for (;;) {
+        bool undecodable = false;
+        at = state_->Resolve(&properties, &undecodable);
+        if (!at) return false;
+        if (!undecodable) break;
+        NoteUnreadableRecord(state_->info->name, at->id);
+        state_->position = *at;
+        state_->past = state_->advance;
+        if (!state_->advance) {
+            state_->current.reset();
+            return false;
+        }
+    }
     out.RemoveAllProperties();
     out.AddProperties(properties.data(), properties.size());
     state_->position = *at;
@@ -333,7 +353,12 @@ void PropertyDatabase::ForEachMatch(const FieldMatch& match, const std::function
     std::vector<Property> properties;
     PropertyRecord record;
     for (std::int64_t id : ids) {
-        if (!ReadRow(*run, id, properties)) return;
+        const RowRead read = ReadRow(*run, id, properties);
+        if (read == RowRead::Failed) return;
+        if (read == RowRead::Undecodable) {
+            NoteUnreadableRecord(state_->info->name, id);
+            continue;
+        }
         record.RemoveAllProperties();
         record.AddProperties(properties.data(), properties.size());
         state_->MoveTo(RecordPlace{run->fold, id});

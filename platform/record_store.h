@@ -97,6 +97,8 @@ public:
     int CurrentIndex() const;
 
     // False past the last record. With AdvanceAfterRead on, each read moves to the next record.
+    // A record whose bytes cannot be decoded is passed over by an advancing
+    // read; any other read of it returns false (see UnreadableRecord).
     bool ReadCurrent(PropertyRecord& out);
     void SetAdvanceAfterRead(bool on);
     bool AdvanceAfterRead() const;
@@ -158,6 +160,27 @@ void SetObjectStoreReadOnly(bool on);
 // Why `file` is not a sound object store (not a Vantrel data file, damaged,
 // unreadable); empty when it is. Opens it read-only.
 std::u16string ObjectStoreFileProblem(const std::filesystem::path& file);
+
+// A record whose stored bytes cannot be decoded. Every read passes over it
+// and leaves it as it is; the other records stay in use.
+struct UnreadableRecord {
+    std::filesystem::path file;
+    std::u16string database;
+    std::int64_t id = 0;  // its row in the file
+};
+// `met` is called when a read first meets such a record in a database (once
+// per database and file in a process), from inside the read: it may not use
+// the store, nor show a window there.
+void OnUnreadableRecord(std::function<void(const UnreadableRecord&)> met);
+// The message that tells a user of it.
+std::u16string UnreadableRecordProblem(const UnreadableRecord& record);
+// Looks at the bytes of every record, so that each database's unreadable
+// record is met even where the reads made so far did not reach it.
+void ReadEveryRecord();
+// Names the first record of the store file `file` whose bytes cannot be
+// decoded; empty when all can, or when the file is not a sound store (which
+// ObjectStoreFileProblem tells).
+std::u16string UndecodableRecordProblem(const std::filesystem::path& file);
 
 // Runs the full check of the object store's file now (it runs by itself only
 // after a program using the file ended without closing it); false when the

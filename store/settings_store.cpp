@@ -16,9 +16,12 @@ PropertyRecord SettingRecord(std::u16string_view key, std::u16string_view value)
 }
 
 // Positions on the key's record (the key matches ignoring case) and reads it.
+// One that cannot be read is passed over: a value stored after it is found.
 bool ReadSetting(PropertyDatabase& db, std::u16string_view key, PropertyRecord& record) {
-    return db.SeekFirstEqual(TextProperty(key, kPropKey)) && db.SeekToIndex(db.CurrentIndex()) &&
-           db.ReadCurrent(record);
+    const Property sought = TextProperty(key, kPropKey);
+    for (bool found = db.SeekFirstEqual(sought); found; found = db.SeekNextEqual(sought))
+        if (db.ReadCurrent(record)) return true;
+    return false;
 }
 
 // Rewrites the key's record, or adds it when the key has none: one record per key.

@@ -34,10 +34,9 @@ int FindInRun(std::u16string_view database, const Property& key, Match matches) 
     if (!db.Open(database)) return -1;
     db.SeekFirst();
     PropertyRecord record;
-    for (bool found = db.SeekFirstEqual(key); found; found = db.SeekNextEqual(key)) {
-        if (!db.ReadCurrent(record)) return -1;
-        if (matches(record)) return db.CurrentIndex();
-    }
+    // A record that cannot be read is passed over: a later one may be the one sought.
+    for (bool found = db.SeekFirstEqual(key); found; found = db.SeekNextEqual(key))
+        if (db.ReadCurrent(record) && matches(record)) return db.CurrentIndex();
     return -1;
 }
 

@@ -165,8 +165,8 @@ void ForEachUserRecord(std::u16string_view user, const std::function<void(const 
     const std::u16string exact = BoundedText(user);
     const Property key(exact, kPropUser);
     PropertyRecord record;
-    for (bool found = db.SeekFirstEqual(key); found && db.ReadCurrent(record); found = db.SeekNextEqual(key))
-        if (TextOf(record, kPropUser) == exact) visit(record);
+    for (bool found = db.SeekFirstEqual(key); found; found = db.SeekNextEqual(key))
+        if (db.ReadCurrent(record) && TextOf(record, kPropUser) == exact) visit(record);
 }
 
 void ForEachRecordOfDay(std::u16string_view user, std::u16string_view test, const SystemTime& day,

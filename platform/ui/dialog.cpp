@@ -3,6 +3,7 @@
 #include "platform/recording_surface.h"
 #include "platform/ui/accessible_names.h"
 #include "platform/ui/dialog_widget.h"
+#include "platform/ui/message_box.h"
 #include "platform/ui/qt_paint_surface.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/resources_qt.h"
@@ -349,6 +350,7 @@ void CDialog::RunPaintHandler() {
     --g_paintsRunning;
     if (!w.destroyPending) NameControlsFromLabels(*widget, labels.texts);
     ResumeWaitingScript();
+    ShowWaitingMessages();
 }
 
 void CDialog::PaintOn(PaintSurface& surface) {
@@ -405,3 +407,8 @@ void DialogAccess::DispatchPaint(CDialog& dialog) { dialog.DispatchPaint(false);
 void DialogAccess::PaintForEvent(CDialog& dialog) { dialog.PaintForEvent(); }
 
 QWidget* DialogAccess::ActiveWindow() { return OpenerOf(nullptr); }
+
+bool DialogAccess::PaintRunning() {
+    const int below = g_modalRuns.empty() || !g_modalRuns.back()->window_ ? 0 : g_modalRuns.back()->window_->paintsBelow;
+    return g_paintsRunning > below;
+}

@@ -68,6 +68,8 @@ struct DialogAccess {
     static QWidget* ActiveWindow();
     // A paint event reached the window.
     static void PaintForEvent(CDialog& dialog);
+    // Whether a paint handler runs above the innermost modal run.
+    static bool PaintRunning();
 };
 
 // Makes the template's controls on `widget`.

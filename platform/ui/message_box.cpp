@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <deque>
+
 int MessageBox(CDialog* owner, std::u16string_view text) {
     if (DialogDriver* driver = DialogDriver::Active()) {
         driver->RecordMessage(text);
@@ -24,4 +26,35 @@ int MessageBox(CDialog* owner, std::u16string_view text) {
     if (parent) box.setFont(parent->font());
     box.exec();
     return IDOK;
+}
+
+namespace {
+
+std::deque<std::u16string>& Waiting() {
+    static std::deque<std::u16string> waiting;
+    return waiting;
+}
+
+// One box at a time: each runs a loop of its own, where more may be posted.
+void ShowWaiting() {
+    static bool showing = false;
+    if (showing) return;
+    showing = true;
+    while (!Waiting().empty() && !DialogAccess::PaintRunning()) {
+        const std::u16string text = std::move(Waiting().front());
+        Waiting().pop_front();
+        MessageBox(nullptr, text);
+    }
+    showing = false;
+}
+
+}  // namespace
+
+void PostMessageBox(std::u16string text) {
+    Waiting().push_back(std::move(text));
+    ShowWaitingMessages();
+}
+
+void ShowWaitingMessages() {
+    if (!Waiting().empty()) QMetaObject::invokeMethod(qApp, &ShowWaiting, Qt::QueuedConnection);
 }

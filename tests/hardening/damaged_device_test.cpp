@@ -1,20 +1,38 @@
 // Start-ups on devices the program cannot use: a damaged data file and a data
 // folder nobody can write, not even the superuser. Each is told in one message
 // that names the place, and the start ends without changing anything on disk.
+// A record that alone cannot be read is told too, and the program goes on.
 
 #include "app/temp_device.h"
 #include "device_snapshot.h"
+#include "support/screen.h"
+#include "support/spoiled_record.h"
 
 #include "app/vantrel_app.h"
+#include "app/vantrel_dlg.h"
+#include "entry/add_result_dlg.h"
+#include "entry/take_test_dlg.h"
 #include "platform/device.h"
 #include "platform/device_lock.h"
 #include "platform/record_store.h"
+#include "platform/recording_surface.h"
 #include "platform/text.h"
+#include "platform/ui/dialog_widget.h"
 #include "platform/ui/test_driver.h"
+#include "res/resource.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
+#include "store/test_info_import.h"
 #include "store/test_record_store.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 
 #include <sqlite3.h>
 
@@ -199,6 +217,114 @@ TEST(DamagedDeviceTest, AFolderThatCannotBeWrittenIsNamedInOneMessage) {
     }
     EXPECT_FALSE(fs::exists(unmakeable));
     SetDeviceRoot(device.Root());
+}
+
+template <class T = QWidget>
+T* Control(QWidget& window, int id) {
+    auto* dialog = dynamic_cast<DialogWidget*>(&window);
+    T* control = dialog ? qobject_cast<T*>(dialog->Control(id)) : nullptr;
+    EXPECT_NE(control, nullptr) << window.windowTitle().toStdString() << " has no control " << id;
+    return control;
+}
+
+void Click(QWidget& window, int id) { QTest::mouseClick(Control(window, id), Qt::LeftButton); }
+
+// The person reads the message box in front and presses its OK.
+void ReadMessage(Person& person, std::u16string* seen) {
+    person.Then("Vantrel", [seen](QWidget& w) {
+        auto* box = qobject_cast<QMessageBox*>(&w);
+        ASSERT_NE(box, nullptr) << "the main window, not a message";
+        *seen = FromQString(box->text());
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    });
+}
+
+std::u16string UnreadableText(std::u16string_view database) {
+    return u"The data file " + Utf8ToText(ObjectStorePath().string()) + u" holds a record in \"" +
+           std::u16string(database) + u"\" that Vantrel cannot read; it was left as it was and the other records are shown.";
+}
+
+// One record of a user's results cut short, one catalogue record of a kind no
+// version writes: each database is named once, when a window first reads it;
+// every other record is shown and Take Test still saves.
+TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
+    TempDevice device;
+    device.WriteTestInfoFile(kSmallTestInfoFile);
+    RecordingSurface progress(nullptr, 240, 320);
+    ASSERT_TRUE(ImportTestInfo(progress));
+    ASSERT_TRUE(AddPatient(u"Ann", u"Female", MakeDate(1970, 5, 2), u"0", u"Bar"));
+    ASSERT_TRUE(CreateSettings(u"Ann"));
+    ASSERT_TRUE(AddResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 1), u"Glucose", u"90", u"70-100", u"mg/dL"));
+    ASSERT_TRUE(AddResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 1), u"Fasting", u"99", u"70-100", u"mg/dL"));
+    ASSERT_TRUE(AddResult(u"Ann", u"Iron", u"", MakeDate(2026, 6, 5), u"", u"", u"", u""));
+    ASSERT_TRUE(AddResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 10), u"Glucose", u"95", u"70-100", u"mg/dL"));
+
+    SetDeviceRoot(DeviceRoot());  // closed, as the program ends
+    const SpoiledRecord result = SpoilRecord(
+        ObjectStorePath(), kTestRecordsDatabase, [](auto& p) { return Holds(p, kPropResultName, u"Fasting"); }, CutShort);
+    // The first of the test's entries: every lookup of the test meets it first.
+    const SpoiledRecord entry = SpoilRecord(
+        ObjectStorePath(), kTestCatalogDatabase, [](auto& p) { return Holds(p, 201, u"Glucose"); }, UnknownKind);
+
+    Person person;
+    std::u16string firstMessage, secondMessage;
+    person.Then("Vantrel", [](QWidget& w) {
+        EXPECT_TRUE(ShowsText(w, 10, 15, u"Tests for Ann"));
+        auto* tests = Control<QListWidget>(w, CVantrelDlg::kTestList);
+        ASSERT_EQ(tests->count(), 2);
+        EXPECT_EQ(tests->item(0)->text(), "Glucose");
+        EXPECT_EQ(tests->item(1)->text(), "Iron");
+        Click(w, CVantrelDlg::kReportButton);
+    });
+    ReadMessage(person, &firstMessage);
+    person.Then("Test Report", [](QWidget& w) {
+        EXPECT_EQ(Control<QComboBox>(w, 1009)->currentText(), "6/1/2026");
+        auto* report = Control<QListWidget>(w, 1006);
+        EXPECT_EQ(report->findItems("Glucose", Qt::MatchStartsWith).size(), 1);
+        EXPECT_TRUE(report->findItems("Fasting", Qt::MatchStartsWith).empty());
+        Click(w, IDOK);
+    });
+    person.Then("Vantrel", [](QWidget& w) { Click(w, CVantrelDlg::kTakeTestButton); });
+    person.Then("Take Test", [](QWidget& w) {
+        auto* tests = Control<QComboBox>(w, CTakeTestDlg::kTestNameBox);
+        EXPECT_EQ(tests->currentText(), "Glucose");  // the main window's selection
+        QTest::mouseClick(tests->lineEdit(), Qt::LeftButton);
+        QTest::keyClick(tests->lineEdit(), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), "06/14/2026");
+        Click(w, CTakeTestDlg::kAddButton);
+    });
+    ReadMessage(person, &secondMessage);
+    person.Then("Add Test Result", [](QWidget& w) {
+        // From the catalogue entries after the one that cannot be read.
+        EXPECT_EQ(Control<QLineEdit>(w, CAddResultDlg::kUnitEdit)->text(), "mg/dL");
+        auto* value = Control<QLineEdit>(w, CAddResultDlg::kValueEdit);
+        QTest::mouseClick(value, Qt::LeftButton);
+        QTest::keyClick(value, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(value, "88");
+        Click(w, IDOK);
+    });
+    person.Then("Take Test", [](QWidget& w) {
+        ASSERT_EQ(Control<QListWidget>(w, CTakeTestDlg::kResultList)->count(), 1);
+        Click(w, CTakeTestDlg::kOkButton);
+    });
+    person.Then("Vantrel", [](QWidget& w) {
+        ASSERT_EQ(qobject_cast<QMessageBox*>(&w), nullptr) << "a message more";
+        Click(w, CVantrelDlg::kCloseButton);
+    });
+    {
+        CVantrelApp app;
+        EXPECT_FALSE(app.InitInstance());
+    }
+    EXPECT_TRUE(person.Done());
+    EXPECT_EQ(firstMessage, UnreadableText(kTestRecordsDatabase));
+    EXPECT_EQ(secondMessage, UnreadableText(kTestCatalogDatabase));
+
+    EXPECT_EQ(GetResultValue(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 14)), 88);
+    EXPECT_EQ(GetResultValue(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 1)), 90);
+    EXPECT_TRUE(ObjectStoreProblem().empty());
+    SetDeviceRoot(DeviceRoot());
+    EXPECT_EQ(StoredBytes(ObjectStorePath(), kTestRecordsDatabase, result.id), result.bytes);
+    EXPECT_EQ(StoredBytes(ObjectStorePath(), kTestCatalogDatabase, entry.id), entry.bytes);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // The record store service when its file cannot be used: damaged or foreign
-// files, a folder it cannot write to, a full disk.
+// files, a folder it cannot write to, a full disk; and records that alone
+// cannot be read.
 
 #include "platform/record_store.h"
 #include "platform/record_store_testing.h"
 #include "record_store_helpers.h"
 #include "store/store_fixture.h"
+#include "support/spoiled_record.h"
 
 #include <sqlite3.h>
 
@@ -71,27 +73,6 @@ TEST_F(RecordStoreFailureTest, RefusesAnotherProgramsDatabase) {
     ExpectEveryOperationFails();
     EXPECT_EQ(FileBytes(ObjectStorePath()), before);
     EXPECT_NE(ObjectStoreProblem().find(u"is damaged or is not a Vantrel data file"), std::u16string::npos);
-}
-
-TEST_F(RecordStoreFailureTest, RefusesAStoreWithAnUnreadableRecord) {
-    ASSERT_NE(CreateTestDatabase(u"List"), 0u);
-    {
-        PropertyDatabase db;
-        ASSERT_TRUE(db.Open(u"List"));
-        AddRecord(db, u"k", u"t");
-    }
-    SetDeviceRoot(root_);
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(ObjectStorePath().c_str(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw, "UPDATE run_1 SET properties = x'0200010000'", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(raw);
-    EXPECT_TRUE(PropertyDatabase::Exists(u"List"));
-    PropertyDatabase db;
-    PropertyRecord record;
-    EXPECT_TRUE(db.Open(u"List") && db.SeekFirst());
-    EXPECT_FALSE(db.ReadCurrent(record));
-    EXPECT_NE(ObjectStoreProblem().find(u"is damaged"), std::u16string::npos);
-    EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
 }
 
 TEST_F(RecordStoreFailureTest, FinishesAFileWhoseMakingWasCutShort) {
@@ -178,6 +159,62 @@ TEST_F(RecordStoreFailureTest, AFullDiskFailsWritesAndChangesNothing) {
     ASSERT_TRUE(db.Open(u"List"));
     EXPECT_TRUE(AddRecord(db, u"e", u"after"));
     EXPECT_EQ(AllTags(db), Tags({u"kept", u"also kept", u"after"}));
+}
+
+// An advancing pass goes over records whose bytes do not decode, as does a
+// pass over matches; a read that lands on one fails and leaves no record for
+// a write to replace. The database is told once, and nothing is changed.
+TEST_F(RecordStoreFailureTest, RecordsThatCannotBeDecodedArePassedOverAndLeftAsTheyAre) {
+    {
+        PropertyDatabase db;
+        ASSERT_TRUE(db.OpenById(CreateTestDatabase(u"List")));
+        for (const auto& [key, tag] : {std::pair{u"a", u"a1"}, {u"a", u"a2"}, {u"a", u"a3"}, {u"b", u"b1"}, {u"c", u"c1"}})
+            ASSERT_TRUE(AddRecord(db, key, tag));
+    }
+    SetDeviceRoot(root_);
+    std::vector<SpoiledRecord> spoiled;
+    for (const char16_t* tag : {u"a1", u"a3", u"b1"})
+        spoiled.push_back(SpoilRecord(
+            ObjectStorePath(), u"List", [tag](auto& p) { return Holds(p, kTag, tag); }, tag[1] == u'1' ? CutShort : UnknownKind));
+    std::vector<UnreadableRecord> told;
+    OnUnreadableRecord([&told](const UnreadableRecord& record) { told.push_back(record); });
+
+    EXPECT_EQ(AllTags(u"List"), Tags({u"a2", u"c1"}));
+    PropertyDatabase db;
+    ASSERT_TRUE(db.Open(u"List"));
+    PropertyRecord record;
+    ASSERT_TRUE(db.SeekFirstEqual(Property(u"a", kKey)));
+    EXPECT_FALSE(db.ReadCurrent(record));
+    EXPECT_FALSE(db.Write(MakeRecord(u"a", u"over a1"), 1));
+    EXPECT_FALSE(db.DeleteCurrent());
+    ASSERT_TRUE(db.SeekNextEqual(Property(u"a", kKey)));
+    ASSERT_TRUE(db.ReadCurrent(record));
+    EXPECT_EQ(TagOf(record), u"a2");
+    ASSERT_TRUE(db.SeekNextEqual(Property(u"a", kKey)));
+    EXPECT_FALSE(db.ReadCurrent(record));
+    EXPECT_FALSE(db.SeekNextEqual(Property(u"a", kKey)));
+    std::vector<std::u16string> matched;
+    FieldMatch runOfA;
+    runOfA.exact = u"a";
+    db.ForEachMatch(runOfA, [&](const PropertyRecord& match) {
+        matched.push_back(TagOf(match));
+        return true;
+    });
+    EXPECT_EQ(matched, Tags({u"a2"}));
+    // The others stay in use.
+    EXPECT_TRUE(AddRecord(db, u"a", u"a4"));
+    EXPECT_EQ(AllTags(db), Tags({u"a2", u"a4", u"c1"}));
+    ReadEveryRecord();
+    db.Close();
+    OnUnreadableRecord(nullptr);
+
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].file, ObjectStorePath());
+    EXPECT_EQ(told[0].database, u"List");
+    EXPECT_EQ(told[0].id, spoiled[0].id);
+    EXPECT_TRUE(ObjectStoreProblem().empty());
+    SetDeviceRoot(root_);
+    for (const SpoiledRecord& record : spoiled) EXPECT_EQ(StoredBytes(ObjectStorePath(), u"List", record.id), record.bytes);
 }
 
 }  // namespace

@@ -178,28 +178,6 @@ TEST_F(RecordStoreLoadingTest, RecordsLoadedFromTheFileReadBackWhole) {
     EXPECT_EQ(AllTags(u"Other").size(), 167u);
 }
 
-TEST_F(RecordStoreLoadingTest, AnUnreadableRecordRefusesTheStoreWhenItIsRead) {
-    CreateTestDatabase(u"List");
-    CreateTestDatabase(u"Other");
-    {
-        PropertyDatabase list, other;
-        ASSERT_TRUE(list.Open(u"List") && other.Open(u"Other"));
-        AddRecord(list, u"k", u"t");
-        AddRecord(other, u"k", u"t");
-    }
-    SetDeviceRoot(root_);
-    const long long run = RawNumber("SELECT id FROM runs WHERE database = (SELECT id FROM databases WHERE name = 'Other')");
-    Raw("UPDATE run_" + std::to_string(run) + " SET properties = x'0100'");
-    const std::string before = FileBytes(ObjectStorePath());
-    EXPECT_EQ(AllTags(u"List"), Tags({u"t"}));
-    EXPECT_TRUE(ObjectStoreProblem().empty());
-    EXPECT_TRUE(AllTags(u"Other").empty());
-    EXPECT_NE(ObjectStoreProblem().find(u"is damaged"), std::u16string::npos);
-    PropertyDatabase db;
-    EXPECT_FALSE(db.Open(u"List"));
-    EXPECT_EQ(FileBytes(ObjectStorePath()), before);
-}
-
 // Opening reads nothing of the records, so damage where no read goes is
 // found by the full check, which runs on request.
 TEST_F(RecordStoreLoadingTest, DamageWhereNoReadGoesIsFoundByTheCheck) {
