@@ -13,6 +13,8 @@
 #include "tools/export/csv_export.h"
 #include "tools/export/csv_fields.h"
 
+#include "support/spoiled_record.h"
+
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
@@ -306,6 +308,34 @@ TEST_F(ExportTool, RestoreTakesAnySoundStoreButNoneCarryingItsOwnSql) {
     ToolRun small = Tool("restore saved.vantrel");
     ASSERT_EQ(small.status, 0) << small.err;
     EXPECT_EQ(Tool("csv").out, original);
+}
+
+// A record whose bytes cannot be decoded fails every command that reads it,
+// naming it; csv still writes the rows it could read, and nothing is changed.
+TEST_F(ExportTool, ARecordThatCannotBeReadIsNamedAndFailsTheCommand) {
+    const std::filesystem::path store = root_ / "object-store.sqlite";
+    const SpoiledRecord spoiled = SpoilRecord(
+        store, kTestRecordsDatabase, [](auto& p) { return Holds(p, kPropResultName, u"HDL cholesterol"); }, CutShort);
+    const std::string before = StoreBytes();
+    const std::string named = "record " + std::to_string(spoiled.id) + " of \"Health Profiles List\"";
+    for (const char* command : {"list", "csv", "csv \"Tavi Orlenska\""}) {
+        SCOPED_TRACE(command);
+        ToolRun run = Tool(command);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find(named), std::string::npos) << run.err;
+        EXPECT_EQ(StoreBytes(), before);
+        if (std::string(command) == "list") continue;
+        EXPECT_NE(run.out.find("LDL cholesterol,130"), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find("HDL"), std::string::npos) << run.out;
+    }
+    // Nor can such a file replace a device's data.
+    std::filesystem::copy_file(store, folder_ / "spoiled.vantrel");
+    std::filesystem::remove_all(root_);
+    ToolRun restore = Tool("restore spoiled.vantrel");
+    EXPECT_EQ(restore.status, 1);
+    EXPECT_NE(restore.err.find("spoiled.vantrel"), std::string::npos) << restore.err;
+    EXPECT_NE(restore.err.find(named), std::string::npos) << restore.err;
+    EXPECT_FALSE(std::filesystem::exists(store));
 }
 
 namespace {

@@ -105,6 +105,7 @@ std::string RestoreObjectStore(const std::filesystem::path& source, std::filesys
     std::error_code error;
     if (!std::filesystem::is_regular_file(source, error)) return "cannot read " + source.string();
     std::u16string sourceProblem = ObjectStoreFileProblem(source);
+    if (sourceProblem.empty()) sourceProblem = UndecodableRecordProblem(source);
     if (!sourceProblem.empty()) return TextToUtf8(sourceProblem);
 
     std::filesystem::path root = DeviceRoot();
