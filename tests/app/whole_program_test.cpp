@@ -27,16 +27,6 @@
 
 namespace {
 
-template <class T = QWidget>
-T* Control(QWidget& window, int id) {
-    auto* dialog = dynamic_cast<DialogWidget*>(&window);
-    T* control = dialog ? qobject_cast<T*>(dialog->Control(id)) : nullptr;
-    EXPECT_NE(control, nullptr) << window.windowTitle().toStdString() << " has no control " << id;
-    return control;
-}
-
-void Click(QWidget& window, int id) { QTest::mouseClick(Control(window, id), Qt::LeftButton); }
-
 // Clicks into a one-line field and types over what it holds.
 void TypeInto(QWidget& window, int id, const QString& text) {
     QWidget* field = Control(window, id);

@@ -219,16 +219,6 @@ TEST(DamagedDeviceTest, AFolderThatCannotBeWrittenIsNamedInOneMessage) {
     SetDeviceRoot(device.Root());
 }
 
-template <class T = QWidget>
-T* Control(QWidget& window, int id) {
-    auto* dialog = dynamic_cast<DialogWidget*>(&window);
-    T* control = dialog ? qobject_cast<T*>(dialog->Control(id)) : nullptr;
-    EXPECT_NE(control, nullptr) << window.windowTitle().toStdString() << " has no control " << id;
-    return control;
-}
-
-void Click(QWidget& window, int id) { QTest::mouseClick(Control(window, id), Qt::LeftButton); }
-
 // The person reads the message box in front and presses its OK.
 void ReadMessage(Person& person, std::u16string* seen) {
     person.Then("Vantrel", [seen](QWidget& w) {

@@ -3,6 +3,7 @@
 // is read from its grabbed pixels; a Person waits for a window to be the one
 // in front and then uses mouse and keys on it.
 
+#include "platform/ui/dialog_widget.h"
 #include "platform/ui/qt_paint_surface.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/ui_font.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -38,6 +40,17 @@ inline bool ShowsText(QWidget& window, int x, int y, std::u16string_view text, C
     }
     return true;
 }
+
+// The control `id` of a dialog's window, as the type it is made as.
+template <class T = QWidget>
+T* Control(QWidget& window, int id) {
+    auto* dialog = dynamic_cast<DialogWidget*>(&window);
+    T* control = dialog ? qobject_cast<T*>(dialog->Control(id)) : nullptr;
+    EXPECT_NE(control, nullptr) << window.windowTitle().toStdString() << " has no control " << id;
+    return control;
+}
+
+inline void Click(QWidget& window, int id) { QTest::mouseClick(Control(window, id), Qt::LeftButton); }
 
 // Steps, each run once the window of its caption is the innermost modal
 // window, has been on the screen for a moment, and the step before has begun.
