@@ -399,6 +399,20 @@ int PropertyDatabase::CountMatches(const FieldMatch& match) {
     return run ? static_cast<int>(CountMatching(*run, filter)) : 0;
 }
 
+bool PropertyDatabase::DeleteUndecodable(const FieldMatch& match) {
+    if (!state_->Usable()) return false;
+    FieldFilter filter = FilterOf(match);
+    std::optional<Run> run = RunOf(*state_->info, match.exact, filter);
+    if (!run) return true;
+    std::vector<Property> properties;
+    for (std::int64_t id : MatchingIds(*run, filter)) {
+        const RowRead read = ReadRow(*run, id, properties);
+        if (read == RowRead::Failed) return false;
+        if (read == RowRead::Undecodable && !RemoveRecord(*state_->info, RecordPlace{run->fold, id})) return false;
+    }
+    return true;
+}
+
 bool PropertyDatabase::DeleteAllOf(std::u16string_view exact) {
     return state_->Usable() && RemoveAllOf(*state_->info, exact);
 }

@@ -126,6 +126,9 @@ public:
     int CountMatches(const FieldMatch& match);
     // Deletes every record whose sort text is exactly `exact`, in one step.
     bool DeleteAllOf(std::u16string_view exact);
+    // Deletes the matches whose stored bytes cannot be decoded, which every
+    // read passes over: a deletion the person asked for takes them with the rest.
+    bool DeleteUndecodable(const FieldMatch& match);
 
     struct State;
 

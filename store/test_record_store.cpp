@@ -220,6 +220,13 @@ bool DeleteTest(std::u16string_view user, std::u16string_view test, const System
         deleted = db.DeleteCurrent();
         return deleted;
     });
+    // A record of that moment whose bytes cannot be read would keep the date listed.
+    FieldMatch moment = TestMatch(user, test);
+    FileTime time = 0;
+    if (deleted && SystemTimeToFileTime(date, time)) {
+        moment.second = std::make_pair(time, time);
+        deleted = db.DeleteUndecodable(moment);
+    }
     db.Close();
     return deleted && unit.Commit();
 }

@@ -3,10 +3,14 @@
 
 #include "store/test_record_store.h"
 
+#include "platform/device.h"
+#include "platform/memory_listing.h"
+#include "platform/object_store.h"
 #include "platform/text.h"
 
 #include "store/store_fixture.h"
 #include "store/store_test_helpers.h"
+#include "support/spoiled_record.h"
 
 namespace {
 
@@ -80,9 +84,16 @@ TEST_F(TestRecordStoreTest, DeletingATestTakesEveryRecordOfThatDateOnly) {
     ASSERT_TRUE(Add(u"Ann", u"Lipids", day2_, u"HDL", u"41"));
     ASSERT_TRUE(Add(u"Bob", u"Lipids", day1_, u"HDL", u"42"));
     ASSERT_TRUE(Add(u"Ann", u"Glucose", day1_, u"Glucose", u"90"));
+    // One of them cannot be read: it goes with the date, which would stay listed otherwise.
+    CloseObjectStore();
+    SpoilRecord(ObjectStorePath(), kTestRecordsDatabase,
+                [](const std::vector<Property>& record) { return Holds(record, kPropResultName, u"LDL"); }, CutShort);
 
     ASSERT_TRUE(DeleteTest(u"Ann", u"Lipids", day1_));
     EXPECT_EQ(RecordCountOf(kTestRecordsDatabase), 3);
+    MemoryListing dates;
+    ListTestDates(u"Ann", u"Lipids", dates);
+    EXPECT_EQ(dates.Items().size(), 1u);
     EXPECT_EQ(FindTestRecord(u"Ann", u"Lipids", day1_), -1);
     EXPECT_NE(FindTestRecord(u"Ann", u"Lipids", day2_), -1);
     EXPECT_NE(FindTestRecord(u"Bob", u"Lipids", day1_), -1);
