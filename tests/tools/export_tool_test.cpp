@@ -502,6 +502,9 @@ TEST_F(ImportTool, DryRunAndARunningProgramWriteNothing) {
 TEST_F(ExportTool, SummaryListsEveryTestWithItsLatestAndPreviousResults) {
     SetDeviceRoot(root_);
     Store(u"Tavi Orlenska", u"Ferritin", MakeDate(2024, 2, 10), u"", u"Ferritin", u"20", u"24-336", u"ng/mL");
+    // Stored out of date order: the previous result is the latest before the latest date.
+    Store(u"Tavi Orlenska", u"Lipid Panel", MakeDate(2024, 2, 1), u"", u"LDL cholesterol", u"140", u"0-99", u"mg/dL");
+    Store(u"Tavi Orlenska", u"Lipid Panel", MakeDate(2023, 12, 1), u"", u"LDL cholesterol", u"170", u"0-99", u"mg/dL");
     SetDeviceRoot(folder_ / "elsewhere");
     ToolRun run = Tool("summary 'Tavi Orlenska' -o tavi.pdf");
     ASSERT_EQ(run.status, 0) << run.err;
@@ -509,7 +512,7 @@ TEST_F(ExportTool, SummaryListsEveryTestWithItsLatestAndPreviousResults) {
     const std::string text = PdfText(folder_ / "tavi.pdf");
     for (const char* expected :
          {"Tavi Orlenska", "Female | ", "Lipid Panel, latest 3/1/2024", "LDL cholesterol: 130 mg/dL (fasting)",
-          "Goal: 0-99 mg/dL (above goal)", "Previous: 150 mg/dL on 1/5/2024", "HDL cholesterol: 55 mg/dL",
+          "Goal: 0-99 mg/dL (above goal)", "Previous: 140 mg/dL on 2/1/2024", "HDL cholesterol: 55 mg/dL",
           "No earlier result", "Ferritin, latest 2/10/2024", "Ferritin: 20 ng/mL", "(below goal)", "Page 1 of 1"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
 }

@@ -40,35 +40,52 @@ int DayKey(const SystemTime& date) { return date.year * 10000 + date.month * 100
 QString Q(const std::u16string& text) { return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())); }
 
 // Every test of the user with the results of its latest date, in name order.
+// One pass that keeps per test only its latest day's records and, per result,
+// the readings of its two latest days: memory grows with the names, not the records.
 std::vector<SummaryTest> GatherTests(std::u16string_view user) {
-    struct Stored {
+    struct Latest {
         std::u16string result, comment;
         Reading reading;
     };
-    std::map<std::u16string, std::vector<Stored>> byTest;
+    struct TwoLatest {
+        Reading first;  // the first record of the latest day
+        std::optional<Reading> second;  // the first record of the latest day before it
+    };
+    struct Gathered {
+        SystemTime latest;
+        std::vector<Latest> ofLatestDay;
+        std::map<std::u16string, TwoLatest> byResult;
+    };
+    std::map<std::u16string, Gathered> byTest;
     ForEachUserRecord(user, [&](const PropertyRecord& record) {
-        byTest[RecordText(record, kPropTestName)].push_back(
-            {RecordText(record, kPropResultName), RecordText(record, kPropComment),
-             {RecordText(record, kPropResultValue), RecordText(record, kPropGoalValue),
-              RecordText(record, kPropResultUnit), RecordDate(record)}});
+        const Latest r{RecordText(record, kPropResultName), RecordText(record, kPropComment),
+                       {RecordText(record, kPropResultValue), RecordText(record, kPropGoalValue),
+                        RecordText(record, kPropResultUnit), RecordDate(record)}};
+        const int day = DayKey(r.reading.date);
+        auto [at, added] = byTest.try_emplace(RecordText(record, kPropTestName), Gathered{r.reading.date, {}, {}});
+        Gathered& test = at->second;
+        if (day > DayKey(test.latest)) {
+            test.latest = r.reading.date;
+            test.ofLatestDay.clear();
+        }
+        if (day == DayKey(test.latest)) test.ofLatestDay.push_back(r);
+        if (r.result.empty()) return;
+        auto [readings, first] = test.byResult.try_emplace(r.result, TwoLatest{r.reading, std::nullopt});
+        TwoLatest& two = readings->second;
+        if (first || day == DayKey(two.first.date)) return;
+        if (day > DayKey(two.first.date)) {
+            two.second = two.first;
+            two.first = r.reading;
+        } else if (!two.second || day > DayKey(two.second->date)) {
+            two.second = r.reading;
+        }
     });
     std::vector<SummaryTest> tests;
-    for (const auto& [name, records] : byTest) {
-        SummaryTest test{name, records.front().reading.date, {}, {}};
-        for (const Stored& r : records)
-            if (DayKey(r.reading.date) > DayKey(test.latest)) test.latest = r.reading.date;
-        for (const Stored& r : records) {
-            if (DayKey(r.reading.date) != DayKey(test.latest)) continue;
+    for (auto& [name, gathered] : byTest) {
+        SummaryTest test{name, gathered.latest, {}, {}};
+        for (const Latest& r : gathered.ofLatestDay) {
             if (!r.comment.empty()) test.comment = r.comment;
-            if (r.result.empty()) continue;
-            SummaryResult result{r.result, r.reading, std::nullopt};
-            for (const Stored& earlier : records) {
-                const int day = DayKey(earlier.reading.date);
-                if (earlier.result == r.result && day < DayKey(test.latest) &&
-                    (!result.previous || day > DayKey(result.previous->date)))
-                    result.previous = earlier.reading;
-            }
-            test.results.push_back(std::move(result));
+            if (!r.result.empty()) test.results.push_back({r.result, r.reading, gathered.byResult[r.result].second});
         }
         tests.push_back(std::move(test));
     }
