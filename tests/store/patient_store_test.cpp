@@ -93,19 +93,4 @@ TEST_F(PatientStoreTest, AgeIsWholeYearsOf365Days) {
     EXPECT_EQ(GetPatientAge(u"Newborn"), 0);
 }
 
-TEST_F(PatientStoreTest, WritersReportAFailedWrite) {
-    ASSERT_TRUE(AddPatient(u"Hal", u"Male", birth_, u"7", u"Bar"));
-    SetStoreWriteFailureForTesting(true);
-    EXPECT_FALSE(AddPatient(u"Hal", u"Female", birth_, u"7", u"Bar"));
-    EXPECT_FALSE(AddPatient(u"Ida", u"Female", birth_, u"7", u"Bar"));
-    EXPECT_FALSE(SetGraphPreferences(u"Hal", u"30", u"Line"));
-    EXPECT_FALSE(DeletePatient(u"Hal"));
-    SetStoreWriteFailureForTesting(false);
-    std::u16string sex;
-    ASSERT_TRUE(GetPatientSex(u"Hal", sex));
-    EXPECT_EQ(sex, u"Male");
-    EXPECT_EQ(GetGraphPeriod(u"Hal"), 7);
-    EXPECT_EQ(FindPatient(u"Ida"), -1);
-}
-
 }  // namespace

@@ -34,15 +34,4 @@ TEST_F(SettingsStoreTest, KeepsOneRecordPerKeyAndFindsItIgnoringCase) {
     EXPECT_EQ(value, u"Dee");
 }
 
-TEST_F(SettingsStoreTest, AFailedWriteKeepsTheStoredValue) {
-    ASSERT_TRUE(CreateSettings(u"Ann"));
-    SetStoreWriteFailureForTesting(true);
-    EXPECT_FALSE(CreateSettings(u"Bob"));
-    SetSetting(kCurrentUserKey, u"Bob");
-    SetStoreWriteFailureForTesting(false);
-    std::u16string value;
-    GetSetting(kCurrentUserKey, value);
-    EXPECT_EQ(value, u"Ann");
-}
-
 }  // namespace

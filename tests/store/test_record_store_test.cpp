@@ -99,15 +99,6 @@ TEST_F(TestRecordStoreTest, DeletingATestTakesEveryRecordOfThatDateOnly) {
     EXPECT_NE(FindTestRecord(u"Bob", u"Lipids", day1_), -1);
     EXPECT_NE(FindTestRecord(u"Ann", u"Glucose", day1_), -1);
     EXPECT_TRUE(DeleteTest(u"Ann", u"Lipids", day1_));  // nothing left to delete
-
-    // When a delete fails the operation ends, reports it and takes nothing.
-    SetStoreWriteFailureForTesting(true);
-    EXPECT_FALSE(DeleteTest(u"Ann", u"Lipids", day2_));
-    DeleteUserTests(u"Ann");
-    SetStoreWriteFailureForTesting(false);
-    EXPECT_EQ(RecordCountOf(kTestRecordsDatabase), 3);
-    EXPECT_NE(FindTestRecord(u"Ann", u"Lipids", day2_), -1);
-    EXPECT_NE(FindTestRecord(u"Ann", u"Glucose", day1_), -1);
 }
 
 TEST_F(TestRecordStoreTest, ReadsValuesAndGoalsAsWholeNumbers) {
@@ -199,21 +190,6 @@ TEST_F(TestRecordStoreTest, CollectsDatesWithinThePeriodAndWithinTheCapacity) {
     for (int i = 4; i < 10; ++i) EXPECT_EQ(out[i], sentinel);
     EXPECT_EQ(CollectResultDates(u"Ann", u"Glucose", u"Glucose", -2, out, 0), 0);
     EXPECT_EQ(DateText(out[0]), DateText(DateDaysBeforeNow(3)));
-}
-
-TEST_F(TestRecordStoreTest, WritersReportAFailedWrite) {
-    SetStoreWriteFailureForTesting(true);
-    EXPECT_FALSE(Add(u"Ann", u"Lipids", day1_, u"HDL", u"40"));  // cannot even make the database
-    SetStoreWriteFailureForTesting(false);
-    ASSERT_TRUE(Add(u"Ann", u"Lipids", day1_, u"HDL", u"40"));
-    SetStoreWriteFailureForTesting(true);
-    EXPECT_FALSE(Add(u"Ann", u"Lipids", day1_, u"HDL", u"45"));
-    EXPECT_FALSE(UpdateResult(u"Ann", u"Lipids", u"", day1_, u"HDL", u"46", u"", u""));
-    EXPECT_FALSE(Add(u"Ann", u"Lipids", day1_, u"LDL", u"130"));
-    SetStoreWriteFailureForTesting(false);
-    EXPECT_EQ(GetResultValue(u"Ann", u"Lipids", u"HDL", day1_), 40);
-    EXPECT_EQ(RecordCountOf(kTestRecordsDatabase), 1);
-    EXPECT_FALSE(UpdateResult(u"Ann", u"Lipids", u"", day1_, u"Missing", u"1", u"", u""));
 }
 
 }  // namespace
