@@ -18,32 +18,6 @@ protected:
     }();
 };
 
-TEST_F(PatientStoreTest, NamesDifferingInCaseAreTwoPatients) {
-    EXPECT_EQ(FindPatient(u"ABC"), -1);  // no database yet
-    ASSERT_TRUE(AddPatient(u"ABC", u"Female", birth_, u"30", u"Bar"));
-    ASSERT_TRUE(AddPatient(u"abc", u"Male", birth_, u"7", u"Line"));
-    EXPECT_EQ(RecordCountOf(kPatientsDatabase), 2);
-    EXPECT_EQ(FindPatient(u"ABC"), 0);
-    EXPECT_EQ(FindPatient(u"abc"), 1);
-    EXPECT_EQ(FindPatient(u"Abc"), -1);
-    std::u16string sex;
-    ASSERT_TRUE(GetPatientSex(u"abc", sex));
-    EXPECT_EQ(sex, u"Male");
-    ASSERT_TRUE(GetPatientSex(u"ABC", sex));
-    EXPECT_EQ(sex, u"Female");
-    EXPECT_EQ(GetGraphPeriod(u"abc"), 7);
-
-    // The list shows only the one met first.
-    MemoryListing list;
-    ListPatients(list);
-    EXPECT_EQ(list.Items(), Items({u"ABC"}));
-
-    ASSERT_TRUE(DeletePatient(u"abc"));
-    EXPECT_EQ(FindPatient(u"abc"), -1);
-    EXPECT_EQ(FindPatient(u"ABC"), 0);
-    EXPECT_FALSE(DeletePatient(u"abc"));
-}
-
 TEST_F(PatientStoreTest, AddingAStoredNameRewritesItsRecordInPlace) {
     ASSERT_TRUE(AddPatient(u"Dana", u"Female", birth_, u"30", u"Bar"));
     ASSERT_TRUE(AddPatient(u"Eve", u"Female", birth_, u"0", u"Bar"));

@@ -1,5 +1,5 @@
-// The test record store: records per result, users apart by exact name,
-// deleting, the number readings, the listing rules and the period filter.
+// The test record store: records per result, deleting, the number readings,
+// the listing rules and the period filter.
 
 #include "store/test_record_store.h"
 
@@ -54,27 +54,6 @@ TEST_F(TestRecordStoreTest, StoringAResultAgainUpdatesItsRecord) {
     noon.hour = 12;
     EXPECT_EQ(FindTestRecord(u"Ann", u"Lipids", noon), -1);
     EXPECT_FALSE(AddResult(u"Ann", u"Lipids", u"", MakeDate(2024, 2, 30), u"HDL", u"1", u"", u""));
-}
-
-TEST_F(TestRecordStoreTest, UsersDifferingInCaseKeepTheirOwnRecords) {
-    ASSERT_TRUE(Add(u"Ann", u"Glucose", day1_, u"Glucose", u"90"));
-    ASSERT_TRUE(Add(u"ann", u"Glucose", day1_, u"Glucose", u"150"));
-    ASSERT_TRUE(Add(u"ANN", u"Glucose", day1_, u"Glucose", u"200"));
-    EXPECT_EQ(RecordCountOf(kTestRecordsDatabase), 3);
-    EXPECT_EQ(GetResultValue(u"Ann", u"Glucose", u"Glucose", day1_), 90);
-    EXPECT_EQ(GetResultValue(u"ann", u"Glucose", u"Glucose", day1_), 150);
-    EXPECT_EQ(GetResultValue(u"aNN", u"Glucose", u"Glucose", day1_), -1);
-    ASSERT_TRUE(Add(u"ann", u"Glucose", day1_, u"Glucose", u"99"));
-    EXPECT_EQ(GetResultValue(u"Ann", u"Glucose", u"Glucose", day1_), 90);
-    EXPECT_EQ(GetResultValue(u"ANN", u"Glucose", u"Glucose", day1_), 200);
-
-    DeleteUserTests(u"ann");
-    EXPECT_EQ(RecordCountOf(kTestRecordsDatabase), 2);
-    EXPECT_EQ(GetResultValue(u"Ann", u"Glucose", u"Glucose", day1_), 90);
-    EXPECT_EQ(GetResultValue(u"ANN", u"Glucose", u"Glucose", day1_), 200);
-    MemoryListing list;
-    ListUserTests(u"ann", list);
-    EXPECT_TRUE(list.Items().empty());
 }
 
 TEST_F(TestRecordStoreTest, DeletingATestTakesEveryRecordOfThatDateOnly) {
