@@ -1,6 +1,7 @@
 #include "review/results_graph_dlg.h"
 
 #include "platform/recording_surface.h"
+#include "platform/text.h"
 #include "platform/ui/test_driver.h"
 #include "res/resource.h"
 #include "store/catalog_store.h"
@@ -139,34 +140,65 @@ bool IsColor(const QImage& image, int x, int y, Color c) {
     return pixel.red() == c.red && pixel.green() == c.green && pixel.blue() == c.blue;
 }
 
+QImage Shot(CResultsGraphDlg& d) { return d.Widget()->grab().toImage(); }
+
 TEST_F(ResultsGraphDlgTest, RendersBarAndLineCharts) {
-    const std::filesystem::path bar = std::filesystem::temp_directory_path() / "vantrel-graph-bar.png";
-    const std::filesystem::path line = std::filesystem::temp_directory_path() / "vantrel-graph-line.png";
-    Open(u"Ann", u"Lipids", [&](CResultsGraphDlg& d) {
-        ASSERT_TRUE(RenderToPng(d, line));
+    Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
+        const QImage line = Shot(d);
+        EXPECT_TRUE(IsColor(line, 100, 192, kGreen));  // the goal band 190 to 195
+        EXPECT_TRUE(IsColor(line, 100, 185, kWhite));
+        EXPECT_TRUE(IsColor(line, 137, 67, kRed));     // marker of the value 5
+        EXPECT_TRUE(IsColor(line, 78, 120, kWhite));   // no bars
+        EXPECT_TRUE(IsColor(line, 15, 100, kBlack));
+
         Choose(d, "Type", "Bar");
-        ASSERT_TRUE(RenderToPng(d, bar));
+        const QImage bar = Shot(d);
+        EXPECT_TRUE(IsColor(bar, 15, 100, kBlack));    // vertical axis
+        EXPECT_TRUE(IsColor(bar, 100, 200, kBlack));   // horizontal axis
+        EXPECT_TRUE(IsColor(bar, 78, 120, kGreen));    // the value 6 bar, x 75 to 81 from y 40
+        EXPECT_TRUE(IsColor(bar, 78, 30, kWhite));     // above it
+        EXPECT_TRUE(IsColor(bar, 138, 120, kGreen));   // the value 5 bar from y 65
+        EXPECT_TRUE(IsColor(bar, 138, 55, kWhite));
+        EXPECT_TRUE(IsColor(bar, 85, 195, kRed));      // the goal column over the cyan one
+        EXPECT_TRUE(IsColor(bar, 17, 232, kCyan));     // legend
+        d.SendCommand(IDCANCEL);
+    });
+}
+
+// A stored period the menu does not offer, a multiple of 31, and series that
+// cannot be scaled as usual draw without dividing by nothing; every date
+// keeps the 60 most recent tests.
+TEST_F(ResultsGraphDlgTest, DrawsOddPeriodsAndSeriesAndKeepsTheSixtyMostRecent) {
+    ASSERT_TRUE(SetGraphPreferences(u"Ann", u"62", u"Bar"));
+    Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
+        EXPECT_TRUE(IsColor(Shot(d), 209, 120, kGreen));  // the value 6 bar, x 208 to 210, shows its colour
         d.SendCommand(IDCANCEL);
     });
 
-    QImage barImage(QString::fromStdString(bar.string()));
-    ASSERT_FALSE(barImage.isNull());
-    EXPECT_TRUE(IsColor(barImage, 15, 100, kBlack));    // vertical axis
-    EXPECT_TRUE(IsColor(barImage, 100, 200, kBlack));   // horizontal axis
-    EXPECT_TRUE(IsColor(barImage, 78, 120, kGreen));    // the value 6 bar, x 75 to 81 from y 40
-    EXPECT_TRUE(IsColor(barImage, 78, 30, kWhite));     // above it
-    EXPECT_TRUE(IsColor(barImage, 138, 120, kGreen));   // the value 5 bar from y 65
-    EXPECT_TRUE(IsColor(barImage, 138, 55, kWhite));
-    EXPECT_TRUE(IsColor(barImage, 85, 195, kRed));      // the goal column over the cyan one
-    EXPECT_TRUE(IsColor(barImage, 17, 232, kCyan));     // legend
-
-    QImage lineImage(QString::fromStdString(line.string()));
-    ASSERT_FALSE(lineImage.isNull());
-    EXPECT_TRUE(IsColor(lineImage, 100, 192, kGreen));  // the goal band 190 to 195
-    EXPECT_TRUE(IsColor(lineImage, 100, 185, kWhite));
-    EXPECT_TRUE(IsColor(lineImage, 137, 67, kRed));     // marker of the value 5
-    EXPECT_TRUE(IsColor(lineImage, 78, 120, kWhite));   // no bars
-    EXPECT_TRUE(IsColor(lineImage, 15, 100, kBlack));
+    ASSERT_TRUE(SetGraphPreferences(u"Ann", u"-2", u"Line"));
+    Store(u"Ann", u"Lipids", DaysAgo(1), u"Words", u"none", u"");
+    Store(u"Ann", u"Lipids", DaysAgo(0), u"Flat", u"5", u"5");
+    Store(u"Ann", u"Lipids", DaysAgo(1), u"Huge", u"1e308", u"");
+    Store(u"Ann", u"Lipids", DaysAgo(2), u"Huge", u"-1e308", u"");
+    for (int age = 0; age < 65; ++age) Store(u"Ann", u"Lipids", DaysAgo(age), u"Many", IntToText(age + 1), u"");
+    for (const char16_t* name : {u"Words", u"Flat", u"Huge", u"Many"}) AddResultName(u"Lipids", name);
+    Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
+        CComboBox box(d, 1009);
+        const auto show = [&](std::u16string_view result) {
+            box.UserChoose(box.FindStringExact(-1, result));
+            return Shot(d);
+        };
+        EXPECT_TRUE(IsColor(show(u"Words"), 15, 100, kWhite));  // no axes, only the message
+        EXPECT_NE(RecordPaint(d).FindText(u"No numerical results for graphing"), nullptr);
+        const QImage flat = show(u"Flat");  // one date, one value: today's marker at the top
+        EXPECT_TRUE(IsColor(flat, 227, 42, kRed));
+        EXPECT_TRUE(IsColor(flat, 20, 1, kGreen));  // the goal band along the top edge
+        EXPECT_TRUE(IsColor(show(u"Huge"), 15, 100, kBlack));
+        EXPECT_NE(RecordPaint(d).FindText(u"Average Value:0.00"), nullptr);
+        show(u"Many");
+        EXPECT_EQ(d.Widget()->accessibleDescription(), "Many, every date: 60 results, Average Value:30.50");
+        d.SendCommand(IDCANCEL);
+    });
 }
 
 }  // namespace
