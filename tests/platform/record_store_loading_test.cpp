@@ -149,8 +149,7 @@ TEST_F(RecordStoreLoadingTest, RecordsLoadedFromTheFileReadBackWhole) {
         ASSERT_TRUE(list.Open(u"List") && other.Open(u"Other"));
         for (int i = 0; i < 500; ++i) {
             PropertyRecord record = MakeRecord(i % 2 ? u"Odd" : u"even", u"tag " + IntToText(i));
-            record.AddProperty(Property(FileTime{1000u + static_cast<unsigned>(i)}, 3));
-            record.AddProperty(Property(u"\U0001F600 wide " + IntToText(i), 4));
+            record.AddProperty(Property(FileTime{0xFFFFFFFF000ull + static_cast<unsigned>(i)}, 3));
             ASSERT_TRUE((i % 3 ? list : other).Write(record, 0));
         }
         ASSERT_TRUE(unit.Commit());
@@ -162,11 +161,11 @@ TEST_F(RecordStoreLoadingTest, RecordsLoadedFromTheFileReadBackWhole) {
     PropertyRecord record;
     ASSERT_TRUE(list.SeekFirstEqual(Property(u"ODD", kKey)));
     ASSERT_TRUE(list.ReadCurrent(record));
-    ASSERT_EQ(record.Properties().size(), 4u);
+    ASSERT_EQ(record.Properties().size(), 3u);
     EXPECT_EQ(record.GetProperty(kKey)->StringValue(), u"Odd");
     EXPECT_EQ(TagOf(record), u"tag 1");
-    EXPECT_EQ(record.GetProperty(3)->FileTimeValue(), 1001u);
-    EXPECT_EQ(record.GetProperty(4)->StringValue(), u"\U0001F600 wide 1");
+    EXPECT_EQ(record.GetProperty(3)->Kind(), PropertyKind::FileTime);
+    EXPECT_EQ(record.GetProperty(3)->FileTimeValue(), 0xFFFFFFFF001ull);
     // A record changed before it was ever read keeps the change.
     ASSERT_TRUE(list.SeekToIndex(0));
     ASSERT_TRUE(list.Write(MakeRecord(u"even", u"changed"), 1));
