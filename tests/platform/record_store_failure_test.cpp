@@ -1,14 +1,11 @@
-// The record store service when its file cannot be used: damaged or foreign
-// files, a folder it cannot write to, a full disk; and records that alone
-// cannot be read.
+// The record store service when its file cannot be used: a damaged file, a
+// folder it cannot write to, a full disk; and records that alone cannot be read.
 
 #include "platform/record_store.h"
 #include "platform/record_store_testing.h"
 #include "record_store_helpers.h"
 #include "store/store_fixture.h"
 #include "support/spoiled_record.h"
-
-#include <sqlite3.h>
 
 #include <fstream>
 #include <iterator>
@@ -59,20 +56,6 @@ TEST_F(RecordStoreFailureTest, LeavesADamagedFileAsItIsAndSaysSo) {
     SetDeviceRoot(root_);
     EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
     EXPECT_EQ(FileBytes(ObjectStorePath()), garbage);
-}
-
-TEST_F(RecordStoreFailureTest, RefusesAnotherProgramsDatabase) {
-    std::filesystem::create_directories(root_);
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(ObjectStorePath().c_str(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw, "CREATE TABLE notes(text); INSERT INTO notes VALUES('mine');", nullptr, nullptr,
-                           nullptr),
-              SQLITE_OK);
-    sqlite3_close(raw);
-    std::string before = FileBytes(ObjectStorePath());
-    ExpectEveryOperationFails();
-    EXPECT_EQ(FileBytes(ObjectStorePath()), before);
-    EXPECT_NE(ObjectStoreProblem().find(u"is damaged or is not a Vantrel data file"), std::u16string::npos);
 }
 
 TEST_F(RecordStoreFailureTest, FinishesAFileWhoseMakingWasCutShort) {
