@@ -4,6 +4,7 @@
 
 #include "app/temp_device.h"
 #include "device_snapshot.h"
+#include "support/list_rows.h"
 
 #include "app/vantrel_app.h"
 #include "app/vantrel_dlg.h"
@@ -35,20 +36,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using Texts = std::vector<std::u16string>;
-
-std::vector<std::u16string> ListBoxRows(CDialog& d, int id) {
-    CListBox list(d, id);
-    std::vector<std::u16string> rows;
-    for (int i = 0; i < list.GetCount(); ++i) rows.push_back(list.GetText(i));
-    return rows;
-}
-
-std::vector<std::u16string> ListRows(CDialog& d, int id) {
-    CListCtrl list(d, id);
-    std::vector<std::u16string> rows;
-    for (int i = 0; i < list.GetItemCount(); ++i) rows.push_back(list.GetItemText(i));
-    return rows;
-}
 
 class FullDiskTest : public ::testing::Test {
 protected:
