@@ -1,9 +1,7 @@
 #include "entry_fixture.h"
 
-#include "platform/device.h"
 #include "platform/memory_listing.h"
 #include "platform/record_store.h"
-#include "platform/record_store_testing.h"
 #include "platform/text.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
@@ -16,25 +14,16 @@
 #include <QListWidget>
 #include <QTest>
 
-#include <cstdlib>
-#include <system_error>
-
 void EntryTest::SetUp() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-entry-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    SetDeviceRoot(root_);
-    SetLocalTimeForTesting(&now_);
+    StoreFixture::SetUp();
+    SetNow(kNow);
 }
 
 void EntryTest::TearDown() {
     // Nothing may be left over from a scripted run.
     EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
     EXPECT_EQ(driver.PendingScripts(), 0u);
-    SetStoreWriteFailureForTesting(false);
-    SetLocalTimeForTesting(nullptr);
-    std::error_code ec;
-    std::filesystem::remove_all(root_, ec);
+    StoreFixture::TearDown();
 }
 
 void EntryTest::WriteCatalogue() {

@@ -4,11 +4,10 @@
 
 #include "platform/datetime.h"
 #include "platform/ui/test_driver.h"
+#include "store/store_fixture.h"
 
 #include <QString>
-#include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -31,10 +30,10 @@ void PressKey(CDialog& dialog, int id, int key);  // a key on the control, which
 // What the field shows: the edit text of a box, the text of an edit.
 std::u16string Shown(CDialog& dialog, int id);
 
-class EntryTest : public ::testing::Test {
+class EntryTest : public StoreFixture {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override;     // the clock at kNow
+    void TearDown() override;  // no script left over
 
     // "Lipid Panel": HDL "40[50]" mg/dL, LDL "100" mg/dL, Triglycerides "150[135]" mmol/L.
     // "Glucose" and "Glucose Tolerance": known by a marker only, no count entry.
@@ -52,8 +51,4 @@ protected:
     static constexpr SystemTime kBirthdate{1970, 5, 6, 2, 8, 15, 0, 0};
 
     DialogDriver driver;
-
-private:
-    std::filesystem::path root_;
-    SystemTime now_ = kNow;
 };

@@ -13,6 +13,7 @@
 #include "tools/export/csv_export.h"
 #include "tools/export/csv_fields.h"
 
+#include "store/store_fixture.h"
 #include "support/spoiled_record.h"
 
 #include <gtest/gtest.h>
@@ -46,14 +47,10 @@ std::string Slurp(const std::filesystem::path& file) {
     return text.str();
 }
 
-class ExportTool : public ::testing::Test {
+class ExportTool : public StoreFixture {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-export-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-        root_ = folder_ / "device";
-        SetDeviceRoot(root_);
+        StoreFixture::SetUp();
         SetObjectStoreReadOnly(false);
         SystemTime birth = MakeDate(1980, 6, 1);
         ASSERT_TRUE(AddPatient(u"Tavi Orlenska", u"Female", birth, u"30", u"Line"));
@@ -68,12 +65,6 @@ protected:
         Store(u"Ben, \"the\" Second", u"Ferritin", MakeDate(2023, 12, 24), u"", u"Ferritin", u"80", u"24-336",
               u"ng/mL");
         SetDeviceRoot(folder_ / "elsewhere");  // the tool is the only user of the device now
-    }
-
-    void TearDown() override {
-        SetDeviceRoot(root_);
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
     }
 
     static void Store(std::u16string_view user, std::u16string_view test, const SystemTime& date,
@@ -96,8 +87,6 @@ protected:
     }
 
     std::string StoreBytes() const { return Slurp(root_ / "object-store.sqlite"); }
-
-    std::filesystem::path folder_, root_;
 };
 
 }  // namespace
