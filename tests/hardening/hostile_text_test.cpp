@@ -6,6 +6,7 @@
 
 #include "app/temp_device.h"
 #include "support/list_rows.h"
+#include "support/record_texts.h"
 
 #include "app/vantrel_app.h"
 #include "app/vantrel_dlg.h"
@@ -73,19 +74,9 @@ void PrintTo(const StoredTest& t, std::ostream* out) {
 
 std::vector<StoredTest> StoredTests() {
     std::vector<StoredTest> out;
-    PropertyDatabase db;
-    if (!db.Open(kTestRecordsDatabase)) return out;
-    db.SetAdvanceAfterRead(true);
-    db.SeekToIndex(0);
-    PropertyRecord record;
-    while (db.ReadCurrent(record)) {
-        auto text = [&](std::uint16_t id) {
-            const Property* p = record.GetProperty(id);
-            return p ? p->StringValue() : u"<missing>"s;
-        };
-        out.push_back({text(kPropUser), text(kPropTestName), text(kPropComment), text(kPropResultName),
-                       text(kPropResultValue), text(kPropGoalValue), text(kPropResultUnit)});
-    }
+    for (const auto& t : RecordTexts(kTestRecordsDatabase, {kPropUser, kPropTestName, kPropComment, kPropResultName,
+                                                            kPropResultValue, kPropGoalValue, kPropResultUnit}))
+        out.push_back({t[0], t[1], t[2], t[3], t[4], t[5], t[6]});
     return out;
 }
 

@@ -7,6 +7,7 @@
 #include "store/catalog_store.h"
 #include "store/test_info_file.h"
 #include "store_fixture.h"
+#include "support/record_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -40,34 +41,15 @@ struct ResultName {
 
 std::u16string U(std::string_view utf8) { return Utf8ToText(utf8); }
 
-// Every record of a database, in store order, as the texts of `ids`.
-std::vector<std::vector<std::u16string>> ReadAll(std::u16string_view database,
-                                                 std::initializer_list<std::uint16_t> ids) {
-    std::vector<std::vector<std::u16string>> records;
-    PropertyDatabase handle;
-    if (!handle.Open(database)) return records;
-    handle.SetAdvanceAfterRead(true);
-    handle.SeekToIndex(0);
-    PropertyRecord record;
-    while (handle.ReadCurrent(record)) {
-        std::vector<std::u16string>& texts = records.emplace_back();
-        for (const std::uint16_t id : ids) {
-            const Property* property = record.GetProperty(id);
-            texts.push_back(property ? property->StringValue() : u"<missing>");
-        }
-    }
-    return records;
-}
-
 std::vector<Entry> CatalogEntries() {
     std::vector<Entry> entries;
-    for (auto& r : ReadAll(kTestCatalogDatabase, {201, 202, 203})) entries.push_back({r[0], r[1], r[2]});
+    for (auto& r : RecordTexts(kTestCatalogDatabase, {201, 202, 203})) entries.push_back({r[0], r[1], r[2]});
     return entries;
 }
 
 std::vector<ResultName> ResultNames() {
     std::vector<ResultName> names;
-    for (auto& r : ReadAll(kResultCatalogDatabase, {901, 902})) names.push_back({r[0], r[1]});
+    for (auto& r : RecordTexts(kResultCatalogDatabase, {901, 902})) names.push_back({r[0], r[1]});
     return names;
 }
 
