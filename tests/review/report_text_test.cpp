@@ -48,18 +48,16 @@ TEST(GoalReading, ReadsLeadingNumbersAndSkipsOneSeparator) {
     EXPECT_DOUBLE_EQ(ReadResultValue(u"n/a"), 0);
 }
 
-TEST(ReportImage, ComparesRealValuesWithTheGoal) {
-    EXPECT_EQ(ReportImage(u"5.5", u"5-6"), kReportAtGoal);
-    EXPECT_EQ(ReportImage(u"6.5", u"5-6"), kReportAboveGoal);
-    EXPECT_EQ(ReportImage(u"4.9", u"5-6"), kReportBelowGoal);
-    EXPECT_EQ(ReportImage(u"5", u"5-6"), kReportAtGoal);  // the ends count as within
-    EXPECT_EQ(ReportImage(u"6", u"5-6"), kReportAtGoal);
-    EXPECT_EQ(ReportImage(u"100", u"100"), kReportAtGoal);
-    EXPECT_EQ(ReportImage(u"99.5", u"100"), kReportBelowGoal);
-    EXPECT_EQ(ReportImage(u"n/a", u"0"), kReportAtGoal);
-    EXPECT_EQ(ReportImage(u"50", u"<100"), kReportAtGoal);
-    EXPECT_EQ(ReportImage(u"150", u"<100"), kReportAboveGoal);
-    EXPECT_EQ(ReportImage(u"71", u"70-"), kReportAboveGoal);
+// Real values below, within and above a range are the report's rows below.
+TEST(ReportImage, CountsTheEndsAsWithinAndASingleGoalAsBothEnds) {
+    const struct {
+        std::u16string_view value, goal;
+        int image;
+    } cases[] = {{u"5", u"5-6", kReportAtGoal},       {u"6", u"5-6", kReportAtGoal},      {u"100", u"100", kReportAtGoal},
+                 {u"99.5", u"100", kReportBelowGoal}, {u"n/a", u"0", kReportAtGoal},      {u"50", u"<100", kReportAtGoal},
+                 {u"150", u"<100", kReportAboveGoal}, {u"71", u"70-", kReportAboveGoal}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ReportImage(c.value, c.goal), c.image) << TextToUtf8(c.value) << " vs " << TextToUtf8(c.goal);
 }
 
 TEST(SplitUnit, SeparatesTheNoteInParentheses) {

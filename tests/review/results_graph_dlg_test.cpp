@@ -177,7 +177,7 @@ TEST_F(ResultsGraphDlgTest, DrawsOddPeriodsAndSeriesAndKeepsTheSixtyMostRecent) 
 
     ASSERT_TRUE(SetGraphPreferences(u"Ann", u"-2", u"Line"));
     Store(u"Ann", u"Lipids", DaysAgo(1), u"Words", u"none", u"");
-    Store(u"Ann", u"Lipids", DaysAgo(0), u"Flat", u"5", u"5");
+    Store(u"Ann", u"Lipids", DaysAgo(0), u"Flat", u"5.5", u"5.5");
     Store(u"Ann", u"Lipids", DaysAgo(1), u"Huge", u"1e308", u"");
     Store(u"Ann", u"Lipids", DaysAgo(2), u"Huge", u"-1e308", u"");
     for (int age = 0; age < 65; ++age) Store(u"Ann", u"Lipids", DaysAgo(age), u"Many", IntToText(age + 1), u"");
@@ -193,8 +193,10 @@ TEST_F(ResultsGraphDlgTest, DrawsOddPeriodsAndSeriesAndKeepsTheSixtyMostRecent) 
         const QImage flat = show(u"Flat");  // one date, one value: today's marker at the top
         EXPECT_TRUE(IsColor(flat, 227, 42, kRed));
         EXPECT_TRUE(IsColor(flat, 20, 1, kGreen));  // the goal band along the top edge
+        EXPECT_NE(RecordPaint(d).FindText(u"5.5"), nullptr);  // the scale's label, not cut to a whole number
         EXPECT_TRUE(IsColor(show(u"Huge"), 15, 100, kBlack));
         EXPECT_NE(RecordPaint(d).FindText(u"Average Value:0.00"), nullptr);
+        EXPECT_NE(RecordPaint(d).FindText(u"1e+308"), nullptr);
         show(u"Many");
         EXPECT_EQ(d.Widget()->accessibleDescription(), "Many, every date: 60 results, Average Value:30.50");
         d.SendCommand(IDCANCEL);
