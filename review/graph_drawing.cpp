@@ -55,9 +55,9 @@ int BarWidth(int period, int span) {
     if (period == 0 || period == 7) return 7;
     if (period > 0 && period % 31 != 0) return (kTimeSpan / (period % 31)) / 2;
     // Multiples of 31 and every-date spans: bars that fit the days, but never
-    // narrower than 3 pixels, below which the outline leaves no colour to see.
+    // so narrow that the last one (a pixel narrower) is all outline, no colour.
     if (span <= 0) return 7;
-    return std::clamp((kTimeSpan / span) / 2, 3, 7);
+    return std::clamp((kTimeSpan / span) / 2, 4, 7);
 }
 
 std::u16string ScaleLabel(double value) {

@@ -171,7 +171,9 @@ TEST_F(ResultsGraphDlgTest, RendersBarAndLineCharts) {
 TEST_F(ResultsGraphDlgTest, DrawsOddPeriodsAndSeriesAndKeepsTheSixtyMostRecent) {
     ASSERT_TRUE(SetGraphPreferences(u"Ann", u"62", u"Bar"));
     Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
-        EXPECT_TRUE(IsColor(Shot(d), 209, 120, kGreen));  // the value 6 bar, x 208 to 210, shows its colour
+        const QImage shot = Shot(d);
+        EXPECT_TRUE(IsColor(shot, 209, 120, kGreen));  // the value 6 bar, x 208 to 211, shows its colour
+        EXPECT_TRUE(IsColor(shot, 215, 195, kGreen));  // and so does the last one, a pixel narrower
         d.SendCommand(IDCANCEL);
     });
 
