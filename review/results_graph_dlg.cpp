@@ -88,8 +88,13 @@ void CResultsGraphDlg::UpdateTypeLine(CCmdUI& ui) { ui.SetCheck(currentType == u
 
 void CResultsGraphDlg::OnResultChosen() { RedrawNow(); }
 
+// A user without a record has nowhere to keep the choice; anyone else is told
+// when it could not be kept, and may try again or close the graph.
 void CResultsGraphDlg::OnExit() {
-    SetGraphPreferences(userName, IntToText(currentPeriod), currentType);
+    if (!SetGraphPreferences(userName, IntToText(currentPeriod), currentType) && FindPatient(userName) != -1) {
+        MessageBox(this, u"Could not save the graph settings. Check that there is space on the disk and try again.");
+        return;
+    }
     EndDialog(IDOK);
 }
 

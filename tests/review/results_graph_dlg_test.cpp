@@ -1,5 +1,6 @@
 #include "review/results_graph_dlg.h"
 
+#include "platform/record_store_testing.h"
 #include "platform/recording_surface.h"
 #include "platform/text.h"
 #include "platform/ui/test_driver.h"
@@ -96,12 +97,19 @@ TEST_F(ResultsGraphDlgTest, MenuChecksFollowThePeriodAndTypeAndExitStoresThem) {
     EXPECT_EQ(GetGraphPeriod(u"Ann"), 60);
     EXPECT_EQ(Type(u"Ann"), u"Bar");
 
-    // The next opening shows the stored choice; closing another way stores nothing.
-    Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
+    // The next opening shows the stored choice; a choice the disk cannot take is
+    // said, and closing another way stores nothing.
+    Open(u"Ann", u"Lipids", [this](CResultsGraphDlg& d) {
         EXPECT_EQ(Checked(d, "Period"), QStringList{"Last 60 days"});
         EXPECT_EQ(Checked(d, "Type"), QStringList{"Bar"});
         Choose(d, "Period", "Year to Date");
         EXPECT_EQ(Checked(d, "Period"), QStringList{"Year to Date"});
+        SetStoreWriteFailureForTesting(true);
+        ClickExit(d);
+        SetStoreWriteFailureForTesting(false);
+        EXPECT_FALSE(d.IsEnded());
+        EXPECT_EQ(driver.Messages(), std::vector<std::u16string>{u"Could not save the graph settings. Check that "
+                                                                 u"there is space on the disk and try again."});
         d.Widget()->close();
     });
     EXPECT_EQ(GetGraphPeriod(u"Ann"), 60);
