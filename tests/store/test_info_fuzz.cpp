@@ -112,9 +112,7 @@ void CheckImport(const std::uint8_t* data, std::size_t size) {
     Require(!ImportTestInfo(again) && again.texts.empty(), "a second import does nothing");
 }
 
-void CheckParsers(const std::uint8_t* data, std::size_t size) {
-    std::u16string line;
-    for (std::size_t i = 0; i + 1 < size; i += 2) line.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
+void CheckLine(const std::u16string& line) {
     const std::u16string_view body = std::u16string_view(line).substr(0, line.find(u'\n'));
 
     std::u16string key = u"old", value = u"old";
@@ -134,6 +132,14 @@ void CheckParsers(const std::uint8_t* data, std::size_t size) {
     Require(found == (body.find(u'>') != body.npos), "a name line needs a '>'");
     if (!found) Require(name == u"unchanged", "a failed name line leaves the name");
     if (found && body.size() <= kTextMax) Require(body.substr(body.find(u'>') + 1) == name, "the name follows the first '>'");
+}
+
+// The bytes read both ways a file may hold text: as 16-bit units and as UTF-8.
+void CheckParsers(const std::uint8_t* data, std::size_t size) {
+    std::u16string wide;
+    for (std::size_t i = 0; i + 1 < size; i += 2) wide.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
+    CheckLine(wide);
+    CheckLine(Utf8ToText(std::string_view(reinterpret_cast<const char*>(data), size)));
 }
 
 }  // namespace
