@@ -130,5 +130,6 @@ void RunFirstUserStep() {
     dlg.mode = owner.empty() ? CAddPatientDlg::kModeNew : CAddPatientDlg::kModeOwner;
     dlg.name = owner;
     dlg.DoModal();
-    CreateSettings(dlg.name);
+    if (!CreateSettings(dlg.name))
+        MessageBox(nullptr, u"Could not switch to this user. Check that there is space on the disk and try again.");
 }

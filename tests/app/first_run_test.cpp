@@ -7,6 +7,7 @@
 #include "app/vantrel_dlg.h"
 #include "entry/add_patient_dlg.h"
 #include "platform/record_store.h"
+#include "platform/record_store_testing.h"
 #include "platform/text.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog_widget.h"
@@ -141,6 +142,23 @@ TEST_F(FirstRunTest, TheFirstUserIsTheOwnerConfirmedOrCancelled) {
         EXPECT_EQ(seen.rows, 0);
         EXPECT_EQ(seen.caption, u"Tests for " + c.owner);
     }
+}
+
+// The first user stored, but not as the current one: said, not passed over.
+TEST_F(FirstRunTest, AFirstUserThatCannotBeMadeCurrentIsToldSo) {
+    device_.WriteTestInfoFile(kSmallTestInfoFile);
+    device_.SetOwnerName(u"Mara Quell");
+    ExpectFirstUser([](CAddPatientDlg& d) { d.SendCommand(CAddPatientDlg::kOkButton); });
+    driver_.Expect<CGraphOptionsDlg>(IDD_GRAPH_OPTIONS, [](CGraphOptionsDlg& g) {
+        RefuseStoreAddsAfterForTesting(1);  // the user's record goes in, the setting does not
+        g.SendCommand(IDOK);
+    });
+    StartMainWindow(driver_);
+    SetStoreWriteFailureForTesting(false);
+    EXPECT_EQ(driver_.Messages(), std::vector<std::u16string>{u"Could not switch to this user. Check that there is "
+                                                              u"space on the disk and try again."});
+    EXPECT_NE(FindPatient(u"Mara Quell"), -1);
+    EXPECT_EQ(StoredCurrentUser(), u"(none)");
 }
 
 TEST_F(FirstRunTest, ALaterStartNeverReadsTheFileAgain) {
