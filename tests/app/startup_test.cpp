@@ -9,13 +9,13 @@
 #include "platform/device_lock.h"
 #include "platform/text.h"
 #include "platform/ui/test_driver.h"
+#include "support/raw_file.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <pwd.h>
 #include <sys/wait.h>
@@ -25,11 +25,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 fs::path DeviceTestInfoFile() { return ResolveDevicePath(u"\\windows\\BrennicTests.txt"); }
 
@@ -84,12 +79,12 @@ TEST_F(StartupTest, TheShippedFileIsCopiedFromTheFirstFolderHoldingItOnlyWhenMis
     EXPECT_FALSE(fs::exists(DeviceTestInfoFile()));
 
     EXPECT_TRUE(SeedTestInfoFile({empty, shipped, other}));
-    EXPECT_EQ(ReadAll(DeviceTestInfoFile()), kSmallTestInfoFile);
+    EXPECT_EQ(FileBytes(DeviceTestInfoFile()), kSmallTestInfoFile);
     EXPECT_FALSE(fs::exists(fs::path(DeviceTestInfoFile()) += ".part"));
 
     // A file already on the device is the user's: never replaced.
     EXPECT_TRUE(SeedTestInfoFile({other}));
-    EXPECT_EQ(ReadAll(DeviceTestInfoFile()), kSmallTestInfoFile);
+    EXPECT_EQ(FileBytes(DeviceTestInfoFile()), kSmallTestInfoFile);
 }
 
 TEST_F(StartupTest, TheSeedWritesThroughNoLinkAndNamesTheOneItFound) {
@@ -107,7 +102,7 @@ TEST_F(StartupTest, TheSeedWritesThroughNoLinkAndNamesTheOneItFound) {
         EXPECT_FALSE(SeedTestInfoFile({shipped}, &refusal));
         EXPECT_EQ(refusal, u"Vantrel did not copy its test information file: " + Utf8ToText(link.string()) +
                                u" is a link, and Vantrel does not write through links.");
-        EXPECT_EQ(ReadAll(victim), "mine");
+        EXPECT_EQ(FileBytes(victim), "mine");
         EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 1);
     };
 
@@ -127,7 +122,7 @@ TEST_F(StartupTest, TheSeedWritesThroughNoLinkAndNamesTheOneItFound) {
     fs::create_directories(windows);
     std::ofstream(part) << "cut sh";
     EXPECT_TRUE(SeedTestInfoFile({shipped}));
-    EXPECT_EQ(ReadAll(file), kSmallTestInfoFile);
+    EXPECT_EQ(FileBytes(file), kSmallTestInfoFile);
     EXPECT_FALSE(fs::exists(part));
 }
 

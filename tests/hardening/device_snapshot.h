@@ -3,19 +3,14 @@
 // nothing on disk. SQLite's shared-memory index is left out: a reader may
 // update it without changing any data.
 
+#include "support/raw_file.h"
+
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <system_error>
 
 using DeviceSnapshot = std::map<std::string, std::string>;  // relative path -> bytes ("<dir>" for folders)
-
-inline std::string FileBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The files that differ, for a failure message; empty when none does.
 inline std::string ChangedFiles(const DeviceSnapshot& before, const DeviceSnapshot& after) {

@@ -5,10 +5,10 @@
 #include "platform/record_store_testing.h"
 #include "record_store_helpers.h"
 #include "store/store_fixture.h"
+#include "support/raw_file.h"
 #include "support/spoiled_record.h"
 
 #include <fstream>
-#include <iterator>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,11 +17,6 @@ namespace {
 
 class RecordStoreFailureTest : public StoreFixture {
 protected:
-    static std::string FileBytes(const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
     void WriteFile(const std::string& bytes) {
         std::filesystem::create_directories(root_);
         std::ofstream(ObjectStorePath(), std::ios::binary) << bytes;

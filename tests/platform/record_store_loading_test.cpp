@@ -6,24 +6,19 @@
 #include "platform/record_store.h"
 #include "record_store_helpers.h"
 #include "store/store_fixture.h"
+#include "support/raw_file.h"
 
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <random>
 
 namespace {
 
 class RecordStoreLoadingTest : public StoreFixture {
 protected:
-    static std::string FileBytes(const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
     static std::u16string TagAt(PropertyDatabase& db) {
         PropertyRecord record;
         return db.ReadCurrent(record) ? TagOf(record) : u"(none)";
@@ -41,10 +36,7 @@ protected:
     // Runs `sql` on the closed store's file with a connection of its own.
     void Raw(const std::string& sql) {
         SetDeviceRoot(root_);
-        sqlite3* raw = nullptr;
-        ASSERT_EQ(sqlite3_open(ObjectStorePath().c_str(), &raw), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
-        sqlite3_close(raw);
+        RunSql(ObjectStorePath(), sql);
     }
 
     long long RawNumber(const std::string& sql) {
