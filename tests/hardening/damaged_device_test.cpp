@@ -5,6 +5,7 @@
 
 #include "app/temp_device.h"
 #include "device_snapshot.h"
+#include "support/raw_file.h"
 #include "support/screen.h"
 #include "support/spoiled_record.h"
 
@@ -26,15 +27,11 @@
 #include "store/test_info_import.h"
 #include "store/test_record_store.h"
 
-#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
-
-#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -70,13 +67,6 @@ void Overwrite(const fs::path& file, std::streamoff at, std::size_t count) {
     out << std::string(count, '\xA5');
 }
 
-void RunSql(const fs::path& file, const char* sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
-}
-
 // Reading it never ends: a check must refuse the file before any query touches it.
 constexpr const char* kEndlessView =
     "CREATE VIEW databases AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n)"
@@ -99,57 +89,52 @@ std::u16string RefusedStart(const fs::path& watched) {
     return driver.Messages().empty() ? u"" : driver.Messages().front();
 }
 
+void ExpectNamed(const std::u16string& message, const std::string& named) {
+    EXPECT_NE(message.find(Utf8ToText(named)), std::u16string::npos) << TextToUtf8(message);
+}
+
 // Start-up reads only what the main window shows: damage elsewhere is found
 // when it is read, or by the full check, which runs after an unclean end (below).
 TEST(DamagedDeviceTest, ADamagedDataFileIsNamedInOneMessageAndLeftAsItWas) {
-    struct Damage {
-        const char* what;
-        std::function<void(const fs::path& store)> make;
+    using Make = std::function<void(const fs::path& store)>;
+    // Runs `sql` in the store, or in a new file in its place.
+    const auto sql = [](std::string text, bool replace = false) -> Make {
+        return [text, replace](const fs::path& store) {
+            if (replace) fs::remove(store);
+            RunSql(store, text);
+        };
     };
-    const std::vector<Damage> damages = {
+    const std::vector<std::pair<const char*, Make>> damages = {
         {"cut in half", [](const fs::path& store) { fs::resize_file(store, fs::file_size(store) / 2); }},
         {"its header overwritten", [](const fs::path& store) { Overwrite(store, 0, 100); }},
-        {"another program's database",
-         [](const fs::path& store) {
-             fs::remove(store);
-             RunSql(store, "CREATE TABLE notes(text TEXT); INSERT INTO notes VALUES('mine');");
-         }},
-        {"written by a newer version", [](const fs::path& store) { RunSql(store, "PRAGMA user_version=3"); }},
+        {"another program's database", sql("CREATE TABLE notes(text TEXT); INSERT INTO notes VALUES('mine');", true)},
+        {"written by a newer version", sql("PRAGMA user_version=3")},
         // A file carrying its own SQL: nothing in it may run, not even once.
         {"a trigger on a run table",
-         [](const fs::path& store) {
-             RunSql(store, "CREATE TRIGGER wipe AFTER INSERT ON run_1 BEGIN DELETE FROM run_1 WHERE id<>new.id; END");
-         }},
+         sql("CREATE TRIGGER wipe AFTER INSERT ON run_1 BEGIN DELETE FROM run_1 WHERE id<>new.id; END")},
         {"a trigger on databases",
-         [](const fs::path& store) {
-             RunSql(store, "CREATE TRIGGER stop BEFORE UPDATE ON databases BEGIN SELECT raise(abort, 'no'); END");
-         }},
-        {"an endless view in place of databases",
-         [](const fs::path& store) { RunSql(store, (std::string("DROP TABLE databases;") + kEndlessView).c_str()); }},
-        {"an extra table", [](const fs::path& store) { RunSql(store, "CREATE TABLE notes(text TEXT)"); }},
+         sql("CREATE TRIGGER stop BEFORE UPDATE ON databases BEGIN SELECT raise(abort, 'no'); END")},
+        {"an endless view in place of databases", sql(std::string("DROP TABLE databases;") + kEndlessView)},
+        {"an extra table", sql("CREATE TABLE notes(text TEXT)")},
         {"an earlier format's file with an endless view",
-         [](const fs::path& store) {
-             fs::remove(store);
-             RunSql(store, (std::string("PRAGMA application_id=1448365105; PRAGMA user_version=1;"
-                                        "CREATE TABLE records(id INTEGER PRIMARY KEY AUTOINCREMENT,"
-                                        " database INTEGER NOT NULL, properties BLOB NOT NULL);"
-                                        "CREATE TABLE deleted_records(id INTEGER PRIMARY KEY);") +
-                            kEndlessView)
-                               .c_str());
-         }},
+         sql(std::string("PRAGMA application_id=1448365105; PRAGMA user_version=1;"
+                         "CREATE TABLE records(id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                         " database INTEGER NOT NULL, properties BLOB NOT NULL);"
+                         "CREATE TABLE deleted_records(id INTEGER PRIMARY KEY);") +
+                 kEndlessView,
+             true)},
         {"a folder in its place",
          [](const fs::path& store) {
              fs::remove(store);
              fs::create_directory(store);
          }},
     };
-    for (const Damage& damage : damages) {
-        SCOPED_TRACE(damage.what);
+    for (const auto& [what, make] : damages) {
+        SCOPED_TRACE(what);
         TempDevice device;
         FillDevice();
-        damage.make(ObjectStorePath());
-        const std::u16string message = RefusedStart(device.Root());
-        EXPECT_NE(message.find(Utf8ToText(ObjectStorePath().string())), std::u16string::npos) << TextToUtf8(message);
+        make(ObjectStorePath());
+        ExpectNamed(RefusedStart(device.Root()), ObjectStorePath().string());
     }
 }
 
@@ -167,8 +152,7 @@ TEST(DamagedDeviceTest, TheLogOfAKilledProgramIsNotCopiedIntoADamagedFile) {
     }
     ASSERT_TRUE(fs::exists(fs::path(ObjectStorePath()) += "-wal"));
     Overwrite(ObjectStorePath(), 4096, 4096);
-    const std::u16string message = RefusedStart(device.Root());
-    EXPECT_NE(message.find(Utf8ToText(ObjectStorePath().string())), std::u16string::npos) << TextToUtf8(message);
+    ExpectNamed(RefusedStart(device.Root()), ObjectStorePath().string());
 }
 
 // A link where the data file or a file beside it belongs is never followed:
@@ -183,9 +167,7 @@ TEST(DamagedDeviceTest, ALinkInPlaceOfTheDataFileOrBesideItIsNamed) {
             if (!dangling) fs::copy_file(ObjectStorePath(), elsewhere);
             if (*suffix == '\0') fs::rename(ObjectStorePath(), device.Root() / "moved");
             fs::create_symlink(elsewhere, link);
-            const std::u16string message = RefusedStart(device.Root());
-            EXPECT_NE(message.find(Utf8ToText(link.string()) + u" is a link"), std::u16string::npos)
-                << TextToUtf8(message);
+            ExpectNamed(RefusedStart(device.Root()), link.string() + " is a link");
             EXPECT_TRUE(fs::is_symlink(link));
         }
     }

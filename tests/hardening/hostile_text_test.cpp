@@ -130,6 +130,16 @@ protected:
         return dlg.testName;
     }
 
+    // Opens dialog D on `user`'s `test` and runs `script` in it.
+    template <class D>
+    int Open(int id, std::u16string_view user, std::u16string_view test, std::function<void(D&)> script) {
+        D dlg;
+        dlg.userName = std::u16string(user);
+        dlg.testName = std::u16string(test);
+        driver_.Expect<D>(id, std::move(script));
+        return dlg.DoModal();
+    }
+
     void ExpectDriverDone() {
         EXPECT_TRUE(driver_.Failures().empty()) << driver_.Failures().front();
         EXPECT_EQ(driver_.PendingScripts(), 0u);
@@ -175,19 +185,11 @@ TEST_F(HostileTextTest, LongTextsAreStoredCutToTheBoundNeverInsideACharacter) {
     EXPECT_EQ(StoredTests(), std::vector<StoredTest>{stored});
 
     // Drawn as stored, never half a character.
-    CModifyTestDlg modify;
-    modify.userName = user;
-    modify.testName = test;
-    driver_.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [&](CModifyTestDlg& m) {
-        const RecordingSurface drawn = RecordPaint(m);
-        EXPECT_NE(drawn.FindText(test), nullptr);
+    Open<CModifyTestDlg>(IDD_MODIFY_TEST, user, test, [&](CModifyTestDlg& m) {
+        EXPECT_NE(RecordPaint(m).FindText(test), nullptr);
         m.SendCommand(IDOK);
     });
-    modify.DoModal();
-    CTestReportDlg report;
-    report.userName = user;
-    report.testName = test;
-    driver_.Expect<CTestReportDlg>(IDD_TEST_REPORT, [&](CTestReportDlg& r) {
+    Open<CTestReportDlg>(IDD_TEST_REPORT, user, test, [&](CTestReportDlg& r) {
         const Texts drawn = DrawnTexts(r);
         EXPECT_NE(std::find(drawn.begin(), drawn.end(), test), drawn.end());
         EXPECT_NE(std::find(drawn.begin(), drawn.end(), user), drawn.end());
@@ -197,16 +199,11 @@ TEST_F(HostileTextTest, LongTextsAreStoredCutToTheBoundNeverInsideACharacter) {
         }
         r.SendCommand(IDOK);
     });
-    report.DoModal();
-    CResultsGraphDlg graph;
-    graph.userName = user;
-    graph.testName = test;
-    driver_.Expect<CResultsGraphDlg>(IDD_RESULTS_GRAPH, [&](CResultsGraphDlg& g) {
+    Open<CResultsGraphDlg>(IDD_RESULTS_GRAPH, user, test, [&](CResultsGraphDlg& g) {
         EXPECT_EQ(CComboBox(g, 1009).SelectedText(), stored.name);
         for (const std::u16string& text : DrawnTexts(g)) EXPECT_FALSE(HasLoneSurrogate(text));
         g.SendCommand(ID_EXIT);
     });
-    graph.DoModal();
     ExpectDriverDone();
 }
 
@@ -219,10 +216,8 @@ TEST_F(HostileTextTest, FormatDirectivesAreStoredAndDrawnLiterally) {
 
     const std::u16string user = AddUserTyped(directives);
     EXPECT_EQ(user, directives);
-    CTakeTestDlg take;
-    take.userName = user;
-    take.testName = directives;  // preset: chosen, not typed
-    driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& d) {
+    // The test preset: chosen, not typed.
+    EXPECT_EQ(Open<CTakeTestDlg>(IDD_TAKE_TEST, user, directives, [&](CTakeTestDlg& d) {
         CEdit(d, CTakeTestDlg::kCommentEdit).UserType(u"%n%n%n");
         driver_.Expect<CAddResultDlg>(IDD_ADD_RESULT, [](CAddResultDlg& r) {
             // Prefilled from the catalogue for a woman: the goal in brackets.
@@ -234,14 +229,10 @@ TEST_F(HostileTextTest, FormatDirectivesAreStoredAndDrawnLiterally) {
         });
         d.SendCommand(CTakeTestDlg::kAddButton);
         d.SendCommand(CTakeTestDlg::kOkButton);
-    });
-    EXPECT_EQ(take.DoModal(), IDOK);
+    }), IDOK);
     EXPECT_EQ(StoredTests(), (std::vector<StoredTest>{{user, directives, u"%n%n%n", u"%s", u"%d", u"%s", u"%n (%s)"}}));
 
-    CTestReportDlg report;
-    report.userName = user;
-    report.testName = directives;
-    driver_.Expect<CTestReportDlg>(IDD_TEST_REPORT, [&](CTestReportDlg& r) {
+    Open<CTestReportDlg>(IDD_TEST_REPORT, user, directives, [&](CTestReportDlg& r) {
         const Texts drawn = DrawnTexts(r);
         EXPECT_EQ(std::count(drawn.begin(), drawn.end(), directives), 2);  // test and user
         const Texts rows = ListRows(r, 1006);
@@ -249,7 +240,6 @@ TEST_F(HostileTextTest, FormatDirectivesAreStoredAndDrawnLiterally) {
         EXPECT_NE(std::find(rows.begin(), rows.end(), u"%n  : %s"), rows.end());
         r.SendCommand(IDOK);
     });
-    report.DoModal();
     CTestInfoDlg info;
     info.testName = directives;
     driver_.Expect<CTestInfoDlg>(IDD_TEST_INFO, [](CTestInfoDlg& i) {
@@ -320,10 +310,7 @@ TEST_F(HostileTextTest, TheCatalogueFileIsShownAsItWasRead) {
     info.DoModal();
 
     ASSERT_TRUE(AddPatient(u"Ann", u"Female", MakeDate(1970, 5, 2), u"0", u"Bar"));
-    CTakeTestDlg take;
-    take.userName = u"Ann";
-    take.testName = test;
-    driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [this, &test](CTakeTestDlg& d) {
+    Open<CTakeTestDlg>(IDD_TAKE_TEST, u"Ann", test, [this, &test](CTakeTestDlg& d) {
         EXPECT_EQ(CComboBox(d, CTakeTestDlg::kTestNameBox).SelectedText(), test);
         driver_.Expect<CAddResultDlg>(IDD_ADD_RESULT, [](CAddResultDlg& r) {
             EXPECT_EQ(CComboBox(r, CAddResultDlg::kResultNameBox).SelectedText(), u"Fe\uFFFD");
@@ -334,7 +321,6 @@ TEST_F(HostileTextTest, TheCatalogueFileIsShownAsItWasRead) {
         d.SendCommand(CTakeTestDlg::kAddButton);
         d.SendCommand(CTakeTestDlg::kCancelButton);
     });
-    take.DoModal();
     EXPECT_TRUE(driver_.Failures().empty()) << driver_.Failures().front();
     EXPECT_EQ(driver_.PendingScripts(), 0u);
 }

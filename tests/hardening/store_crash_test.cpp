@@ -85,13 +85,12 @@ bool Perform(int s) {
     }
     case Step::AddUser:
         return AddPatient(step.name, step.text, MakeDate(1970, 1, 1 + s % 28), u"0", u"Bar");
-    case Step::SetValue:  // reports nothing: read back to know it was stored
+    case Step::SetValue: {  // reports nothing: read back to know it was stored
         SetSetting(step.name, step.text);
-        {
-            std::u16string stored;
-            GetSetting(step.name, stored);
-            return stored == step.text;
-        }
+        std::u16string stored;
+        GetSetting(step.name, stored);
+        return stored == step.text;
+    }
     case Step::DeleteLast:
         return DeleteTest(step.name, step.test, step.date);
     }
@@ -221,23 +220,18 @@ TEST_F(StoreCrashTest, EverySuccessfulSaveSurvivesAKillAndNoneIsHalfDone) {
         // A random number of reported saves (none: a kill while the store opens), then a random while.
         const int wanted = std::uniform_int_distribution<int>(0, 20)(random);
         int reported = 0;
-        for (int s; reported < wanted && read(fds[0], &s, sizeof s) == sizeof s; ++reported) {
+        for (int s; reported < wanted && read(fds[0], &s, sizeof s) == sizeof s; ++reported)
             ASSERT_EQ(s, next + reported);
-        }
         usleep(std::uniform_int_distribution<int>(0, 8000)(random));
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped by itself with " << WEXITSTATUS(status);
-        for (int s; read(fds[0], &s, sizeof s) == sizeof s; ++reported) {
-            ASSERT_EQ(s, next + reported);
-        }
+        for (int s; read(fds[0], &s, sizeof s) == sizeof s; ++reported) ASSERT_EQ(s, next + reported);
         close(fds[0]);
 
         for (; reported > 0; --reported) confirmed.Apply(next++);
-        if (std::filesystem::exists(ObjectStorePath())) {
-            EXPECT_EQ(IntegrityCheck(ObjectStorePath()), "ok");
-        }
+        if (std::filesystem::exists(ObjectStorePath())) EXPECT_EQ(IntegrityCheck(ObjectStorePath()), "ok");
         SetDeviceRoot(root_);
         ASSERT_EQ(ObjectStoreProblem(), u"");
         // The step under way when the kill came: not stored, or stored whole.

@@ -76,6 +76,7 @@ std::string Utf16(std::u16string_view text, bool bigEndian) {
 
 class TestInfoImportTest : public StoreFixture {
 protected:
+    void Restart() { TearDown(), SetUp(); }
     static std::filesystem::path FilePath() { return ResolveDevicePath(kTestInfoFilePath); }
 
     static void WriteFile(const std::string& bytes) {
@@ -160,8 +161,7 @@ TEST_F(TestInfoImportTest, EncodingsAndLineEndsReadAlike) {
          {"\xEF\xBB\xBF" + utf8, crlf, cr, noFinalEnd, Utf16(text, false), Utf16(text, true),
           Utf16(crlfText, false), Utf16(crlfText, true)}) {
         SCOPED_TRACE(bytes.substr(0, 8));
-        TearDown();
-        SetUp();
+        Restart();
         EXPECT_EQ(Import(bytes), expected);
         EXPECT_EQ(ResultNames(), (std::vector<ResultName>{{expected[0].test, u"Sugar"}}));
     }
@@ -175,8 +175,7 @@ TEST_F(TestInfoImportTest, BadUtf16IsReplacedOrDropped) {
     EXPECT_EQ(entries[0], (Entry{u"S\uFFFDx", u"why", u"\uFFFDy\uFFFD"}));
 
     // An odd last byte of a UTF-16 file ends in one replacement character.
-    TearDown();
-    SetUp();
+    Restart();
     entries = Import(Utf16(u"<name>T\n<why>w", false) + "w");
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].text, u"w\uFFFD");
@@ -200,8 +199,7 @@ TEST_F(TestInfoImportTest, LongLinesAreCutButNeverSplit) {
     EXPECT_EQ(entries[6], (Entry{name, u"number of results", u"0"}));
     EXPECT_EQ(entries[7], (Entry{u"Zed", u"other name", u"Zed other name"}));
 
-    TearDown();
-    SetUp();
+    Restart();
     const std::vector<Entry> wide = Import(Utf16(U("<name>W\n<why>" + longValue + "\n<b>2\n"), false));
     ASSERT_EQ(wide.size(), 2u);
     EXPECT_EQ(wide[0].text.size(), kTextMax - 5);
@@ -218,8 +216,7 @@ TEST_F(TestInfoImportTest, EndOfFileInsideABlockKeepsTheCompleteLines) {
     EXPECT_NE(surface.FindText(u"Loading Cut"), nullptr);
 
     // A count larger than what follows reads to the end and stops there.
-    TearDown();
-    SetUp();
+    Restart();
     EXPECT_EQ(Import(Block("Huge", "2147483647", {"<resultname1>r"})).size(), 10u);
 }
 
@@ -241,7 +238,6 @@ TEST_F(TestInfoImportTest, AFileBeyondItsBoundsOrNoFileIsRefusedBeforeAnythingIs
     ImportProblem problem = ImportProblem::None;
     WriteFile(Block("Big", "0"));
     std::filesystem::resize_file(FilePath(), kTestInfoMaxBytes + 1);
-    problem = ImportProblem::None;
     EXPECT_FALSE(ImportTestInfo(surface, &problem));
     EXPECT_EQ(problem, ImportProblem::FileTooLarge);
     EXPECT_FALSE(PropertyDatabase::Exists(kTestCatalogDatabase));
@@ -252,8 +248,7 @@ TEST_F(TestInfoImportTest, AFileBeyondItsBoundsOrNoFileIsRefusedBeforeAnythingIs
     std::filesystem::resize_file(FilePath(), kTestInfoMaxBytes);
     EXPECT_TRUE(ImportTestInfo(surface, &problem));
     EXPECT_EQ(problem, ImportProblem::None);
-    TearDown();
-    SetUp();
+    Restart();
     EXPECT_EQ(Import(std::string(kTestInfoMaxLines - 2, '\n') + "\r\n<a>b").size(),
               kTestInfoMaxLines / 10 * 7);
 }
@@ -379,8 +374,7 @@ TEST_F(TestInfoImportTest, FuzzEntryPointSurvivesMutatedFiles) {
         }
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
     }
-    // Reaching here without an abort is the test.
-    SUCCEED();
+    SUCCEED();  // reaching here without an abort is the test
 }
 
 }  // namespace

@@ -14,11 +14,10 @@
 #include "tools/export/csv_fields.h"
 
 #include "store/store_fixture.h"
+#include "support/raw_file.h"
 #include "support/spoiled_record.h"
 
 #include <gtest/gtest.h>
-
-#include <sqlite3.h>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -28,7 +27,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,11 +38,10 @@ struct ToolRun {
     std::string out, err;
 };
 
-std::string Slurp(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+// The permission bits of `file`, or ~0u when it is missing.
+unsigned Mode(const std::filesystem::path& file) {
+    struct stat info {};
+    return ::stat(file.c_str(), &info) == 0 ? info.st_mode & 0777 : ~0u;
 }
 
 class ExportTool : public StoreFixture {
@@ -78,15 +75,18 @@ protected:
         std::filesystem::path out = folder_ / "out.txt", err = folder_ / "err.txt";
         std::string command = "cd '" + folder_.string() + "' && " + medium + " '" VANTREL_EXPORT "' --root '" +
                               root_.string() + "' " + arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
-        ToolRun run;
-        int status = std::system(command.c_str());
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.out = Slurp(out);
-        run.err = Slurp(err);
-        return run;
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileBytes(out), FileBytes(err)};
     }
 
-    std::string StoreBytes() const { return Slurp(root_ / "object-store.sqlite"); }
+    // Runs a command that must fail, naming `cause` on its error output.
+    void ExpectRefused(const std::string& args, const std::string& cause) const {
+        const ToolRun run = Tool(args);
+        EXPECT_EQ(run.status, 1) << args;
+        EXPECT_NE(run.err.find(cause), std::string::npos) << run.err;
+    }
+
+    std::string StoreBytes() const { return FileBytes(root_ / "object-store.sqlite"); }
 };
 
 }  // namespace
@@ -124,7 +124,7 @@ TEST_F(ExportTool, CsvQuotesCommasQuotesAndLineBreaks) {
 
     ToolRun all = Tool("csv -o all.csv");
     ASSERT_EQ(all.status, 0) << all.err;
-    std::string csv = Slurp(folder_ / "all.csv");
+    std::string csv = FileBytes(folder_ / "all.csv");
     EXPECT_NE(csv.find("\"Ben, \"\"the\"\" Second\",Ferritin,2023-12-24,Ferritin,80,24-336,ng/mL,\r\n"),
               std::string::npos)
         << csv;
@@ -133,30 +133,23 @@ TEST_F(ExportTool, CsvQuotesCommasQuotesAndLineBreaks) {
     const mode_t mask = ::umask(0);
     ASSERT_EQ(Tool("csv -o open.csv").status, 0);
     ::umask(mask);
-    struct stat info {};
-    ASSERT_EQ(::stat((folder_ / "open.csv").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0644u);
+    EXPECT_EQ(Mode(folder_ / "open.csv"), 0644u);
 }
 
 TEST_F(ExportTool, BadInputGetsOneClearLineAndAFailure) {
-    for (const std::string& args : {std::string("csv Nobody"), std::string("frobnicate"),
-                                    std::string("report 'Tavi Orlenska' 'No Such Test'"),
-                                    std::string("report 'Tavi Orlenska' 'Lipid Panel' 13/45/2024"),
-                                    std::string("graph 'Tavi Orlenska' 'Lipid Panel' 'LDL cholesterol' soon"),
-                                    std::string("backup")}) {
+    for (const std::string args : {"csv Nobody", "frobnicate", "report 'Tavi Orlenska' 'No Such Test'",
+                                   "report 'Tavi Orlenska' 'Lipid Panel' 13/45/2024",
+                                   "graph 'Tavi Orlenska' 'Lipid Panel' 'LDL cholesterol' soon", "backup"}) {
         ToolRun run = Tool(args);
         EXPECT_EQ(run.status, 1) << args;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << args << ": " << run.err;
         EXPECT_EQ(run.err.rfind("vantrel-export: ", 0), 0u) << run.err;
     }
-    ToolRun missing = Tool("--root /nonexistent/vantrel list");
-    EXPECT_NE(missing.status, 0);
+    EXPECT_NE(Tool("--root /nonexistent/vantrel list").status, 0);
 
     std::filesystem::resize_file(root_ / "object-store.sqlite", 0);
     std::ofstream(root_ / "object-store.sqlite") << "this is not a data file";
-    ToolRun damaged = Tool("list");
-    EXPECT_EQ(damaged.status, 1);
-    EXPECT_NE(damaged.err.find("damaged"), std::string::npos) << damaged.err;
+    ExpectRefused("list", "damaged");
 }
 
 // A real full disk and a real read-only medium, each mounted where only the tool sees it.
@@ -203,22 +196,20 @@ TEST_F(ExportTool, ReportAndGraphFilesAreMadeWithoutWritingTheStore) {
     const std::string before = StoreBytes();
     ToolRun report = Tool("report 'Tavi Orlenska' 'Lipid Panel' 2024-03-01 -o lipids.pdf");
     ASSERT_EQ(report.status, 0) << report.err;
-    EXPECT_EQ(Slurp(folder_ / "lipids.pdf").rfind("%PDF", 0), 0u);
+    EXPECT_EQ(FileBytes(folder_ / "lipids.pdf").rfind("%PDF", 0), 0u);
 
-    ToolRun latest = Tool("report 'Tavi Orlenska' 'Lipid Panel'");
-    ASSERT_EQ(latest.status, 0) << latest.err;
+    ASSERT_EQ(Tool("report 'Tavi Orlenska' 'Lipid Panel'").status, 0);
     EXPECT_TRUE(std::filesystem::exists(folder_ / "report.pdf"));
 
     ToolRun png = Tool("graph 'Tavi Orlenska' 'Lipid Panel' 'LDL cholesterol' all -o ldl.png");
     ASSERT_EQ(png.status, 0) << png.err;
-    EXPECT_EQ(Slurp(folder_ / "ldl.png").substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+    EXPECT_EQ(FileBytes(folder_ / "ldl.png").substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
     ToolRun pdf = Tool("graph 'Tavi Orlenska' 'Lipid Panel' 'LDL cholesterol' 365 --type bar -o ldl.pdf");
     ASSERT_EQ(pdf.status, 0) << pdf.err;
     EXPECT_EQ(report.err + png.err + pdf.err, "");  // no warnings from runs that succeed
-    EXPECT_EQ(Slurp(folder_ / "ldl.pdf").rfind("%PDF", 0), 0u);
+    EXPECT_EQ(FileBytes(folder_ / "ldl.pdf").rfind("%PDF", 0), 0u);
 
-    ASSERT_EQ(Tool("list").status, 0);
-    ASSERT_EQ(Tool("csv").status, 0);
+    for (const char* reading : {"list", "csv"}) ASSERT_EQ(Tool(reading).status, 0) << reading;
     EXPECT_EQ(StoreBytes(), before);
 }
 
@@ -226,9 +217,7 @@ TEST_F(ExportTool, BackupChangeRestoreGivesBackTheData) {
     const std::string original = Tool("csv").out;
     ToolRun backup = Tool("backup saved.vantrel");
     ASSERT_EQ(backup.status, 0) << backup.err;
-    struct stat info {};
-    ASSERT_EQ(::stat((folder_ / "saved.vantrel").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(Mode(folder_ / "saved.vantrel"), 0600u);
     EXPECT_TRUE(ObjectStoreFileProblem(folder_ / "saved.vantrel").empty());
     EXPECT_EQ(Tool("backup saved.vantrel").status, 1);  // never overwrites
 
@@ -253,17 +242,13 @@ TEST_F(ExportTool, BackupChangeRestoreGivesBackTheData) {
 TEST_F(ExportTool, RestoreRefusesADamagedFileAndARunningProgram) {
     const std::string before = StoreBytes();
     std::ofstream(folder_ / "junk.vantrel") << "SQLite format 3 but not really";
-    ToolRun junk = Tool("restore junk.vantrel");
-    EXPECT_EQ(junk.status, 1);
-    EXPECT_NE(junk.err.find("damaged"), std::string::npos) << junk.err;
+    ExpectRefused("restore junk.vantrel", "damaged");
     EXPECT_EQ(StoreBytes(), before);
 
     ASSERT_EQ(Tool("backup saved.vantrel").status, 0);
     DeviceLock program;
     ASSERT_EQ(program.Acquire(root_), DeviceLock::Outcome::Held);
-    ToolRun running = Tool("restore saved.vantrel");
-    EXPECT_EQ(running.status, 1);
-    EXPECT_NE(running.err.find("running"), std::string::npos) << running.err;
+    ExpectRefused("restore saved.vantrel", "running");
     EXPECT_EQ(StoreBytes(), before);
 }
 
@@ -272,12 +257,6 @@ TEST_F(ExportTool, RestoreTakesAnySoundStoreButNoneCarryingItsOwnSql) {
     ASSERT_EQ(Tool("backup saved.vantrel").status, 0);
     const std::string before = StoreBytes(), original = Tool("csv").out;
     const std::filesystem::path saved = folder_ / "saved.vantrel", planted = folder_ / "planted.vantrel";
-    auto run = [](const std::filesystem::path& file, const std::string& sql) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-        sqlite3_close(db);
-    };
     for (const std::string sql :
          {"CREATE TRIGGER wipe AFTER INSERT ON run_1 BEGIN DELETE FROM run_1 WHERE id<>new.id; END",
           "CREATE TRIGGER stop BEFORE INSERT ON databases BEGIN SELECT raise(abort, 'no'); END",
@@ -286,14 +265,12 @@ TEST_F(ExportTool, RestoreTakesAnySoundStoreButNoneCarryingItsOwnSql) {
           "CREATE TABLE notes(text TEXT)"}) {
         SCOPED_TRACE(sql);
         std::filesystem::copy_file(saved, planted, std::filesystem::copy_options::overwrite_existing);
-        run(planted, sql);
-        ToolRun restore = Tool("restore planted.vantrel");
-        EXPECT_EQ(restore.status, 1);
-        EXPECT_NE(restore.err.find("planted.vantrel"), std::string::npos) << restore.err;
+        RunSql(planted, sql);
+        ExpectRefused("restore planted.vantrel", "planted.vantrel");
         EXPECT_EQ(StoreBytes(), before);
     }
 
-    run(saved, "PRAGMA page_size=1024; VACUUM");
+    RunSql(saved, "PRAGMA page_size=1024; VACUUM");
     ToolRun small = Tool("restore saved.vantrel");
     ASSERT_EQ(small.status, 0) << small.err;
     EXPECT_EQ(Tool("csv").out, original);
@@ -449,7 +426,7 @@ TEST_F(ImportTool, ABadRowStoresNothingAndNamesItsLine) {
 
 TEST_F(ImportTool, CsvThenImportIntoAnEmptyDeviceThenCsvGivesTheSameFile) {
     ASSERT_EQ(Tool("csv -o device.csv").status, 0);
-    std::string original = Slurp(folder_ / "device.csv");
+    std::string original = FileBytes(folder_ / "device.csv");
     UseEmptyDevice("copy");
     ToolRun run = Tool("import device.csv");
     ASSERT_EQ(run.status, 0) << run.err;
@@ -482,9 +459,7 @@ TEST_F(ImportTool, DryRunAndARunningProgramWriteNothing) {
 
     DeviceLock program;
     ASSERT_EQ(program.Acquire(root_), DeviceLock::Outcome::Held);
-    ToolRun running = Tool("import more.csv");
-    EXPECT_EQ(running.status, 1);
-    EXPECT_NE(running.err.find("Vantrel is running"), std::string::npos) << running.err;
+    ExpectRefused("import more.csv", "Vantrel is running");
     EXPECT_FALSE(std::filesystem::exists(root_ / "object-store.sqlite"));
 }
 
