@@ -37,10 +37,8 @@ std::vector<std::u16string> Rows(CDialog& main) { return ListRows(main, CVantrel
 
 int RowOf(CDialog& main, std::u16string_view text) {
     const std::vector<std::u16string> rows = Rows(main);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i] == text) return static_cast<int>(i);
-    }
-    return -1;
+    const auto at = std::find(rows.begin(), rows.end(), text);
+    return at == rows.end() ? -1 : static_cast<int>(at - rows.begin());
 }
 
 // Runs the main window with `script`, which the test ends by pressing Close.
@@ -117,8 +115,7 @@ TEST_F(MainWindowTest, AnEmptyListAsksForATestBeforeReportGraphAndEdit) {
 // Takes a test typed into the Take Test dialog, as a person would.
 void TakeTypedTest(DialogDriver& driver, CVantrelDlg& d, std::u16string_view name) {
     driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [name](CTakeTestDlg& x) {
-        CComboBox box(x, CTakeTestDlg::kTestNameBox);
-        box.UserType(name);
+        CComboBox(x, CTakeTestDlg::kTestNameBox).UserType(name);
         x.SendCommand(CTakeTestDlg::kOkButton);
     });
     d.SendCommand(CVantrelDlg::kTakeTestButton);
@@ -158,8 +155,7 @@ TEST_F(MainWindowTest, TakeTestAppendsOnlyNamesNoListedNameBeginsWith) {
 // test is stored behind the window's back, so a relisting shows.
 void DeleteFirstDate(DialogDriver& driver, CVantrelDlg& d, std::u16string_view sneaked) {
     driver.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [sneaked](CModifyTestDlg& x) {
-        CListCtrl dates(x, CModifyTestDlg::kDateList);
-        dates.UserSelect(0);
+        CListCtrl(x, CModifyTestDlg::kDateList).UserSelect(0);
         x.SendCommand(CModifyTestDlg::kDeleteButton);
         AddTest(u"Ann", sneaked, MakeDate(2026, 1, 1));
         x.SendCommand(IDOK);

@@ -20,21 +20,11 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
 namespace {
-
-// Clicks into a one-line field and types over what it holds.
-void TypeInto(QWidget& window, int id, const QString& text) {
-    QWidget* field = Control(window, id);
-    if (auto* box = qobject_cast<QComboBox*>(field)) field = box->lineEdit();
-    QTest::mouseClick(field, Qt::LeftButton);
-    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(field, text);
-}
 
 void ClickRow(QListWidget* list, int row) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
@@ -99,16 +89,13 @@ TEST(WholeProgram, FirstRunATestItsReportASecondUserAndARestart) {
         Click(w, IDOK);
     });
     person.Then("Take Test", [](QWidget& w) {
-        auto* rows = Control<QListWidget>(w, CTakeTestDlg::kResultList);
-        ASSERT_EQ(rows->count(), 1);
-        EXPECT_EQ(rows->item(0)->text().toStdString(), "Total cholesterol [ 250 vs 0-199 ] mg/dL");
+        EXPECT_EQ(ListItems(w, CTakeTestDlg::kResultList),
+                  std::vector<std::string>{"Total cholesterol [ 250 vs 0-199 ] mg/dL"});
         Click(w, CTakeTestDlg::kOkButton);
     });
     person.Then("Vantrel", [](QWidget& w) {
-        auto* tests = Control<QListWidget>(w, CVantrelDlg::kTestList);
-        ASSERT_EQ(tests->count(), 1);
-        EXPECT_EQ(tests->item(0)->text().toStdString(), "Lipid Panel");
-        ClickRow(tests, 0);
+        ASSERT_EQ(ListItems(w, CVantrelDlg::kTestList), std::vector<std::string>{"Lipid Panel"});
+        ClickRow(Control<QListWidget>(w, CVantrelDlg::kTestList), 0);
         Click(w, CVantrelDlg::kReportButton);
     });
     person.Then("Test Report", [](QWidget& w) {
@@ -116,9 +103,7 @@ TEST(WholeProgram, FirstRunATestItsReportASecondUserAndARestart) {
         auto* report = Control<QListWidget>(w, 1006);
         const QList<QListWidgetItem*> row = report->findItems("Total cholesterol", Qt::MatchStartsWith);
         EXPECT_EQ(row.size(), 1);
-        if (!row.empty()) {
-            EXPECT_TRUE(row[0]->data(Qt::AccessibleTextRole).toString().endsWith(", above goal"));
-        }
+        if (!row.empty()) EXPECT_TRUE(row[0]->data(Qt::AccessibleTextRole).toString().endsWith(", above goal"));
         Click(w, IDOK);
     });
     person.Then("Vantrel", [](QWidget& w) { Click(w, CVantrelDlg::kGraphButton); });

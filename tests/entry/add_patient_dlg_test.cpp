@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QTest>
 
+#include <tuple>
+
 namespace {
 
 class AddPatientDlgTest : public EntryTest {
@@ -46,11 +48,8 @@ protected:
 };
 
 void ExpectSameMoment(const SystemTime& a, const SystemTime& b) {
-    EXPECT_EQ(a.year, b.year);
-    EXPECT_EQ(a.month, b.month);
-    EXPECT_EQ(a.day, b.day);
-    EXPECT_EQ(a.hour, b.hour);
-    EXPECT_EQ(a.minute, b.minute);
+    const auto moment = [](const SystemTime& t) { return std::tuple(t.year, t.month, t.day, t.hour, t.minute); };
+    EXPECT_EQ(moment(a), moment(b));
 }
 
 TEST_F(AddPatientDlgTest, EachModeStartsWithItsFields) {

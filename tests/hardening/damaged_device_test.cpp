@@ -242,10 +242,7 @@ TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
     std::u16string firstMessage, secondMessage;
     person.Then("Vantrel", [](QWidget& w) {
         EXPECT_TRUE(ShowsText(w, 10, 15, u"Tests for Ann"));
-        auto* tests = Control<QListWidget>(w, CVantrelDlg::kTestList);
-        ASSERT_EQ(tests->count(), 2);
-        EXPECT_EQ(tests->item(0)->text(), "Glucose");
-        EXPECT_EQ(tests->item(1)->text(), "Iron");
+        EXPECT_EQ(ListItems(w, CVantrelDlg::kTestList), (std::vector<std::string>{"Glucose", "Iron"}));
         Click(w, CVantrelDlg::kReportButton);
     });
     ReadMessage(person, &firstMessage);
@@ -269,10 +266,7 @@ TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
     person.Then("Add Test Result", [](QWidget& w) {
         // From the catalogue entries after the one that cannot be read.
         EXPECT_EQ(Control<QLineEdit>(w, CAddResultDlg::kUnitEdit)->text(), "mg/dL");
-        auto* value = Control<QLineEdit>(w, CAddResultDlg::kValueEdit);
-        QTest::mouseClick(value, Qt::LeftButton);
-        QTest::keyClick(value, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(value, "88");
+        TypeInto(w, CAddResultDlg::kValueEdit, "88");
         Click(w, IDOK);
     });
     person.Then("Take Test", [](QWidget& w) {

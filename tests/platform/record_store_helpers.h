@@ -33,6 +33,12 @@ inline std::u16string TagOf(const PropertyRecord& record) {
     return tag ? tag->StringValue() : u"?";
 }
 
+// The tag of the record the handle is on, read as any read goes.
+inline std::u16string TagAt(PropertyDatabase& db) {
+    PropertyRecord record;
+    return db.ReadCurrent(record) ? TagOf(record) : u"(none)";
+}
+
 // The tags of every record in index order, read by an advancing pass.
 inline std::vector<std::u16string> AllTags(PropertyDatabase& db) {
     std::vector<std::u16string> tags;

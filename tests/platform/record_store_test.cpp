@@ -16,29 +16,21 @@ TEST_F(RecordStoreTest, OrdersByKeyIgnoringCaseAndKeepsTiesInInsertionOrder) {
     ASSERT_NE(id, 0u);
     PropertyDatabase db;
     ASSERT_TRUE(db.OpenById(id));
-    AddRecord(db, u"beta", u"b1");
-    AddRecord(db, u"ALPHA", u"a1");
-    AddRecord(db, u"Äpfel", u"u1");
-    AddRecord(db, u"alpha", u"a2");
-    AddRecord(db, u"Beta", u"b2");
-    AddRecord(db, u"äPFEL", u"u2");
-    AddRecord(db, u"Alpha", u"a3");
+    for (const auto& [key, tag] : {std::pair{u"beta", u"b1"}, {u"ALPHA", u"a1"}, {u"Äpfel", u"u1"}, {u"alpha", u"a2"},
+                                   {u"Beta", u"b2"}, {u"äPFEL", u"u2"}, {u"Alpha", u"a3"}})
+        AddRecord(db, key, tag);
     EXPECT_EQ(db.RecordCount(), 7);
     EXPECT_EQ(AllTags(db), Tags({u"a1", u"a2", u"a3", u"b1", u"b2", u"u1", u"u2"}));
 
     // The equal run of a key is visited in insertion order, whatever the case asked for.
-    PropertyRecord record;
     ASSERT_TRUE(db.SeekFirstEqual(Property(u"BETA", kKey)));
     EXPECT_EQ(db.CurrentIndex(), 3);
-    ASSERT_TRUE(db.ReadCurrent(record));
-    EXPECT_EQ(TagOf(record), u"b1");
+    EXPECT_EQ(TagAt(db), u"b1");
     ASSERT_TRUE(db.SeekNextEqual(Property(u"BETA", kKey)));
-    ASSERT_TRUE(db.ReadCurrent(record));
-    EXPECT_EQ(TagOf(record), u"b2");
+    EXPECT_EQ(TagAt(db), u"b2");
     EXPECT_FALSE(db.SeekNextEqual(Property(u"BETA", kKey)));
     ASSERT_TRUE(db.SeekFirstEqual(Property(u"ÄPFEL", kKey)));
-    ASSERT_TRUE(db.ReadCurrent(record));
-    EXPECT_EQ(TagOf(record), u"u1");
+    EXPECT_EQ(TagAt(db), u"u1");
     EXPECT_FALSE(db.SeekFirstEqual(Property(u"alph", kKey)));
     EXPECT_FALSE(db.SeekFirstEqual(Property(u"gamma", kKey)));
     // Only the sort property can be sought.
@@ -73,9 +65,7 @@ TEST_F(RecordStoreTest, AnotherHandlesChangesDoNotDisturbAnOuterOne) {
     ASSERT_TRUE(outer.Open(u"List"));
     for (const char16_t* key : {u"d", u"b", u"a", u"c", u"b"}) AddRecord(outer, key, key);
     ASSERT_TRUE(outer.SeekToIndex(3));
-    PropertyRecord record;
-    ASSERT_TRUE(outer.ReadCurrent(record));
-    EXPECT_EQ(TagOf(record), u"c");
+    EXPECT_EQ(TagAt(outer), u"c");
 
     // A second handle adds a record ahead of the outer one's and deletes another.
     {
@@ -87,8 +77,7 @@ TEST_F(RecordStoreTest, AnotherHandlesChangesDoNotDisturbAnOuterOne) {
         EXPECT_EQ(inner.RecordCount(), 5);
     }
     // The outer handle is still on its record and can change it.
-    ASSERT_TRUE(outer.ReadCurrent(record));
-    EXPECT_EQ(TagOf(record), u"c");
+    EXPECT_EQ(TagAt(outer), u"c");
     EXPECT_TRUE(outer.Write(MakeRecord(u"c", u"c-changed"), 1));
     EXPECT_EQ(AllTags(outer), Tags({u"a", u"a-new", u"b", u"b", u"c-changed"}));
 }
@@ -107,9 +96,7 @@ TEST_F(RecordStoreTest, DeletingDuringAnAdvancingPassSkipsNothing) {
     while (db.ReadCurrent(record)) {
         seen.push_back(TagOf(record));
         int tag = TextToInt(TagOf(record));
-        if (tag <= 2 || tag == 5 || tag == 9) {
-            EXPECT_TRUE(db.DeleteCurrent());
-        }
+        if (tag <= 2 || tag == 5 || tag == 9) EXPECT_TRUE(db.DeleteCurrent());
     }
     EXPECT_EQ(seen.size(), 10u);
     EXPECT_EQ(db.RecordCount(), 5);
@@ -118,12 +105,10 @@ TEST_F(RecordStoreTest, DeletingDuringAnAdvancingPassSkipsNothing) {
     // Without advancing, a read after a delete gets the record that followed.
     db.SetAdvanceAfterRead(false);
     ASSERT_TRUE(db.SeekToIndex(1));
-    ASSERT_TRUE(db.ReadCurrent(record));
-    EXPECT_EQ(TagOf(record), u"4");
+    EXPECT_EQ(TagAt(db), u"4");
     EXPECT_TRUE(db.DeleteCurrent());
     EXPECT_FALSE(db.DeleteCurrent());  // nothing reached since
-    ASSERT_TRUE(db.ReadCurrent(record));
-    EXPECT_EQ(TagOf(record), u"6");
+    EXPECT_EQ(TagAt(db), u"6");
     EXPECT_EQ(db.CurrentIndex(), 1);
 }
 
@@ -151,8 +136,7 @@ TEST_F(RecordStoreTest, DeleteAndReplaceActOnTheRecordLastReached) {
     ASSERT_TRUE(db.Write(MakeRecord(u"C", u"a-moved"), 1));
     EXPECT_EQ(AllTags(db), Tags({u"?", u"a-moved", u"c"}));
     ASSERT_TRUE(db.SeekFirstEqual(Property(u"c", kKey)));
-    ASSERT_TRUE(db.ReadCurrent(record));
-    EXPECT_EQ(TagOf(record), u"a-moved");
+    EXPECT_EQ(TagAt(db), u"a-moved");
     ASSERT_TRUE(db.DeleteCurrent());
     EXPECT_EQ(AllTags(db), Tags({u"?", u"c"}));
 }
@@ -195,9 +179,7 @@ TEST_F(RecordStoreTest, MakesAPrivateFileOnlyWhenWriting) {
     ASSERT_EQ(stat(ObjectStorePath().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     std::filesystem::path wal = ObjectStorePath().string() + "-wal";
-    if (stat(wal.c_str(), &info) == 0) {
-        EXPECT_EQ(info.st_mode & 0777, 0600u);
-    }
+    if (stat(wal.c_str(), &info) == 0) EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_TRUE(ObjectStoreProblem().empty());
 }
 

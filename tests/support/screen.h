@@ -9,6 +9,9 @@
 #include "platform/ui/ui_font.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QTest>
@@ -18,7 +21,9 @@
 
 #include <deque>
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 // Whether the window shows `text` drawn at (x, y) in the default font on
 // white, pixel for pixel as the paint surface draws it.
@@ -51,6 +56,23 @@ T* Control(QWidget& window, int id) {
 }
 
 inline void Click(QWidget& window, int id) { QTest::mouseClick(Control(window, id), Qt::LeftButton); }
+
+// Clicks into a one-line field and types over what it holds.
+inline void TypeInto(QWidget& window, int id, const QString& text) {
+    QWidget* field = Control(window, id);
+    if (auto* box = qobject_cast<QComboBox*>(field)) field = box->lineEdit();
+    QTest::mouseClick(field, Qt::LeftButton);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, text);
+}
+
+// The rows of the list `id` as the window shows them.
+inline std::vector<std::string> ListItems(QWidget& window, int id) {
+    std::vector<std::string> rows;
+    if (auto* list = Control<QListWidget>(window, id))
+        for (int i = 0; i < list->count(); ++i) rows.push_back(list->item(i)->text().toStdString());
+    return rows;
+}
 
 // Steps, each run once the window of its caption is the innermost modal
 // window, has been on the screen for a moment, and the step before has begun.
