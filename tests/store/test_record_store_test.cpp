@@ -12,6 +12,8 @@
 #include "store/store_test_helpers.h"
 #include "support/spoiled_record.h"
 
+#include <tuple>
+
 namespace {
 
 class TestRecordStoreTest : public StoreFixture {
@@ -100,13 +102,11 @@ TEST_F(TestRecordStoreTest, ReadsValuesAndGoalsAsWholeNumbers) {
 
 TEST_F(TestRecordStoreTest, ListsTestNamesUnderThePrefixRule) {
     // Ann's pass meets "ABC Panel" first, Bob's meets "ABC" first.
-    ASSERT_TRUE(Add(u"Ann", u"ABC Panel", day1_, u"x", u"1"));
-    ASSERT_TRUE(Add(u"Ann", u"ABC", day1_, u"x", u"1"));
-    ASSERT_TRUE(Add(u"Ann", u"ABC Panel", day2_, u"x", u"1"));
-    ASSERT_TRUE(Add(u"Bob", u"ABC", day1_, u"x", u"1"));
-    ASSERT_TRUE(Add(u"Bob", u"abc panel", day1_, u"x", u"1"));
-    ASSERT_TRUE(Add(u"Bob", u"Lipids", day1_, u"x", u"1"));
-    ASSERT_TRUE(Add(u"bob", u"Other", day1_, u"x", u"1"));
+    for (const auto& [user, test, date] : {std::tuple{u"Ann", u"ABC Panel", day1_}, {u"Ann", u"ABC", day1_},
+                                           {u"Ann", u"ABC Panel", day2_}, {u"Bob", u"ABC", day1_},
+                                           {u"Bob", u"abc panel", day1_}, {u"Bob", u"Lipids", day1_},
+                                           {u"bob", u"Other", day1_}})
+        ASSERT_TRUE(Add(user, test, date, u"x", u"1"));
     MemoryListing ann, bob;
     ListUserTests(u"Ann", ann);
     ListUserTests(u"Bob", bob);
@@ -150,10 +150,13 @@ TEST_F(TestRecordStoreTest, CollectsDatesWithinThePeriodAndWithinTheCapacity) {
     ASSERT_TRUE(Add(u"ann", u"Glucose", DateDaysBeforeNow(1), u"Glucose", u"1"));
 
     SystemTime out[10];
+    // The first dates collected are those `days` before now, in that order.
+    const auto expectDates = [&out](std::vector<int> days) {
+        for (std::size_t i = 0; i < days.size(); ++i)
+            EXPECT_EQ(DateText(out[i]), DateText(DateDaysBeforeNow(days[i]))) << i;
+    };
     ASSERT_EQ(CollectResultDates(u"Ann", u"Glucose", u"Glucose", 7, out, 10), 3);
-    EXPECT_EQ(DateText(out[0]), DateText(DateDaysBeforeNow(3)));  // in record order
-    EXPECT_EQ(DateText(out[1]), DateText(DateDaysBeforeNow(7)));
-    EXPECT_EQ(DateText(out[2]), DateText(DateDaysBeforeNow(0)));
+    expectDates({3, 7, 0});  // in record order
     EXPECT_EQ(CollectResultDates(u"Ann", u"Glucose", u"Glucose", 0, out, 10), 1);
     EXPECT_EQ(CollectResultDates(u"Ann", u"Glucose", u"Glucose", -2, out, 10), 7);
     EXPECT_EQ(CollectResultDates(u"Ann", u"Glucose", u"glucose", -2, out, 10), 0);
@@ -162,13 +165,10 @@ TEST_F(TestRecordStoreTest, CollectsDatesWithinThePeriodAndWithinTheCapacity) {
     SystemTime sentinel = MakeDate(1999, 9, 9);
     for (SystemTime& slot : out) slot = sentinel;
     ASSERT_EQ(CollectResultDates(u"Ann", u"Glucose", u"Glucose", -2, out, 4), 4);
-    EXPECT_EQ(DateText(out[0]), DateText(DateDaysBeforeNow(3)));
-    EXPECT_EQ(DateText(out[1]), DateText(DateDaysBeforeNow(8)));
-    EXPECT_EQ(DateText(out[2]), DateText(DateDaysBeforeNow(7)));
-    EXPECT_EQ(DateText(out[3]), DateText(DateDaysBeforeNow(0)));
+    expectDates({3, 8, 7, 0});
     for (int i = 4; i < 10; ++i) EXPECT_EQ(out[i], sentinel);
     EXPECT_EQ(CollectResultDates(u"Ann", u"Glucose", u"Glucose", -2, out, 0), 0);
-    EXPECT_EQ(DateText(out[0]), DateText(DateDaysBeforeNow(3)));
+    expectDates({3});
 }
 
 }  // namespace

@@ -38,11 +38,9 @@ inline bool ShowsText(QWidget& window, int x, int y, std::u16string_view text, C
     }
     const QFontMetrics metrics(DefaultUiFont());
     const QRect cell = QRect(x, y, metrics.horizontalAdvance(ToQString(text)), metrics.height()) & shot.rect();
-    for (int row = cell.top(); row <= cell.bottom(); ++row) {
-        for (int column = cell.left(); column <= cell.right(); ++column) {
+    for (int row = cell.top(); row <= cell.bottom(); ++row)
+        for (int column = cell.left(); column <= cell.right(); ++column)
             if (shot.pixel(column, row) != expected.pixel(column, row)) return false;
-        }
-    }
     return true;
 }
 

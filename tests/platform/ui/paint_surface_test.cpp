@@ -23,11 +23,9 @@ public:
     bool White(int x, int y) const { return At(x, y) == QColor(Qt::white); }
     // The rightmost column holding anything but white, -1 when blank.
     int LastInkColumn() const {
-        for (int x = kWidth - 1; x >= 0; --x) {
-            for (int y = 0; y < kHeight; ++y) {
+        for (int x = kWidth - 1; x >= 0; --x)
+            for (int y = 0; y < kHeight; ++y)
                 if (!White(x, y)) return x;
-            }
-        }
         return -1;
     }
 
@@ -110,12 +108,11 @@ TEST(QtPaintSurface, TextStandsOnAnOpaqueWhiteCellFromItsTopLeftCorner) {
     EXPECT_EQ(canvas.At(20, 10 + metrics.height() + 1), QColor(0, 255, 255));
     // The letters are in the text colour (smoothed edges blend it with the white cell).
     bool navy = false;
-    for (int x = 20; x < 20 + advance; ++x) {
+    for (int x = 20; x < 20 + advance; ++x)
         for (int y = 10; y < 10 + metrics.height(); ++y) {
             const QColor c = canvas.At(x, y);
             navy = navy || (c.red() < 90 && c.red() == c.green() && c.blue() > c.red() + 60);
         }
-    }
     EXPECT_TRUE(navy);
 }
 

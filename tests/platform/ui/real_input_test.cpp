@@ -79,11 +79,6 @@ protected:
         EXPECT_TRUE(probe_.picker.GetTime(read));
         return read;
     }
-    void TypeInBox(const QString& text) {
-        QTest::mouseClick(box_->lineEdit(), Qt::LeftButton);
-        QTest::keyClick(box_->lineEdit(), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(box_->lineEdit(), text);
-    }
 
     static constexpr SystemTime kNow{2026, 6, 0, 14, 9, 30, 5, 0};  // a Sunday
     SystemTime now_ = kNow;
@@ -99,11 +94,11 @@ TEST_F(RealInputTest, LeavingADropDownBoxChoosesNothingWhileItsArrowsAndListDo) 
     probe_.box.AddString(u"Glucose");
     probe_.box.SetCurSel(0);
 
-    TypeInBox("lipid panel");
+    TypeInto(*window_, 1009, "lipid panel");
     EXPECT_EQ(probe_.box.GetCurSel(), -1);  // edited: no selection, even equal to an item
     QTest::keyClick(box_->lineEdit(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), picker_);
-    TypeInBox("Glucose");
+    TypeInto(*window_, 1009, "Glucose");
     QTest::keyClick(box_->lineEdit(), Qt::Key_Return);
     QTest::mouseClick(probe_.ControlWidget(1011), Qt::LeftButton);
     EXPECT_EQ(probe_.box.GetCurSel(), -1);
