@@ -103,7 +103,9 @@ TEST(WholeProgram, FirstRunATestItsReportASecondUserAndARestart) {
         auto* report = Control<QListWidget>(w, 1006);
         const QList<QListWidgetItem*> row = report->findItems("Total cholesterol", Qt::MatchStartsWith);
         EXPECT_EQ(row.size(), 1);
-        if (!row.empty()) EXPECT_TRUE(row[0]->data(Qt::AccessibleTextRole).toString().endsWith(", above goal"));
+        if (!row.empty()) {
+            EXPECT_TRUE(row[0]->data(Qt::AccessibleTextRole).toString().endsWith(", above goal"));
+        }
         Click(w, IDOK);
     });
     person.Then("Vantrel", [](QWidget& w) { Click(w, CVantrelDlg::kGraphButton); });

@@ -231,7 +231,9 @@ TEST_F(StoreCrashTest, EverySuccessfulSaveSurvivesAKillAndNoneIsHalfDone) {
         close(fds[0]);
 
         for (; reported > 0; --reported) confirmed.Apply(next++);
-        if (std::filesystem::exists(ObjectStorePath())) EXPECT_EQ(IntegrityCheck(ObjectStorePath()), "ok");
+        if (std::filesystem::exists(ObjectStorePath())) {
+            EXPECT_EQ(IntegrityCheck(ObjectStorePath()), "ok");
+        }
         SetDeviceRoot(root_);
         ASSERT_EQ(ObjectStoreProblem(), u"");
         // The step under way when the kill came: not stored, or stored whole.

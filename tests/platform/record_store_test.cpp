@@ -96,7 +96,9 @@ TEST_F(RecordStoreTest, DeletingDuringAnAdvancingPassSkipsNothing) {
     while (db.ReadCurrent(record)) {
         seen.push_back(TagOf(record));
         int tag = TextToInt(TagOf(record));
-        if (tag <= 2 || tag == 5 || tag == 9) EXPECT_TRUE(db.DeleteCurrent());
+        if (tag <= 2 || tag == 5 || tag == 9) {
+            EXPECT_TRUE(db.DeleteCurrent());
+        }
     }
     EXPECT_EQ(seen.size(), 10u);
     EXPECT_EQ(db.RecordCount(), 5);
@@ -179,7 +181,9 @@ TEST_F(RecordStoreTest, MakesAPrivateFileOnlyWhenWriting) {
     ASSERT_EQ(stat(ObjectStorePath().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     std::filesystem::path wal = ObjectStorePath().string() + "-wal";
-    if (stat(wal.c_str(), &info) == 0) EXPECT_EQ(info.st_mode & 0777, 0600u);
+    if (stat(wal.c_str(), &info) == 0) {
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+    }
     EXPECT_TRUE(ObjectStoreProblem().empty());
 }
 

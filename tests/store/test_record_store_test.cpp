@@ -151,7 +151,7 @@ TEST_F(TestRecordStoreTest, CollectsDatesWithinThePeriodAndWithinTheCapacity) {
 
     SystemTime out[10];
     // The first dates collected are those `days` before now, in that order.
-    const auto expectDates = [&out](std::vector<int> days) {
+    const auto expectDates = [this, &out](std::vector<int> days) {
         for (std::size_t i = 0; i < days.size(); ++i)
             EXPECT_EQ(DateText(out[i]), DateText(DateDaysBeforeNow(days[i]))) << i;
     };
