@@ -13,7 +13,6 @@
 #include "res/resource.h"
 #include "review/test_info_dlg.h"
 #include "store/catalog_store.h"
-#include "store/patient_store.h"
 #include "store/settings_store.h"
 #include "store/test_record_store.h"
 

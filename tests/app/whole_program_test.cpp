@@ -13,9 +13,7 @@
 #include "entry/switch_user_dlg.h"
 #include "entry/take_test_dlg.h"
 #include "platform/ui/dialog_widget.h"
-#include "res/resource.h"
 #include "store/patient_store.h"
-#include "store/settings_store.h"
 #include "store/test_record_store.h"
 
 #include <QAbstractItemView>

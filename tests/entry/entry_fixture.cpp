@@ -2,7 +2,6 @@
 
 #include "platform/memory_listing.h"
 #include "platform/record_store.h"
-#include "platform/text.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "store/test_record_store.h"

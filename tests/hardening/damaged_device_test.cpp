@@ -20,7 +20,6 @@
 #include "platform/text.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/test_driver.h"
-#include "res/resource.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"

@@ -21,7 +21,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <spawn.h>
 #include <string>

@@ -19,7 +19,6 @@
 #include <random>
 #include <string>
 #include <sys/wait.h>
-#include <system_error>
 #include <unistd.h>
 #include <vector>
 

@@ -10,7 +10,6 @@
 #include "store/store_fixture.h"
 #include "store/store_test_helpers.h"
 
-#include <optional>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
