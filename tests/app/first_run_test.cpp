@@ -1,6 +1,7 @@
 // The first run end to end: the Installation window imports the device's test
 // information file once and asks for the first user; later starts only flash it.
 
+#include "support/stored_text.h"
 #include "temp_device.h"
 
 #include "app/install_dlg.h"
@@ -64,18 +65,6 @@ MainWindowSeen StartMainWindow(DialogDriver& driver) {
     return seen;
 }
 
-std::u16string StoredCurrentUser() {
-    std::u16string user = u"(none)";
-    GetSetting(kCurrentUserKey, user);
-    return user;
-}
-
-std::u16string CatalogueEntry(std::u16string_view test, std::u16string_view key) {
-    std::u16string text = u"(none)";
-    GetTestEntry(test, key, text);
-    return text;
-}
-
 class FirstRunTest : public ::testing::Test {
 protected:
     // Queues the first-user dialog; `script` ends it.
@@ -112,7 +101,7 @@ TEST_F(FirstRunTest, WithoutTheFileNothingIsCreatedAndTheNextStartTriesAgain) {
     device_.WriteTestInfoFile(kSmallTestInfoFile);
     CancelFirstUser();
     StartMainWindow(driver_);
-    EXPECT_EQ(CatalogueEntry(u"Glucose", u"why"), u"To check for diabetes");
+    EXPECT_EQ(StoredEntry(u"Glucose", u"why"), u"To check for diabetes");
 }
 
 // The owner's name, else the sample name, is offered; a cancelled first user
@@ -135,9 +124,9 @@ TEST_F(FirstRunTest, TheFirstUserIsTheOwnerConfirmedOrCancelled) {
 
         EXPECT_EQ(seenMode_, c.mode);
         EXPECT_EQ(seenName_, c.owner);
-        EXPECT_EQ(StoredCurrentUser(), c.owner);
+        EXPECT_EQ(StoredSetting(kCurrentUserKey), c.owner);
         EXPECT_EQ(PropertyDatabase::Exists(kPatientsDatabase) && FindPatient(c.owner) >= 0, c.confirm);
-        EXPECT_EQ(CatalogueEntry(u"Iron", u"other name"), u"Serum iron");
+        EXPECT_EQ(StoredEntry(u"Iron", u"other name"), u"Serum iron");
         // Listed before the import; the new user shows at the next paint.
         EXPECT_EQ(seen.rows, 0);
         EXPECT_EQ(seen.caption, u"Tests for " + c.owner);
@@ -158,7 +147,7 @@ TEST_F(FirstRunTest, AFirstUserThatCannotBeMadeCurrentIsToldSo) {
     EXPECT_EQ(driver_.Messages(), std::vector<std::u16string>{u"Could not switch to this user. Check that there is "
                                                               u"space on the disk and try again."});
     EXPECT_NE(FindPatient(u"Mara Quell"), -1);
-    EXPECT_EQ(StoredCurrentUser(), u"(none)");
+    EXPECT_EQ(StoredSetting(kCurrentUserKey), u"<missing>");
 }
 
 TEST_F(FirstRunTest, ALaterStartNeverReadsTheFileAgain) {
@@ -174,8 +163,8 @@ TEST_F(FirstRunTest, ALaterStartNeverReadsTheFileAgain) {
         "<number of results>0\n\n\n");
     const MainWindowSeen later = StartMainWindow(driver_);
     EXPECT_EQ(later.caption, u"Tests for Mara Quell");
-    EXPECT_EQ(CatalogueEntry(u"Zinc", u"other name"), u"(none)");
-    EXPECT_EQ(CatalogueEntry(u"Glucose", u"home test"), u"Yes");
+    EXPECT_EQ(StoredEntry(u"Zinc", u"other name"), u"<missing>");
+    EXPECT_EQ(StoredEntry(u"Glucose", u"home test"), u"Yes");
 }
 
 TEST_F(FirstRunTest, AFileBeyondTheBoundIsRefusedWithOneMessageNamingIt) {

@@ -4,6 +4,7 @@
 // and a restart.
 
 #include "support/screen.h"
+#include "support/stored_text.h"
 #include "temp_device.h"
 
 #include "app/vantrel_app.h"
@@ -134,9 +135,7 @@ TEST(WholeProgram, FirstRunATestItsReportASecondUserAndARestart) {
     }
     EXPECT_TRUE(person.Done());
 
-    std::u16string sex;
-    GetPatientSex(u"Ann Lee", sex);
-    EXPECT_EQ(sex, u"Female");
+    EXPECT_EQ(StoredSex(u"Ann Lee"), u"Female");
     SystemTime birthdate = GetBirthdate(u"Ann Lee");
     EXPECT_EQ((std::array{birthdate.year, birthdate.month, birthdate.day}), (std::array<std::uint16_t, 3>{1975, 3, 14}));
 

@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
 #include "store/patient_store.h"
+#include "support/stored_text.h"
 
 #include <QApplication>
 #include <QTest>
@@ -34,16 +35,6 @@ protected:
         SystemTime t;
         CDateTimeCtrl(d, CAddPatientDlg::kBirthdatePicker).GetTime(t);
         return t;
-    }
-    static std::u16string StoredSex(std::u16string_view name) {
-        std::u16string sex = u"<none>";
-        GetPatientSex(name, sex);
-        return sex;
-    }
-    static std::u16string StoredType(std::u16string_view name) {
-        std::u16string type = u"<none>";
-        GetGraphType(name, type);
-        return type;
     }
 };
 
@@ -107,7 +98,7 @@ TEST_F(AddPatientDlgTest, OkStoresThePatientAsTypedWithTheGraphPreferences) {
     EXPECT_EQ(dlg.name, u"Cy Rell");
     EXPECT_EQ(StoredSex(u"Cy Rell"), u"Female");
     EXPECT_EQ(GetGraphPeriod(u"Cy Rell"), 0);
-    EXPECT_EQ(StoredType(u"Cy Rell"), u"Bar");
+    EXPECT_EQ(StoredGraphType(u"Cy Rell"), u"Bar");
     ExpectSameMoment(GetBirthdate(u"Cy Rell"), SystemTime{1981, 7, 0, 9, 10, 30, 0, 0});
     EXPECT_TRUE(driver.Messages().empty());
 
@@ -187,7 +178,7 @@ TEST_F(AddPatientDlgTest, AFailedSaveSaysSoAndKeepsTheFieldsAsTyped) {
         d.SendCommand(CAddPatientDlg::kCancelButton);
     });
     EXPECT_EQ(edit.name, u"Bob");
-    EXPECT_EQ(StoredType(u"Bob"), u"Bar");
+    EXPECT_EQ(StoredGraphType(u"Bob"), u"Bar");
 }
 
 }  // namespace

@@ -67,12 +67,6 @@ std::vector<StoredResult> EntryTest::StoredResults() {
     return out;
 }
 
-std::u16string EntryTest::Entry(std::u16string_view test, std::u16string_view key) {
-    std::u16string text = u"<missing>";
-    GetTestEntry(test, key, text);
-    return text;
-}
-
 std::vector<std::u16string> EntryTest::ResultNames(std::u16string_view test) {
     MemoryListing names;
     ListResultNames(test, names);

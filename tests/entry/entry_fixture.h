@@ -42,7 +42,6 @@ protected:
     static void AddUsers();
 
     static std::vector<StoredResult> StoredResults();
-    static std::u16string Entry(std::u16string_view test, std::u16string_view key);
     static std::vector<std::u16string> ResultNames(std::u16string_view test);
     static std::vector<std::u16string> KnownTests();
 

@@ -9,6 +9,7 @@
 #include "review/test_report_dlg.h"
 #include "store/test_record_store.h"
 #include "support/list_rows.h"
+#include "support/stored_text.h"
 
 #include <algorithm>
 
@@ -106,7 +107,7 @@ TEST_F(TakeTestDlgTest, ResultsOfOneTestBecomeRecordsOfOneUserTestDateAndComment
                                                     {u"LDL", u"110", u"100", u"mg/dL"},
                                                     {u"Triglycerides", u"140", u"135", u"mmol/L"}}));
     // Nothing was typed, so nothing was taught.
-    EXPECT_EQ(Entry(u"Lipid Panel", u"number of results"), u"3");
+    EXPECT_EQ(StoredEntry(u"Lipid Panel", u"number of results"), u"3");
 }
 
 // Take Test, then Modify Test and Edit twice, then the report: every field as
@@ -169,10 +170,10 @@ TEST_F(TakeTestDlgTest, TypedResultNamesAreNumberedAfterTheKnownOnes) {
     });
     // Taught at once, and kept although the test was cancelled.
     EXPECT_TRUE(StoredResults().empty());
-    EXPECT_EQ(Entry(u"Lipid Panel", u"number of results"), u"4");
-    EXPECT_EQ(Entry(u"Lipid Panel", u"resultname4"), u"VLDL");
-    EXPECT_EQ(Entry(u"Lipid Panel", u"resultvalue4"), u"30");
-    EXPECT_EQ(Entry(u"Lipid Panel", u"resultunit4"), u"mg/dL");
+    EXPECT_EQ(StoredEntry(u"Lipid Panel", u"number of results"), u"4");
+    EXPECT_EQ(StoredEntry(u"Lipid Panel", u"resultname4"), u"VLDL");
+    EXPECT_EQ(StoredEntry(u"Lipid Panel", u"resultvalue4"), u"30");
+    EXPECT_EQ(StoredEntry(u"Lipid Panel", u"resultunit4"), u"mg/dL");
     EXPECT_EQ(ResultNames(u"Lipid Panel"), (Rows{u"HDL", u"LDL", u"Triglycerides", u"VLDL"}));
 }
 
@@ -311,8 +312,8 @@ TEST_F(TakeTestDlgTest, ATaughtResultNameKeepsTheCatalogueInStep) {
         EXPECT_EQ(ListedRows(d), Rows{u"VLDL [ 30 vs 20 ] mg/dL"});
         d.SendCommand(CTakeTestDlg::kCancelButton);
     });
-    EXPECT_EQ(Entry(u"Lipid Panel", u"number of results"), u"3");
-    EXPECT_EQ(Entry(u"Lipid Panel", u"resultname4"), u"<missing>");
+    EXPECT_EQ(StoredEntry(u"Lipid Panel", u"number of results"), u"3");
+    EXPECT_EQ(StoredEntry(u"Lipid Panel", u"resultname4"), u"<missing>");
     EXPECT_EQ(ResultNames(u"Lipid Panel"), (Rows{u"HDL", u"LDL", u"Triglycerides"}));
 }
 

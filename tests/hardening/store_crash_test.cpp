@@ -11,6 +11,7 @@
 #include "store/store_fixture.h"
 #include "store/store_test_helpers.h"
 #include "store/test_record_store.h"
+#include "support/stored_text.h"
 
 #include <sqlite3.h>
 
@@ -85,12 +86,9 @@ bool Perform(int s) {
     }
     case Step::AddUser:
         return AddPatient(step.name, step.text, MakeDate(1970, 1, 1 + s % 28), u"0", u"Bar");
-    case Step::SetValue: {  // reports nothing: read back to know it was stored
+    case Step::SetValue:  // reports nothing: read back to know it was stored
         SetSetting(step.name, step.text);
-        std::u16string stored;
-        GetSetting(step.name, stored);
-        return stored == step.text;
-    }
+        return StoredSetting(step.name) == step.text;
     case Step::DeleteLast:
         return DeleteTest(step.name, step.test, step.date);
     }
@@ -160,16 +158,12 @@ struct Model {
             if (listed != rows && why.tellp() == 0)
                 why << TextToUtf8(test) << " has " << listed.size() << " of " << rows.size() << " results";
         }
-        for (const auto& [name, sex] : users) {
-            std::u16string stored = u"(none)";
-            GetPatientSex(name, stored);
-            if (stored != sex && why.tellp() == 0) why << "user " << TextToUtf8(name) << " is " << TextToUtf8(stored);
-        }
-        for (const auto& [key, value] : settings) {
-            std::u16string stored = u"(none)";
-            GetSetting(key, stored);
-            if (stored != value && why.tellp() == 0) why << "setting " << TextToUtf8(key) << " is " << TextToUtf8(stored);
-        }
+        for (const auto& [name, sex] : users)
+            if (const std::u16string stored = StoredSex(name); stored != sex && why.tellp() == 0)
+                why << "user " << TextToUtf8(name) << " is " << TextToUtf8(stored);
+        for (const auto& [key, value] : settings)
+            if (const std::u16string stored = StoredSetting(key); stored != value && why.tellp() == 0)
+                why << "setting " << TextToUtf8(key) << " is " << TextToUtf8(stored);
         return why.str();
     }
 };

@@ -8,6 +8,7 @@
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "review_fixture.h"
+#include "support/stored_text.h"
 
 #include <QAction>
 #include <QImage>
@@ -72,11 +73,6 @@ protected:
         for (QToolButton* button : d.Widget()->findChildren<QToolButton*>())
             if (button->text() == "Exit") QTest::mouseClick(button, Qt::LeftButton);
     }
-    static std::u16string Type(std::u16string_view user) {
-        std::u16string type;
-        GetGraphType(user, type);
-        return type;
-    }
     DialogDriver driver;
 };
 
@@ -95,7 +91,7 @@ TEST_F(ResultsGraphDlgTest, MenuChecksFollowThePeriodAndTypeAndExitStoresThem) {
         EXPECT_TRUE(d.IsEnded());
     });
     EXPECT_EQ(GetGraphPeriod(u"Ann"), 60);
-    EXPECT_EQ(Type(u"Ann"), u"Bar");
+    EXPECT_EQ(StoredGraphType(u"Ann"), u"Bar");
 
     // The next opening shows the stored choice; a choice the disk cannot take is
     // said, and closing another way stores nothing.

@@ -16,6 +16,7 @@
 #include "store/store_fixture.h"
 #include "support/raw_file.h"
 #include "support/spoiled_record.h"
+#include "support/stored_text.h"
 
 #include <gtest/gtest.h>
 
@@ -379,17 +380,11 @@ TEST_F(ImportTool, ReadsSpreadsheetFilesIntoAFreshDeviceAsTheFirstRunWould) {
 
     // The first run's work is done: catalogue, user, current user; new names are taught.
     SetDeviceRoot(root_);
-    std::u16string current, sex = u"unset", type;
-    GetSetting(kCurrentUserKey, current);
-    EXPECT_EQ(current, u"Ann");
-    EXPECT_TRUE(GetPatientSex(u"Ann", sex));
-    EXPECT_EQ(sex, u"");
-    EXPECT_TRUE(GetGraphType(u"Ann", type));
-    EXPECT_EQ(type, kDefaultGraphType);
-    std::u16string text;
-    EXPECT_TRUE(GetTestEntry(u"Lipid Panel", u"other name", text));
-    EXPECT_TRUE(GetTestEntry(u"Thyroid", u"resultname1", text));
-    EXPECT_EQ(text, u"TSH");
+    EXPECT_EQ(StoredSetting(kCurrentUserKey), u"Ann");
+    EXPECT_EQ(StoredSex(u"Ann"), u"");
+    EXPECT_EQ(StoredGraphType(u"Ann"), kDefaultGraphType);
+    EXPECT_NE(StoredEntry(u"Lipid Panel", u"other name"), u"<missing>");
+    EXPECT_EQ(StoredEntry(u"Thyroid", u"resultname1"), u"TSH");
     MemoryListing lipids;
     EXPECT_EQ(ListResultNames(u"Lipid Panel", lipids), 1);  // LDL cholesterol was known already
     SetDeviceRoot(folder_ / "elsewhere");
