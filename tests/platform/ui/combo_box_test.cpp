@@ -24,16 +24,20 @@ public:
     std::vector<std::u16string> confirmedText;
 };
 
+class ComboBox : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dialog_.Create(nullptr)); }
+    SortedBoxDialog dialog_;
+    CComboBox& box = dialog_.box;
+};
+
 std::vector<std::u16string> Items(const CComboBox& box) {
     std::vector<std::u16string> items;
     for (int i = 0; i < box.GetCount(); ++i) items.push_back(box.GetLBText(i));
     return items;
 }
 
-TEST(ComboBox, SortedBoxInsertsCaseInsensitivelyWithAccentsCounting) {
-    SortedBoxDialog dialog;
-    ASSERT_TRUE(dialog.Create(nullptr));
-    CComboBox& box = dialog.box;
+TEST_F(ComboBox, SortedBoxInsertsCaseInsensitivelyWithAccentsCounting) {
     EXPECT_EQ(box.AddString(u"pear"), 0);
     EXPECT_EQ(box.AddString(u"Apple"), 0);
     EXPECT_EQ(box.AddString(u"zebra"), 2);
@@ -53,13 +57,9 @@ TEST(ComboBox, SortedBoxInsertsCaseInsensitivelyWithAccentsCounting) {
     EXPECT_EQ(box.GetWindowText(), u"");
 }
 
-TEST(ComboBox, WordSortNearlyIgnoresHyphensAndPrefixesLookPastABracket) {
-    SortedBoxDialog dialog;
-    ASSERT_TRUE(dialog.Create(nullptr));
-    CComboBox& box = dialog.box;
-    for (auto name : {u"Creatinine", u"C-Reactive Protein", u"Comprehensive Metabolic Panel", u"O'Neil", u"Oneida"}) {
+TEST_F(ComboBox, WordSortNearlyIgnoresHyphensAndPrefixesLookPastABracket) {
+    for (auto name : {u"Creatinine", u"C-Reactive Protein", u"Comprehensive Metabolic Panel", u"O'Neil", u"Oneida"})
         box.AddString(name);
-    }
     EXPECT_EQ(Items(box), (std::vector<std::u16string>{u"Comprehensive Metabolic Panel", u"C-Reactive Protein",
                                                        u"Creatinine", u"Oneida", u"O'Neil"}));
     box.AddString(u"[-Iron]");
@@ -69,10 +69,7 @@ TEST(ComboBox, WordSortNearlyIgnoresHyphensAndPrefixesLookPastABracket) {
     EXPECT_EQ(box.FindString(-1, u"[z"), box.FindStringExact(-1, u"[Zinc]"));
 }
 
-TEST(ComboBox, SearchesStartAfterTheGivenItemAndWrapAround) {
-    SortedBoxDialog dialog;
-    ASSERT_TRUE(dialog.Create(nullptr));
-    CComboBox& box = dialog.box;
+TEST_F(ComboBox, SearchesStartAfterTheGivenItemAndWrapAround) {
     for (auto name : {u"Lipid Panel", u"Iron Panel", u"Iron"}) box.AddString(name);
     ASSERT_EQ(Items(box), (std::vector<std::u16string>{u"Iron", u"Iron Panel", u"Lipid Panel"}));
 

@@ -50,9 +50,8 @@ TEST(ListView, ShowsPicturesOfItsImageListByIndex) {
     EXPECT_EQ(images.Add(IDB_AT_GOAL, kWhite), -1);  // not made yet
     ASSERT_TRUE(images.Create(16, 16, true, 0, 6));
     int expected = 0;
-    for (int bitmap : {IDB_BELOW_GOAL, IDB_AT_GOAL, IDB_ABOVE_GOAL, IDB_HEADING}) {
+    for (int bitmap : {IDB_BELOW_GOAL, IDB_AT_GOAL, IDB_ABOVE_GOAL, IDB_HEADING})
         EXPECT_EQ(images.Add(bitmap, kWhite), expected++);
-    }
     EXPECT_EQ(images.Count(), 4);
     EXPECT_EQ(images.Add(999, kWhite), -1);
 
