@@ -13,7 +13,10 @@
 
 namespace {
 
-int CompareBytes(const std::string& a, const std::string& b) { return a.compare(b) < 0 ? -1 : a == b ? 0 : 1; }
+int CompareBytes(const std::string& a, const std::string& b) {
+    const int order = a.compare(b);
+    return (order > 0) - (order < 0);
+}
 
 // What this process knows of the file, dropped whenever the store says it may no longer hold.
 struct Catalogue {

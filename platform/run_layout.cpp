@@ -15,10 +15,14 @@ const char* const kRunsSchema =
 
 std::string RunTableName(std::int64_t run) { return "run_" + std::to_string(run); }
 
+namespace {
+
 std::vector<std::string> RunIndexNames(std::int64_t run) {
     const std::string table = RunTableName(run);
     return {table + "_by_first", table + "_by_second", table + "_by_third"};
 }
+
+}  // namespace
 
 // By first field: its values in order of first appearance. By second: one
 // test's dates. By third: one result's dates. Each within one exact sort text.

@@ -38,8 +38,6 @@ extern const char* const kRunsSchema;
 // The statements that make the table of run `id` and its indexes.
 std::string RunTableName(std::int64_t run);
 std::string RunTableSchema(std::int64_t run);
-// The names of the indexes of run `id`, as sqlite_master lists them.
-std::vector<std::string> RunIndexNames(std::int64_t run);
 
 // Where a record belongs: its run's keys and its lookup columns.
 struct RecordColumns {

@@ -187,12 +187,13 @@ bool HasStoreSchema(sqlite3* db, StoreFormat format) {
             runObjects == 4 * runTables.size();
     if (!sound || !current) return sound;
     // Every run has its table, and every table its run.
+    std::sort(runTables.begin(), runTables.end());
     sqlite3_stmt* runs = nullptr;
     std::size_t listed = 0;
     if (sqlite3_prepare_v2(db, "SELECT id FROM runs", -1, &runs, nullptr) != SQLITE_OK) return false;
     while (sound && sqlite3_step(runs) == SQLITE_ROW) {
         ++listed;
-        sound = std::find(runTables.begin(), runTables.end(), sqlite3_column_int64(runs, 0)) != runTables.end();
+        sound = std::binary_search(runTables.begin(), runTables.end(), sqlite3_column_int64(runs, 0));
     }
     sqlite3_finalize(runs);
     return sound && listed == runTables.size();

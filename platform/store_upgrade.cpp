@@ -1,5 +1,7 @@
 #include "platform/store_upgrade.h"
 
+#include "platform/store_file.h"
+
 #include "platform/property_codec.h"
 #include "platform/run_layout.h"
 
@@ -77,12 +79,6 @@ bool MoveRecords(sqlite3* db) {
     return true;
 }
 
-bool Healthy(sqlite3* db) {
-    Statement check(db, "PRAGMA quick_check");
-    return check.handle && sqlite3_step(check.handle) == SQLITE_ROW &&
-           std::string(reinterpret_cast<const char*>(sqlite3_column_text(check.handle, 0))) == "ok";
-}
-
 }  // namespace
 
 const char* const kFormat1Schema =
@@ -119,7 +115,7 @@ int UpgradeFromFormat1(sqlite3* db, const std::filesystem::path& store) {
         ::unlink(copy.c_str());
         return code;
     }
-    if (!Healthy(db)) return SQLITE_CORRUPT;
+    if (!PassesQuickCheck(db)) return SQLITE_CORRUPT;
     ::unlink(copy.c_str());
     return SQLITE_OK;
 }
