@@ -60,6 +60,13 @@ int BarWidth(int period, int span) {
     return std::clamp((kTimeSpan / span) / 2, 4, 7);
 }
 
+// "Average Value:" and the average with two decimals, as the graph shows it.
+std::u16string AverageText(double average) {
+    char number[400];  // "%.2f" of the largest double fits
+    std::snprintf(number, sizeof number, "%.2f", average);
+    return u"Average Value:" + Utf8ToText(number);
+}
+
 std::u16string ScaleLabel(double value) {
     char text[64];
     std::snprintf(text, sizeof text, "%.10g", value);
@@ -215,12 +222,6 @@ void DrawResultsChart(PaintSurface& dc, std::u16string_view resultName, const Gr
                       int period, std::u16string_view type) {
     StartGraph(dc);
     DrawChart(dc, resultName, series, period, type);
-}
-
-std::u16string AverageText(double average) {
-    char number[400];  // "%.2f" of the largest double fits
-    std::snprintf(number, sizeof number, "%.2f", average);
-    return u"Average Value:" + Utf8ToText(number);
 }
 
 std::u16string DescribeGraph(std::u16string_view resultName, const GraphSeries& series, int period) {

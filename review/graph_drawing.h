@@ -42,7 +42,5 @@ void DrawResultsGraph(PaintSurface& dc, std::u16string_view resultName, const Gr
 void DrawResultsChart(PaintSurface& dc, std::u16string_view resultName, const GraphSeries& series,
                       int period, std::u16string_view type);
 
-// "Average Value:" and the average with two decimals, as the graph shows it.
-std::u16string AverageText(double average);
 // What a screen reader says of the graph: the result, the period and the average.
 std::u16string DescribeGraph(std::u16string_view resultName, const GraphSeries& series, int period);

@@ -54,7 +54,6 @@ void FillTestReport(std::u16string_view user, std::u16string_view test, const Sy
 
     // The user's records of the test on that day, found through the store's indexes, in store order.
     ForEachRecordOfDay(user, test, day, [&](const PropertyRecord& record) {
-        if (RecordText(record, kPropUser) != user || RecordText(record, kPropTestName) != test) return;
         AddReportResultLine(record, list, row, notes);
         comment = RecordText(record, kPropComment);
         ++row;  // also for records that add no line: later rows are then appended

@@ -60,12 +60,14 @@ DatePicker::DatePicker(QWidget* parent) : QLineEdit(parent), held_(GetLocalTime(
     Show();
 }
 
-SystemTime DatePicker::Value() const {
+std::optional<SystemTime> DatePicker::Typed() const {
     int month = 0, day = 0, year = 0;
     SystemTime typed;
     if (ReadTypedDate(FromQString(text()), month, day, year) && WithDate(held_, year, month, day, typed)) return typed;
-    return held_;
+    return std::nullopt;
 }
+
+SystemTime DatePicker::Value() const { return Typed().value_or(held_); }
 
 bool DatePicker::SetValue(const SystemTime& time) {
     SystemTime checked;
@@ -79,10 +81,8 @@ void DatePicker::Show() { setText(ToQString(DateText(held_))); }
 
 bool DatePicker::Commit() {
     if (committing_) return true;
-    int month = 0, day = 0, year = 0;
-    SystemTime typed;
-    if (ReadTypedDate(FromQString(text()), month, day, year) && WithDate(held_, year, month, day, typed)) {
-        held_ = typed;
+    if (const std::optional<SystemTime> typed = Typed()) {
+        held_ = *typed;
         Show();
         return true;
     }
@@ -104,8 +104,11 @@ void DatePicker::ShowCalendar() {
         calendar_->setGridVisible(true);
         // A click on a day, or Enter on it, picks it.
         const auto pick = [this](QDate date) {
-            SystemTime picked;
-            if (WithDate(held_, date.year(), date.month(), date.day(), picked)) SetValue(picked);
+            SystemTime picked = held_;
+            picked.year = static_cast<std::uint16_t>(date.year());
+            picked.month = static_cast<std::uint16_t>(date.month());
+            picked.day = static_cast<std::uint16_t>(date.day());
+            SetValue(picked);
             calendar_->hide();
             setFocus(Qt::PopupFocusReason);
         };

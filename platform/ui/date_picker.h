@@ -7,6 +7,8 @@
 
 #include <QLineEdit>
 
+#include <optional>
+
 class QCalendarWidget;
 
 class DatePicker : public QLineEdit {
@@ -20,7 +22,6 @@ public:
     // Takes the typed text. A text that is no date is refused: the field shows
     // the held date again and says so; false then.
     bool Commit();
-    void ShowCalendar();
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -29,7 +30,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The typed text as a date, when it is one.
+    std::optional<SystemTime> Typed() const;
     void Show();
+    void ShowCalendar();
 
     SystemTime held_;
     bool selectOnPress_ = false;

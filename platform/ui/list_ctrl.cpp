@@ -127,8 +127,7 @@ void CListCtrl::SetImageList(CImageList* images) {
 }
 
 void CListCtrl::SetItemAccessibleText(int row, std::u16string_view text) {
-    QListWidget* list = ListOf(Widget());
-    if (list && row >= 0 && row < list->count()) list->item(row)->setData(Qt::AccessibleTextRole, ToQString(text));
+    if (QListWidgetItem* item = ItemAt(Widget(), row)) item->setData(Qt::AccessibleTextRole, ToQString(text));
 }
 
 void CListCtrl::UserSelect(int row, bool addToSelection) {
