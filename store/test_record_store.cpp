@@ -187,15 +187,12 @@ bool AddResult(std::u16string_view user, std::u16string_view test, std::u16strin
     StoreTransaction transaction;
     PropertyDatabase db;
     if (!OpenOrCreate(db, kTestRecords)) return false;
-    bool stored;
-    PropertyRecord record;
-    if (SeekResult(db, user, test, result, date, record)) {
-        db.Close();
-        stored = UpdateResult(user, test, comment, date, result, value, goal, unit);
-    } else {
-        stored = FillResult(record, user, test, comment, date, result, value, goal, unit) && db.Write(record, 0);
-        db.Close();
-    }
+    // A result stored again rewrites its record, on the handle the seek left on it.
+    PropertyRecord found, record;
+    const bool exists = SeekResult(db, user, test, result, date, found);
+    const bool stored =
+        FillResult(record, user, test, comment, date, result, value, goal, unit) && db.Write(record, exists ? 1 : 0);
+    db.Close();
     return stored && transaction.Commit();
 }
 

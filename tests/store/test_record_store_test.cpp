@@ -143,6 +143,17 @@ TEST_F(TestRecordStoreTest, ListsTheResultsOfOneDateAsRows) {
     EXPECT_EQ(ListTestResults(u"Ann", u"Lipids", day1_).comment, u"fasting");  // the last record's
 }
 
+// A period counts whole days back; a date after today is within every one.
+TEST_F(TestRecordStoreTest, APeriodAdmitsItsDaysAndLaterOnesAndANegativeOneAdmitsEvery) {
+    for (int period : {0, 7}) {
+        SCOPED_TRACE(period);
+        EXPECT_TRUE(IsWithinPeriod(DateDaysBeforeNow(-3), period));
+        EXPECT_TRUE(IsWithinPeriod(DateDaysBeforeNow(period), period));
+        EXPECT_FALSE(IsWithinPeriod(DateDaysBeforeNow(period + 1), period));
+    }
+    EXPECT_TRUE(IsWithinPeriod(DateDaysBeforeNow(10000), -2));
+}
+
 TEST_F(TestRecordStoreTest, CollectsDatesWithinThePeriodAndWithinTheCapacity) {
     for (int days : {40, 3, 20, 8, 7, 0, 100})
         ASSERT_TRUE(Add(u"Ann", u"Glucose", DateDaysBeforeNow(days), u"Glucose", IntToText(days)));

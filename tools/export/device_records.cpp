@@ -44,7 +44,6 @@ void ForEachTestRecord(const std::u16string* user, const std::function<void(cons
     TestRecordEntry entry;
     auto visitRecord = [&](const PropertyRecord& record) {
         entry.user = RecordText(record, kPropUser);
-        if (user && entry.user != *user) return;
         entry.test = RecordText(record, kPropTestName);
         entry.result = RecordText(record, kPropResultName);
         entry.value = RecordText(record, kPropResultValue);
