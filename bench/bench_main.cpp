@@ -13,7 +13,7 @@
 
 #include "platform/datetime.h"
 #include "platform/device.h"
-#include "platform/object_store.h"
+#include "platform/record_store.h"
 #include "platform/text.h"
 
 #include <QApplication>

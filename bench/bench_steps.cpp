@@ -4,7 +4,6 @@
 #include "entry/take_test_dlg.h"
 #include "platform/device.h"
 #include "platform/memory_listing.h"
-#include "platform/object_store.h"
 #include "platform/record_store.h"
 #include "platform/text.h"
 #include "platform/ui/controls.h"

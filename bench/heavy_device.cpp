@@ -2,9 +2,8 @@
 
 #include "entry/goal_for_sex.h"
 #include "platform/device.h"
-#include "platform/object_store.h"
-#include "platform/memory_listing.h"
 #include "platform/record_store.h"
+#include "platform/memory_listing.h"
 #include "platform/recording_surface.h"
 #include "platform/text.h"
 #include "store/catalog_store.h"

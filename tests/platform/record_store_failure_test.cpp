@@ -191,7 +191,7 @@ TEST_F(RecordStoreFailureTest, RecordsThatCannotBeDecodedArePassedOverAndLeftAsT
     EXPECT_EQ(told[0].id, spoiled[0].id);
     EXPECT_TRUE(ObjectStoreProblem().empty());
     SetDeviceRoot(root_);
-    for (const SpoiledRecord& record : spoiled) EXPECT_EQ(StoredBytes(ObjectStorePath(), u"List", record.id), record.bytes);
+    for (const SpoiledRecord& record : spoiled) EXPECT_EQ(StoredBytes(ObjectStorePath(), u"List", record), record.bytes);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include "platform/device.h"
 #include "platform/memory_listing.h"
-#include "platform/object_store.h"
+#include "platform/record_store.h"
 #include "platform/text.h"
 
 #include "store/store_fixture.h"

@@ -316,7 +316,7 @@ int Import(const Arguments& args) {
 
 int Backup(const Arguments& args) {
     ExpectCount(args, 1, 1, "backup");
-    RequireReadableDevice();
+    // A file of an earlier format is backed up as it is, before any conversion.
     std::string problem = BackupObjectStore(args.positional[0]);
     if (!problem.empty()) Fail(problem);
     std::printf("%s\n", args.positional[0].c_str());
@@ -325,10 +325,13 @@ int Backup(const Arguments& args) {
 
 int Restore(const Arguments& args) {
     ExpectCount(args, 1, 1, "restore");
-    std::filesystem::path kept;
+    KeptData kept;
     std::string problem = RestoreObjectStore(args.positional[0], kept);
     if (!problem.empty()) Fail(problem);
-    if (!kept.empty()) std::printf("The previous data was kept in %s\n", kept.c_str());
+    if (!kept.file.empty())
+        std::printf(kept.damaged ? "The previous data file was damaged; it was kept as it was in %s\n"
+                                 : "The previous data was kept in %s\n",
+                    kept.file.c_str());
     std::printf("Restored %s\n", args.positional[0].c_str());
     return 0;
 }
@@ -374,11 +377,19 @@ int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // Exported health data follows the user's umask, but others never get to write it.
     ::umask(::umask(0) | 022);
-    // Every record the command passed over is named, and fails it, whatever it wrote.
+    // Every record the command passed over is named, and fails it, whatever it wrote;
+    // so does a data file found unusable part way.
     int passedOver = 0;
     OnUnreadableRecord([&passedOver](const UnreadableRecord& record) {
-        std::fprintf(stderr, "vantrel-export: record %lld of \"%s\" in the data file %s cannot be read; it was passed over and left as it was.\n",
-                     static_cast<long long>(record.id), TextToUtf8(record.database).c_str(), record.file.c_str());
+        std::fprintf(stderr,
+                     "vantrel-export: record %lld of \"%s\" in \"%s\" in the data file %s cannot be read; it was passed"
+                     " over and left as it was.\n",
+                     static_cast<long long>(record.id), TextToUtf8(record.sortText).c_str(),
+                     TextToUtf8(record.database).c_str(), record.file.c_str());
+        ++passedOver;
+    });
+    OnObjectStoreProblem([&passedOver](const std::u16string& problem) {
+        std::fprintf(stderr, "vantrel-export: %s\n", TextToUtf8(problem).c_str());
         ++passedOver;
     });
     int status = 1;

@@ -1,6 +1,6 @@
 #pragma once
 // The file layer the object store opens its files through: the system's own,
-// never following a link, with a switch that makes every write fail as on a
+// never following a link nor writing through a second name of a file, with a switch that makes every write fail as on a
 // full disk.
 
 // The name to open connections with; registers the layer on first use.
@@ -9,5 +9,7 @@ const char* StoreVfsName();
 bool StoreWritesFail();
 // Whether the record about to be added must fail (see record_store_testing.h).
 bool StoreAddRefused();
-// Whether `path` is a symbolic link, which the layer refuses to open.
+// Whether `path` is a symbolic link, or a file with another name (a hard
+// link) through which writes would reach someone else's file: the layer
+// refuses to open either.
 bool IsLink(const char* path);

@@ -1,0 +1,35 @@
+#pragma once
+// A handle's pass over the records of one sort text, in order, held open
+// between reads so that a pass reads each row once. It holds only within one
+// epoch of the store: after any write it starts again where it was.
+
+#include "platform/records/connection.h"
+#include "platform/records/record_rows.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class RecordStream {
+public:
+    // Whether the first record of `sortText` numbered `from` or later is known
+    // without a query: then `id` is that record (or none, when the text has no more).
+    bool Knows(const SortText& sortText, std::int64_t from, std::optional<std::int64_t>& id) const;
+    // Starts at the first record numbered `from` or later; false on a read failure.
+    bool Start(const SortText& sortText, std::int64_t from);
+    // The record the stream is on: decodes it and moves on (past an undecodable one too).
+    RowRead Take(const DatabaseInfo& database, std::vector<Property>& properties);
+    // The sort text the stream passes over.
+    const SortText& Text() const { return text_; }
+    bool Current() const;
+    void Reset();
+
+private:
+    bool Step();
+    ObjectStore::Query query_;
+    SortText text_;
+    std::uint64_t epoch_ = 0;
+    std::int64_t floor_ = 0;  // no record between floor_ (excluded) and the current one
+    bool hasRow_ = false;
+    std::int64_t row_ = 0;
+};
