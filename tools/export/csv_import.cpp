@@ -204,10 +204,11 @@ std::string ImportResultsCsv(const std::filesystem::path& file, bool dryRun, Imp
     if (!std::filesystem::is_directory(root, error)) return "no Vantrel device at " + root.string();
     DeviceLock lock;
     if (!dryRun) {
-        switch (lock.Acquire(root)) {
+        switch (lock.Acquire(root, DeviceLock::Holder::Import)) {
         case DeviceLock::Outcome::Held: break;
         case DeviceLock::Outcome::HeldElsewhere:
-            return "Vantrel is running on this device (" + root.string() + "); close it, then import";
+            return TextToUtf8(RunningOnDevice(lock.OtherHolder())) + " on this device (" + root.string() +
+                   (lock.OtherHolder() == DeviceLock::Holder::Program ? "); close it, then import" : "); let it end, then import");
         case DeviceLock::Outcome::Failed: return "cannot lock the device folder " + root.string();
         }
     }
