@@ -14,6 +14,7 @@
 #include "tools/export/csv_fields.h"
 
 #include "store/store_fixture.h"
+#include "support/export_tool.h"
 #include "support/raw_file.h"
 #include "support/spoiled_record.h"
 #include "support/stored_text.h"
@@ -33,11 +34,6 @@
 #include <vector>
 
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
 
 // The permission bits of `file`, or ~0u when it is missing.
 unsigned Mode(const std::filesystem::path& file) {
@@ -71,13 +67,8 @@ protected:
         ASSERT_TRUE(AddResult(user, test, comment, date, result, value, goal, unit));
     }
 
-    // `medium` is a shell command that runs the tool (its $0 and $@) on the medium it prepares.
     ToolRun Tool(const std::string& arguments, const std::string& medium = "") const {
-        std::filesystem::path out = folder_ / "out.txt", err = folder_ / "err.txt";
-        std::string command = "cd '" + folder_.string() + "' && " + medium + " '" VANTREL_EXPORT "' --root '" +
-                              root_.string() + "' " + arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileBytes(out), FileBytes(err)};
+        return RunExportTool(VANTREL_EXPORT, folder_, root_, arguments, medium);
     }
 
     // Runs a command that must fail, naming `cause` on its error output.

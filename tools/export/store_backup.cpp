@@ -108,23 +108,41 @@ bool SameFile(const fs::path& a, const fs::path& b) {
            first.st_ino == second.st_ino;
 }
 
+// A name for the kept data no file has yet.
+fs::path KeptName(const fs::path& root) {
+    const std::string stamp = "object-store.before-restore-" + Stamp();
+    fs::path name = root / (stamp + ".sqlite");
+    std::error_code error;
+    for (int n = 2; fs::exists(name, error) || fs::exists(name.string() + "-wal", error); ++n)
+        name = root / (stamp + "-" + std::to_string(n) + ".sqlite");
+    return name;
+}
+
 // Keeps the device's current data beside it: a checked copy, or, of a
-// damaged file, its bytes and its log's as they are.
-std::string KeepCurrent(const fs::path& store, KeptData& kept) {
+// damaged file, its bytes and its log's as they are. It is made under a
+// name of its own and takes the kept name only when whole.
+std::string KeepCurrent(const fs::path& store, const fs::path& keeping, KeptData& kept) {
     std::error_code error;
     if (!fs::exists(store, error)) return {};
-    kept.file = store.parent_path() / ("object-store.before-restore-" + Stamp() + ".sqlite");
+    const fs::path file = KeptName(store.parent_path());
     kept.damaged = !ObjectStoreFileProblem(store).empty();
+    std::string problem;
+    const char* const suffixes[] = {"", "-wal"};
     if (!kept.damaged) {
-        if (std::string problem = Copy(store, kept.file); !problem.empty())
-            return "the current data could not be kept, nothing was restored: " + problem;
-        return {};
+        problem = Copy(store, keeping);
+    } else {
+        for (const char* suffix : suffixes) {
+            const fs::path from = store.string() + suffix, to = keeping.string() + suffix;
+            if (problem.empty() && fs::exists(from, error) && !CopyBytes(from, to)) problem = "cannot write " + to.string();
+        }
     }
-    for (const char* suffix : {"", "-wal"}) {
-        const fs::path from = store.string() + suffix, to = kept.file.string() + suffix;
-        if (fs::exists(from, error) && !CopyBytes(from, to))
-            return "the current data could not be kept, nothing was restored: cannot write " + to.string();
+    for (const char* suffix : suffixes) {
+        const fs::path from = keeping.string() + suffix;
+        if (problem.empty() && fs::exists(from, error) && ::rename(from.c_str(), (file.string() + suffix).c_str()) != 0)
+            problem = "cannot name " + file.string() + suffix + ": " + std::strerror(errno);
     }
+    if (!problem.empty()) return "the current data could not be kept, nothing was restored: " + problem;
+    kept.file = file;
     return {};
 }
 
@@ -180,11 +198,13 @@ std::string RestoreObjectStore(const fs::path& source, KeptData& kept) {
     if (const fs::path link = LinkedStoreFile(store); !link.empty()) return Utf8(LinkProblem(link));
     CloseObjectStore();
 
-    // The new data is made whole beside the store, then takes its place in one rename.
-    const fs::path incoming = store.string() + ".restoring";
-    for (const char* suffix : {"", "-journal"}) fs::remove(incoming.string() + suffix, error);
+    // The new data is made whole beside the store, then takes its place in
+    // one rename; what a restore killed before it left is removed first.
+    const fs::path incoming = store.string() + ".restoring", keeping = store.string() + ".keeping";
+    for (const fs::path& partial : {incoming, keeping})
+        for (const char* suffix : {"", "-journal", "-wal"}) fs::remove(partial.string() + suffix, error);
     if (std::string problem = Copy(source, incoming); !problem.empty()) return problem;
-    if (std::string problem = KeepCurrent(store, kept); !problem.empty()) {
+    if (std::string problem = KeepCurrent(store, keeping, kept); !problem.empty()) {
         fs::remove(incoming, error);
         return problem;
     }
