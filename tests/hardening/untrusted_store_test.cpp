@@ -19,12 +19,16 @@
 #include <sqlite3.h>
 
 #include <csignal>
+#include <random>
 #include <fstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+void MakeStoreSeeds(const std::filesystem::path& folder);
 
 namespace {
 
@@ -324,13 +328,35 @@ TEST_F(UntrustedStoreTest, ARefusalNamesWhatHoldsTheDevice) {
 // A file of an earlier format is backed up as it is, before any conversion.
 TEST_F(UntrustedStoreTest, AnEarlierFormatsFileIsBackedUpAsItIs) {
     fs::remove_all(root_);
-    WriteFormat1Store(Store(), {{u"Lab Patients List", 501}}, {{1, {Property(u"Ann", 501)}, {}}});
+    ASSERT_TRUE(WriteFormat1Store(Store(), {{u"Lab Patients List", 501}}, {{1, {Property(u"Ann", 501)}, {}}}));
     Close();
     const std::string before = FileBytes(Store());
     const ToolRun backup = Tool("backup saved.sqlite");
     ASSERT_EQ(backup.status, 0) << backup.err;
     EXPECT_EQ(RawNumber(folder_ / "saved.sqlite", "PRAGMA user_version"), 1);
     EXPECT_EQ(FileBytes(Store()), before);
+}
+
+// The fuzz target's entry point, on its seeds with bytes changed, cut and
+// repeated at random: reaching the end without an abort is the test.
+TEST_F(UntrustedStoreTest, TheFuzzEntryPointSurvivesMutatedStoreFiles) {
+    MakeStoreSeeds(folder_ / "seeds");
+    std::mt19937 random(20261207);
+    const auto pick = [&random](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+    for (const char* seed : {"current", "format1", "format2"}) {
+        const std::string bytes = FileBytes(folder_ / "seeds" / seed);
+        ASSERT_FALSE(bytes.empty()) << seed;
+        for (int run = 0; run < 40; ++run) {
+            std::string input = bytes;
+            for (int change = 1 + static_cast<int>(pick(8)); change > 0; --change) {
+                const std::size_t at = pick(input.size());
+                if (pick(10) == 0) input.resize(at);
+                else if (!input.empty()) input[at % input.size()] = static_cast<char>(pick(256));
+            }
+            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
+        }
+    }
+    SUCCEED();
 }
 
 }  // namespace

@@ -47,10 +47,10 @@ protected:
 };
 
 TEST_F(StoreUpgradeTest, Format1IsConvertedKeepingOrderAndDeletions) {
-    WriteFormat1Store(ObjectStorePath(), databases_,
+    ASSERT_TRUE(WriteFormat1Store(ObjectStorePath(), databases_,
                       {Record(u"b", u"b1"), Record(u"gone", u"deleted"), Record(u"B", u"B2"), Record(u"a", u"a3"),
                        Record(u"b", u"b4"), Record(u"a", u"other", 2)},
-                      {2});
+                      {2}));
     EXPECT_TRUE(ObjectStoreProblem().empty());
     EXPECT_EQ(AllTags(u"List"), Tags({u"a3", u"B2", u"b1", u"b4"}));
     EXPECT_EQ(AllTags(u"Other"), Tags({u"other"}));
@@ -65,8 +65,8 @@ TEST_F(StoreUpgradeTest, Format1IsConvertedKeepingOrderAndDeletions) {
 // The counts format 2 kept are not believed: a run that said it held one
 // record gives all three, and deleting one leaves the others.
 TEST_F(StoreUpgradeTest, Format2IsConvertedFromItsRowsNotItsCounts) {
-    WriteFormat2Store(ObjectStorePath(), databases_,
-                      {Record(u"ann", u"1"), Record(u"Ann", u"2"), Record(u"ann", u"3"), Record(u"bob", u"4")});
+    ASSERT_TRUE(WriteFormat2Store(ObjectStorePath(), databases_,
+                      {Record(u"ann", u"1"), Record(u"Ann", u"2"), Record(u"ann", u"3"), Record(u"bob", u"4")}));
     RunSql(ObjectStorePath(), "UPDATE runs SET records = 1");
     EXPECT_EQ(AllTags(u"List"), Tags({u"2", u"1", u"3", u"4"}));
     PropertyDatabase db;
@@ -87,8 +87,8 @@ TEST_F(StoreUpgradeTest, UndecodableRecordsAreCarriedOverAndTheRestConverted) {
         root_ = folder_ / ("format" + std::to_string(format));
         SetDeviceRoot(root_);
         const std::vector<EarlierRecord> records = {Record(u"a", u"a1"), Undecodable(), Record(u"a", u"a2")};
-        if (format == 1) WriteFormat1Store(ObjectStorePath(), databases_, records);
-        else WriteFormat2Store(ObjectStorePath(), databases_, records, {u"a"});
+        ASSERT_TRUE(format == 1 ? WriteFormat1Store(ObjectStorePath(), databases_, records)
+                                : WriteFormat2Store(ObjectStorePath(), databases_, records, {u"a"}));
         std::vector<UnreadableRecord> told;
         OnUnreadableRecord([&told](const UnreadableRecord& record) { told.push_back(record); });
         EXPECT_EQ(AllTags(u"List"), Tags({u"a1", u"a2"}));
@@ -104,7 +104,7 @@ TEST_F(StoreUpgradeTest, UndecodableRecordsAreCarriedOverAndTheRestConverted) {
 }
 
 TEST_F(StoreUpgradeTest, AFullDiskIsToldAsSuchAndLeavesTheFileAsItWas) {
-    WriteFormat1Store(ObjectStorePath(), databases_, {Record(u"a", u"a1")});
+    ASSERT_TRUE(WriteFormat1Store(ObjectStorePath(), databases_, {Record(u"a", u"a1")}));
     SetDeviceRoot(root_);
     const std::string before = FileBytes(ObjectStorePath());
     SetStoreWriteFailureForTesting(true);
@@ -118,7 +118,7 @@ TEST_F(StoreUpgradeTest, AFullDiskIsToldAsSuchAndLeavesTheFileAsItWas) {
 }
 
 TEST_F(StoreUpgradeTest, AReaderThatMayNotWriteAsksForTheProgramFirst) {
-    WriteFormat2Store(ObjectStorePath(), databases_, {Record(u"a", u"a1")});
+    ASSERT_TRUE(WriteFormat2Store(ObjectStorePath(), databases_, {Record(u"a", u"a1")}));
     SetObjectStoreReadOnly(true);
     EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
     EXPECT_NE(ObjectStoreProblem().find(u"start Vantrel once"), std::u16string::npos);

@@ -7,7 +7,8 @@
 #include "platform/records/property_codec.h"
 #include "platform/records/schema.h"
 #include "platform/text.h"
-#include "support/raw_file.h"
+
+#include <sqlite3.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -68,6 +69,15 @@ inline std::string Quote(const std::u16string& text) {
     return quoted + "'";
 }
 
+// Runs `sql` on `file` with a connection of its own; false when it failed.
+inline bool ExecOn(const std::filesystem::path& file, const std::string& sql) {
+    sqlite3* db = nullptr;
+    const bool done = sqlite3_open(file.c_str(), &db) == SQLITE_OK &&
+                      sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return done;
+}
+
 inline std::string EarlierDatabasesSql(const std::vector<EarlierDatabase>& databases) {
     std::string sql;
     for (const EarlierDatabase& database : databases)
@@ -77,7 +87,7 @@ inline std::string EarlierDatabasesSql(const std::vector<EarlierDatabase>& datab
 }
 
 // Writes a store of format 1 at `store`; `deleted` are record rows (from 1) logged as deleted.
-inline void WriteFormat1Store(const std::filesystem::path& store, const std::vector<EarlierDatabase>& databases,
+inline bool WriteFormat1Store(const std::filesystem::path& store, const std::vector<EarlierDatabase>& databases,
                               const std::vector<EarlierRecord>& records, const std::vector<int>& deleted = {}) {
     std::filesystem::create_directories(store.parent_path());
     std::string sql = "PRAGMA application_id=1448365105; PRAGMA user_version=1; PRAGMA journal_mode=WAL;";
@@ -87,7 +97,7 @@ inline void WriteFormat1Store(const std::filesystem::path& store, const std::vec
         sql += "INSERT INTO records(database, properties) VALUES(" + std::to_string(record.database) + ", " +
                Hex(record.rawBytes.empty() ? EarlierEncoding(record.properties) : record.rawBytes) + ");";
     for (int row : deleted) sql += "INSERT INTO deleted_records VALUES(" + std::to_string(row) + ");";
-    RunSql(store, sql);
+    return ExecOn(store, sql);
 }
 
 // A lookup field as format 2 kept it: a text as its UTF-16 bytes, a time as an integer, none as the empty text.
@@ -109,7 +119,7 @@ inline std::string EarlierField(const std::vector<Property>& properties, int id)
 // the order the records come, each record's lookup fields the three
 // properties after its sort property. `sortTexts` gives the sort text of a
 // record with raw bytes.
-inline void WriteFormat2Store(const std::filesystem::path& store, const std::vector<EarlierDatabase>& databases,
+inline bool WriteFormat2Store(const std::filesystem::path& store, const std::vector<EarlierDatabase>& databases,
                               const std::vector<EarlierRecord>& records, const std::vector<std::u16string>& sortTexts = {}) {
     std::filesystem::create_directories(store.parent_path());
     std::string sql = "PRAGMA application_id=1448365105; PRAGMA user_version=2; PRAGMA journal_mode=WAL;";
@@ -139,5 +149,5 @@ inline void WriteFormat2Store(const std::filesystem::path& store, const std::vec
                Hex(record.rawBytes.empty() ? EarlierEncoding(record.properties) : record.rawBytes) + ");";
         sql += "UPDATE runs SET records = records + 1 WHERE id = " + std::to_string(at->second.first) + ";";
     }
-    RunSql(store, sql);
+    return ExecOn(store, sql);
 }
