@@ -130,12 +130,15 @@ double TimeGraph(const HeavyDevice& device, int period) {
 double TimeTakeTest(const HeavyDevice& device) {
     const SystemTime today = MakeDate(kBenchNow.year, kBenchNow.month, kBenchNow.day);
     DeleteTest(device.heavyUser, kTakenTest, today);  // the previous run's, so each run adds 20 records
-    const std::vector<std::u16string> rows = TwentyResultRows();
+    const std::vector<ResultRow> rows = TwentyResultRows();
     DialogDriver driver;
     double ms = 0;
     driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& d) {
         CListCtrl list(d, CTakeTestDlg::kResultList);
-        for (const std::u16string& row : rows) list.InsertItem(list.GetItemCount(), row);
+        for (const ResultRow& row : rows) {
+            const int at = list.InsertItem(list.GetItemCount(), FormatResultRow(row.name, row.value, row.goal, row.unit));
+            list.SetItemData(at, {row.name, row.value, row.goal, row.unit});
+        }
         Stopwatch watch;
         d.SendCommand(CTakeTestDlg::kOkButton);
         ms = watch.Stop();
@@ -209,41 +212,25 @@ double TimeDeleteUser(const HeavyDevice& device, const fs::path& pristine, doubl
 
 double TimeRawRead(const HeavyDevice& device, bool heavyUserOnly) {
     const std::string file = (device.root / "object-store.sqlite").string();
-    // The test records lie in one table per user; the heavy user's is one of them.
-    static std::vector<std::string> tables;
-    static std::string heavyTable, tablesOf;
-    if (tablesOf != file) {
-        tables.clear();
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* runs = nullptr;
-        sqlite3_prepare_v2(db,
-                           "SELECT runs.id, runs.records FROM runs JOIN databases ON databases.id = runs.database"
-                           " WHERE databases.name = 'Health Profiles List' ORDER BY fold",
-                           -1, &runs, nullptr);
-        while (runs && sqlite3_step(runs) == SQLITE_ROW) {
-            tables.push_back("run_" + std::to_string(sqlite3_column_int64(runs, 0)));
-            if (sqlite3_column_int64(runs, 1) == device.heavyRecords) heavyTable = tables.back();
-        }
-        sqlite3_finalize(runs);
-        sqlite3_close_v2(db);
-        Require(!tables.empty() && !heavyTable.empty(), "the raw tables were not found");
-        tablesOf = file;
-    }
     Stopwatch watch;
     sqlite3* db = nullptr;
     sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* query = nullptr;
+    // The test records of every user, or of the heavy one: one index range each.
+    sqlite3_prepare_v2(db,
+                       "SELECT records.id, records.properties FROM databases JOIN sort_texts"
+                       " ON sort_texts.database = databases.id JOIN records ON records.sort_text = sort_texts.id"
+                       " WHERE databases.name = 'Health Profiles List' AND (?1 IS NULL OR sort_texts.exact = ?1)",
+                       -1, &query, nullptr);
+    const std::string heavy = TextToUtf8(device.heavyUser);
+    if (heavyUserOnly) sqlite3_bind_blob(query, 1, heavy.data(), static_cast<int>(heavy.size()), SQLITE_STATIC);
     long long rows = 0, bytes = 0;
-    for (const std::string& table : heavyUserOnly ? std::vector<std::string>{heavyTable} : tables) {
-        sqlite3_stmt* query = nullptr;
-        sqlite3_prepare_v2(db, ("SELECT id, properties FROM " + table + " ORDER BY id").c_str(), -1, &query, nullptr);
-        while (sqlite3_step(query) == SQLITE_ROW) {
-            ++rows;
-            bytes += sqlite3_column_bytes(query, 1);
-            sqlite3_column_blob(query, 1);
-        }
-        sqlite3_finalize(query);
+    while (sqlite3_step(query) == SQLITE_ROW) {
+        ++rows;
+        bytes += sqlite3_column_bytes(query, 1);
+        sqlite3_column_blob(query, 1);
     }
+    sqlite3_finalize(query);
     sqlite3_close_v2(db);
     const double ms = watch.Stop();
     Require(rows == (heavyUserOnly ? device.heavyRecords : device.totalRecords) && bytes > 0, "the raw read missed rows");

@@ -94,6 +94,18 @@ public:
     // read passes over: a deletion the person asked for takes them with the rest.
     bool DeleteUndecodable(const FieldMatch& match);
 
+    // Every record's lookup columns, by sort text in order and within one by
+    // test, date and result; a walk of one index that reads no record.
+    // `visit` gets the sort text, the test's stored bytes (equal texts give
+    // equal bytes), the date when it is a time, and whether a result is named.
+    struct Lookups {
+        std::u16string_view sortText;
+        std::string_view test;
+        std::optional<FileTime> date;
+        bool hasResult = false;
+    };
+    void ForEachLookups(const std::function<void(const Lookups&)>& visit);
+
     struct State;
 
 private:

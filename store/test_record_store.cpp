@@ -3,7 +3,6 @@
 #include "store/store_database.h"
 
 #include <algorithm>
-#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -134,28 +133,28 @@ bool ReadResultRecord(std::u16string_view user, std::u16string_view test, std::u
     return db.Open(kTestRecordsDatabase) && SeekResult(db, user, test, result, date, record);
 }
 
+// One walk of the index of the records' lookup fields: a user's tests come
+// together, each test's dates in order, so a test on one day is counted once
+// by counting where the test or the day changes.
 std::vector<UserTally> TallyTestRecords() {
     std::vector<UserTally> tallies;
     PropertyDatabase db;
     if (!db.Open(kTestRecordsDatabase)) return tallies;
-    for (std::u16string& user : db.SortTexts()) {
-        UserTally tally{std::move(user)};
-        FieldMatch all;
-        all.exact = tally.user;
-        FieldMatch empty = all;
-        empty.third = u"";
-        tally.results = db.CountMatches(all) - db.CountMatches(empty);
-        for (const std::u16string& test : db.FirstFieldTexts(tally.user)) {
-            std::unordered_set<int> days;
-            db.ForEachMatchTime(TestMatch(tally.user, test), false, [&days](FileTime time, std::int64_t) {
-                const SystemTime date = TestDateAt(time);
-                days.insert(date.year * 10000 + date.month * 100 + date.day);
-                return true;
-            });
-            tally.tests += static_cast<int>(days.size());
+    std::string test;
+    FileTime day = 0;
+    db.ForEachLookups([&](const PropertyDatabase::Lookups& lookups) {
+        const FileTime thisDay = lookups.date.value_or(0) / kTicksPerDay;
+        if (tallies.empty() || tallies.back().user != lookups.sortText) {
+            tallies.push_back(UserTally{std::u16string(lookups.sortText)});
+        } else if (lookups.test == test && thisDay == day) {
+            tallies.back().results += lookups.hasResult;
+            return;
         }
-        tallies.push_back(std::move(tally));
-    }
+        ++tallies.back().tests;
+        tallies.back().results += lookups.hasResult;
+        test = lookups.test;
+        day = thisDay;
+    });
     return tallies;
 }
 

@@ -21,7 +21,7 @@ Query MatchQuery(const SortText& sortText, const Lookup& match, const char* colu
                                                                                    : " INDEXED BY records_by_date") +
                       " WHERE sort_text = ?1";
     if (match.test) sql += " AND test = ?2";
-    if (match.date) sql += " AND date BETWEEN ?3 AND ?4";
+    if (match.date) sql += match.date->first == match.date->second ? " AND date = ?3" : " AND date BETWEEN ?3 AND ?4";
     if (match.result) sql += " AND result = ?5";
     sql += order;
     Query query = ObjectStore::Instance().Prepare(sql);
@@ -30,7 +30,8 @@ Query MatchQuery(const SortText& sortText, const Lookup& match, const char* colu
     if (match.test) BindBytes(query.get(), 2, OrderedBytes(*match.test));
     if (match.date) {
         sqlite3_bind_int64(query.get(), 3, static_cast<sqlite3_int64>(match.date->first));
-        sqlite3_bind_int64(query.get(), 4, static_cast<sqlite3_int64>(match.date->second));
+        if (match.date->first != match.date->second)
+            sqlite3_bind_int64(query.get(), 4, static_cast<sqlite3_int64>(match.date->second));
     }
     if (match.result) BindBytes(query.get(), 5, OrderedBytes(*match.result));
     return query;
@@ -38,7 +39,38 @@ Query MatchQuery(const SortText& sortText, const Lookup& match, const char* colu
 
 }  // namespace
 
+// A range of dates and a result: SQLite seeks no further than a range, so
+// each date of the range that holds records is sought in turn, then its
+// records of the result; a few descents, not a walk of the whole range.
+std::vector<std::int64_t> MatchingIdsDateByDate(const SortText& sortText, const Lookup& match) {
+    std::vector<std::int64_t> ids;
+    Query next = ObjectStore::Instance().Prepare(
+        "SELECT date FROM records INDEXED BY records_by_date WHERE sort_text = ?1 AND test = ?2"
+        " AND date BETWEEN ?3 AND ?4 ORDER BY date LIMIT 1");
+    if (!next) return ids;
+    const auto [from, to] = *match.date;
+    Lookup day = match;
+    for (auto at = static_cast<sqlite3_int64>(from); at <= static_cast<sqlite3_int64>(to);) {
+        sqlite3_bind_int64(next.get(), 1, sortText.id);
+        BindBytes(next.get(), 2, OrderedBytes(*match.test));
+        sqlite3_bind_int64(next.get(), 3, at);
+        sqlite3_bind_int64(next.get(), 4, static_cast<sqlite3_int64>(to));
+        if (!next.Next()) break;
+        const sqlite3_int64 date = sqlite3_column_int64(next.get(), 0);
+        next.Reset();
+        day.date = std::make_pair(static_cast<FileTime>(date), static_cast<FileTime>(date));
+        Query query = MatchQuery(sortText, day, "id", "");
+        while (query.Next()) ids.push_back(sqlite3_column_int64(query.get(), 0));
+        if (date >= static_cast<sqlite3_int64>(to)) break;
+        at = date + 1;
+    }
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
 std::vector<std::int64_t> MatchingIds(const SortText& sortText, const Lookup& match) {
+    if (match.test && match.date && match.result && match.date->first != match.date->second)
+        return MatchingIdsDateByDate(sortText, match);
     std::vector<std::int64_t> ids;
     Query query = MatchQuery(sortText, match, "id", " ORDER BY id");
     while (query.Next()) ids.push_back(sqlite3_column_int64(query.get(), 0));
@@ -109,4 +141,14 @@ std::vector<std::u16string> TestsInOrder(const SortText& sortText) {
     std::vector<std::u16string> tests;
     for (First& each : found) tests.push_back(std::move(each.test));
     return tests;
+}
+
+void ForEachLookupRow(const DatabaseInfo& database, const std::function<void(sqlite3_stmt* row)>& visit) {
+    Query query = ObjectStore::Instance().Prepare(
+        "SELECT sort_texts.exact, records.test, records.date, records.result FROM sort_texts"
+        " JOIN records INDEXED BY records_by_date ON records.sort_text = sort_texts.id"
+        " WHERE sort_texts.database = ?1 ORDER BY sort_texts.fold, sort_texts.exact, records.test, records.date");
+    if (!query) return;
+    sqlite3_bind_int64(query.get(), 1, database.id);
+    while (query.Next()) visit(query.get());
 }

@@ -30,3 +30,8 @@ void ForEachMatchingDate(const SortText& sortText, const Lookup& match, bool new
 std::int64_t CountMatching(const SortText& sortText, const Lookup& match);
 // The distinct tests of the sort text's records, in the order of their first record.
 std::vector<std::u16string> TestsInOrder(const SortText& sortText);
+
+// Every record of the database with its sort text and lookup columns, in
+// the order of records_by_date: `visit` gets each row of (exact, test, date,
+// result) where the query stands.
+void ForEachLookupRow(const DatabaseInfo& database, const std::function<void(sqlite3_stmt* row)>& visit);

@@ -32,3 +32,16 @@ void PropertyRecord::RemoveProperty(std::uint16_t id) {
 }
 
 void PropertyRecord::RemoveAllProperties() { properties_.clear(); }
+
+void PropertyRecord::SetProperties(std::vector<Property>&& properties) {
+    properties_ = std::move(properties);
+    for (std::size_t i = 1; i < properties_.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (properties_[j].Id() != properties_[i].Id()) continue;
+            // A later property of an id replaces the earlier one in its place.
+            properties_[j] = std::move(properties_[i]);
+            properties_.erase(properties_.begin() + static_cast<std::ptrdiff_t>(i--));
+            break;
+        }
+    }
+}

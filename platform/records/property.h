@@ -56,6 +56,8 @@ public:
     void AddProperty(const Property& property);
     void RemoveProperty(std::uint16_t id);
     void RemoveAllProperties();
+    // Holds exactly `properties` (as AddProperties of each in turn would).
+    void SetProperties(std::vector<Property>&& properties);
     const std::vector<Property>& Properties() const;
 
 private:

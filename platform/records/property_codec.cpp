@@ -98,7 +98,7 @@ bool Parse(std::string_view bytes, const ColumnViews& columns, const ColumnIds& 
             if (column == static_cast<std::size_t>(Column::Sort) && held.kind != ColumnKind::Text) return false;
             referenced[column] = true;
             if (held.kind == ColumnKind::Text)
-                sink.Column(static_cast<std::uint16_t>(id), held.text);
+                sink.Column(static_cast<std::uint16_t>(id), held);
             else
                 sink.Time(static_cast<std::uint16_t>(id), static_cast<FileTime>(held.time));
         } else {
@@ -135,14 +135,17 @@ struct Decoder {
             text[i] = narrow ? in[i] : static_cast<char16_t>(in[2 * i] | in[2 * i + 1] << 8);
         out.emplace_back(text, id);
     }
-    void Column(std::uint16_t id, std::string_view ordered) { out.emplace_back(TextOfOrderedBytes(ordered), id); }
+    void Column(std::uint16_t id, const ColumnView& held) {
+        if (held.decoded) out.emplace_back(*held.decoded, id);
+        else out.emplace_back(TextOfOrderedBytes(held.text), id);
+    }
     void Time(std::uint16_t id, FileTime time) { out.emplace_back(time, id); }
 };
 
 struct Checker {
     void Count(std::uint64_t) {}
     void Text(std::uint16_t, std::string_view, bool) {}
-    void Column(std::uint16_t, std::string_view) {}
+    void Column(std::uint16_t, const ColumnView&) {}
     void Time(std::uint16_t, FileTime) {}
 };
 

@@ -28,11 +28,12 @@ struct ColumnValue {
     std::string text;
     std::int64_t time = 0;
 };
-// The same, read in place from a row.
+// The same, read in place from a row; a text may come already decoded.
 struct ColumnView {
     ColumnKind kind = ColumnKind::None;
     std::string_view text;
     std::int64_t time = 0;
+    const std::u16string* decoded = nullptr;
 };
 using ColumnViews = std::array<ColumnView, kColumnCount>;
 

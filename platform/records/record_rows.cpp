@@ -189,13 +189,13 @@ std::optional<std::int64_t> FirstIdFrom(std::int64_t sortText, std::int64_t from
 }
 
 RowRead DecodeRow(const DatabaseInfo& database, std::string_view exact, sqlite3_stmt* query, int first,
-                  std::vector<Property>* properties) {
+                  std::vector<Property>* properties, const std::u16string* sortText) {
     const sqlite3_int64 id = sqlite3_column_int64(query, first);
     if (sqlite3_column_type(query, first) != SQLITE_INTEGER || id < 1 || id > kLastId) {
         Store().ReadFailed(SQLITE_CORRUPT);
         return RowRead::Failed;
     }
-    const ColumnViews columns = {ColumnView{ColumnKind::Text, exact, 0}, ReadColumn(query, first + 1),
+    const ColumnViews columns = {ColumnView{ColumnKind::Text, exact, 0, sortText}, ReadColumn(query, first + 1),
                                  ReadColumn(query, first + 2), ReadColumn(query, first + 3)};
     const std::string_view bytes = ReadBytes(query, first + 4);
     const bool decoded = properties ? DecodeRecord(bytes, columns, database.Columns(), *properties)
@@ -319,6 +319,10 @@ bool RemoveRecord(const DatabaseInfo& database, const Place& at) {
     return sortText && RemoveRow(sortText->id, at.id) && DropSortTextIfEmpty(sortText->id) && unit.End(true);
 }
 
+// The sort text's records are one range of each tree. Deleting them changes
+// every page of those ranges: with room for them in the page cache, each is
+// written once, at the commit, rather than again and again as the cache
+// spills mid-way. The room is bounded, so memory stays flat.
 bool RemoveAllOf(const DatabaseInfo& database, std::u16string_view exact) {
     WriteUnit unit;
     if (!unit.Begin()) return false;
@@ -327,7 +331,10 @@ bool RemoveAllOf(const DatabaseInfo& database, std::u16string_view exact) {
     Query records = Write("DELETE FROM records WHERE sort_text = ?1");
     if (!records) return false;
     sqlite3_bind_int64(records.get(), 1, sortText->id);
-    if (!records.Run()) return false;
+    Read("PRAGMA cache_size = -40960").Next();
+    const bool removed = records.Run();
+    Read("PRAGMA cache_size = -2000").Next();
+    if (!removed) return false;
     records = Query();
     Query text = Write("DELETE FROM sort_texts WHERE id = ?1");
     if (!text) return false;

@@ -47,10 +47,11 @@ std::optional<std::int64_t> FirstIdFrom(std::int64_t sortText, std::int64_t from
 RowRead ReadRecord(const DatabaseInfo& database, const SortText& sortText, std::int64_t id,
                    std::vector<Property>& properties);
 // Decodes the row a query stands on, whose columns from `first` are: id,
-// test, date, result, properties. An id outside the range the store writes
-// is damage: the store is refused, and the read fails.
+// test, date, result, properties; `sortText` is the text of `exact`, when
+// known. An id outside the range the store writes is damage: the store is
+// refused, and the read fails.
 RowRead DecodeRow(const DatabaseInfo& database, std::string_view exact, sqlite3_stmt* query, int first,
-                  std::vector<Property>* properties);
+                  std::vector<Property>* properties, const std::u16string* sortText = nullptr);
 
 // Counting records in the database's order, for numbered places.
 std::int64_t RecordsOf(const DatabaseInfo& database);

@@ -204,8 +204,7 @@ bool PropertyDatabase::ReadCurrent(PropertyRecord& out) {
             return false;
         }
     }
-    out.RemoveAllProperties();
-    out.AddProperties(properties.data(), properties.size());
+    out.SetProperties(std::move(properties));
     state_->position = *at;
     state_->past = false;
     state_->current = at;
@@ -262,8 +261,7 @@ void PropertyDatabase::ForEachMatch(const FieldMatch& match, const std::function
             NoteUnreadableRecord(state_->info->name, match.exact, id);
             continue;
         }
-        record.RemoveAllProperties();
-        record.AddProperties(properties.data(), properties.size());
+        record.SetProperties(std::move(properties));
         state_->MoveTo(Place{text->fold, text->exact, id});
         if (!visit(record)) return;
     }
@@ -303,6 +301,25 @@ bool PropertyDatabase::DeleteUndecodable(const FieldMatch& match) {
         if (read == RowRead::Undecodable && !RemoveRecord(*state_->info, Place{text->fold, text->exact, id})) return false;
     }
     return true;
+}
+
+void PropertyDatabase::ForEachLookups(const std::function<void(const Lookups&)>& visit) {
+    if (!state_->Usable()) return;
+    std::string exact;
+    Lookups lookups;
+    std::u16string sortText;
+    ForEachLookupRow(*state_->info, [&](sqlite3_stmt* row) {
+        if (const std::string_view bytes = ReadBytes(row, 0); bytes != exact || sortText.empty()) {
+            exact = bytes;
+            sortText = TextOfOrderedBytes(exact);
+        }
+        lookups.sortText = sortText;
+        lookups.test = ReadBytes(row, 1);
+        lookups.date.reset();
+        if (sqlite3_column_type(row, 2) == SQLITE_INTEGER) lookups.date = static_cast<FileTime>(sqlite3_column_int64(row, 2));
+        lookups.hasResult = sqlite3_column_type(row, 3) == SQLITE_BLOB && sqlite3_column_bytes(row, 3) > 0;
+        visit(lookups);
+    });
 }
 
 bool PropertyDatabase::DeleteAllOf(std::u16string_view exact) {

@@ -17,6 +17,7 @@ bool RecordStream::Start(const SortText& sortText, std::int64_t from) {
     query_.Reset();
     sqlite3_bind_int64(query_.get(), 1, sortText.id);
     sqlite3_bind_int64(query_.get(), 2, from);
+    if (text_.exact != sortText.exact || decoded_.empty()) decoded_ = TextOfOrderedBytes(sortText.exact);
     text_ = sortText;
     epoch_ = ObjectStore::Instance().Epoch();
     floor_ = from - 1;
@@ -37,7 +38,7 @@ bool RecordStream::Step() {
 
 RowRead RecordStream::Take(const DatabaseInfo& database, std::vector<Property>& properties) {
     if (!hasRow_) return RowRead::Failed;
-    const RowRead read = DecodeRow(database, text_.exact, query_.get(), 0, &properties);
+    const RowRead read = DecodeRow(database, text_.exact, query_.get(), 0, &properties, &decoded_);
     if (read == RowRead::Failed) {
         Reset();
         return read;

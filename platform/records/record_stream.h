@@ -28,6 +28,7 @@ private:
     bool Step();
     ObjectStore::Query query_;
     SortText text_;
+    std::u16string decoded_;  // the text of text_.exact
     std::uint64_t epoch_ = 0;
     std::int64_t floor_ = 0;  // no record between floor_ (excluded) and the current one
     bool hasRow_ = false;
