@@ -1,7 +1,7 @@
 #include "store/store_database.h"
 
 bool OpenOrCreate(PropertyDatabase& db, const StoreDatabase& database) {
-    if (PropertyDatabase::Exists(database.name)) return db.Open(database.name);
+    if (db.Open(database.name)) return true;
     std::uint32_t id = PropertyDatabase::Create(database.name, database.type, 1,
                                                 SortOrder{database.sortProperty, kSortCaseInsensitive});
     return id != 0 && db.OpenById(id);

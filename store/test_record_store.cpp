@@ -32,13 +32,17 @@ bool AroundDate(const SystemTime& date, FieldMatch& match) {
 }
 
 // Visits the records of the user's test on the moment of `date` (and with
-// that result name, when given), in record order, on an open handle.
+// that result name, when given), in record order, on an open handle. Every
+// stored time is made from a calendar date-time to the millisecond, and two
+// such times are the same moment exactly when they are equal: one index seek.
 template <class Visit>
 void ForEachOnMoment(PropertyDatabase& db, std::u16string_view user, std::u16string_view test,
                      std::optional<std::u16string_view> result, const SystemTime& date, Visit visit) {
     FieldMatch match = TestMatch(user, test);
     if (result) match.third = BoundedText(*result);
-    if (!AroundDate(date, match)) return;
+    FileTime moment = 0;
+    if (!SystemTimeToFileTime(date, moment)) return;
+    match.second = std::make_pair(moment, moment);
     db.ForEachMatch(match, [&](const PropertyRecord& record) {
         return !IsSameMoment(FileTimeOf(record, kPropTestDate), date) || visit(record);
     });

@@ -20,11 +20,22 @@ namespace {
 
 constexpr int kBusyTimeoutMs = 5000;
 
+// SQLite's page cache (KiB): small while reading, which the system's own
+// cache serves; while a transaction writes, room for the pages it changes,
+// so that each is written once, at the commit, rather than again and again
+// as the cache spills mid-way (an import, a user's records deleted). The
+// room is bounded, so memory stays flat.
+constexpr const char* kReadingCache = "PRAGMA cache_size=-2000";
+constexpr const char* kWritingCache = "PRAGMA cache_size=-40960";
+
 // Set in a child process right after fork.
 bool gForked = false;
 
 // The savepoint of the store transaction nested `level` deep (the outermost is a plain transaction).
-std::string SavepointName(int level) { return "v" + std::to_string(level); }
+std::string SavepointName(int level) {
+    std::string name = std::to_string(level);
+    return name.insert(0, 1, 'v');
+}
 
 bool IsDamage(int code) { return (code & 0xFF) == SQLITE_CORRUPT || (code & 0xFF) == SQLITE_NOTADB; }
 
@@ -305,6 +316,9 @@ bool ObjectStore::OpenExisting() {
         Exec("PRAGMA synchronous=FULL");
         // Deleted records need not be wiped at the cost of writing every freed page.
         Exec("PRAGMA secure_delete=FAST");
+        // The records a savepoint must be able to restore stay in memory: a
+        // long transaction's savepoints spilled them to a file again and again.
+        Exec("PRAGMA temp_store=MEMORY");
         // The file passed its checks: a copy a conversion left behind is no longer needed.
         for (const std::filesystem::path& copy : {UpgradeCopyPath(path_), EarlierUpgradeCopyPath(path_)})
             ::unlink(copy.c_str());
@@ -348,12 +362,32 @@ bool ObjectStore::Exec(const std::string& sql) {
     return db_ && sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
+// A statement of the units, run from the kept ones: a unit begins and ends
+// with every write, and parsing each anew would cost more than the write.
+bool ObjectStore::Run(const std::string& sql) {
+    if (!db_) return false;
+    std::vector<sqlite3_stmt*>& kept = kept_[sql];
+    sqlite3_stmt* statement = nullptr;
+    if (!kept.empty()) {
+        statement = kept.back();
+        kept.pop_back();
+    } else if (sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return false;
+    }
+    const int rc = sqlite3_step(statement);
+    sqlite3_reset(statement);
+    kept_[sql].push_back(statement);
+    return rc == SQLITE_DONE || rc == SQLITE_ROW;
+}
+
 // A write inside store transactions first begins them in SQLite, the
 // outermost as a transaction and each inner one as a savepoint.
 bool ObjectStore::BeginWrite() {
     if (failed_ || !Ready(Use::Write)) return false;
     while (sqlLevels_ < depth_) {
-        const bool begun = sqlLevels_ == 0 ? Exec("BEGIN IMMEDIATE") : Exec("SAVEPOINT " + SavepointName(sqlLevels_));
+        const bool begun = sqlLevels_ == 0 ? Run(kWritingCache) && Run("BEGIN IMMEDIATE")
+                                           : Run("SAVEPOINT " + SavepointName(sqlLevels_));
         if (!begun) {
             if (sqlLevels_ > 0) failed_ = true;
             return false;
@@ -386,17 +420,18 @@ bool ObjectStore::EndUnit(bool commit) {
     bool ok = commit && !failed_;
     if (db_ && sqlLevels_ >= level) {
         const std::string savepoint = SavepointName(level - 1);
-        if (ok) ok = Exec(level == 1 ? "COMMIT" : "RELEASE " + savepoint);
+        if (ok) ok = Run(level == 1 ? "COMMIT" : "RELEASE " + savepoint);
         if (!ok) {
             if (level == 1) {
-                if (!sqlite3_get_autocommit(db_)) Exec("ROLLBACK");
+                if (!sqlite3_get_autocommit(db_)) Run("ROLLBACK");
             } else {
-                Exec("ROLLBACK TO " + savepoint);
-                Exec("RELEASE " + savepoint);
+                Run("ROLLBACK TO " + savepoint);
+                Run("RELEASE " + savepoint);
             }
             ++epoch_;
         }
         sqlLevels_ = level - 1;
+        if (level == 1) Run(kReadingCache);
     }
     --depth_;
     if (depth_ == 0) failed_ = false;

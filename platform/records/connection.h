@@ -78,6 +78,8 @@ public:
 
     void BeginUnit();
     bool EndUnit(bool commit);
+    // Whether a store transaction is alive.
+    bool InUnit() const { return depth_ > 0; }
 
     std::u16string Problem();
     // Runs the full check now; false (and the store refused) when it fails.
@@ -99,6 +101,7 @@ private:
     void ForgetInheritedConnection();
     void CheckOtherWriters();
     bool Exec(const std::string& sql);
+    bool Run(const std::string& sql);
     void Reloaded() {
         ++epoch_;
         ++generation_;

@@ -21,20 +21,27 @@ int Compare(std::string_view a, std::string_view b) {
     return (order > 0) - (order < 0);
 }
 
-// Every write is one unit of its own, nested in the caller's.
+// A write is atomic: alone, as a transaction of its own; within the caller's
+// unit, as a part of it. Its statements are ordered so that one failing
+// part way leaves at most a sort text without records, which nothing reads
+// as one; a write whose failing part way would lose a record (one moved to
+// another sort text) takes a savepoint of its own.
 class WriteUnit {
 public:
-    WriteUnit() { Store().BeginUnit(); }
+    explicit WriteUnit(bool ownSavepoint = false) : own_(ownSavepoint || !Store().InUnit()) {
+        if (own_) Store().BeginUnit();
+    }
     ~WriteUnit() {
-        if (!ended_) Store().EndUnit(false);
+        if (own_ && !ended_) Store().EndUnit(false);
     }
     bool Begin() { return Store().BeginWrite(); }
     bool End(bool ok) {
         ended_ = true;
-        return Store().EndUnit(ok) && ok;
+        return own_ ? Store().EndUnit(ok) && ok : ok;
     }
 
 private:
+    bool own_;
     bool ended_ = false;
 };
 
@@ -295,9 +302,10 @@ bool InsertRecord(const DatabaseInfo& database, const std::vector<Property>& pro
 bool ReplaceRecord(const DatabaseInfo& database, Place& at, const std::vector<Property>& properties) {
     RecordRow row;
     MakeRecordRow(database, properties, row);
-    WriteUnit unit;
+    const bool moving = row.key.fold != at.fold || row.key.exact != at.exact;
+    WriteUnit unit(moving);
     if (!unit.Begin()) return false;
-    if (row.key.fold != at.fold || row.key.exact != at.exact) {
+    if (moving) {
         // Another sort text: the record moves to the end of that text's records.
         Place placed;
         if (!RemoveRecord(database, at) || !InsertRecord(database, properties, placed) || !unit.End(true)) return false;
@@ -319,10 +327,7 @@ bool RemoveRecord(const DatabaseInfo& database, const Place& at) {
     return sortText && RemoveRow(sortText->id, at.id) && DropSortTextIfEmpty(sortText->id) && unit.End(true);
 }
 
-// The sort text's records are one range of each tree. Deleting them changes
-// every page of those ranges: with room for them in the page cache, each is
-// written once, at the commit, rather than again and again as the cache
-// spills mid-way. The room is bounded, so memory stays flat.
+// The sort text's records are one range of each tree: they go in one statement.
 bool RemoveAllOf(const DatabaseInfo& database, std::u16string_view exact) {
     WriteUnit unit;
     if (!unit.Begin()) return false;
@@ -331,10 +336,7 @@ bool RemoveAllOf(const DatabaseInfo& database, std::u16string_view exact) {
     Query records = Write("DELETE FROM records WHERE sort_text = ?1");
     if (!records) return false;
     sqlite3_bind_int64(records.get(), 1, sortText->id);
-    Read("PRAGMA cache_size = -40960").Next();
-    const bool removed = records.Run();
-    Read("PRAGMA cache_size = -2000").Next();
-    if (!removed) return false;
+    if (!records.Run()) return false;
     records = Query();
     Query text = Write("DELETE FROM sort_texts WHERE id = ?1");
     if (!text) return false;

@@ -96,20 +96,26 @@ std::uint32_t PropertyDatabase::Create(std::u16string_view name, std::uint32_t t
     return CreateDatabase(name, type, order, lookup.value_or(LookupColumns{after(1), after(2), after(3)}));
 }
 
-bool PropertyDatabase::OpenById(std::uint32_t id) {
-    Close();
-    std::optional<DatabaseInfo> info = FindDatabase(id);
+namespace {
+
+bool OpenOn(PropertyDatabase::State& state, std::optional<DatabaseInfo> info) {
     if (!info) return false;
-    state_->info = std::move(info);
-    state_->position = Place{};
+    state.info = std::move(info);
+    state.position = Place{};
     Store().HandleOpened();
     return true;
 }
 
+}  // namespace
+
+bool PropertyDatabase::OpenById(std::uint32_t id) {
+    Close();
+    return OpenOn(*state_, FindDatabase(id));
+}
+
 bool PropertyDatabase::Open(std::u16string_view name) {
     Close();
-    std::optional<DatabaseInfo> info = FindDatabase(name);
-    return info && OpenById(info->id);
+    return OpenOn(*state_, FindDatabase(name));
 }
 
 void PropertyDatabase::Close() {

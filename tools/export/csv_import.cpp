@@ -129,47 +129,62 @@ std::string ReadRows(const std::filesystem::path& file, std::vector<Row>& rows) 
     return problem.empty() ? std::string() : AtLine(csv.line, problem);
 }
 
-// What the catalogues know, read once and kept in step with what the import teaches.
+// What the catalogues know, each test's result names read once, and kept in
+// step with what the import teaches.
 class KnownNames {
 public:
-    KnownNames() { ListResultTests(tests_); }
-    bool Test(std::u16string_view test) const { return tests_.FindExact(test) != -1; }
-    bool Result(std::u16string_view test, std::u16string_view result) {
-        return ResultsOf(test).FindExact(result) != -1;
+    KnownNames() {
+        MemoryListing tests;
+        ListResultTests(tests);
+        tests_.insert(tests.Items().begin(), tests.Items().end());
     }
-    void AddTest(std::u16string_view test) { tests_.AddItem(test); }
-    void AddResult(std::u16string_view test, std::u16string_view result) { ResultsOf(test).AddItem(result); }
+    bool Test(const std::u16string& test) const { return tests_.contains(test); }
+    bool Result(const std::u16string& test, const std::u16string& result) { return ResultsOf(test).contains(result); }
+    void AddTest(const std::u16string& test) { tests_.insert(test); }
+    void AddResult(const std::u16string& test, const std::u16string& result) { ResultsOf(test).insert(result); }
 
 private:
-    MemoryListing& ResultsOf(std::u16string_view test) {
-        auto [at, fresh] = results_.try_emplace(std::u16string(test));
-        if (fresh) ListResultNames(test, at->second);
+    std::set<std::u16string>& ResultsOf(const std::u16string& test) {
+        auto [at, fresh] = results_.try_emplace(test);
+        if (fresh) {
+            MemoryListing names;
+            ListResultNames(test, names);
+            at->second.insert(names.Items().begin(), names.Items().end());
+        }
         return at->second;
     }
-    MemoryListing tests_;
-    std::map<std::u16string, MemoryListing> results_;
+    std::set<std::u16string> tests_;
+    std::map<std::u16string, std::set<std::u16string>> results_;
 };
 
-ImportedUser& UserIn(ImportOutcome& outcome, const std::u16string& name) {
-    for (ImportedUser& user : outcome.users)
-        if (user.name == name) return user;
-    outcome.users.push_back({name});
-    return outcome.users.back();
-}
+// The file's users in the order it first names them, each found once.
+class Users {
+public:
+    explicit Users(ImportOutcome& outcome) : outcome_(outcome) {}
+    ImportedUser& Of(const std::u16string& name) {
+        auto [at, fresh] = where_.try_emplace(name, outcome_.users.size());
+        if (fresh) outcome_.users.push_back({name, 0, 0, FindPatient(name) == -1});
+        return outcome_.users[at->second];
+    }
+
+private:
+    ImportOutcome& outcome_;
+    std::map<std::u16string, std::size_t> where_;
+};
 
 // Stores the rows, or with `dryRun` only counts them. False when a write failed.
 bool StoreRows(const std::vector<Row>& rows, bool dryRun, ImportOutcome& outcome, int& failedLine) {
     KnownNames known;
+    Users users(outcome);
     std::set<std::tuple<std::u16string, std::u16string, std::u16string, int, int, int>> seen;
+    PropertyRecord stored;
     for (const Row& row : rows) {
         failedLine = row.line;
         const auto& t = row.text;
-        ImportedUser& user = UserIn(outcome, t[kUser]);
-        if (!user.madeUser && FindPatient(t[kUser]) == -1) {
-            user.madeUser = true;
-            if (!dryRun && !AddPatient(t[kUser], u"", NewUserBirthdate(), kDefaultGraphPeriod, kDefaultGraphType))
-                return false;
-        }
+        ImportedUser& user = users.Of(t[kUser]);
+        if (user.madeUser && user.added + user.updated == 0 && !dryRun &&
+            !AddPatient(t[kUser], u"", NewUserBirthdate(), kDefaultGraphPeriod, kDefaultGraphType))
+            return false;
         // A test or result name the catalogues lack is taught as Take Test teaches a typed one.
         if (!known.Test(t[kTest])) {
             if (!dryRun && !AddResultName(t[kTest], u"")) return false;
@@ -181,7 +196,7 @@ bool StoreRows(const std::vector<Row>& rows, bool dryRun, ImportOutcome& outcome
         }
         const bool fresh =
             seen.emplace(t[kUser], t[kTest], t[kResult], row.date.year, row.date.month, row.date.day).second &&
-            FindResultRecord(t[kUser], t[kTest], t[kResult], row.date) == -1;
+            !ReadResultRecord(t[kUser], t[kTest], t[kResult], row.date, stored);
         ++(fresh ? user.added : user.updated);
         if (!dryRun && !AddResult(t[kUser], t[kTest], t[kComment], row.date, t[kResult], t[kValue], t[kGoal],
                                   t[kUnit]))
