@@ -118,10 +118,8 @@ bool HasStoreSchema(sqlite3* db, StoreFormat format) {
                                                                              : nullptr;
     if (!fixed) return false;
     std::vector<std::string> expected = *fixed;
-    // SQLite's own sequence of AUTOINCREMENT, which the earlier formats used
-    // and which stays after their conversion.
-    const std::string sequence = "CREATE TABLE sqlite_sequence(name,seq)";
-    if (format != StoreFormat::Current) expected.push_back(sequence);
+    // SQLite's own sequence of AUTOINCREMENT.
+    expected.push_back("CREATE TABLE sqlite_sequence(name,seq)");
     Statement objects(db, "SELECT type, name, sql FROM sqlite_master");
     if (!objects.get()) return false;
     std::size_t seen = 0, runObjects = 0, autoIndexes = 0;
@@ -134,7 +132,6 @@ bool HasStoreSchema(sqlite3* db, StoreFormat format) {
             ++autoIndexes;
         } else if (std::find(expected.begin(), expected.end(), sql) != expected.end()) {
             ++seen;
-        } else if (format == StoreFormat::Current && sql == sequence) {
         } else if (format == StoreFormat::Format2 && IsRunTable(name, run)) {
             const std::vector<std::string> table = RunTableSchema(run);
             if (std::find(table.begin(), table.end(), sql) == table.end()) return false;
@@ -202,6 +199,8 @@ bool PassesFullCheck(sqlite3* db) {
         if (FoldedKey(found->second, TextOfOrderedBytes(bytes(2))) != bytes(1)) return false;
     }
     if (rc != SQLITE_DONE) return false;
+    // One row per text: else a lookup would find only part of its records.
+    if (!NoRow(db, "SELECT 1 FROM sort_texts GROUP BY database, fold, exact HAVING count(*) > 1")) return false;
     // Every record has its sort text, and an id the store could have written.
     Statement range(db, "SELECT 1 FROM records WHERE id < 1 OR id > ?1 LIMIT 1");
     sqlite3_bind_int64(range.get(), 1, kLastId);

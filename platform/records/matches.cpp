@@ -147,7 +147,7 @@ void ForEachLookupRow(const DatabaseInfo& database, const std::function<void(sql
     Query query = ObjectStore::Instance().Prepare(
         "SELECT sort_texts.exact, records.test, records.date, records.result FROM sort_texts"
         " JOIN records INDEXED BY records_by_date ON records.sort_text = sort_texts.id"
-        " WHERE sort_texts.database = ?1 ORDER BY sort_texts.fold, sort_texts.exact, records.test, records.date");
+        " WHERE sort_texts.database = ?1 ORDER BY sort_texts.fold, sort_texts.id, records.test, records.date");
     if (!query) return;
     sqlite3_bind_int64(query.get(), 1, database.id);
     while (query.Next()) visit(query.get());

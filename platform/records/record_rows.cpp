@@ -65,26 +65,56 @@ std::optional<DatabaseInfo> DatabaseWhere(Query query) {
     return info;
 }
 
+// The row of the sort text (`fold`, `exact`): the texts of one fold are few,
+// and each is compared. Two rows of one text would each hold some of its
+// records, so that a lookup found only part of them: damage. `failed` tells
+// a failure apart from a text the database does not hold.
+std::optional<SortText> FindSortTextKey(const DatabaseInfo& database, const std::string& fold, const std::string& exact,
+                                        bool& failed) {
+    Query query = Read("SELECT id, fold, exact FROM sort_texts WHERE database = ?1 AND fold = ?2 ORDER BY id");
+    failed = !query;
+    if (!query) return std::nullopt;
+    sqlite3_bind_int64(query.get(), 1, database.id);
+    BindBytes(query.get(), 2, fold);
+    std::optional<SortText> found;
+    while (query.Next()) {
+        if (ReadBytes(query.get(), 2) != exact) continue;
+        if (found) {
+            Store().ReadFailed(SQLITE_CORRUPT);
+            failed = true;
+            return std::nullopt;
+        }
+        found = SortTextOf(query.get());
+    }
+    failed = query.Broken();
+    return found;
+}
+
+// The sort text of a place, when its row is still that text's: a row made
+// again for the text has another number, and the place's record is gone.
+std::optional<SortText> TextOf(const DatabaseInfo& database, const Place& at) {
+    bool failed = false;
+    std::optional<SortText> text = FindSortTextKey(database, at.fold, at.exact, failed);
+    return text && text->id == at.text ? text : std::nullopt;
+}
+
 // The sort text's row, made when the database has none of that text yet.
 std::optional<std::int64_t> SortTextFor(const DatabaseInfo& database, const SortKey& key) {
-    Query find = Read("SELECT id FROM sort_texts WHERE database = ?1 AND fold = ?2 AND exact = ?3");
-    if (!find) return std::nullopt;
-    sqlite3_bind_int64(find.get(), 1, database.id);
-    BindBytes(find.get(), 2, key.fold);
-    BindBytes(find.get(), 3, key.exact);
-    if (std::optional<std::int64_t> id = SingleInt(std::move(find))) return id;
-    std::optional<std::int64_t> last = SingleInt(Read("SELECT max(id) FROM sort_texts"));
-    if (last.value_or(0) >= kLastId) {
-        Store().ReadFailed(SQLITE_CORRUPT);  // no sort text of ours is numbered there
-        return std::nullopt;
-    }
+    bool failed = false;
+    if (std::optional<SortText> found = FindSortTextKey(database, key.fold, key.exact, failed)) return found->id;
+    if (failed) return std::nullopt;
     Query insert = Write(kInsertSortTextSql);
     if (!insert) return std::nullopt;
     sqlite3_bind_int64(insert.get(), 1, database.id);
     BindBytes(insert.get(), 2, key.fold);
     BindBytes(insert.get(), 3, key.exact);
     if (!insert.Run()) return std::nullopt;
-    return sqlite3_last_insert_rowid(Store().Connection(ObjectStore::Use::Write));
+    const std::int64_t id = sqlite3_last_insert_rowid(Store().Connection(ObjectStore::Use::Write));
+    if (id > kLastId) {
+        Store().ReadFailed(SQLITE_CORRUPT);  // the store never numbers a sort text there
+        return std::nullopt;
+    }
+    return id;
 }
 
 // The sort text goes with its last record.
@@ -110,13 +140,9 @@ bool RemoveRow(std::int64_t sortText, std::int64_t id) {
 
 }  // namespace
 
-int CompareSortTexts(const Place& a, const Place& b) {
-    if (const int order = Compare(a.fold, b.fold)) return order;
-    return Compare(a.exact, b.exact);
-}
-
 int ComparePlaces(const Place& a, const Place& b) {
-    if (const int order = CompareSortTexts(a, b)) return order;
+    if (const int order = Compare(a.fold, b.fold)) return order;
+    if (a.text != b.text) return a.text < b.text ? -1 : 1;
     return a.id < b.id ? -1 : a.id > b.id ? 1 : 0;
 }
 
@@ -155,24 +181,19 @@ std::uint32_t CreateDatabase(std::u16string_view name, std::uint32_t type, const
 }
 
 std::optional<SortText> FindSortText(const DatabaseInfo& database, std::u16string_view exact) {
-    Query query = Read("SELECT id, fold, exact FROM sort_texts WHERE database = ?1 AND fold = ?2 AND exact = ?3");
-    if (!query) return std::nullopt;
-    sqlite3_bind_int64(query.get(), 1, database.id);
-    BindBytes(query.get(), 2, FoldedKey(database, exact));
-    BindBytes(query.get(), 3, OrderedBytes(exact));
-    if (!query.Next()) return std::nullopt;
-    return SortTextOf(query.get());
+    bool failed = false;
+    return FindSortTextKey(database, FoldedKey(database, exact), OrderedBytes(exact), failed);
 }
 
 std::optional<SortText> SortTextFrom(const DatabaseInfo& database, const Place& place, bool after) {
-    Query query = Read(after ? "SELECT id, fold, exact FROM sort_texts WHERE database = ?1 AND (fold, exact) > (?2, ?3)"
-                               " ORDER BY fold, exact LIMIT 1"
-                             : "SELECT id, fold, exact FROM sort_texts WHERE database = ?1 AND (fold, exact) >= (?2, ?3)"
-                               " ORDER BY fold, exact LIMIT 1");
+    Query query = Read(after ? "SELECT id, fold, exact FROM sort_texts WHERE database = ?1 AND (fold, id) > (?2, ?3)"
+                               " ORDER BY fold, id LIMIT 1"
+                             : "SELECT id, fold, exact FROM sort_texts WHERE database = ?1 AND (fold, id) >= (?2, ?3)"
+                               " ORDER BY fold, id LIMIT 1");
     if (!query) return std::nullopt;
     sqlite3_bind_int64(query.get(), 1, database.id);
     BindBytes(query.get(), 2, place.fold);
-    BindBytes(query.get(), 3, place.exact);
+    sqlite3_bind_int64(query.get(), 3, place.text);
     if (!query.Next()) return std::nullopt;
     return SortTextOf(query.get());
 }
@@ -180,7 +201,7 @@ std::optional<SortText> SortTextFrom(const DatabaseInfo& database, const Place& 
 std::vector<std::u16string> SortTextsInOrder(const DatabaseInfo& database) {
     std::vector<std::u16string> texts;
     Query query = Read("SELECT exact FROM sort_texts WHERE database = ?1"
-                       " AND EXISTS (SELECT 1 FROM records WHERE sort_text = sort_texts.id) ORDER BY fold, exact");
+                       " AND EXISTS (SELECT 1 FROM records WHERE sort_text = sort_texts.id) ORDER BY fold, id");
     if (!query) return texts;
     sqlite3_bind_int64(query.get(), 1, database.id);
     while (query.Next()) texts.push_back(TextOfOrderedBytes(ReadBytes(query.get(), 0)));
@@ -231,27 +252,23 @@ std::int64_t RecordsOf(const DatabaseInfo& database) {
 // The records of the sort texts before the place's, then those of its own before it.
 std::int64_t RecordsBefore(const DatabaseInfo& database, const Place& place) {
     Query before = Read("SELECT count(*) FROM sort_texts JOIN records ON records.sort_text = sort_texts.id"
-                        " WHERE sort_texts.database = ?1 AND (sort_texts.fold, sort_texts.exact) < (?2, ?3)");
+                        " WHERE sort_texts.database = ?1 AND (sort_texts.fold, sort_texts.id) < (?2, ?3)");
     if (!before) return 0;
     sqlite3_bind_int64(before.get(), 1, database.id);
     BindBytes(before.get(), 2, place.fold);
-    BindBytes(before.get(), 3, place.exact);
+    sqlite3_bind_int64(before.get(), 3, place.text);
     std::int64_t count = SingleInt(std::move(before)).value_or(0);
-    Query own = Read("SELECT count(*) FROM sort_texts JOIN records ON records.sort_text = sort_texts.id"
-                     " WHERE sort_texts.database = ?1 AND sort_texts.fold = ?2 AND sort_texts.exact = ?3"
-                     " AND records.id < ?4");
+    Query own = Read("SELECT count(*) FROM records WHERE sort_text = ?1 AND id < ?2");
     if (!own) return count;
-    sqlite3_bind_int64(own.get(), 1, database.id);
-    BindBytes(own.get(), 2, place.fold);
-    BindBytes(own.get(), 3, place.exact);
-    sqlite3_bind_int64(own.get(), 4, place.id);
+    sqlite3_bind_int64(own.get(), 1, place.text);
+    sqlite3_bind_int64(own.get(), 2, place.id);
     return count + SingleInt(std::move(own)).value_or(0);
 }
 
 // Sort text by sort text, each counted, until the one that holds the index.
 std::optional<Place> PlaceAtIndex(const DatabaseInfo& database, std::int64_t index) {
     Query texts = Read("SELECT id, fold, exact, (SELECT count(*) FROM records WHERE sort_text = sort_texts.id)"
-                       " FROM sort_texts WHERE database = ?1 ORDER BY fold, exact");
+                       " FROM sort_texts WHERE database = ?1 ORDER BY fold, id");
     if (!texts) return std::nullopt;
     sqlite3_bind_int64(texts.get(), 1, database.id);
     while (texts.Next()) {
@@ -267,7 +284,7 @@ std::optional<Place> PlaceAtIndex(const DatabaseInfo& database, std::int64_t ind
         sqlite3_bind_int64(at.get(), 2, index);
         std::optional<std::int64_t> id = SingleInt(std::move(at));
         if (!id) return std::nullopt;
-        return Place{std::move(text.fold), std::move(text.exact), *id};
+        return Place{std::move(text.fold), text.id, std::move(text.exact), *id};
     }
     return std::nullopt;
 }
@@ -295,14 +312,14 @@ bool InsertRecord(const DatabaseInfo& database, const std::vector<Property>& pro
     if (!insert) return false;
     BindRecord(insert.get(), *sortText, id, row.stored);
     if (!insert.Run()) return false;
-    placed = Place{std::move(row.key.fold), std::move(row.key.exact), id};
+    placed = Place{std::move(row.key.fold), *sortText, std::move(row.key.exact), id};
     return unit.End(true);
 }
 
 bool ReplaceRecord(const DatabaseInfo& database, Place& at, const std::vector<Property>& properties) {
     RecordRow row;
     MakeRecordRow(database, properties, row);
-    const bool moving = row.key.fold != at.fold || row.key.exact != at.exact;
+    const bool moving = row.key.exact != at.exact;
     WriteUnit unit(moving);
     if (!unit.Begin()) return false;
     if (moving) {
@@ -312,7 +329,7 @@ bool ReplaceRecord(const DatabaseInfo& database, Place& at, const std::vector<Pr
         at = std::move(placed);
         return true;
     }
-    std::optional<SortText> sortText = FindSortText(database, TextOfOrderedBytes(at.exact));
+    const std::optional<SortText> sortText = TextOf(database, at);
     Query update = Write("UPDATE records SET test = ?3, date = ?4, result = ?5, properties = ?6"
                          " WHERE sort_text = ?1 AND id = ?2");
     if (!sortText || !update) return false;
@@ -323,7 +340,7 @@ bool ReplaceRecord(const DatabaseInfo& database, Place& at, const std::vector<Pr
 bool RemoveRecord(const DatabaseInfo& database, const Place& at) {
     WriteUnit unit;
     if (!unit.Begin()) return false;
-    std::optional<SortText> sortText = FindSortText(database, TextOfOrderedBytes(at.exact));
+    const std::optional<SortText> sortText = TextOf(database, at);
     return sortText && RemoveRow(sortText->id, at.id) && DropSortTextIfEmpty(sortText->id) && unit.End(true);
 }
 

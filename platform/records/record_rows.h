@@ -12,14 +12,15 @@
 #include <string_view>
 #include <vector>
 
-// A record's place in its database's order: its sort text, then its number.
+// A record's place in its database's order: its sort text (folded, by row,
+// and exactly), then its number.
 struct Place {
-    std::string fold, exact;
+    std::string fold;
+    std::int64_t text = 0;
+    std::string exact;
     std::int64_t id = 0;
 };
 int ComparePlaces(const Place& a, const Place& b);
-// Compares the sort texts of two places.
-int CompareSortTexts(const Place& a, const Place& b);
 
 // A sort text's row.
 struct SortText {
@@ -34,7 +35,8 @@ std::uint32_t CreateDatabase(std::u16string_view name, std::uint32_t type, const
 
 // The sort text exactly `exact`; none when there is none (or the store cannot be read).
 std::optional<SortText> FindSortText(const DatabaseInfo& database, std::u16string_view exact);
-// The first sort text of the database at or (`after`) past the sort text of `place`.
+// The first sort text of the database at or (`after`) past the sort text of
+// `place` in order. Two rows of one text are damage: the store is refused.
 std::optional<SortText> SortTextFrom(const DatabaseInfo& database, const Place& place, bool after);
 // The database's sort texts that hold records, in order.
 std::vector<std::u16string> SortTextsInOrder(const DatabaseInfo& database);

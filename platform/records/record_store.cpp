@@ -45,7 +45,7 @@ struct PropertyDatabase::State {
     // The sort text at or after the position's (strictly after with `after`),
     // from the stream when it passes over that text.
     std::optional<SortText> TextFrom(const Place& place, bool after) {
-        if (!after && stream.Current() && stream.Text().fold == place.fold && stream.Text().exact == place.exact)
+        if (!after && stream.Current() && stream.Text().id == place.text && stream.Text().fold == place.fold)
             return stream.Text();
         return SortTextFrom(*info, place, after);
     }
@@ -56,8 +56,8 @@ struct PropertyDatabase::State {
         if (!info || atEnd) return std::nullopt;
         std::optional<SortText> text = TextFrom(position, false);
         std::int64_t from = 0;
-        if (text && text->fold == position.fold && text->exact == position.exact) from = past ? position.id + 1 : position.id;
-        for (; text; text = TextFrom(Place{text->fold, text->exact, 0}, true), from = 0) {
+        if (text && text->id == position.text) from = past ? position.id + 1 : position.id;
+        for (; text; text = TextFrom(Place{text->fold, text->id, {}, 0}, true), from = 0) {
             std::optional<std::int64_t> id;
             if (properties) {
                 if (!stream.Knows(*text, from, id)) {
@@ -72,7 +72,7 @@ struct PropertyDatabase::State {
             } else if (!stream.Knows(*text, from, id)) {
                 id = FirstIdFrom(text->id, from);
             }
-            if (id) return Place{text->fold, text->exact, *id};
+            if (id) return Place{text->fold, text->id, text->exact, *id};
         }
         return std::nullopt;
     }
@@ -143,10 +143,10 @@ bool PropertyDatabase::SeekFirstEqual(const Property& value) {
     if (!state_->Usable() || value.Id() != state_->info->order.propertyId || value.Kind() != PropertyKind::String)
         return false;
     const std::string fold = FoldedKey(*state_->info, value.StringValue());
-    std::optional<SortText> text = SortTextFrom(*state_->info, Place{fold, {}, 0}, false);
-    for (; text && text->fold == fold; text = SortTextFrom(*state_->info, Place{text->fold, text->exact, 0}, true)) {
+    std::optional<SortText> text = SortTextFrom(*state_->info, Place{fold, 0, {}, 0}, false);
+    for (; text && text->fold == fold; text = SortTextFrom(*state_->info, Place{text->fold, text->id, {}, 0}, true)) {
         if (std::optional<std::int64_t> id = FirstIdFrom(text->id, 0)) {
-            state_->MoveTo(Place{text->fold, text->exact, *id});
+            state_->MoveTo(Place{text->fold, text->id, text->exact, *id});
             return true;
         }
     }
@@ -163,7 +163,7 @@ bool PropertyDatabase::SeekNextEqual(const Property& value) {
     if (at->fold > fold) return false;
     const Place saved = state_->position;
     const bool wasPast = state_->past, wasAtEnd = state_->atEnd;
-    state_->position = at->fold == fold ? *at : Place{fold, {}, 0};
+    state_->position = at->fold == fold ? *at : Place{fold, 0, {}, 0};
     state_->past = at->fold == fold;
     std::optional<Place> next = state_->Resolve(nullptr);
     if (!next || next->fold != fold) {
@@ -268,7 +268,7 @@ void PropertyDatabase::ForEachMatch(const FieldMatch& match, const std::function
             continue;
         }
         record.SetProperties(std::move(properties));
-        state_->MoveTo(Place{text->fold, text->exact, id});
+        state_->MoveTo(Place{text->fold, text->id, text->exact, id});
         if (!visit(record)) return;
     }
 }
@@ -304,7 +304,8 @@ bool PropertyDatabase::DeleteUndecodable(const FieldMatch& match) {
     for (std::int64_t id : MatchingIds(*text, LookupOf(match))) {
         const RowRead read = ReadRecord(*state_->info, *text, id, properties);
         if (read == RowRead::Failed) return false;
-        if (read == RowRead::Undecodable && !RemoveRecord(*state_->info, Place{text->fold, text->exact, id})) return false;
+        if (read == RowRead::Undecodable && !RemoveRecord(*state_->info, Place{text->fold, text->id, text->exact, id}))
+            return false;
     }
     return true;
 }

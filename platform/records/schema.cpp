@@ -9,9 +9,11 @@ const std::vector<std::string>& CurrentSchema() {
         "CREATE TABLE databases(id INTEGER PRIMARY KEY, name TEXT NOT NULL UNIQUE, type INTEGER NOT NULL,"
         " sort_property INTEGER NOT NULL, sort_flags INTEGER NOT NULL, test_property INTEGER NOT NULL,"
         " date_property INTEGER NOT NULL, result_property INTEGER NOT NULL)",
-        "CREATE TABLE sort_texts(id INTEGER PRIMARY KEY, database INTEGER NOT NULL, fold BLOB NOT NULL,"
-        " exact BLOB NOT NULL)",
-        "CREATE UNIQUE INDEX sort_texts_in_order ON sort_texts(database, fold, exact)",
+        // Numbered in the order made, never again the same number: texts
+        // equal ignoring case keep that order.
+        "CREATE TABLE sort_texts(id INTEGER PRIMARY KEY AUTOINCREMENT, database INTEGER NOT NULL,"
+        " fold BLOB NOT NULL, exact BLOB NOT NULL)",
+        "CREATE INDEX sort_texts_in_order ON sort_texts(database, fold)",
         // Clustered by sort text: a user's records are one range of pages.
         "CREATE TABLE records(sort_text INTEGER NOT NULL, id INTEGER NOT NULL, test, date, result,"
         " properties BLOB NOT NULL, PRIMARY KEY(sort_text, id)) WITHOUT ROWID",

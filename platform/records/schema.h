@@ -5,13 +5,15 @@
 // Each database is a row of `databases`, naming its sort property and the
 // properties it keeps as lookup columns. Each distinct sort text of a
 // database is a row of `sort_texts`, with the text case-folded (`fold`, in
-// the database's order) and exactly (`exact`). A record is a row of
-// `records` keyed by its sort text and its number within it (`id`, given in
-// the order of addition), with its lookup columns `test`, `date` and
-// `result`, and the rest of its properties in `properties` (see
-// property_codec.h). So records are ordered by (fold, exact, id), and the
-// records of one sort text lie together in the table and in each index:
-// every seek is an index descent, and a user's records go in one range.
+// the database's order) and exactly (`exact`), numbered in the order made.
+// A record is a row of `records` keyed by its sort text and its number
+// within it (`id`, given in the order of addition), with its lookup columns
+// `test`, `date` and `result`, and the rest of its properties in
+// `properties` (see property_codec.h). So records are ordered by fold, then
+// by sort text in the order the texts were first stored, then in the order
+// added; and the records of one sort text lie together in the table and in
+// each index: every seek is an index descent, and a user's records go in
+// one range.
 
 #include "platform/records/property.h"
 #include "platform/records/property_codec.h"

@@ -21,7 +21,11 @@ std::function<void(const UnreadableRecord&)>& Listener() {
     return listener;
 }
 
-std::u16string Quoted(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\""; }
+std::u16string Quoted(std::u16string_view text) {
+    std::u16string quoted(1, u'"');
+    quoted += text;
+    return quoted += u'"';
+}
 
 }  // namespace
 

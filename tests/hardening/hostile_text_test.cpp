@@ -329,36 +329,36 @@ TEST_F(HostileTextTest, TheCatalogueFileIsShownAsItWasRead) {
 // lists the one it meets first, each sees only its own tests, and deleting
 // one leaves the other with everything it had.
 TEST_F(HostileTextTest, NamesThatDifferOnlyInCaseStayApart) {
-    EXPECT_EQ(AddUserTyped(u"\u00C9MILE"), u"\u00C9MILE");
     EXPECT_EQ(AddUserTyped(u"\u00E9mile"), u"\u00E9mile");
-    EXPECT_NE(FindPatient(u"\u00C9MILE"), FindPatient(u"\u00E9mile"));
-    TakeTestTyped(u"\u00C9MILE", u"Iron", u"", {{u"Fe", u"60", u"50-150", u"mcg/dL"}});
-    TakeTestTyped(u"\u00E9mile", u"Zinc", u"", {});
-    ASSERT_TRUE(CreateSettings(u"\u00C9MILE"));
+    EXPECT_EQ(AddUserTyped(u"\u00C9MILE"), u"\u00C9MILE");
+    EXPECT_NE(FindPatient(u"\u00E9mile"), FindPatient(u"\u00C9MILE"));
+    TakeTestTyped(u"\u00E9mile", u"Iron", u"", {{u"Fe", u"60", u"50-150", u"mcg/dL"}});
+    TakeTestTyped(u"\u00C9MILE", u"Zinc", u"", {});
+    ASSERT_TRUE(CreateSettings(u"\u00E9mile"));
 
     CVantrelDlg main;
     driver_.Expect<CVantrelDlg>(IDD_VANTREL, [&](CVantrelDlg& d) {
         EXPECT_EQ(ListRows(d, CVantrelDlg::kTestList), Texts{u"Iron"});
         driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [](CSwitchUserDlg& s) {
-            EXPECT_EQ(ListBoxRows(s, CSwitchUserDlg::kUserList), Texts{u"\u00C9MILE"});
+            EXPECT_EQ(ListBoxRows(s, CSwitchUserDlg::kUserList), Texts{u"\u00E9mile"});
             s.SendCommand(CSwitchUserDlg::kDeleteButton);  // the selected current user
             EXPECT_TRUE(ListBoxRows(s, CSwitchUserDlg::kUserList).empty());
             s.SendCommand(CSwitchUserDlg::kCancelButton);
         });
         d.SendCommand(CVantrelDlg::kSwitchUserButton);
         driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [](CSwitchUserDlg& s) {
-            EXPECT_EQ(ListBoxRows(s, CSwitchUserDlg::kUserList), Texts{u"\u00E9mile"});
+            EXPECT_EQ(ListBoxRows(s, CSwitchUserDlg::kUserList), Texts{u"\u00C9MILE"});
             CListBox(s, CSwitchUserDlg::kUserList).UserSelect(0);
             s.SendCommand(CSwitchUserDlg::kOkButton);
         });
         d.SendCommand(CVantrelDlg::kSwitchUserButton);
         EXPECT_EQ(ListRows(d, CVantrelDlg::kTestList), Texts{u"Zinc"});
-        EXPECT_EQ(DrawnTexts(d).front(), u"Tests for \u00E9mile");
+        EXPECT_EQ(DrawnTexts(d).front(), u"Tests for \u00C9MILE");
         d.SendCommand(CVantrelDlg::kCloseButton);
     });
     main.DoModal();
-    EXPECT_EQ(FindPatient(u"\u00C9MILE"), -1);
-    EXPECT_EQ(StoredTests(), (std::vector<StoredTest>{{u"\u00E9mile", u"Zinc", u"", u"", u"", u"", u""}}));
+    EXPECT_EQ(FindPatient(u"\u00E9mile"), -1);
+    EXPECT_EQ(StoredTests(), (std::vector<StoredTest>{{u"\u00C9MILE", u"Zinc", u"", u"", u"", u"", u""}}));
     ExpectDriverDone();
 }
 

@@ -3,7 +3,6 @@
 // of the earlier format is converted.
 
 #include "platform/record_store.h"
-#include "platform/records/property_codec.h"
 #include "record_store_helpers.h"
 #include "store/store_fixture.h"
 #include "support/raw_file.h"
@@ -13,17 +12,21 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <random>
 
 namespace {
 
 class RecordStoreLoadingTest : public StoreFixture {
 protected:
-    // The order the store promises: by key ignoring case, then exactly, ties in the order added.
+    // The order the store promises: by key ignoring case, keys equal so in the
+    // order each was first added, ties in the order added.
     static std::vector<std::u16string> Expected(std::vector<std::pair<std::u16string, std::u16string>> added) {
-        std::stable_sort(added.begin(), added.end(), [](const auto& a, const auto& b) {
+        std::map<std::u16string, std::size_t> first;
+        for (const auto& [key, tag] : added) first.try_emplace(key, first.size());
+        std::stable_sort(added.begin(), added.end(), [&first](const auto& a, const auto& b) {
             const int order = CompareNoCase(a.first, b.first);
-            return order != 0 ? order < 0 : OrderedBytes(a.first) < OrderedBytes(b.first);
+            return order != 0 ? order < 0 : first.at(a.first) < first.at(b.first);
         });
         std::vector<std::u16string> tags;
         for (const auto& [key, tag] : added) tags.push_back(tag);

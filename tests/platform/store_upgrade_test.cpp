@@ -52,14 +52,14 @@ TEST_F(StoreUpgradeTest, Format1IsConvertedKeepingOrderAndDeletions) {
                        Record(u"b", u"b4"), Record(u"a", u"other", 2)},
                       {2}));
     EXPECT_TRUE(ObjectStoreProblem().empty());
-    EXPECT_EQ(AllTags(u"List"), Tags({u"a3", u"B2", u"b1", u"b4"}));
+    EXPECT_EQ(AllTags(u"List"), Tags({u"a3", u"b1", u"b4", u"B2"}));
     EXPECT_EQ(AllTags(u"Other"), Tags({u"other"}));
     PropertyDatabase db;
     ASSERT_TRUE(db.Open(u"List"));
     EXPECT_TRUE(AddRecord(db, u"b", u"b5"));
     db.Close();
     ExpectConverted();
-    EXPECT_EQ(AllTags(u"List"), Tags({u"a3", u"B2", u"b1", u"b4", u"b5"}));
+    EXPECT_EQ(AllTags(u"List"), Tags({u"a3", u"b1", u"b4", u"b5", u"B2"}));
 }
 
 // The counts format 2 kept are not believed: a run that said it held one
@@ -68,12 +68,12 @@ TEST_F(StoreUpgradeTest, Format2IsConvertedFromItsRowsNotItsCounts) {
     ASSERT_TRUE(WriteFormat2Store(ObjectStorePath(), databases_,
                       {Record(u"ann", u"1"), Record(u"Ann", u"2"), Record(u"ann", u"3"), Record(u"bob", u"4")}));
     RunSql(ObjectStorePath(), "UPDATE runs SET records = 1");
-    EXPECT_EQ(AllTags(u"List"), Tags({u"2", u"1", u"3", u"4"}));
+    EXPECT_EQ(AllTags(u"List"), Tags({u"1", u"3", u"2", u"4"}));
     PropertyDatabase db;
     ASSERT_TRUE(db.Open(u"List"));
     ASSERT_TRUE(db.SeekFirstEqual(Property(u"ANN", kKey)));
     ASSERT_TRUE(db.DeleteCurrent());
-    EXPECT_EQ(AllTags(db), Tags({u"1", u"3", u"4"}));
+    EXPECT_EQ(AllTags(db), Tags({u"3", u"2", u"4"}));
     db.Close();
     ExpectConverted();
 }
