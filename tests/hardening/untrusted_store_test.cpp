@@ -187,8 +187,8 @@ TEST_F(UntrustedStoreTest, ADamagedPageIsToldAndNeverCrashesHangsOrHidesData) {
         fs::copy_file(sound, Store(), fs::copy_options::overwrite_existing);
         DamagePageOf(object);
         ExpectToolTellsDamage("list");
-        for (const char* command : {"csv", "report Ann Lipids 2024-01-02 -o r.pdf", "graph Ann Lipids HDL all -o g.png",
-                                    "summary Ann -o s.pdf"}) {
+        for (const char* command : {"csv", "report Ann Lipids 2024-01-02 --force -o r.pdf",
+                                    "graph Ann Lipids HDL all --force -o g.png", "summary Ann --force -o s.pdf"}) {
             const ToolRun run = Tool(command);
             if (run.status != 0) {
                 ExpectToolTellsDamage(command);
