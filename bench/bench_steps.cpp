@@ -1,6 +1,8 @@
 #include "bench_steps.h"
 
 #include "app/vantrel_dlg.h"
+#include "entry/modify_test_dlg.h"
+#include "entry/switch_user_dlg.h"
 #include "entry/take_test_dlg.h"
 #include "platform/device.h"
 #include "platform/memory_listing.h"
@@ -13,6 +15,7 @@
 #include "review/graph_data.h"
 #include "review/graph_drawing.h"
 #include "review/report_text.h"
+#include "review/test_report_dlg.h"
 #include "store/patient_store.h"
 #include "store/test_info_import.h"
 #include "store/test_record_store.h"
@@ -57,7 +60,53 @@ void CheckDriver(const DialogDriver& driver) {
     Require(driver.Messages().empty(), "a dialog showed a message");
 }
 
+// Opens `dialog` modally and times it until its initialisation is done, when
+// the driver meets it; `shown` then counts what it lists, which must be more than one.
+template <class Dialog>
+double TimeOpening(Dialog& dialog, int templateId, const std::function<int(Dialog&)>& shown) {
+    DialogDriver driver;
+    double ms = 0;
+    int count = 0;
+    Stopwatch watch;
+    driver.Expect<Dialog>(templateId, [&](Dialog& d) {
+        ms = watch.Stop();
+        count = shown(d);
+        d.EndDialog(IDCANCEL);
+    });
+    watch.Start();
+    dialog.DoModal();
+    CheckDriver(driver);
+    Require(count > 1, "the dialog listed nothing");
+    return ms;
+}
+
 }  // namespace
+
+double TimeTestReportOpens(const HeavyDevice& device) {
+    CTestReportDlg dlg;
+    dlg.userName = device.heavyUser;
+    dlg.testName = device.frequentTest;
+    return TimeOpening<CTestReportDlg>(dlg, IDD_TEST_REPORT,
+                                       [](CTestReportDlg& d) { return CComboBox(d, 1009).GetCount(); });
+}
+
+double TimeModifyTestOpens(const HeavyDevice& device) {
+    CModifyTestDlg dlg;
+    dlg.userName = device.heavyUser;
+    dlg.testName = device.frequentTest;
+    return TimeOpening<CModifyTestDlg>(dlg, IDD_MODIFY_TEST, [](CModifyTestDlg& d) {
+        return CListCtrl(d, CModifyTestDlg::kDateList).GetItemCount();
+    });
+}
+
+double TimeSwitchUserOpens(const fs::path& root, const std::u16string& user) {
+    SetDeviceRoot(root);
+    CSwitchUserDlg dlg;
+    dlg.userName = user;
+    return TimeOpening<CSwitchUserDlg>(dlg, IDD_SWITCH_USER, [](CSwitchUserDlg& d) {
+        return CListBox(d, CSwitchUserDlg::kUserList).GetCount();
+    });
+}
 
 double TimeImport(const fs::path& scratch) {
     static int run = 0;
@@ -185,12 +234,16 @@ double TimeEditDate(const HeavyDevice& device, int results) {
     return ms;
 }
 
-double TimeDeleteUser(const HeavyDevice& device, const fs::path& pristine, double& closing) {
+void RestoreDevice(const HeavyDevice& device, const fs::path& pristine) {
     SetDeviceRoot(device.root);
     const fs::path file = ObjectStorePath();
     for (const char* extra : {"-wal", "-shm"}) fs::remove(file.string() + extra);
     fs::copy_file(pristine, file, fs::copy_options::overwrite_existing);
     ::sync();  // so the timed writes' syncs do not also flush the copy
+}
+
+double TimeDeleteUser(const HeavyDevice& device, const fs::path& pristine, double& closing) {
+    RestoreDevice(device, pristine);
     // As Switch User finds it: the main window has read the user's tests.
     MemoryListing tests;
     ListUserTests(device.heavyUser, tests);

@@ -96,8 +96,12 @@ double TimeSqliteShell(const fs::path& root, const std::string& sql) {
     return Run({"/usr/bin/sqlite3", "-readonly", "-csv", (root / "object-store.sqlite").string(), sql}).ms;
 }
 
-std::string DumpTestRecordsSql(const fs::path&) {
+double TimeSqliteImport(const fs::path& file, const fs::path& csv) {
+    return Run({"/usr/bin/sqlite3", file.string(), ".import --csv " + csv.string() + " results"}).ms;
+}
+
+std::string DumpTestRecordsSql() {
     return "SELECT records.* FROM databases JOIN sort_texts ON sort_texts.database = databases.id"
            " JOIN records ON records.sort_text = sort_texts.id WHERE databases.name = 'Health Profiles List'"
-           " ORDER BY sort_texts.fold, sort_texts.exact, records.id";
+           " ORDER BY sort_texts.fold, sort_texts.id, records.id";
 }

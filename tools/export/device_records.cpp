@@ -5,8 +5,8 @@
 #include "store/patient_store.h"
 #include "store/test_record_store.h"
 
-#include <algorithm>
 #include <functional>
+#include <unordered_set>
 
 namespace {
 
@@ -32,10 +32,10 @@ std::vector<UserEntry> ReadUsers() {
     });
     PropertyDatabase tests;
     if (tests.Open(kTestRecordsDatabase)) {
-        for (std::u16string& user : tests.SortTexts()) {
-            bool known = std::any_of(users.begin(), users.end(), [&](const UserEntry& u) { return u.name == user; });
-            if (!known) users.push_back({std::move(user), u"", false});
-        }
+        std::unordered_set<std::u16string> known;
+        for (const UserEntry& user : users) known.insert(user.name);
+        for (std::u16string& user : tests.SortTexts())
+            if (!known.contains(user)) users.push_back({std::move(user), u"", false});
     }
     return users;
 }
