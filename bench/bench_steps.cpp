@@ -132,23 +132,9 @@ double TimeMainWindow(const HeavyDevice& device, Start start) {
     if (start != Start::Warm) SetDeviceRoot(device.root);
     // As in a new process, the records then load into memory the process never touched.
     if (start == Start::FreshMemory) ::malloc_trim(0);
-    DialogDriver driver;
-    double ms = 0;
-    int tests = 0;
-    Stopwatch watch;
-    driver.Expect<CVantrelDlg>(IDD_VANTREL, [&](CVantrelDlg& d) {
-        ms = watch.Stop();
-        tests = CListCtrl(d, CVantrelDlg::kTestList).GetItemCount();
-        d.EndDialog(IDOK);
-    });
-    watch.Start();
-    {
-        CVantrelDlg dlg;
-        dlg.DoModal();
-    }
-    CheckDriver(driver);
-    Require(tests > 1, "the main window listed no tests");
-    return ms;
+    CVantrelDlg dlg;
+    return TimeOpening<CVantrelDlg>(dlg, IDD_VANTREL,
+                                    [](CVantrelDlg& d) { return CListCtrl(d, CVantrelDlg::kTestList).GetItemCount(); });
 }
 
 double TimeReport(const HeavyDevice& device) {

@@ -39,17 +39,7 @@ protected:
         RunSql(ObjectStorePath(), sql);
     }
 
-    long long RawNumber(const std::string& sql) {
-        sqlite3* raw = nullptr;
-        long long value = -1;
-        sqlite3_stmt* query = nullptr;
-        if (sqlite3_open(ObjectStorePath().c_str(), &raw) == SQLITE_OK &&
-            sqlite3_prepare_v2(raw, sql.c_str(), -1, &query, nullptr) == SQLITE_OK && sqlite3_step(query) == SQLITE_ROW)
-            value = sqlite3_column_int64(query, 0);
-        sqlite3_finalize(query);
-        sqlite3_close(raw);
-        return value;
-    }
+    static long long RawNumber(const std::string& sql) { return ::RawNumber(ObjectStorePath(), sql); }
 };
 
 TEST_F(RecordStoreLoadingTest, ManyAdditionsKeepTheOrderAndEveryHandlesPlace) {
