@@ -31,6 +31,7 @@ struct PropertyDatabase::State {
     bool atEnd = false;     // ... or none: an advancing read took the last record
     std::optional<Place> current;  // the record last reached by a seek or a read
     bool advance = false;
+    SortTextStream texts;
     RecordStream stream;
 
     bool Usable() const { return info && Store().Connection(ObjectStore::Use::Read); }
@@ -47,7 +48,7 @@ struct PropertyDatabase::State {
     std::optional<SortText> TextFrom(const Place& place, bool after) {
         if (!after && stream.Current() && stream.Text().id == place.text && stream.Text().fold == place.fold)
             return stream.Text();
-        return SortTextFrom(*info, place, after);
+        return texts.From(*info, place, after);
     }
 
     // The record at the position: its place, and with `properties` its
@@ -119,6 +120,7 @@ bool PropertyDatabase::Open(std::u16string_view name) {
 }
 
 void PropertyDatabase::Close() {
+    state_->texts.Reset();
     state_->stream.Reset();
     if (state_->info) Store().HandleClosed();
     state_->info.reset();

@@ -1,7 +1,9 @@
 #pragma once
-// A handle's pass over the records of one sort text, in order, held open
-// between reads so that a pass reads each row once. It holds only within one
-// epoch of the store: after any write it starts again where it was.
+// A handle's passes, held open between reads so that a pass reads each row
+// once and its statements share one read of the file: over the database's
+// sort texts in order, and over the records of one sort text in order. Each
+// holds only within one epoch of the store: after any write it starts again
+// where it was.
 
 #include "platform/records/connection.h"
 #include "platform/records/record_rows.h"
@@ -9,6 +11,24 @@
 #include <cstdint>
 #include <optional>
 #include <vector>
+
+class SortTextStream {
+public:
+    // The first sort text of `database` at or (`after`) past the sort text of
+    // `place` in order; none when there is none or the store cannot be read.
+    std::optional<SortText> From(const DatabaseInfo& database, const Place& place, bool after);
+    void Reset();
+
+private:
+    bool Step();
+    ObjectStore::Query query_;
+    std::uint64_t epoch_ = 0;
+    // No sort text lies after floor_ (fold, id) and before current_ (none: the end).
+    std::string floorFold_;
+    std::int64_t floorId_ = 0;
+    bool floorIncluded_ = false;  // floor_ itself is not passed either
+    std::optional<SortText> current_;
+};
 
 class RecordStream {
 public:
