@@ -8,7 +8,7 @@
 #include "platform/record_store.h"
 #include "platform/text.h"
 #include "platform/ui/controls.h"
-#include "platform/ui/qt_paint_surface.h"
+#include "platform/paint/qt_paint_surface.h"
 #include "platform/ui/test_driver.h"
 #include "res/resource.h"
 #include "review/graph_data.h"

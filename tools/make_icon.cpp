@@ -1,7 +1,7 @@
 // vantrel-icon FILE SIZE: the program's icon as a PNG of SIZE pixels for the
 // desktop, enlarged from the icon resource without blurring its pixels.
 
-#include "platform/ui/resources_qt.h"
+#include "platform/paint/bitmap_images.h"
 #include "res/resource.h"
 
 #include <QImage>

@@ -4,7 +4,7 @@
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/one_line_field.h"
 #include "platform/ui/qt_text.h"
-#include "platform/ui/resources_qt.h"
+#include "platform/paint/bitmap_images.h"
 #include "platform/ui/ui_scale.h"
 
 #include <QComboBox>

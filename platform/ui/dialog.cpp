@@ -4,9 +4,9 @@
 #include "platform/ui/accessible_names.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/message_box.h"
-#include "platform/ui/qt_paint_surface.h"
+#include "platform/paint/qt_paint_surface.h"
 #include "platform/ui/qt_text.h"
-#include "platform/ui/resources_qt.h"
+#include "platform/paint/bitmap_images.h"
 #include "platform/ui/test_driver.h"
 #include "platform/ui/ui_scale.h"
 

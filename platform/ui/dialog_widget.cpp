@@ -2,7 +2,7 @@
 
 #include "platform/ui/date_picker.h"
 #include "platform/ui/qt_text.h"
-#include "platform/ui/ui_font.h"
+#include "platform/paint/fonts.h"
 #include "platform/ui/ui_scale.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "platform/ui/test_driver.h"
 
 #include "platform/ui/dialog_widget.h"
-#include "platform/ui/qt_paint_surface.h"
+#include "platform/paint/qt_paint_surface.h"
 
 #include <QPixmap>
 

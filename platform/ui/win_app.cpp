@@ -1,6 +1,6 @@
 #include "platform/ui/win_app.h"
 
-#include "platform/ui/ui_font.h"
+#include "platform/paint/fonts.h"
 #include "platform/ui/ui_scale.h"
 
 #include <QApplication>

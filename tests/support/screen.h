@@ -4,9 +4,9 @@
 // in front and then uses mouse and keys on it.
 
 #include "platform/ui/dialog_widget.h"
-#include "platform/ui/qt_paint_surface.h"
+#include "platform/paint/qt_paint_surface.h"
 #include "platform/ui/qt_text.h"
-#include "platform/ui/ui_font.h"
+#include "platform/paint/fonts.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,10 +1,21 @@
-#include "platform/ui/resources_qt.h"
+#include "platform/paint/bitmap_images.h"
 
-#include "res/bitmaps.h"
+#include "platform/paint/bitmap_resource.h"
 
 #include <QPixmap>
 
 namespace {
+
+// The palette entry of pixel (x, y); nullptr outside the picture or for a key the palette lacks.
+const PaletteEntry* BitmapPixel(const BitmapResource& bitmap, int x, int y) {
+    if (x < 0 || y < 0 || x >= bitmap.width || y >= bitmap.height) return nullptr;
+    const std::string_view row = bitmap.rows[static_cast<std::size_t>(y)];
+    if (static_cast<std::size_t>(x) >= row.size()) return nullptr;
+    for (const PaletteEntry& entry : bitmap.palette) {
+        if (entry.key == row[static_cast<std::size_t>(x)]) return &entry;
+    }
+    return nullptr;
+}
 
 QImage ToImage(const BitmapResource& bitmap, std::optional<Color> transparent) {
     QImage image(bitmap.width, bitmap.height, QImage::Format_ARGB32);
