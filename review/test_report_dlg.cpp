@@ -65,10 +65,10 @@ bool CTestReportDlg::OnInitDialog() {
 
 const CommandTable& CTestReportDlg::Commands() const {
     static const CommandTable table{
-        BindCommand(IDOK, &CTestReportDlg::OnClose),
+        BindCommand(kCloseButton, &CTestReportDlg::OnClose),
         // The cancel identifier: the cancel key opens Test Info too.
-        BindCommand(IDCANCEL, &CTestReportDlg::OnTestInfo),
-        BindNotify(1009, kNotifySelectionConfirmed, &CTestReportDlg::OnDateChosen),
+        BindCommand(kTestInfoButton, &CTestReportDlg::OnTestInfo),
+        BindNotify(kDateBox, kNotifySelectionConfirmed, &CTestReportDlg::OnDateChosen),
         BindPaint(&CTestReportDlg::OnPaint),
     };
     return table;
