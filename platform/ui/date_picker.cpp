@@ -88,11 +88,20 @@ bool DatePicker::Commit() {
     }
     committing_ = true;
     const bool byClick = QApplication::mouseButtons() != Qt::NoButton;
-    Show();
-    selectAll();
     auto* window = dynamic_cast<DialogWidget*>(this->window());
     MessageBox(window ? window->Dialog() : nullptr, kNotADate);
     if (byClick) new ClickSwallower(this);
+    // The person corrects the date where they typed it: the focus comes back,
+    // with the typed text selected, so the next keys replace it. From the event
+    // loop, once the focus move that was refused has ended.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            this->window()->activateWindow();
+            setFocus(Qt::OtherFocusReason);
+            selectAll();
+        },
+        Qt::QueuedConnection);
     committing_ = false;
     return false;
 }
@@ -130,9 +139,13 @@ void DatePicker::focusInEvent(QFocusEvent* event) {
     selectOnPress_ = event->reason() == Qt::MouseFocusReason;
 }
 
+// Leaving the field takes the typed date; another window coming to the front
+// (the calendar, a message, another program) leaves it as typed.
 void DatePicker::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    if (event->reason() != Qt::PopupFocusReason && text() != ToQString(DateText(held_))) Commit();
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) return;
+    if (text() != ToQString(DateText(held_))) Commit();
 }
 
 void DatePicker::mousePressEvent(QMouseEvent* event) {

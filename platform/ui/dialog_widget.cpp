@@ -111,10 +111,10 @@ bool DialogWidget::eventFilter(QObject* watched, QEvent* event) {
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     if (!enter && key != Qt::Key_Escape) return QWidget::eventFilter(watched, event);
     // Open pop-ups (a combo box's list, the calendar) are windows of their own and keep their keys.
-    const auto* target = qobject_cast<QWidget*>(watched);
+    auto* target = qobject_cast<QWidget*>(watched);
     if (!target || target->window() != this) return QWidget::eventFilter(watched, event);
     // A date being typed is taken (or refused) before Enter confirms the dialog.
-    if (auto* picker = dynamic_cast<DatePicker*>(QApplication::focusWidget()); enter && picker && !picker->Commit()) {
+    if (auto* picker = dynamic_cast<DatePicker*>(target); enter && picker && !picker->Commit()) {
         return true;
     }
     dialog_->SendCommand(enter ? IDOK : IDCANCEL);
