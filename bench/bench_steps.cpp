@@ -9,7 +9,7 @@
 #include "platform/text.h"
 #include "platform/ui/controls.h"
 #include "platform/paint/qt_paint_surface.h"
-#include "platform/ui/test_driver.h"
+#include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "review/graph_data.h"
 #include "review/graph_drawing.h"

@@ -2,7 +2,7 @@
 
 #include "app/vantrel_dlg.h"
 #include "platform/device.h"
-#include "platform/ui/test_driver.h"
+#include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "timing.h"
 

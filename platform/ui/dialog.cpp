@@ -7,7 +7,7 @@
 #include "platform/paint/qt_paint_surface.h"
 #include "platform/ui/qt_text.h"
 #include "platform/paint/bitmap_images.h"
-#include "platform/ui/test_driver.h"
+#include "platform/ui/modal_hook.h"
 #include "platform/ui/ui_scale.h"
 
 #include <QEventLoop>
@@ -32,7 +32,7 @@ struct CDialog::Window {
     bool repaintPending = false;
     bool paintScheduled = false;
     bool positioned = false;
-    bool scriptWaiting = false;  // its driver script waits for the runs above it to end
+    bool hookWaiting = false;  // offered to the modal hook, which waits for the runs above it to end
     int paintsBelow = 0;         // paint handlers running when its modal run began
     int busy = 0;  // dispatches running on this dialog
     bool destroyPending = false;
@@ -121,7 +121,7 @@ int CDialog::DoModal() {
     OnInitDialog();
     if (!w.ended) {
         ShowWindow(true);
-        if (DialogDriver::Active()) PostScript();
+        OfferToHook();
         QEventLoop loop;
         w.loop = &loop;
         if (!w.ended) loop.exec();
@@ -131,32 +131,33 @@ int CDialog::DoModal() {
     const int result = w.result;
     DestroyNow(false);
     RepaintVisibleDialogs();
-    ResumeWaitingScript();
+    ResumeWaitingHook();
     return result;
 }
 
-void CDialog::ResumeWaitingScript() {
-    if (!g_modalRuns.empty() && g_modalRuns.back()->window_->scriptWaiting) g_modalRuns.back()->PostScript();
+void CDialog::ResumeWaitingHook() {
+    if (!g_modalRuns.empty() && g_modalRuns.back()->window_->hookWaiting) g_modalRuns.back()->OfferToHook();
 }
 
-// The script acts from inside the run, once the window has had its first paint,
-// no run opened above it and no paint handler runs beneath it (a long first
-// paint lets events through, but no input), as a person would.
-void CDialog::PostScript() {
-    window_->scriptWaiting = false;
+// The one place the modal hook is called. It acts from inside the run, once the
+// window has had its first paint, no run opened above it and no paint handler
+// runs beneath it (a long first paint lets events through, but no input), as a
+// person would.
+void CDialog::OfferToHook() {
+    window_->hookWaiting = false;
     QMetaObject::invokeMethod(
         window_->widget,
         [this] {
-            DialogDriver* driver = DialogDriver::Active();
-            if (!driver || !window_ || window_->ended) return;
+            const ModalHook& hook = CurrentModalHook();
+            if (!hook || !window_ || window_->ended) return;
             if (g_modalRuns.empty() || g_modalRuns.back() != this || g_paintsRunning > window_->paintsBelow) {
-                window_->scriptWaiting = true;
+                window_->hookWaiting = true;
                 return;
             }
             if (window_->firstPaintPending) DispatchPaint(false);
-            // The script is the person at the window in front, which has the keyboard.
+            // The hook is the person at the window in front, which has the keyboard.
             QApplication::setActiveWindow(window_->widget);
-            if (!window_->ended) driver->RunScript(*this);
+            if (!window_->ended) hook(*this);
         },
         Qt::QueuedConnection);
 }
@@ -349,7 +350,7 @@ void CDialog::RunPaintHandler() {
     w.painting = false;
     --g_paintsRunning;
     if (!w.destroyPending) NameControlsFromLabels(*widget, labels.texts);
-    ResumeWaitingScript();
+    ResumeWaitingHook();
     ShowWaitingMessages();
 }
 

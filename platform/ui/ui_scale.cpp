@@ -1,7 +1,5 @@
 #include "platform/ui/ui_scale.h"
 
-#include "platform/ui/test_driver.h"
-
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -15,7 +13,6 @@ double ScreenRatio() {
 }  // namespace
 
 double UiScale() {
-    if (DialogDriver::Active() || QGuiApplication::platformName() == u"offscreen") return 1.0;
     bool ok = false;
     const double fromEnv = qEnvironmentVariable("VANTREL_SCALE").toDouble(&ok);
     if (ok && fromEnv > 0) return fromEnv;

@@ -4,8 +4,7 @@
 class QWidget;
 
 // VANTREL_SCALE when set above 0, else the desktop's own scale when above 1,
-// else 2 on a real display; always 1 while a DialogDriver exists or on the
-// offscreen platform, so tests see logical pixels one to one.
+// else 2. Tests set VANTREL_SCALE=1 to see logical pixels one to one.
 double UiScale();
 
 // Widget coordinates per logical pixel for the given window scale: Qt already

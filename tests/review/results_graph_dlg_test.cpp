@@ -3,7 +3,7 @@
 #include "platform/record_store_testing.h"
 #include "platform/recording_surface.h"
 #include "platform/text.h"
-#include "platform/ui/test_driver.h"
+#include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"

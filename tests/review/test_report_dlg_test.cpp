@@ -1,7 +1,7 @@
 #include "review/test_info_dlg.h"
 #include "review/test_report_dlg.h"
 
-#include "platform/ui/test_driver.h"
+#include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "review/report_text.h"
 #include "store/patient_store.h"

@@ -3,7 +3,7 @@
 
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
-#include "platform/ui/test_driver.h"
+#include "support/dialog_driver.h"
 #include "res/resource.h"
 
 #include <QApplication>
