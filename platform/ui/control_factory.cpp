@@ -51,7 +51,8 @@ void Send(DialogWidget* widget, int id, int code) {
 
 QWidget* MakeButton(DialogWidget& widget, const ControlTemplate& control) {
     auto* button = new QPushButton(ToQString(control.text), &widget);
-    // Enter is the dialog's Ok command, never a click of whichever button Qt thinks is default.
+    // The dialog's own key handling presses the focused button on Enter, never
+    // whichever button Qt thinks is default.
     button->setAutoDefault(false);
     button->setDefault((control.style & kStyleDefaultButton) != 0);
     QObject::connect(button, &QPushButton::clicked, button,

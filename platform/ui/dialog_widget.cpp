@@ -5,11 +5,12 @@
 #include "platform/paint/fonts.h"
 #include "platform/ui/ui_scale.h"
 
-#include <QApplication>
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolButton>
 
 #include <cmath>
 
@@ -113,10 +114,21 @@ bool DialogWidget::eventFilter(QObject* watched, QEvent* event) {
     // Open pop-ups (a combo box's list, the calendar) are windows of their own and keep their keys.
     auto* target = qobject_cast<QWidget*>(watched);
     if (!target || target->window() != this) return QWidget::eventFilter(watched, event);
-    // A date being typed is taken (or refused) before Enter confirms the dialog.
-    if (auto* picker = dynamic_cast<DatePicker*>(target); enter && picker && !picker->Commit()) {
-        return true;
+    if (enter) {
+        // Enter presses the push button that has the focus: a click, or for a
+        // menu-bar button its pop-up.
+        if (auto* tool = qobject_cast<QToolButton*>(target); tool && tool->menu()) {
+            tool->showMenu();
+            return true;
+        }
+        if (auto* button = qobject_cast<QAbstractButton*>(target)) {
+            button->click();
+            return true;
+        }
+        // A date being typed is taken (or refused) before Enter confirms the dialog.
+        if (auto* picker = dynamic_cast<DatePicker*>(target); picker && !picker->Commit()) return true;
     }
+    // Elsewhere Enter is the dialog's default button (its Ok command) and Escape its Cancel command.
     dialog_->SendCommand(enter ? IDOK : IDCANCEL);
     return true;
 }

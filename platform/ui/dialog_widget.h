@@ -37,7 +37,8 @@ public:
 
     // Puts `bar` below the client area, `logicalHeight` pixels high.
     void AttachMenuBar(QWidget* bar, int logicalHeight);
-    // Enter and Escape reach the dialog as its Ok and Cancel commands.
+    // Enter presses the focused push button, elsewhere it is the dialog's Ok
+    // command; Escape is its Cancel command.
     void WatchKeys(QWidget* child);
 
 protected:
