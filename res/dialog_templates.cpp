@@ -103,7 +103,7 @@ constexpr std::array kAddResultControls{
     ControlTemplate{AddResultIds::kCancelButton, Button, u"Cancel", 72, 132, 50, 14, kPushButton},
 };
 
-// 135: Test Report. "Test Info" carries the cancel identifier.
+// 135: Test Report.
 constexpr std::array kTestReportControls{
     ControlTemplate{TestReportIds::kCloseButton, Button, u"Close", 75, 133, 50, 14, kDefaultButton},
     ControlTemplate{TestReportIds::kReportList, ListView, u"", 6, 64, 124, 56,

@@ -6,7 +6,8 @@
 
 struct TestReportIds {
     static constexpr int kCloseButton = IDOK;
-    static constexpr int kTestInfoButton = IDCANCEL;
+    // An id of its own, not the cancel identifier: Escape closes the report.
+    static constexpr int kTestInfoButton = 1004;
     static constexpr int kReportList = 1006;
     static constexpr int kDateBox = 1009;
 };
