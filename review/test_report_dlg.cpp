@@ -66,7 +66,6 @@ bool CTestReportDlg::OnInitDialog() {
 const CommandTable& CTestReportDlg::Commands() const {
     static const CommandTable table{
         BindCommand(kCloseButton, &CTestReportDlg::OnClose),
-        // The cancel identifier: the cancel key opens Test Info too.
         BindCommand(kTestInfoButton, &CTestReportDlg::OnTestInfo),
         BindNotify(kDateBox, kNotifySelectionConfirmed, &CTestReportDlg::OnDateChosen),
         BindPaint(&CTestReportDlg::OnPaint),
