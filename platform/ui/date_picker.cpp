@@ -1,5 +1,6 @@
 #include "platform/ui/date_picker.h"
 
+#include "platform/ui/accessibility.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/qt_text.h"
@@ -55,6 +56,7 @@ private:
 
 DatePicker::DatePicker(QWidget* parent) : QLineEdit(parent), held_(GetLocalTime()) {
     QAction* open = addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
+    open->setText(QStringLiteral("Calendar"));
     open->setToolTip(QStringLiteral("Calendar"));
     connect(open, &QAction::triggered, this, &DatePicker::ShowCalendar);
     Show();
@@ -111,6 +113,7 @@ void DatePicker::ShowCalendar() {
         calendar_ = new QCalendarWidget(this);
         calendar_->setWindowFlags(Qt::Popup);
         calendar_->setGridVisible(true);
+        NameCalendarDays(*calendar_);
         // A click on a day, or Enter on it, picks it.
         const auto pick = [this](QDate date) {
             SystemTime picked = held_;

@@ -35,6 +35,7 @@ struct CDialog::Window {
     bool hookWaiting = false;  // offered to the modal hook, which waits for the runs above it to end
     int paintsBelow = 0;         // paint handlers running when its modal run began
     int busy = 0;  // dispatches running on this dialog
+    const std::vector<DrawnText>* drawing = nullptr;  // the texts of the paint running
     bool destroyPending = false;
 };
 
@@ -339,17 +340,23 @@ void CDialog::RunPaintHandler() {
     w.painting = true;
     ++g_paintsRunning;
     DialogWidget* widget = w.widget;
-    RecordingSurface labels(nullptr, ClientWidth(), ClientHeight());
+    std::vector<DrawnText> drawn;
     {
         QtPaintSurface screen(widget->Buffer(), widget->Scale(), ClientWidth(), ClientHeight());
         screen.FillRect({0, 0, ClientWidth(), ClientHeight()}, kWhite);
         RecordingSurface surface(&screen);
+        w.drawing = &surface.texts;
         PaintOn(surface);
-        labels.texts = std::move(surface.texts);
+        w.drawing = nullptr;
+        drawn = std::move(surface.texts);
     }
     w.painting = false;
     --g_paintsRunning;
-    if (!w.destroyPending) NameControlsFromLabels(*widget, labels.texts);
+    if (!w.destroyPending) {
+        std::vector<DrawnText> shown = ShownTexts(drawn);
+        NameControlsFromLabels(*widget, shown);
+        widget->PaintedTexts().Update(std::move(shown));
+    }
     ResumeWaitingHook();
     ShowWaitingMessages();
 }
@@ -408,6 +415,11 @@ void DialogAccess::DispatchPaint(CDialog& dialog) { dialog.DispatchPaint(false);
 void DialogAccess::PaintForEvent(CDialog& dialog) { dialog.PaintForEvent(); }
 
 QWidget* DialogAccess::ActiveWindow() { return OpenerOf(nullptr); }
+
+void DialogAccess::ShowTextsDrawnSoFar(CDialog& dialog) {
+    const CDialog::Window* w = dialog.window_.get();
+    if (w && w->drawing && !w->destroyPending) w->widget->PaintedTexts().Update(ShownTexts(*w->drawing));
+}
 
 bool DialogAccess::PaintRunning() {
     const int below = g_modalRuns.empty() || !g_modalRuns.back()->window_ ? 0 : g_modalRuns.back()->window_->paintsBelow;

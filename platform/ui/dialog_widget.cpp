@@ -32,6 +32,7 @@ DialogWidget::DialogWidget(CDialog& dialog, double uiScale)
       clientHeight_(dialog.ClientHeight()),
       buffer_(static_cast<int>(std::lround(clientWidth_ * uiScale)),
               static_cast<int>(std::lround(clientHeight_ * uiScale)), QImage::Format_RGB32) {
+    InstallAccessibility();
     buffer_.fill(Qt::white);
     setWindowTitle(ToQString(dialog.Template().caption));
     setFont(DefaultUiFont(widgetScale_));

@@ -7,6 +7,9 @@
 
 class CDialog;
 
+// Marks the bar's own widget, which a screen reader finds as a tool bar.
+inline constexpr char kMenuBarStrip[] = "vantrelMenuBarStrip";
+
 class CMenuBar {
 public:
     // Creates the bar from menu-bar resource `resourceId` at the bottom of `owner`.

@@ -1,6 +1,7 @@
 #include "platform/ui/paint_progress.h"
 
 #include "platform/ui/dialog.h"
+#include "platform/ui/dialog_widget.h"
 
 #include <QCoreApplication>
 #include <QWidget>
@@ -8,6 +9,7 @@
 void ShowPaintProgress(CDialog& dialog) {
     QWidget* widget = dialog.Widget();
     if (widget == nullptr) return;
+    DialogAccess::ShowTextsDrawnSoFar(dialog);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (dialog.IsWindow() && widget->isVisible()) widget->repaint();
 }
