@@ -69,6 +69,8 @@ CTestInfoDlg::CTestInfoDlg(CDialog* parent) : CDialog(IDD_TEST_INFO, parent) {}
 
 bool CTestInfoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    // Nothing painted beside the box names it.
+    testBox_.SetAccessibleName(u"Test Name");
     ListResultTests(testBox_);
     SelectNamedTest(testBox_, testName);
     currentSection = 0;
