@@ -14,6 +14,7 @@
 #include "platform/device.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog_widget.h"
+#include "platform/ui/ui_scale.h"
 #include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
@@ -219,6 +220,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    PrepareDesktopScale();
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false);
 
