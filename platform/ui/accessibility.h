@@ -47,6 +47,22 @@ private:
     std::vector<QAccessible::Id> ids_;  // 0 where no object was made yet
 };
 
+// An accessible object of a window that is no widget and has no children
+// (a painted text, a calendar day); the rest is the kind's own.
+class AccessibleLeaf : public QAccessibleInterface {
+public:
+    QObject* object() const override { return nullptr; }
+    QList<QPair<QAccessibleInterface*, QAccessible::Relation>> relations(QAccessible::Relation) const override {
+        return {};
+    }
+    QAccessibleInterface* focusChild() const override { return nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    void setText(QAccessible::Text, const QString&) override {}
+};
+
 // Names each day of the calendar by its full date in the user's language
 // (shown as its tooltip too), for the pages the calendar turns to.
 void NameCalendarDays(QCalendarWidget& calendar);

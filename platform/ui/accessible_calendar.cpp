@@ -21,29 +21,18 @@ QString DayName(const QModelIndex& cell) {
 
 // One cell of the calendar's grid, in the view's own numbering of its cells:
 // row or column -1 are the places of the view's hidden headers.
-class CalendarCellAccessible : public QAccessibleInterface {
+class CalendarCellAccessible : public AccessibleLeaf {
 public:
     CalendarCellAccessible(QTableView* view, int row, int column) : view_(view), row_(row), column_(column) {}
 
     bool isValid() const override {
         return view_ && view_->model() && row_ < view_->model()->rowCount() && column_ < view_->model()->columnCount();
     }
-    QObject* object() const override { return nullptr; }
     QWindow* window() const override { return view_ ? view_->window()->windowHandle() : nullptr; }
-    QList<QPair<QAccessibleInterface*, QAccessible::Relation>> relations(QAccessible::Relation) const override {
-        return {};
-    }
-    QAccessibleInterface* focusChild() const override { return nullptr; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(view_.data()); }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Name && IsCell() ? DayName(Index()) : QString();
     }
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
         if (!IsCell()) return {};
         const QRect cell = view_->visualRect(Index());

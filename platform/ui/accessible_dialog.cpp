@@ -29,14 +29,13 @@ std::vector<QWidget*> ReadableControls(const DialogWidget& window) {
     return parts;
 }
 
-class PaintedTextAccessible : public QAccessibleInterface {
+class PaintedTextAccessible : public AccessibleLeaf {
 public:
     PaintedTextAccessible(DialogWidget& window, int index) : window_(&window), index_(index) {}
 
     bool isValid() const override {
         return window_ && index_ < static_cast<int>(window_->PaintedTexts().Texts().size());
     }
-    QObject* object() const override { return nullptr; }
     QWindow* window() const override { return window_ ? window_->windowHandle() : nullptr; }
 
     // The control this text names, as the label beside or above it.
@@ -51,17 +50,10 @@ public:
         }
         return found;
     }
-    QAccessibleInterface* focusChild() const override { return nullptr; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(window_.data()); }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Name && isValid() ? ToQString(Drawn().text) : QString();
     }
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
         if (!isValid()) return {};
         const DrawnText& drawn = Drawn();
