@@ -1,7 +1,7 @@
 """The real vantrel used by keyboard alone and read through AT-SPI, as a
 screen reader reads it: the first run, a test taken (once cancelled with
 Enter on Cancel), its report, its graph, its reference information, its
-dates, the About box, and the end. Every window is checked for its role,
+dates, the users, the About box, and the end. Every window is checked for its role,
 modal state, painted texts, named controls and, as Tab moves, the focus
 events a reader announces.
 
@@ -348,6 +348,22 @@ def modify_test(main):
     window("Vantrel")
 
 
+def switch_user(main):
+    focus_to("Switch User")
+    press("Return")
+    users = window("Switch User")
+    check_dialog(users, "Switch User")
+    check_texts(users, "Switch User", ["Please Select User:"])
+    listing = child(users, "list", "Please Select User:")
+    check(listing is not None and [c.name for c in children(listing)] == [USER], "Switch User lists no Ann Lee")
+    order = [next_focus(["Tab"], "Switch User's Tab order").name for _ in range(6)]
+    start = order.index("Please Select User:") if "Please Select User:" in order else 0
+    check(order[start:] + order[:start] == ["Please Select User:", "Add", "Edit", "Delete", "OK", "Cancel"],
+          f"Switch User's Tab order is {order}")
+    press("Escape")
+    window("Vantrel")
+
+
 def about(main):
     focus_to("About")
     press("Return")
@@ -378,6 +394,7 @@ def run():
         graph(main)
         test_info(main)
         modify_test(main)
+        switch_user(main)
         about(main)
         focus_to("Close")
         press("Return")
