@@ -11,10 +11,12 @@
 #include "support/stored_text.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QAction>
 #include <QImage>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <functional>
@@ -128,6 +130,32 @@ TEST_F(ResultsGraphDlgTest, MenuChecksFollowThePeriodAndTypeAndExitStoresThem) {
         ClickExit(d);  // no record to store into
     });
     EXPECT_EQ(FindPatient(u"Nobody"), -1);
+}
+
+// The menu bar by keys: Enter on a focused menu-bar button opens its pop-up
+// (it used to close the graph as the dialog's Ok); Enter on Exit exits.
+TEST_F(ResultsGraphDlgTest, EnterOnAMenuBarButtonPressesIt) {
+    Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
+        QToolButton* period = nullptr;
+        QToolButton* exit = nullptr;
+        for (QToolButton* button : d.Widget()->findChildren<QToolButton*>()) {
+            if (button->text() == "Period") period = button;
+            if (button->text() == "Exit") exit = button;
+        }
+        ASSERT_TRUE(period && exit);
+        QWidget* shown = nullptr;
+        QTimer::singleShot(0, [&] {
+            shown = QApplication::activePopupWidget();
+            if (shown) shown->close();
+        });
+        period->setFocus();
+        QTest::keyClick(period, Qt::Key_Return);
+        EXPECT_EQ(shown, period->menu());
+        EXPECT_FALSE(d.IsEnded());
+        exit->setFocus();
+        QTest::keyClick(exit, Qt::Key_Return);
+        EXPECT_TRUE(d.IsEnded());
+    });
 }
 
 // What the graph shows, told to a screen reader as the window's description.
