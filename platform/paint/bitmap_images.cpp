@@ -4,9 +4,6 @@
 
 #include <QPixmap>
 
-namespace {
-
-// The palette entry of pixel (x, y); nullptr outside the picture or for a key the palette lacks.
 const PaletteEntry* BitmapPixel(const BitmapResource& bitmap, int x, int y) {
     if (x < 0 || y < 0 || x >= bitmap.width || y >= bitmap.height) return nullptr;
     const std::string_view row = bitmap.rows[static_cast<std::size_t>(y)];
@@ -16,6 +13,8 @@ const PaletteEntry* BitmapPixel(const BitmapResource& bitmap, int x, int y) {
     }
     return nullptr;
 }
+
+namespace {
 
 QImage ToImage(const BitmapResource& bitmap, std::optional<Color> transparent) {
     QImage image(bitmap.width, bitmap.height, QImage::Format_ARGB32);

@@ -24,3 +24,6 @@ struct BitmapResource {
 // Defined in res/; nullptr for an unknown id.
 const BitmapResource* FindBitmap(int id);
 const BitmapResource* FindIcon(int id);
+
+// The palette entry of pixel (x, y); nullptr outside the picture or for a key the palette lacks.
+const PaletteEntry* BitmapPixel(const BitmapResource& bitmap, int x, int y);

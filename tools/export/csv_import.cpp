@@ -17,18 +17,23 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <fstream>
-#include <map>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <optional>
-#include <set>
-#include <sstream>
-#include <tuple>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_set>
 
 namespace {
 
 enum Column { kUser, kTest, kDate, kResult, kValue, kGoal, kUnit, kComment, kColumns };
 constexpr std::array<std::string_view, kColumns> kColumnNames = {"user",  "test", "date", "result",
                                                                  "value", "goal", "unit", "comment"};
+constexpr const char* kColumnList = "user, test, date, result, value, goal, unit, comment";
+
+// No text of kTextMax code units takes more UTF-8 bytes than this.
+constexpr std::size_t kFieldBytesMax = 3 * kTextMax;
 
 struct Row {
     int line = 0;
@@ -42,21 +47,29 @@ bool IsUtf8(std::string_view bytes) {
     return bytes.find('\0') == std::string_view::npos && TextToUtf8(Utf8ToText(bytes)) == bytes;
 }
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
+    return lower;
+}
+
+std::string TooLong(int line, std::string_view column) {
+    return AtLine(line, "the " + std::string(column) + " is longer than " + std::to_string(kTextMax) + " characters");
 }
 
 // Where each column stands in the file; the file may leave out all but user, test and date.
 std::string ReadHeader(const CsvRow& header, std::array<int, kColumns>& where) {
     where.fill(-1);
+    if (header.count > kColumns)
+        return AtLine(header.line, "the header names " + std::to_string(header.count) +
+                                       " columns (the columns are " + kColumnList + ")");
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
         const std::string name = Lower(header.fields[i]);
         auto known = std::find(kColumnNames.begin(), kColumnNames.end(), name);
         if (known == kColumnNames.end())
-            return AtLine(header.line, "unknown column \"" + header.fields[i] +
-                                           "\" (the columns are user, test, date, result, value, goal, unit, comment)");
+            return AtLine(header.line,
+                          "unknown column \"" + header.fields[i] + "\" (the columns are " + kColumnList + ")");
         int& slot = where[static_cast<std::size_t>(known - kColumnNames.begin())];
         if (slot != -1) return AtLine(header.line, "the column " + name + " is named twice");
         slot = static_cast<int>(i);
@@ -70,24 +83,21 @@ std::string ReadHeader(const CsvRow& header, std::array<int, kColumns>& where) {
 // A row's fields as the windows would store them, or why they cannot be.
 std::string ReadRow(const CsvRow& csv, const std::array<int, kColumns>& where, std::size_t width, Row& row) {
     row.line = csv.line;
-    if (csv.fields.size() != width)
-        return AtLine(csv.line, std::to_string(csv.fields.size()) + " fields where the header names " +
-                                    std::to_string(width));
+    if (csv.count != width)
+        return AtLine(csv.line, std::to_string(csv.count) + " fields where the header names " + std::to_string(width));
     for (std::size_t c = 0; c < kColumns; ++c) {
+        row.text[c].clear();
         if (where[c] == -1) continue;
-        const std::string& field = csv.fields[static_cast<std::size_t>(where[c])];
+        const std::string_view field = UnguardedField(csv.fields[static_cast<std::size_t>(where[c])]);
         if (!IsUtf8(field)) return AtLine(csv.line, "the " + std::string(kColumnNames[c]) + " is not UTF-8 text");
         row.text[c] = LineBreaksToBlanks(Utf8ToText(field));
-        if (row.text[c].size() > kTextMax)
-            return AtLine(csv.line, "the " + std::string(kColumnNames[c]) + " is longer than " +
-                                        std::to_string(kTextMax) + " characters");
+        if (row.text[c].size() > kTextMax) return TooLong(csv.line, kColumnNames[c]);
     }
     if (row.text[kUser].empty()) return AtLine(csv.line, "the user is empty");
     if (row.text[kTest].empty()) return AtLine(csv.line, "the test is empty");
-    std::optional<SystemTime> date = ReadDateForm(csv.fields[static_cast<std::size_t>(where[kDate])]);
-    if (!date)
-        return AtLine(csv.line, "\"" + csv.fields[static_cast<std::size_t>(where[kDate])] +
-                                    "\" is not a date (use " + kDateForms + ")");
+    const std::string& dateField = csv.fields[static_cast<std::size_t>(where[kDate])];
+    std::optional<SystemTime> date = ReadDateForm(dateField);
+    if (!date) return AtLine(csv.line, "\"" + dateField + "\" is not a date (use " + kDateForms + ")");
     row.date = *date;
     // A result needs all four of its fields, as Add Test Result asks for them;
     // a test stored without results has none.
@@ -102,102 +112,125 @@ std::string ReadRow(const CsvRow& csv, const std::array<int, kColumns>& where, s
     return {};
 }
 
-std::string ReadRows(const std::filesystem::path& file, std::vector<Row>& rows) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return "cannot read " + file.string();
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    std::string text = buffer.str();
-    if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
-    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
-        return file.string() + " is UTF-16 text; save it as UTF-8 CSV";
-
-    CsvReader reader(text, CsvSeparator(text));
-    CsvRow csv;
-    std::string problem;
-    if (!reader.Next(csv, problem)) return problem.empty() ? file.string() + " is empty" : AtLine(csv.line, problem);
-    std::array<int, kColumns> where;
-    problem = ReadHeader(csv, where);
-    if (!problem.empty()) return problem;
-    const std::size_t width = csv.fields.size();
-    while (reader.Next(csv, problem)) {
-        Row row;
-        problem = ReadRow(csv, where, width, row);
-        if (!problem.empty()) return problem;
-        rows.push_back(std::move(row));
-    }
-    return problem.empty() ? std::string() : AtLine(csv.line, problem);
-}
-
-// What the catalogues know, read once and kept in step with what the import teaches.
+// The catalogues' test and result names, matched ignoring letter case as the
+// windows' boxes match them; names this import teaches are kept in the tally.
 class KnownNames {
 public:
-    KnownNames() { ListResultTests(tests_); }
-    bool Test(std::u16string_view test) const { return tests_.FindExact(test) != -1; }
-    bool Result(std::u16string_view test, std::u16string_view result) {
-        return ResultsOf(test).FindExact(result) != -1;
+    explicit KnownNames(ImportTally& tally) : tally_(tally) {
+        MemoryListing tests;
+        ListResultTests(tests);
+        for (const std::u16string& test : tests.Items()) tests_.insert(FoldCase(test));
     }
-    void AddTest(std::u16string_view test) { tests_.AddItem(test); }
-    void AddResult(std::u16string_view test, std::u16string_view result) { ResultsOf(test).AddItem(result); }
+    bool Test(std::u16string_view test) {
+        return tests_.contains(FoldCase(test)) || tally_.Met(ImportTally::Key('t', {FoldCase(test)}));
+    }
+    bool Result(std::u16string_view test, std::u16string_view result) {
+        return ResultsOf(test).FindExact(result) != -1 ||
+               tally_.Met(ImportTally::Key('r', {FoldCase(test), FoldCase(result)}));
+    }
+    void AddTest(std::u16string_view test) { tally_.FirstTime(ImportTally::Key('t', {FoldCase(test)})); }
+    void AddResult(std::u16string_view test, std::u16string_view result) {
+        tally_.FirstTime(ImportTally::Key('r', {FoldCase(test), FoldCase(result)}));
+    }
 
 private:
-    MemoryListing& ResultsOf(std::u16string_view test) {
-        auto [at, fresh] = results_.try_emplace(std::u16string(test));
-        if (fresh) ListResultNames(test, at->second);
-        return at->second;
+    // The catalogue's result names of one test, listed again when the test changes.
+    const MemoryListing& ResultsOf(std::u16string_view test) {
+        if (!listed_ || !EqualsNoCase(test, resultsOf_)) {
+            results_ = MemoryListing();
+            ListResultNames(test, results_);
+            resultsOf_ = test;
+            listed_ = true;
+        }
+        return results_;
     }
-    MemoryListing tests_;
-    std::map<std::u16string, MemoryListing> results_;
+    ImportTally& tally_;
+    std::unordered_set<std::u16string> tests_;
+    MemoryListing results_;
+    std::u16string resultsOf_;
+    bool listed_ = false;
 };
 
-ImportedUser& UserIn(ImportOutcome& outcome, const std::u16string& name) {
-    for (ImportedUser& user : outcome.users)
-        if (user.name == name) return user;
-    outcome.users.push_back({name});
-    return outcome.users.back();
-}
-
-// Stores the rows, or with `dryRun` only counts them. False when a write failed.
-bool StoreRows(const std::vector<Row>& rows, bool dryRun, ImportOutcome& outcome, int& failedLine) {
-    KnownNames known;
-    std::set<std::tuple<std::u16string, std::u16string, std::u16string, int, int, int>> seen;
-    for (const Row& row : rows) {
-        failedLine = row.line;
-        const auto& t = row.text;
-        ImportedUser& user = UserIn(outcome, t[kUser]);
-        if (!user.madeUser && FindPatient(t[kUser]) == -1) {
-            user.madeUser = true;
-            if (!dryRun && !AddPatient(t[kUser], u"", NewUserBirthdate(), kDefaultGraphPeriod, kDefaultGraphType))
-                return false;
-        }
-        // A test or result name the catalogues lack is taught as Take Test teaches a typed one.
-        if (!known.Test(t[kTest])) {
-            if (!dryRun && !AddResultName(t[kTest], u"")) return false;
-            known.AddTest(t[kTest]);
-        }
-        if (!t[kResult].empty() && !known.Result(t[kTest], t[kResult])) {
-            if (!dryRun && !TeachResultName(t[kTest], t[kResult], t[kValue], t[kUnit])) return false;
-            known.AddResult(t[kTest], t[kResult]);
-        }
-        const bool fresh =
-            seen.emplace(t[kUser], t[kTest], t[kResult], row.date.year, row.date.month, row.date.day).second &&
-            FindResultRecord(t[kUser], t[kTest], t[kResult], row.date) == -1;
-        ++(fresh ? user.added : user.updated);
-        if (!dryRun && !AddResult(t[kUser], t[kTest], t[kComment], row.date, t[kResult], t[kValue], t[kGoal],
-                                  t[kUnit]))
+// Stores one row, or with `dryRun` only counts it. False when a write failed.
+bool StoreRow(const Row& row, bool dryRun, ImportTally& tally, KnownNames& known) {
+    const auto& t = row.text;
+    ImportedUser& user = tally.User(t[kUser]);
+    if (!user.madeUser && FindPatient(t[kUser]) == -1) {
+        user.madeUser = true;
+        if (!dryRun && !AddPatient(t[kUser], u"", NewUserBirthdate(), kDefaultGraphPeriod, kDefaultGraphType))
             return false;
     }
-    return true;
+    // A test or result name the catalogues lack is taught as Take Test teaches a typed one.
+    if (!known.Test(t[kTest])) {
+        if (!dryRun && !AddResultName(t[kTest], u"")) return false;
+        known.AddTest(t[kTest]);
+    }
+    if (!t[kResult].empty() && !known.Result(t[kTest], t[kResult])) {
+        if (!dryRun && !TeachResultName(t[kTest], t[kResult], t[kValue], t[kUnit])) return false;
+        known.AddResult(t[kTest], t[kResult]);
+    }
+    const std::u16string day = IntToText(row.date.year * 10000 + row.date.month * 100 + row.date.day);
+    const bool fresh = tally.FirstTime(ImportTally::Key('k', {t[kUser], t[kTest], t[kResult], day})) &&
+                       FindResultRecord(t[kUser], t[kTest], t[kResult], row.date) == -1;
+    ++(fresh ? user.added : user.updated);
+    return dryRun || AddResult(t[kUser], t[kTest], t[kComment], row.date, t[kResult], t[kValue], t[kGoal], t[kUnit]);
 }
+
+// The file's descriptor ("-": standard input), refused at once when it is larger than an import reads.
+std::string OpenInput(const std::string& file, int& fd) {
+    fd = file == "-" ? STDIN_FILENO : ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return "cannot read " + file + ": " + std::strerror(errno);
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) return file + " is a folder";
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) > kImportFileMax)
+        return file + " is larger than " + std::to_string(kImportFileMax >> 20) +
+               " MB, the most an import reads; nothing was stored";
+    return {};
+}
+
+// Why the reader stopped short, or empty when it did not.
+std::string ReadFailure(const CsvReader& reader, const std::string& file) {
+    if (reader.Failed() == EFBIG)
+        return file + " is larger than " + std::to_string(kImportFileMax >> 20) +
+               " MB, the most an import reads; nothing was stored";
+    if (reader.Failed() != 0) return "cannot read " + file + ": " + std::strerror(reader.Failed());
+    return {};
+}
+
+class Input {
+public:
+    ~Input() {
+        if (fd >= 0 && fd != STDIN_FILENO) ::close(fd);
+    }
+    int fd = -1;
+};
 
 }  // namespace
 
-std::string ImportResultsCsv(const std::filesystem::path& file, bool dryRun, ImportOutcome& outcome) {
+std::string ImportResultsCsv(const std::string& file, bool dryRun, ImportOutcome& outcome, ImportTally& tally) {
     outcome = {};
-    std::vector<Row> rows;
-    std::string problem = ReadRows(file, rows);
+    Input input;
+    std::string problem = OpenInput(file, input.fd);
     if (!problem.empty()) return problem;
-    if (rows.empty()) return file.string() + " holds no results";
+    CsvReader reader(input.fd, {kImportFileMax, kFieldBytesMax, kColumns});
+    std::string_view opening = reader.Opening();
+    if (opening.starts_with("\xFF\xFE") || opening.starts_with("\xFE\xFF"))
+        return file + " is UTF-16 text; save it as UTF-8 CSV";
+    if (opening.starts_with("\xEF\xBB\xBF")) {
+        reader.SkipOpening(3);
+        opening.remove_prefix(3);
+    }
+    reader.SetSeparator(CsvSeparator(opening));
+
+    CsvRow csv;
+    if (!reader.Next(csv, problem)) {
+        if (std::string failure = ReadFailure(reader, file); !failure.empty()) return failure;
+        return problem.empty() ? file + " is empty" : AtLine(csv.line, problem);
+    }
+    std::array<int, kColumns> where;
+    problem = ReadHeader(csv, where);
+    if (!problem.empty()) return problem;
+    const std::size_t width = csv.count;
 
     const std::filesystem::path root = DeviceRoot();
     std::error_code error;
@@ -229,14 +262,32 @@ std::string ImportResultsCsv(const std::filesystem::path& file, bool dryRun, Imp
                                                          : "");
         outcome.catalogueImported = true;
     }
-    int failedLine = 0;
-    if (!StoreRows(rows, dryRun, outcome, failedLine))
-        return AtLine(failedLine, "could not be stored; nothing was imported");
+
+    // Each row is checked and stored as it is read; a bad one leaves the unit
+    // uncommitted, so nothing of the file is stored.
+    KnownNames known(tally);
+    Row row;
+    std::u16string firstUser;
+    while (reader.Next(csv, problem)) {
+        if (std::string failure = ReadFailure(reader, file); !failure.empty()) return failure;
+        problem = ReadRow(csv, where, width, row);
+        if (!problem.empty()) return problem;
+        if (firstUser.empty()) firstUser = row.text[kUser];
+        if (!StoreRow(row, dryRun, tally, known)) return AtLine(row.line, "could not be stored; nothing was imported");
+    }
+    if (std::string failure = ReadFailure(reader, file); !failure.empty()) return failure;
+    if (csv.longField != SIZE_MAX) {
+        const auto column = std::find(where.begin(), where.end(), static_cast<int>(csv.longField));
+        return column == where.end() ? AtLine(csv.line, problem)
+                                     : TooLong(csv.line, kColumnNames[static_cast<std::size_t>(column - where.begin())]);
+    }
+    if (!problem.empty()) return AtLine(csv.line, problem);
+    if (firstUser.empty()) return file + " holds no results";
 
     std::u16string current;
     GetSetting(kCurrentUserKey, current);
     if (current.empty()) {
-        outcome.madeCurrent = rows.front().text[kUser];
+        outcome.madeCurrent = firstUser;
         if (!dryRun && !CreateSettings(outcome.madeCurrent)) return "cannot store the current user";
     }
     if (!dryRun && !unit->Commit()) return "the results could not be stored; nothing was imported";
