@@ -15,7 +15,6 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/ui_scale.h"
-#include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
 #include "review/results_graph_dlg.h"
@@ -23,6 +22,7 @@
 #include "review/test_report_dlg.h"
 #include "store/patient_store.h"
 #include "store/test_record_store.h"
+#include "support/dialog_driver.h"
 
 #include <QApplication>
 

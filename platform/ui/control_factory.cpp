@@ -1,10 +1,10 @@
 // The Qt controls of a template, with the handheld's conventions.
 
+#include "platform/paint/bitmap_images.h"
 #include "platform/ui/date_picker.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/one_line_field.h"
 #include "platform/ui/qt_text.h"
-#include "platform/paint/bitmap_images.h"
 #include "platform/ui/ui_scale.h"
 
 #include <QComboBox>

@@ -1,13 +1,13 @@
 #include "platform/ui/dialog.h"
 
+#include "platform/paint/bitmap_images.h"
+#include "platform/paint/qt_paint_surface.h"
 #include "platform/recording_surface.h"
 #include "platform/ui/accessible_names.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/message_box.h"
-#include "platform/paint/qt_paint_surface.h"
-#include "platform/ui/qt_text.h"
-#include "platform/paint/bitmap_images.h"
 #include "platform/ui/modal_hook.h"
+#include "platform/ui/qt_text.h"
 #include "platform/ui/ui_scale.h"
 
 #include <QEventLoop>

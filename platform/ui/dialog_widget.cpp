@@ -1,8 +1,8 @@
 #include "platform/ui/dialog_widget.h"
 
+#include "platform/paint/fonts.h"
 #include "platform/ui/date_picker.h"
 #include "platform/ui/qt_text.h"
-#include "platform/paint/fonts.h"
 #include "platform/ui/ui_scale.h"
 
 #include <QAbstractButton>

@@ -3,8 +3,8 @@
 
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
-#include "support/dialog_driver.h"
 #include "res/resource.h"
+#include "support/dialog_driver.h"
 
 #include <QApplication>
 #include <QTest>

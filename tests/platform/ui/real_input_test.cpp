@@ -6,8 +6,8 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
-#include "support/dialog_driver.h"
 #include "res/resource.h"
+#include "support/dialog_driver.h"
 
 #include <QCalendarWidget>
 #include <QAbstractItemView>
