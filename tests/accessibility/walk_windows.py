@@ -54,7 +54,7 @@ def pump(seconds=0.05):
         time.sleep(0.01)
 
 
-def wait(condition, what, timeout=20):
+def wait(condition, what, timeout=20, on_timeout=lambda: ""):
     end = time.monotonic() + timeout
     while time.monotonic() < end:
         pump()
@@ -64,7 +64,7 @@ def wait(condition, what, timeout=20):
             found = None
         if found:
             return found
-    raise Stop(what)
+    raise Stop(what + on_timeout())
 
 
 def press(*keys):
@@ -87,6 +87,12 @@ def windows():
     return [found.getChildAtIndex(i) for i in range(found.childCount)] if found else []
 
 
+def shown_windows():
+    described = [f"{w.getRoleName()} {w.name!r}" + (" (active)" if w.getState().contains(pyatspi.STATE_ACTIVE) else "")
+                 for w in windows() if w is not None]
+    return f"; the windows: {', '.join(described) or 'none'}"
+
+
 def window(title):
     """The window of that caption once it is the active one."""
     def active():
@@ -94,7 +100,7 @@ def window(title):
             if w is not None and w.name == title and w.getState().contains(pyatspi.STATE_ACTIVE):
                 return w
         return None
-    found = wait(active, f"window {title!r} never came to the front")
+    found = wait(active, f"window {title!r} never came to the front", on_timeout=shown_windows)
     check(found.getRoleName() in ("dialog", "alert"), f"{title}: role {found.getRoleName()}, not a dialog")
     return found
 
@@ -378,6 +384,9 @@ def run():
     device = os.path.join(WORK, "device")
     os.makedirs(device)
     openbox = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # The window manager first, so that it gives the front to each window as it comes.
+    wait(lambda: subprocess.run(["xdotool", "get_num_desktops"], capture_output=True).returncode == 0,
+         "the window manager did not start")
     env = dict(os.environ, VANTREL_DEVICE_ROOT=device, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                LANG="en_US.UTF-8", LC_ALL="")
     env.pop("VANTREL_SCALE", None)
