@@ -175,6 +175,15 @@ def check_combo(win, title, label, value=None):
     return combo
 
 
+def open_from_main(button, title):
+    """Presses the main window's button by keys; the dialog it opens."""
+    focus_to(button)
+    press("Return")
+    opened = window(title)
+    check_dialog(opened, title)
+    return opened
+
+
 def first_run():
     add_patient = window("Add Patient")
     installing = next((w for w in windows() if w.name == "Installation In Progress"), None)
@@ -235,12 +244,9 @@ def listed_tests(main):
     return [c.name for c in children(listing)] if listing else []
 
 
-def enter_test(main, finish):
+def enter_test(finish):
     """Take Test by keys: the test, the date's calendar, a comment, one result; then `finish`."""
-    focus_to("Take Test")
-    press("Return")
-    take = window("Take Test")
-    check_dialog(take, "Take Test")
+    take = open_from_main("Take Test", "Take Test")
     check_texts(take, "Take Test", ["Please Enter your test information:", "Test Name", "Test Date", "Comments",
                                     "Test Results"])
     check_combo(take, "Take Test", "Test Name")
@@ -277,15 +283,11 @@ def enter_test(main, finish):
     if finish == "Ok":
         next_focus(["shift+Tab"], "back to Ok")
     press("Return")
-    main = window("Vantrel")
-    return main
+    window("Vantrel")
 
 
-def report(main):
-    focus_to("Report")
-    press("Return")
-    rep = window("Test Report")
-    check_dialog(rep, "Test Report")
+def report():
+    rep = open_from_main("Report", "Test Report")
     age = TODAY.year - BIRTH.year - ((TODAY.month, TODAY.day) < (BIRTH.month, BIRTH.day))
     check_texts(rep, "Test Report", ["Lipid Panel", USER, f"Female | {age} years old"])
     check_combo(rep, "Test Report", "Test Date", TODAY_TEXT)
@@ -298,11 +300,8 @@ def report(main):
     check("Test Info" not in [w.name for w in windows()], "Escape in the report opened Test Info")
 
 
-def graph(main):
-    focus_to("Graph")
-    press("Return")
-    win = window("Results Graph")
-    check_dialog(win, "Results Graph")
+def graph():
+    win = open_from_main("Graph", "Results Graph")
     check_texts(win, "Results Graph", ["Choose Result"])
     combo = check_combo(win, "Results Graph", "Choose Result", "HDL cholesterol")
     check(win.description == "HDL cholesterol, today: no values", f"the graph is described {win.description!r}")
@@ -330,11 +329,8 @@ def graph(main):
     window("Vantrel")
 
 
-def test_info(main):
-    focus_to("Info")
-    press("Return")
-    info = window("Test Info")
-    check_dialog(info, "Test Info")
+def test_info():
+    info = open_from_main("Info", "Test Info")
     check_combo(info, "Test Info", "Test Name", "Lipid Panel")
     check_texts(info, "Test Info", ["Alternative names:", "Cholesterol test, lipid"])
     focus_to("Why?")
@@ -344,21 +340,15 @@ def test_info(main):
     window("Vantrel")
 
 
-def modify_test(main):
-    focus_to("Edit")
-    press("Return")
-    edit = window("Modify Test")
-    check_dialog(edit, "Modify Test")
+def modify_test():
+    edit = open_from_main("Edit", "Modify Test")
     check_texts(edit, "Modify Test", ["Lipid Panel", "Please select your test date:"])
     press("Escape")
     window("Vantrel")
 
 
-def switch_user(main):
-    focus_to("Switch User")
-    press("Return")
-    users = window("Switch User")
-    check_dialog(users, "Switch User")
+def switch_user():
+    users = open_from_main("Switch User", "Switch User")
     check_texts(users, "Switch User", ["Please Select User:"])
     listing = child(users, "list", "Please Select User:")
     check(listing is not None and [c.name for c in children(listing)] == [USER], "Switch User lists no Ann Lee")
@@ -370,11 +360,8 @@ def switch_user(main):
     window("Vantrel")
 
 
-def about(main):
-    focus_to("About")
-    press("Return")
-    box = window("About Vantrel")
-    check_dialog(box, "About Vantrel")
+def about():
+    box = open_from_main("About", "About Vantrel")
     check_texts(box, "About", ["Vantrel", "Version 2.0", "MedlinePlus: medlineplus.gov/lab-tests"])
     press("Return")
     window("Vantrel")
@@ -395,16 +382,16 @@ def run():
     try:
         first_run()
         main = main_window()
-        enter_test(main, finish="Cancel")
+        enter_test(finish="Cancel")
         check("Lipid Panel" not in listed_tests(main), "Enter on Cancel stored the test")
-        enter_test(main, finish="Ok")
+        enter_test(finish="Ok")
         check(listed_tests(main) == ["Lipid Panel"], f"after Ok the main window lists {listed_tests(main)}")
-        report(main)
-        graph(main)
-        test_info(main)
-        modify_test(main)
-        switch_user(main)
-        about(main)
+        report()
+        graph()
+        test_info()
+        modify_test()
+        switch_user()
+        about()
         focus_to("Close")
         press("Return")
         check(program.wait(timeout=20) == 0, "the program did not end cleanly on Close")
