@@ -34,5 +34,6 @@ for _ in $(seq 100); do
 done
 xdotool getmouselocation >/dev/null 2>&1 || { echo "walk.sh: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 
-# The Debian python that has pyatspi, whatever python comes first on PATH.
-dbus-run-session -- /usr/bin/python3 "$here/walk_windows.py" "$vantrel" "$work"
+# The Debian python that has pyatspi, whatever python comes first on PATH;
+# -B: no byte code written into the source tree.
+dbus-run-session -- /usr/bin/python3 -B "$here/walk_windows.py" "$vantrel" "$work"
