@@ -6,11 +6,10 @@
 #include "entry/take_test_dlg.h"
 #include "platform/device.h"
 #include "platform/memory_listing.h"
+#include "platform/paint/qt_paint_surface.h"
 #include "platform/record_store.h"
 #include "platform/text.h"
 #include "platform/ui/controls.h"
-#include "platform/ui/qt_paint_surface.h"
-#include "platform/ui/test_driver.h"
 #include "res/resource.h"
 #include "review/graph_data.h"
 #include "review/graph_drawing.h"
@@ -19,6 +18,7 @@
 #include "store/patient_store.h"
 #include "store/test_info_import.h"
 #include "store/test_record_store.h"
+#include "support/dialog_driver.h"
 #include "timing.h"
 
 #include <QImage>

@@ -28,11 +28,14 @@ GraphSeries CollectGraphSeries(std::u16string_view user, std::u16string_view tes
     if (series.count == 0) return series;
 
     double sum = 0;
-    std::u16string goalText;  // the first gathered record's goal serves for the whole graph
+    std::u16string goalText;  // the first gathered record's goal and unit serve for the whole graph
     for (int i = 0; i < series.count; ++i) {
         const auto texts = ReadResultTexts(user, test, result, series.dates[i]);
         const double v = texts ? ReadResultValue(texts->value) : kMissingValue;
-        if (i == 0 && texts) goalText = texts->goal;
+        if (i == 0 && texts) {
+            goalText = texts->goal;
+            series.unit = texts->unit;
+        }
         series.values[i] = v;
         sum += v;
         Widen(series, v);
@@ -40,6 +43,7 @@ GraphSeries CollectGraphSeries(std::u16string_view user, std::u16string_view tes
     const GoalReading goal = ReadGoal(goalText);
     series.goalLow = goal.low;
     series.goalHigh = goal.high;
+    series.goalGiven = !goalText.empty();
     series.average = sum / series.count;
 
     // Goal low first, then goal high; a goal above the range never also lowers it.

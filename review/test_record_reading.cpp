@@ -20,5 +20,6 @@ std::optional<ResultTexts> ReadResultTexts(std::u16string_view user, std::u16str
                                            std::u16string_view result, const SystemTime& date) {
     PropertyRecord record;
     if (!ReadResultRecord(user, test, result, date, record)) return std::nullopt;
-    return ResultTexts{RecordText(record, kPropResultValue), RecordText(record, kPropGoalValue)};
+    return ResultTexts{RecordText(record, kPropResultValue), RecordText(record, kPropGoalValue),
+                       RecordText(record, kPropResultUnit)};
 }

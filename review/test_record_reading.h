@@ -18,7 +18,8 @@ SystemTime RecordDate(const PropertyRecord& record);
 struct ResultTexts {
     std::u16string value;
     std::u16string goal;
+    std::u16string unit;
 };
-// The value and goal texts of one result's record; nothing when it is not stored.
+// The value, goal and unit texts of one result's record; nothing when it is not stored.
 std::optional<ResultTexts> ReadResultTexts(std::u16string_view user, std::u16string_view test,
                                            std::u16string_view result, const SystemTime& date);

@@ -4,7 +4,6 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/qt_text.h"
-#include "platform/ui/test_driver.h"
 #include "platform/ui/win_app.h"
 
 #include <QApplication>
@@ -13,10 +12,6 @@
 #include <deque>
 
 int MessageBox(CDialog* owner, std::u16string_view text) {
-    if (DialogDriver* driver = DialogDriver::Active()) {
-        driver->RecordMessage(text);
-        return IDOK;
-    }
     // Centred over the window that shows it: its owner, else the one whose handler runs.
     QWidget* parent = owner ? owner->Widget() : nullptr;
     if (!parent || !parent->isVisible()) parent = DialogAccess::ActiveWindow();
