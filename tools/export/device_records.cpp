@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr std::uint16_t kPatientName = 501;
-constexpr std::uint16_t kPatientSex = 502;
-
 void ForEachRecord(std::u16string_view database, const std::function<void(const PropertyRecord&)>& visit) {
     PropertyDatabase db;
     if (!db.Open(database)) return;
@@ -25,18 +22,22 @@ void ForEachRecord(std::u16string_view database, const std::function<void(const 
 
 }  // namespace
 
+// A user's name is the sort text of their records: the names come from the
+// index, and no record is read.
 std::vector<UserEntry> ReadUsers() {
     std::vector<UserEntry> users;
-    ForEachRecord(kPatientsDatabase, [&](const PropertyRecord& record) {
-        users.push_back({RecordText(record, kPatientName), RecordText(record, kPatientSex), true});
-    });
-    PropertyDatabase tests;
-    if (tests.Open(kTestRecordsDatabase)) {
-        std::unordered_set<std::u16string> known;
-        for (const UserEntry& user : users) known.insert(user.name);
-        for (std::u16string& user : tests.SortTexts())
-            if (!known.contains(user)) users.push_back({std::move(user), u"", false});
+    std::unordered_set<std::u16string> known;
+    PropertyDatabase patients;
+    if (patients.Open(kPatientsDatabase)) {
+        for (std::u16string& name : patients.SortTexts()) {
+            known.insert(name);
+            users.push_back({std::move(name), true});
+        }
     }
+    PropertyDatabase tests;
+    if (tests.Open(kTestRecordsDatabase))
+        for (std::u16string& user : tests.SortTexts())
+            if (!known.contains(user)) users.push_back({std::move(user), false});
     return users;
 }
 

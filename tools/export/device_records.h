@@ -10,7 +10,6 @@
 
 struct UserEntry {
     std::u16string name;
-    std::u16string sex;
     bool hasPatientRecord = false;
 };
 
@@ -19,7 +18,8 @@ struct TestRecordEntry {
     SystemTime date;
 };
 
-// Every patient, then every user who has test records but no patient record.
+// Every patient, then every user who has test records but no patient record;
+// each name once.
 std::vector<UserEntry> ReadUsers();
 // The test records of `user` (exact name), or of every user when `user` is
 // null, in store order, each handed over as it is read.
