@@ -12,20 +12,36 @@
 
 #include <deque>
 
+namespace {
+
+// Centred over the window that shows it: its owner, else the one whose handler
+// runs; the text is shown as it is, never read as markup.
+int RunBox(CDialog* owner, std::u16string_view text, QMessageBox::StandardButtons buttons,
+           QMessageBox::StandardButton safe) {
+    QWidget* parent = owner ? owner->Widget() : nullptr;
+    if (!parent || !parent->isVisible()) parent = DialogAccess::ActiveWindow();
+    QMessageBox box(QMessageBox::NoIcon, ToQString(AfxAppName()), ToQString(text), buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(safe);
+    box.setEscapeButton(safe);
+    if (parent) box.setFont(parent->font());
+    return box.exec();
+}
+
+}  // namespace
+
 int MessageBox(CDialog* owner, std::u16string_view text) {
     if (DialogDriver* driver = DialogDriver::Active()) {
         driver->RecordMessage(text);
         return IDOK;
     }
-    // Centred over the window that shows it: its owner, else the one whose handler runs.
-    QWidget* parent = owner ? owner->Widget() : nullptr;
-    if (!parent || !parent->isVisible()) parent = DialogAccess::ActiveWindow();
-    QMessageBox box(QMessageBox::NoIcon, ToQString(AfxAppName()), ToQString(text), QMessageBox::Ok, parent);
-    // The text is shown as it is, never read as markup.
-    box.setTextFormat(Qt::PlainText);
-    if (parent) box.setFont(parent->font());
-    box.exec();
+    RunBox(owner, text, QMessageBox::Ok, QMessageBox::Ok);
     return IDOK;
+}
+
+bool AskYesNo(CDialog* owner, std::u16string_view text) {
+    if (DialogDriver* driver = DialogDriver::Active()) return driver->AnswerQuestion(text);
+    return RunBox(owner, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 namespace {

@@ -46,6 +46,14 @@ bool DialogDriver::RunScript(CDialog& dialog) {
     return true;
 }
 
+bool DialogDriver::AnswerQuestion(std::u16string_view text) {
+    RecordMessage(text);
+    if (answers_.empty()) return false;
+    const bool yes = answers_.front();
+    answers_.pop_front();
+    return yes;
+}
+
 RecordingSurface RecordPaint(CDialog& dialog) {
     const int width = dialog.ClientWidth(), height = dialog.ClientHeight();
     // An image of its own: the window's buffer may be in use by a paint that is still running.
