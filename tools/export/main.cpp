@@ -3,8 +3,8 @@
 
 #include "platform/datetime.h"
 #include "platform/device.h"
-#include "platform/record_store.h"
 #include "platform/text.h"
+#include "store/data_file.h"
 #include "store/patient_store.h"
 #include "store/test_record_store.h"
 #include "tools/export/csv_export.h"
@@ -128,7 +128,7 @@ void RequireReadableDevice() {
     std::error_code error;
     std::filesystem::path root = DeviceRoot();
     if (!std::filesystem::is_directory(root, error)) Fail("no Vantrel device at " + root.string());
-    std::u16string problem = ObjectStoreProblem();
+    std::u16string problem = DataFileProblem();
     if (!problem.empty()) Fail(TextToUtf8(problem));
 }
 
@@ -184,7 +184,7 @@ std::ostream& Output(const Arguments& args, std::ofstream& file) {
 int List() {
     RequireReadableDevice();
     // The counts come from the indexes: the records themselves are looked at apart.
-    ReadEveryRecord();
+    ReadEveryStoredRecord();
     std::map<std::u16string, int> tests, results;
     for (const UserTally& tally : TallyTestRecords()) {
         tests[tally.user] = tally.tests;
@@ -292,7 +292,7 @@ int Import(const Arguments& args) {
     ExpectCount(args, 1, 1, "import");
     std::error_code error;
     if (std::filesystem::exists(ObjectStorePath(), error)) {
-        std::u16string problem = ObjectStoreProblem();
+        std::u16string problem = DataFileProblem();
         if (!problem.empty()) Fail(TextToUtf8(problem));
     }
     ImportOutcome outcome;
@@ -353,7 +353,7 @@ int Run(int argc, char** argv) {
     }
     if (args.dryRun && command != "import") Fail("unknown option --dry-run");
     // Everything but import and restore only reads the device, even while the program uses it.
-    SetObjectStoreReadOnly(command != "restore" && (command != "import" || args.dryRun));
+    SetDataFileReadOnly(command != "restore" && (command != "import" || args.dryRun));
     if (command == "list") {
         ExpectCount(args, 0, 0, "list");
         return List();
@@ -376,7 +376,7 @@ int main(int argc, char** argv) {
     ::umask(::umask(0) | 022);
     // Every record the command passed over is named, and fails it, whatever it wrote.
     int passedOver = 0;
-    OnUnreadableRecord([&passedOver](const UnreadableRecord& record) {
+    OnPassedOverRecord([&passedOver](const PassedOverRecord& record) {
         std::fprintf(stderr, "vantrel-export: record %lld of \"%s\" in the data file %s cannot be read; it was passed over and left as it was.\n",
                      static_cast<long long>(record.id), TextToUtf8(record.database).c_str(), record.file.c_str());
         ++passedOver;

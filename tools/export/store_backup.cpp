@@ -3,9 +3,9 @@
 #include "platform/device.h"
 #include "platform/device_lock.h"
 #include "platform/object_store.h"
-#include "platform/record_store.h"
 #include "platform/store_file.h"
 #include "platform/text.h"
+#include "store/data_file.h"
 
 #include <sqlite3.h>
 
@@ -95,7 +95,7 @@ std::string BackupObjectStore(const std::filesystem::path& target) {
     std::filesystem::path store = ObjectStorePath();
     std::error_code error;
     if (!std::filesystem::exists(store, error)) return "there is no data file at " + store.string() + " yet";
-    std::u16string problem = ObjectStoreFileProblem(store);
+    std::u16string problem = DataFileProblemOf(store);
     if (!problem.empty()) return TextToUtf8(problem);
     return Backup(store, target);
 }
@@ -104,8 +104,8 @@ std::string RestoreObjectStore(const std::filesystem::path& source, std::filesys
     kept.clear();
     std::error_code error;
     if (!std::filesystem::is_regular_file(source, error)) return "cannot read " + source.string();
-    std::u16string sourceProblem = ObjectStoreFileProblem(source);
-    if (sourceProblem.empty()) sourceProblem = UndecodableRecordProblem(source);
+    std::u16string sourceProblem = DataFileProblemOf(source);
+    if (sourceProblem.empty()) sourceProblem = UnreadableRecordIn(source);
     if (!sourceProblem.empty()) return TextToUtf8(sourceProblem);
 
     std::filesystem::path root = DeviceRoot();
@@ -125,7 +125,7 @@ std::string RestoreObjectStore(const std::filesystem::path& source, std::filesys
     bool sound = false;
     if (std::filesystem::exists(store, error)) {
         kept = root / ("object-store.before-restore-" + Stamp() + ".sqlite");
-        sound = ObjectStoreFileProblem(store).empty();
+        sound = DataFileProblemOf(store).empty();
         if (!sound || !Backup(store, kept).empty()) {
             // A damaged store is kept byte for byte, its log beside it.
             std::filesystem::remove(kept, error);

@@ -1,0 +1,35 @@
+#pragma once
+// The device's data file as a whole, for the program's start-up and the
+// export tool: whether it can be used, and the records every read passes over.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+// Why the data file cannot be used, naming it; empty when it can.
+std::u16string DataFileProblem();
+// Why `file` is not a sound data file (not Vantrel's, damaged, unreadable);
+// empty when it is. Opens it read-only.
+std::u16string DataFileProblemOf(const std::filesystem::path& file);
+// Names the first record of `file` whose bytes cannot be decoded; empty when
+// all can, or when the file is not a sound data file (which DataFileProblemOf tells).
+std::u16string UnreadableRecordIn(const std::filesystem::path& file);
+// While on, the data file is opened read-only and every write fails: for a
+// reader of a device the program may be using at the same time.
+void SetDataFileReadOnly(bool on);
+
+// A record whose stored bytes cannot be decoded. Every read passes over it and
+// leaves it as it is; the other records stay in use.
+struct PassedOverRecord {
+    std::filesystem::path file;
+    std::u16string database;
+    std::int64_t id = 0;      // its row in the file
+    std::u16string message;   // what tells a person of it
+};
+// `met` is called when a read first meets such a record in a database, from
+// inside the read: it may not use the store, nor show a window there.
+void OnPassedOverRecord(std::function<void(const PassedOverRecord&)> met);
+// Looks at the bytes of every record, so that each database's unreadable
+// record is met even where the reads made so far did not reach it.
+void ReadEveryStoredRecord();
