@@ -2,11 +2,9 @@
 
 #include "entry/add_patient_dlg.h"
 #include "entry/label_painting.h"
-#include "platform/record_store.h"
 #include "platform/ui/message_box.h"
 #include "res/resource.h"
-#include "store/patient_store.h"
-#include "store/test_record_store.h"
+#include "store/user_changes.h"
 
 namespace {
 
@@ -65,10 +63,7 @@ void CSwitchUserDlg::OnDelete() {
     const std::u16string name = SelectedName();
     // The user goes with every test, or stays listed: a row removed for a
     // delete the store refused would show the user gone until the next opening.
-    StoreTransaction unit;
-    DeletePatient(name);
-    DeleteUserTests(name);
-    if (!unit.Commit()) {
+    if (!DeleteUser(name)) {
         MessageBox(this, kNotDeleted);
         return;
     }

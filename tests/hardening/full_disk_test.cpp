@@ -23,7 +23,8 @@
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
-#include "store/test_record_store.h"
+#include "store/test_record_layout.h"
+#include "support/stored_results.h"
 
 #include <gtest/gtest.h>
 
@@ -102,7 +103,7 @@ TEST_F(FullDiskTest, AnOrdinaryStartShowsTheDataAndSaysOfEverySaveThatItFailed) 
     ASSERT_TRUE(SetTestEntry(u"Glucose", u"why", u"To check for diabetes"));
     for (const char16_t* name : {u"Ann", u"Bob"}) ASSERT_TRUE(AddPatient(name, u"", MakeDate(1970, 5, 2), u"0", u"Bar"));
     ASSERT_TRUE(CreateSettings(u"Ann"));
-    ASSERT_TRUE(AddResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 1), u"Glucose", u"92", u"70-100", u"mg/dL"));
+    ASSERT_TRUE(StoreResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 1), u"Glucose", u"92", u"70-100", u"mg/dL"));
     device_.WriteTestInfoFile(kSmallTestInfoFile);
     SetDeviceRoot(device_.Root());  // the file complete, without its log
     const DeviceSnapshot before = SnapshotOf(device_.Root());
@@ -160,7 +161,7 @@ TEST_F(FullDiskTest, AnOrdinaryStartShowsTheDataAndSaysOfEverySaveThatItFailed) 
                      u"Could not switch to this user. Check that there is space on the disk and try again."}));
     EXPECT_EQ(ChangedSince(before), "");
     EXPECT_NE(FindPatient(u"Ann"), -1);
-    EXPECT_EQ(GetResultValue(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 1)), 92);
+    EXPECT_EQ(ReadResult(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 1))->value, u"92");
 }
 
 TEST_F(FullDiskTest, ASoundStoreOnADiskFullAtStartIsNamedWithItsCauseAndLeftAsItWas) {

@@ -9,13 +9,14 @@
 #include "store/patient_store.h"
 #include "store/settings_store.h"
 #include "store/test_info_import.h"
-#include "store/test_record_store.h"
+#include "store/test_record_layout.h"
 #include "tools/export/csv_export.h"
 #include "tools/export/csv_fields.h"
 
 #include "store/store_fixture.h"
 #include "support/raw_file.h"
 #include "support/spoiled_record.h"
+#include "support/stored_results.h"
 #include "support/stored_text.h"
 
 #include <gtest/gtest.h>
@@ -68,7 +69,7 @@ protected:
     static void Store(std::u16string_view user, std::u16string_view test, const SystemTime& date,
                       std::u16string_view comment, std::u16string_view result, std::u16string_view value,
                       std::u16string_view goal, std::u16string_view unit) {
-        ASSERT_TRUE(AddResult(user, test, comment, date, result, value, goal, unit));
+        ASSERT_TRUE(StoreResult(user, test, comment, date, result, value, goal, unit));
     }
 
     // `medium` is a shell command that runs the tool (its $0 and $@) on the medium it prepares.
@@ -371,12 +372,11 @@ TEST_F(ImportTool, ReadsSpreadsheetFilesIntoAFreshDeviceAsTheFirstRunWould) {
     ToolRun second = Tool("import commas.csv");
     ASSERT_EQ(second.status, 0) << second.err;
     EXPECT_NE(second.out.find("Ann: 1 added, 1 updated\n"), std::string::npos) << second.out;
-    // In store order: the update stays in its place, the addition comes last.
+    // In store order: the update stays in its place; a row without a result adds none to a day that has some.
     EXPECT_EQ(Csv(),
               "user,test,date,result,value,goal,unit,comment\r\n"
               "Ann,Lipid Panel,2024-03-01,LDL cholesterol,120,0-99,mg/dL,\"rested, fasting\"\r\n"
-              "Ann,Thyroid,2024-03-02,TSH,\"2,5\",0.4-4,mIU/L,\r\n"
-              "Ann,Lipid Panel,2024-03-01,,,,,\r\n");
+              "Ann,Thyroid,2024-03-02,TSH,\"2,5\",0.4-4,mIU/L,\r\n");
 
     // The first run's work is done: catalogue, user, current user; new names are taught.
     SetDeviceRoot(root_);

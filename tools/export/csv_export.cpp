@@ -12,7 +12,7 @@ std::string IsoDate(const SystemTime& date) {
 
 void WriteCsvHeader(std::ostream& out) { out << "user,test,date,result,value,goal,unit,comment\r\n"; }
 
-void WriteCsvRow(const TestRecordEntry& r, std::ostream& out) {
+void WriteCsvRow(const TestResult& r, std::ostream& out) {
     out << CsvField(r.user) << ',' << CsvField(r.test) << ',' << IsoDate(r.date) << ',' << CsvField(r.result) << ','
         << CsvField(r.value) << ',' << CsvField(r.goal) << ',' << CsvField(r.unit) << ',' << CsvField(r.comment)
         << "\r\n";

@@ -1,7 +1,7 @@
 #pragma once
 // Results as CSV (RFC 4180): UTF-8, one header row, one row per stored result.
 
-#include "tools/export/device_records.h"
+#include "store/test_record_store.h"
 
 #include <ostream>
 #include <string>
@@ -12,4 +12,4 @@
 std::string IsoDate(const SystemTime& date);
 // The header row, then one row per record; lines end in CRLF.
 void WriteCsvHeader(std::ostream& out);
-void WriteCsvRow(const TestRecordEntry& record, std::ostream& out);
+void WriteCsvRow(const TestResult& result, std::ostream& out);

@@ -2,15 +2,13 @@
 
 #include "platform/device.h"
 #include "platform/device_lock.h"
-#include "platform/memory_listing.h"
-#include "platform/record_store.h"
 #include "platform/recording_surface.h"
 #include "platform/text.h"
-#include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
+#include "store/one_change.h"
+#include "store/test_changes.h"
 #include "store/test_info_import.h"
-#include "store/test_record_store.h"
 #include "tools/export/csv_fields.h"
 #include "tools/export/date_forms.h"
 
@@ -129,27 +127,6 @@ std::string ReadRows(const std::filesystem::path& file, std::vector<Row>& rows) 
     return problem.empty() ? std::string() : AtLine(csv.line, problem);
 }
 
-// What the catalogues know, read once and kept in step with what the import teaches.
-class KnownNames {
-public:
-    KnownNames() { ListResultTests(tests_); }
-    bool Test(std::u16string_view test) const { return tests_.FindExact(test) != -1; }
-    bool Result(std::u16string_view test, std::u16string_view result) {
-        return ResultsOf(test).FindExact(result) != -1;
-    }
-    void AddTest(std::u16string_view test) { tests_.AddItem(test); }
-    void AddResult(std::u16string_view test, std::u16string_view result) { ResultsOf(test).AddItem(result); }
-
-private:
-    MemoryListing& ResultsOf(std::u16string_view test) {
-        auto [at, fresh] = results_.try_emplace(std::u16string(test));
-        if (fresh) ListResultNames(test, at->second);
-        return at->second;
-    }
-    MemoryListing tests_;
-    std::map<std::u16string, MemoryListing> results_;
-};
-
 ImportedUser& UserIn(ImportOutcome& outcome, const std::u16string& name) {
     for (ImportedUser& user : outcome.users)
         if (user.name == name) return user;
@@ -157,37 +134,65 @@ ImportedUser& UserIn(ImportOutcome& outcome, const std::u16string& name) {
     return outcome.users.back();
 }
 
+// Stores one row as Take Test stores a result of a day, joining the day's
+// others; a user the device lacks is added. False when a write failed.
+bool StoreRow(const Row& row) {
+    const auto& t = row.text;
+    if (FindPatient(t[kUser]) == -1 &&
+        !AddPatient(t[kUser], u"", NewUserBirthdate(), kDefaultGraphPeriod, kDefaultGraphType))
+        return false;
+    TakenTest taken{t[kUser], t[kTest], row.date, t[kComment], {}};
+    if (!t[kResult].empty()) taken.results.push_back({t[kResult], t[kValue], t[kGoal], t[kUnit]});
+    return StoreTakenTest(taken, true) == TestSaved::Stored;
+}
+
 // Stores the rows, or with `dryRun` only counts them. False when a write failed.
 bool StoreRows(const std::vector<Row>& rows, bool dryRun, ImportOutcome& outcome, int& failedLine) {
-    KnownNames known;
     std::set<std::tuple<std::u16string, std::u16string, std::u16string, int, int, int>> seen;
     for (const Row& row : rows) {
         failedLine = row.line;
         const auto& t = row.text;
         ImportedUser& user = UserIn(outcome, t[kUser]);
-        if (!user.madeUser && FindPatient(t[kUser]) == -1) {
-            user.madeUser = true;
-            if (!dryRun && !AddPatient(t[kUser], u"", NewUserBirthdate(), kDefaultGraphPeriod, kDefaultGraphType))
-                return false;
-        }
-        // A test or result name the catalogues lack is taught as Take Test teaches a typed one.
-        if (!known.Test(t[kTest])) {
-            if (!dryRun && !AddResultName(t[kTest], u"")) return false;
-            known.AddTest(t[kTest]);
-        }
-        if (!t[kResult].empty() && !known.Result(t[kTest], t[kResult])) {
-            if (!dryRun && !TeachResultName(t[kTest], t[kResult], t[kValue], t[kUnit])) return false;
-            known.AddResult(t[kTest], t[kResult]);
-        }
+        if (!user.madeUser && FindPatient(t[kUser]) == -1) user.madeUser = true;
         const bool fresh =
             seen.emplace(t[kUser], t[kTest], t[kResult], row.date.year, row.date.month, row.date.day).second &&
-            FindResultRecord(t[kUser], t[kTest], t[kResult], row.date) == -1;
+            !ReadResult(t[kUser], t[kTest], t[kResult], row.date);
         ++(fresh ? user.added : user.updated);
-        if (!dryRun && !AddResult(t[kUser], t[kTest], t[kComment], row.date, t[kResult], t[kValue], t[kGoal],
-                                  t[kUnit]))
-            return false;
+        if (!dryRun && !StoreRow(row)) return false;
     }
     return true;
+}
+
+// Imports the test information when the device lacks it, then the rows, and
+// makes the file's first user the current one when there is none.
+std::string StoreFile(const std::vector<Row>& rows, bool dryRun, ImportOutcome& outcome) {
+    // Without its catalogue the program would take the device for a first run
+    // and never import its test information; so that comes first, as then.
+    if (!TestInfoImported()) {
+        const std::filesystem::path info = ResolveDevicePath(kTestInfoFilePath);
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(info, error))
+            return "the device has no test information file " + info.string() + "; start Vantrel once, then import";
+        RecordingSurface progress;
+        ImportProblem why = ImportProblem::None;
+        if (!dryRun && !ImportTestInfo(progress, &why))
+            return "cannot import the test information file " + info.string() +
+                   (why == ImportProblem::FileTooLarge    ? ": it is far larger than any catalogue"
+                    : why == ImportProblem::StoreRefused ? ": the data file refused it; is the disk full?"
+                                                         : "");
+        outcome.catalogueImported = true;
+    }
+    int failedLine = 0;
+    if (!StoreRows(rows, dryRun, outcome, failedLine))
+        return AtLine(failedLine, "could not be stored; nothing was imported");
+
+    std::u16string current;
+    GetSetting(kCurrentUserKey, current);
+    if (current.empty()) {
+        outcome.madeCurrent = rows.front().text[kUser];
+        if (!dryRun && !CreateSettings(outcome.madeCurrent)) return "cannot store the current user";
+    }
+    return {};
 }
 
 }  // namespace
@@ -212,33 +217,13 @@ std::string ImportResultsCsv(const std::filesystem::path& file, bool dryRun, Imp
         }
     }
 
-    std::optional<StoreTransaction> unit;
-    if (!dryRun) unit.emplace();
-    // Without its catalogue the program would take the device for a first run
-    // and never import its test information; so that comes first, as then.
-    if (!PropertyDatabase::Exists(kTestCatalogDatabase)) {
-        const std::filesystem::path info = ResolveDevicePath(kTestInfoFilePath);
-        if (!std::filesystem::is_regular_file(info, error))
-            return "the device has no test information file " + info.string() + "; start Vantrel once, then import";
-        RecordingSurface progress;
-        ImportProblem why = ImportProblem::None;
-        if (!dryRun && !ImportTestInfo(progress, &why))
-            return "cannot import the test information file " + info.string() +
-                   (why == ImportProblem::FileTooLarge    ? ": it is far larger than any catalogue"
-                    : why == ImportProblem::StoreRefused ? ": the data file refused it; is the disk full?"
-                                                         : "");
-        outcome.catalogueImported = true;
-    }
-    int failedLine = 0;
-    if (!StoreRows(rows, dryRun, outcome, failedLine))
-        return AtLine(failedLine, "could not be stored; nothing was imported");
-
-    std::u16string current;
-    GetSetting(kCurrentUserKey, current);
-    if (current.empty()) {
-        outcome.madeCurrent = rows.front().text[kUser];
-        if (!dryRun && !CreateSettings(outcome.madeCurrent)) return "cannot store the current user";
-    }
-    if (!dryRun && !unit->Commit()) return "the results could not be stored; nothing was imported";
-    return {};
+    // The whole file is one change: on any problem nothing of it is kept.
+    if (dryRun) return StoreFile(rows, true, outcome);
+    if (!AsOneChange([&] {
+            problem = StoreFile(rows, false, outcome);
+            return problem.empty();
+        }) &&
+        problem.empty())
+        return "the results could not be stored; nothing was imported";
+    return problem;
 }

@@ -208,20 +208,10 @@ int Csv(const Arguments& args) {
     std::ostream& out = Output(args, file);
     // Rows go out in store order as they are read: nothing is held.
     WriteCsvHeader(out);
-    ForEachTestRecord(user ? &*user : nullptr, [&out](const TestRecordEntry& r) { WriteCsvRow(r, out); });
+    ForEachTestResult(user ? &*user : nullptr, [&out](const TestResult& r) { WriteCsvRow(r, out); });
     out.flush();
     if (!out) Fail("cannot write the CSV");
     return 0;
-}
-
-// The dates on which `user` took `test`, oldest first.
-std::vector<SystemTime> TestDates(const std::u16string& user, const std::u16string& test) {
-    std::map<std::string, SystemTime> dates;
-    for (const TestRecordEntry& r : ReadTestRecords(&user))
-        if (r.test == test) dates.emplace(IsoDate(r.date), r.date);
-    std::vector<SystemTime> list;
-    for (const auto& [key, date] : dates) list.push_back(date);
-    return list;
 }
 
 int Report(const Arguments& args, int argc, char** argv) {
@@ -231,7 +221,7 @@ int Report(const Arguments& args, int argc, char** argv) {
     std::u16string test = Utf8ToText(args.positional[1]);
     std::vector<SystemTime> dates = TestDates(user, test);
     if (dates.empty()) Fail(args.positional[0] + " has no test named \"" + args.positional[1] + "\"");
-    SystemTime day = args.positional.size() == 3 ? ParseDate(args.positional[2]) : dates.back();
+    SystemTime day = args.positional.size() == 3 ? ParseDate(args.positional[2]) : dates.front();
     std::string file = args.output.value_or("report.pdf");
     PrintingSession session(argc, argv);
     std::string problem = WriteReportPdf(user, test, day, file);
@@ -246,9 +236,8 @@ int Graph(const Arguments& args, int argc, char** argv) {
     std::u16string user = KnownUser(args.positional[0]);
     std::u16string test = Utf8ToText(args.positional[1]);
     std::u16string result = Utf8ToText(args.positional[2]);
-    bool found = false;
-    for (const TestRecordEntry& r : ReadTestRecords(&user)) found = found || (r.test == test && r.result == result);
-    if (!found) Fail(args.positional[0] + " has no " + args.positional[2] + " results in " + args.positional[1]);
+    if (ResultValues(user, test, result, -1, 1).empty())
+        Fail(args.positional[0] + " has no " + args.positional[2] + " results in " + args.positional[1]);
 
     int period = GetGraphPeriod(user);
     if (args.positional.size() == 4) {
