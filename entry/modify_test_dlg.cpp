@@ -66,6 +66,7 @@ void CModifyTestDlg::OnDelete() {
         MessageBox(this, u"Pease choose a date to delete");
         return;
     }
+    if (!AskYesNo(this, u"Delete the results of " + testName + u" on " + DateText(*date) + u"?")) return;
     if (!DeleteTakenTest(userName, testName, *date))
         MessageBox(this, u"Could not delete this date. Check that there is space on the disk and try again.");
     ListDates();

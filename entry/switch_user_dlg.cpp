@@ -2,8 +2,10 @@
 
 #include "entry/add_patient_dlg.h"
 #include "entry/label_painting.h"
+#include "platform/text.h"
 #include "platform/ui/message_box.h"
 #include "res/resource.h"
+#include "store/test_record_store.h"
 #include "store/user_changes.h"
 
 namespace {
@@ -60,14 +62,22 @@ void CSwitchUserDlg::OnEdit() {
 
 void CSwitchUserDlg::OnDelete() {
     const int selected = userList_.GetCurSel();
+    if (selected < 0) {
+        MessageBox(this, u"Please select a user to delete");
+        return;
+    }
     const std::u16string name = SelectedName();
-    // The user goes with every test, or stays listed: a row removed for a
-    // delete the store refused would show the user gone until the next opening.
+    const int tests = CountTests(name);
+    const std::u16string what = tests == 0   ? u""
+                                : tests == 1 ? u" and 1 test"
+                                             : u" and all " + IntToText(tests) + u" tests";
+    if (!AskYesNo(this, u"Delete " + name + what + u"?")) return;
+    // The user goes with every test, or stays listed.
     if (!DeleteUser(name)) {
         MessageBox(this, kNotDeleted);
         return;
     }
-    if (selected >= 0) userList_.DeleteString(selected);
+    userList_.DeleteString(selected);
 }
 
 void CSwitchUserDlg::OnOkButton() {

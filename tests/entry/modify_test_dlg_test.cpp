@@ -97,11 +97,16 @@ TEST_F(ModifyTestDlgTest, MovingOntoAHeldDayAsksFirst) {
     EXPECT_EQ(ReadTakenTest(u"Ann", u"Lipid Panel", MakeDate(2004, 1, 5)).results, std::vector<ResultRow>{kHdl});
 }
 
-TEST_F(ModifyTestDlgTest, DeleteTakesTheChosenDayOnly) {
+TEST_F(ModifyTestDlgTest, DeleteAsksAndTheSafeAnswerKeepsTheDay) {
+    const std::u16string asked = u"Delete the results of Lipid Panel on 12/7/2004?";
     Run([&](CModifyTestDlg& d) {
         d.SendCommand(CModifyTestDlg::kDeleteButton);
         EXPECT_EQ(driver.Messages(), Texts{u"Pease choose a date to delete"});
         ClickRow(d, CModifyTestDlg::kDateList, 0);
+        ClickOn(d, CModifyTestDlg::kDeleteButton);
+        EXPECT_EQ(driver.Messages().back(), asked);
+        EXPECT_EQ(Listed(d).size(), 3u);
+        driver.AnswerNextQuestion(true);
         ClickOn(d, CModifyTestDlg::kDeleteButton);
         EXPECT_EQ(Listed(d), (Texts{u"9/15/2004", u"1/5/2004"}));
         ClickOn(d, IDOK);

@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
 #include "store/patient_store.h"
+#include "store/test_record_store.h"
 #include "support/list_rows.h"
 
 namespace {
@@ -17,6 +18,8 @@ protected:
         EntryTest::SetUp();
         AddUsers();
         AddPatient(u"Anna", u"Female", kBirthdate, u"0", u"Bar");
+        ASSERT_TRUE(StoreResult(u"Bob", u"Iron", u"", MakeDate(2004, 1, 5), u"", u"", u"", u""));
+        ASSERT_TRUE(StoreResult(u"Bob", u"Iron", u"", MakeDate(2004, 2, 5), u"", u"", u"", u""));
     }
 
     int Run(CSwitchUserDlg& dlg, std::function<void(CSwitchUserDlg&)> script) {
@@ -99,6 +102,28 @@ TEST_F(SwitchUserDlgTest, AddListsNewNamesOnlyAndEditLeavesTheList) {
     EXPECT_NE(FindPatient(u"Cy"), -1);
     EXPECT_NE(FindPatient(u"ann"), -1);
     EXPECT_NE(FindPatient(u"Robert"), -1);
+}
+
+TEST_F(SwitchUserDlgTest, DeleteAsksNamingWhatGoesAndTheSafeAnswerKeepsIt) {
+    CSwitchUserDlg dlg;
+    dlg.userName = u"Zed";
+    Run(dlg, [this](CSwitchUserDlg& d) {
+        d.SendCommand(CSwitchUserDlg::kDeleteButton);
+        CListBox(d, CSwitchUserDlg::kUserList).UserSelect(2);
+        d.SendCommand(CSwitchUserDlg::kDeleteButton);
+        EXPECT_EQ(Listed(d).size(), 3u);
+        driver.AnswerNextQuestion(true);
+        d.SendCommand(CSwitchUserDlg::kDeleteButton);
+        EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna"}));
+        CListBox(d, CSwitchUserDlg::kUserList).UserSelect(0);
+        d.SendCommand(CSwitchUserDlg::kDeleteButton);
+        d.SendCommand(CSwitchUserDlg::kCancelButton);
+    });
+    EXPECT_EQ(driver.Messages(), (Names{u"Please select a user to delete", u"Delete Bob and all 2 tests?",
+                                        u"Delete Bob and all 2 tests?", u"Delete Ann?"}));
+    EXPECT_EQ(FindPatient(u"Bob"), -1);
+    EXPECT_TRUE(UserTests(u"Bob").empty());
+    EXPECT_NE(FindPatient(u"Ann"), -1);
 }
 
 }  // namespace

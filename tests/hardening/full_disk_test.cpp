@@ -116,9 +116,10 @@ TEST_F(FullDiskTest, AnOrdinaryStartShowsTheDataAndSaysOfEverySaveThatItFailed) 
         // Deleting a user that cannot be deleted keeps the user listed.
         driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [this](CSwitchUserDlg& s) {
             CListBox(s, CSwitchUserDlg::kUserList).UserSelect(0);
+            driver_.AnswerNextQuestion(true);
             s.SendCommand(CSwitchUserDlg::kDeleteButton);
             EXPECT_EQ(ListBoxRows(s, CSwitchUserDlg::kUserList), (Texts{u"Ann", u"Bob"}));
-            EXPECT_EQ(driver_.Messages().size(), 1u);
+            EXPECT_EQ(driver_.Messages().size(), 2u);
 
             driver_.Expect<CAddPatientDlg>(IDD_ADD_PATIENT, [this](CAddPatientDlg& p) {
                 CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"Cy");
@@ -134,8 +135,9 @@ TEST_F(FullDiskTest, AnOrdinaryStartShowsTheDataAndSaysOfEverySaveThatItFailed) 
         d.SendCommand(CVantrelDlg::kSwitchUserButton);
 
         // A date that cannot be deleted stays listed, and so does its test.
-        driver_.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [](CModifyTestDlg& m) {
+        driver_.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [this](CModifyTestDlg& m) {
             CListCtrl(m, CModifyTestDlg::kDateList).UserSelect(0);
+            driver_.AnswerNextQuestion(true);
             m.SendCommand(CModifyTestDlg::kDeleteButton);
             EXPECT_EQ(ListRows(m, CModifyTestDlg::kDateList), Texts{u"6/1/2026"});
             m.SendCommand(IDOK);
@@ -155,8 +157,10 @@ TEST_F(FullDiskTest, AnOrdinaryStartShowsTheDataAndSaysOfEverySaveThatItFailed) 
     SetStoreWriteFailureForTesting(false);
 
     EXPECT_EQ(driver_.Messages(),
-              (Texts{u"Could not delete this user. Check that there is space on the disk and try again.",
+              (Texts{u"Delete Ann and 1 test?",
+                     u"Could not delete this user. Check that there is space on the disk and try again.",
                      u"Could not save this user. Check that there is space on the disk and try again.",
+                     u"Delete the results of Glucose on 6/1/2026?",
                      u"Could not delete this date. Check that there is space on the disk and try again.",
                      u"Could not switch to this user. Check that there is space on the disk and try again."}));
     EXPECT_EQ(ChangedSince(before), "");

@@ -338,9 +338,12 @@ TEST_F(HostileTextTest, NamesThatDifferOnlyInCaseStayApart) {
     CVantrelDlg main;
     driver_.Expect<CVantrelDlg>(IDD_VANTREL, [&](CVantrelDlg& d) {
         EXPECT_EQ(ListRows(d, CVantrelDlg::kTestList), Texts{u"Iron"});
-        driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [](CSwitchUserDlg& s) {
+        driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [this](CSwitchUserDlg& s) {
             EXPECT_EQ(ListBoxRows(s, CSwitchUserDlg::kUserList), Texts{u"\u00E9mile"});
+            driver_.AnswerNextQuestion(true);
             s.SendCommand(CSwitchUserDlg::kDeleteButton);  // the selected current user
+            EXPECT_EQ(driver_.Messages(), Texts{u"Delete \u00E9mile and 1 test?"});
+            driver_.ClearMessages();
             EXPECT_TRUE(ListBoxRows(s, CSwitchUserDlg::kUserList).empty());
             s.SendCommand(CSwitchUserDlg::kCancelButton);
         });
