@@ -6,6 +6,8 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 
+#include "store/patient_store.h"
+
 #include <string>
 
 class CAddPatientDlg : public CDialog {
@@ -34,6 +36,11 @@ private:
     void OnOkButton();
     void OnPaint(PaintSurface& dc);
     void StartAsNewUser(std::u16string_view shownName);
+    // False, after saying why, when the user could not be stored.
+    bool Store(const Patient& patient);
+
+    // Mode 1: the user as stored when the dialog opened.
+    Patient stored_;
 
     CComboBox sexBox_{*this, kSexBox};
     CEdit nameEdit_{*this, kNameEdit};

@@ -31,7 +31,7 @@ const CommandTable& CSwitchUserDlg::Commands() const {
 
 bool CSwitchUserDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    ListPatients(userList_);
+    ListUsers(u"");
     // Started after the first row, so the first row is looked at last.
     userList_.SelectString(0, userName);
     return true;
@@ -52,12 +52,23 @@ void CSwitchUserDlg::OnAdd() {
     }
 }
 
-// The list keeps showing the old name until the dialog is opened again.
+void CSwitchUserDlg::ListUsers(std::u16string_view name) {
+    userList_.ResetContent();
+    ListPatients(userList_);
+    userList_.SetCurSel(name.empty() ? -1 : userList_.FindStringExact(-1, name));
+}
+
+// A renamed user is listed under the new name at once.
 void CSwitchUserDlg::OnEdit() {
+    const std::u16string name = SelectedName();
+    if (userList_.GetCurSel() < 0) {
+        MessageBox(this, u"Please select a user to edit");
+        return;
+    }
     CAddPatientDlg patient(this);
     patient.mode = CAddPatientDlg::kModeEdit;
-    patient.name = SelectedName();
-    patient.DoModal();
+    patient.name = name;
+    if (patient.DoModal() == IDOK) ListUsers(patient.name);
 }
 
 void CSwitchUserDlg::OnDelete() {
