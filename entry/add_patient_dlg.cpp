@@ -2,6 +2,7 @@
 
 #include "entry/label_painting.h"
 #include "platform/datetime.h"
+#include "platform/text.h"
 #include "platform/ui/message_box.h"
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
@@ -62,8 +63,18 @@ void CAddPatientDlg::StartAsNewUser(std::u16string_view shownName) {
 void CAddPatientDlg::OnOK() { OnOkButton(); }
 
 void CAddPatientDlg::OnOkButton() {
-    // Text typed into the sex box is not a choice.
-    Patient patient{nameEdit_.OneLine(), sexBox_.SelectedText(), {}};
+    Patient patient{nameEdit_.OneLine(), {}, {}};
+    if (patient.name.empty()) {
+        MessageBox(this, u"Please Enter Name");
+        return;
+    }
+    // Typed or chosen alike: "female" is Female.
+    const std::optional<std::u16string> sex = SexChoice(OneLine(sexBox_.GetWindowText()));
+    if (!sex) {
+        MessageBox(this, u"Please choose Female or Male as the sex.");
+        return;
+    }
+    patient.sex = *sex;
     if (mode == kModeEdit && patient.name != name && IsOtherUsersName(patient.name, name)) {
         MessageBox(this, kNameTaken);
         return;
