@@ -82,6 +82,10 @@ void CAddPatientDlg::OnOkButton() {
     birthdatePicker_.GetTime(patient.birthdate);
 
     CGraphOptionsDlg options(this);
+    if (mode == kModeEdit) {
+        options.graphPeriod = stored_.graphPeriod;
+        options.graphType = stored_.graphType;
+    }
     options.DoModal();
     patient.graphPeriod = options.graphPeriod;
     patient.graphType = options.graphType;

@@ -113,7 +113,8 @@ TEST_F(AddPatientDlgTest, OkStoresThePatientAsTypedAndTheSexTypedOrChosen) {
     EXPECT_EQ(driver.Messages().back(), u"Please Enter Name");
 }
 
-// An unknown sex stays unknown until one is picked.
+// Editing starts Graph Options on the stored choices, and an unknown sex stays
+// unknown until one is picked.
 TEST_F(AddPatientDlgTest, EditingKeepsWhatIsNotChanged) {
     AddPatient(u"Cy", u"", kBirthdate, u"-2", u"Line");
     CAddPatientDlg edit;
@@ -121,10 +122,15 @@ TEST_F(AddPatientDlgTest, EditingKeepsWhatIsNotChanged) {
     edit.name = u"Cy";
     Run(edit, [&](CAddPatientDlg& d) {
         EXPECT_EQ(Shown(d, CAddPatientDlg::kSexBox), u"");
-        ExpectGraphOptions();
+        ExpectGraphOptions([](CGraphOptionsDlg& g) {
+            EXPECT_EQ(Shown(g, 1009), u"All Dates");
+            EXPECT_EQ(Shown(g, 1022), u"Line");
+        });
         ClickOn(d, CAddPatientDlg::kOkButton);
     });
     EXPECT_EQ(StoredSex(u"Cy"), u"");
+    EXPECT_EQ(GetGraphPeriod(u"Cy"), -2);
+    EXPECT_EQ(StoredGraphType(u"Cy"), u"Line");
 }
 
 TEST_F(AddPatientDlgTest, AFailedSaveSaysSoAndKeepsTheFieldsAsTyped) {
