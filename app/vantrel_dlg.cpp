@@ -26,7 +26,7 @@ std::u16string CurrentUser() {
 // "Tests for " and the user, cut with "..." when it would pass the text bound.
 std::u16string CaptionLine(std::u16string_view user) {
     std::u16string line = u"Tests for ";
-    line += user;
+    line += user.empty() ? u"(no user)" : user;
     if (line.size() <= kTextMax) return line;
     constexpr std::u16string_view kEllipsis = u"...";
     line.resize(CutPoint(line, kTextMax - kEllipsis.size()));
@@ -61,7 +61,9 @@ bool CVantrelDlg::OnInitDialog() {
     SetWindowText(u"Vantrel");
     // On a first run the list is filled before the Installation window has
     // imported anything or asked for the first user, so it starts empty.
-    CreateInstallWindow(*this);
+    CreateInstallWindow(*this, [this] { RelistTests(); });
+    // A current user no longer stored gives way to one who is.
+    SettledCurrentUser();
     RelistTests();
     return true;
 }
@@ -82,7 +84,7 @@ std::u16string CVantrelDlg::SelectedTest() const {
 
 void CVantrelDlg::RelistTests() {
     const std::u16string user = CurrentUser();
-    const std::vector<std::u16string> tests = UserTests(user);
+    const std::vector<std::u16string> tests = user.empty() ? std::vector<std::u16string>{} : UserTests(user);
     int row = 0;
     while (row < testList_.GetItemCount() && row < static_cast<int>(tests.size()) &&
            testList_.GetItemText(row) == tests[static_cast<std::size_t>(row)])
@@ -133,6 +135,10 @@ void CVantrelDlg::OnEdit() {
 void CVantrelDlg::OnTakeTest() {
     CTakeTestDlg dlg;
     dlg.userName = CurrentUser();
+    if (dlg.userName.empty()) {
+        MessageBox(this, u"Please add a user in Switch User first.");
+        return;
+    }
     dlg.testName = SelectedTest();
     dlg.mode = CTakeTestDlg::kModeNew;
     if (dlg.DoModal() == IDOK) RelistTests();

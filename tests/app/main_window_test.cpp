@@ -7,6 +7,7 @@
 
 #include "app/vantrel_dlg.h"
 #include "entry/modify_test_dlg.h"
+#include "entry/switch_user_dlg.h"
 #include "entry/take_test_dlg.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/test_driver.h"
@@ -32,6 +33,8 @@ void AddTest(std::u16string_view user, std::u16string_view test, SystemTime date
 }
 
 Texts Rows(CDialog& main) { return ListRows(main, CVantrelDlg::kTestList); }
+
+std::u16string Heading(CDialog& main) { return RecordPaint(main).texts.front().text; }
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -139,6 +142,34 @@ TEST_F(MainWindowTest, EditListsTheTestsAsTheyAreAfterwards) {
         });
         d.SendCommand(CVantrelDlg::kEditButton);  // on the first row, Glucose
         EXPECT_EQ(Rows(d), Texts{u"Iron"});
+    });
+}
+
+// Deleting the current user in Switch User, then Cancel: the next stored user, or none.
+TEST_F(MainWindowTest, TheHeadingAndListNeverShowAUserWhoIsNotStored) {
+    ASSERT_TRUE(AddPatient(u"Bob", u"Male", MakeDate(1970, 1, 1), u"0", u"Bar"));
+    AddTest(u"Ann", u"Iron", MakeDate(2026, 5, 1));
+    AddTest(u"Bob", u"Zinc", MakeDate(2026, 5, 1));
+    const auto deleteCurrent = [this](CVantrelDlg& d) {
+        driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [this](CSwitchUserDlg& x) {
+            CListBox users(x, CSwitchUserDlg::kUserList);
+            users.UserSelect(users.FindStringExact(-1, x.userName));
+            driver_.AnswerNextQuestion(true);
+            x.SendCommand(CSwitchUserDlg::kDeleteButton);
+            x.SendCommand(CSwitchUserDlg::kCancelButton);
+        });
+        d.SendCommand(CVantrelDlg::kSwitchUserButton);
+    };
+    Run([&](CVantrelDlg& d) {
+        EXPECT_EQ(Heading(d), u"Tests for Ann");
+        deleteCurrent(d);
+        EXPECT_EQ(Heading(d), u"Tests for Bob");
+        EXPECT_EQ(Rows(d), Texts{u"Zinc"});
+        deleteCurrent(d);
+        EXPECT_EQ(Heading(d), u"Tests for (no user)");
+        EXPECT_TRUE(Rows(d).empty());
+        d.SendCommand(CVantrelDlg::kTakeTestButton);
+        EXPECT_EQ(driver_.Messages().back(), u"Please add a user in Switch User first.");
     });
 }
 

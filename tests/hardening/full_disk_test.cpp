@@ -82,7 +82,7 @@ TEST_F(FullDiskTest, AFirstRunSaysOnceThatTheTestInformationCouldNotBeSavedAndWh
     const std::u16string& message = driver_.Messages().front();
     EXPECT_NE(message.find(Utf8ToText(ObjectStorePath().string())), std::u16string::npos) << TextToUtf8(message);
     EXPECT_NE(message.find(u"space on the disk"), std::u16string::npos) << TextToUtf8(message);
-    EXPECT_EQ(caption, u"Tests for ");  // no first user was asked for
+    EXPECT_EQ(caption, u"Tests for (no user)");  // no first user was asked for
     EXPECT_EQ(ChangedSince(before), "");
 
     // With space again the next start imports and asks for the first user.
