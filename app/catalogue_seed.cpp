@@ -69,8 +69,10 @@ std::vector<fs::path> ShippedDataDirs() {
     if (const char* env = std::getenv("VANTREL_DATA_DIR"); env != nullptr && *env != '\0') {
         dirs.emplace_back(env);
     }
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    if (!error) dirs.push_back(program.parent_path().parent_path() / "share" / "vantrel");
     dirs.emplace_back(VANTREL_INSTALL_DATA_DIR);
-    dirs.emplace_back(VANTREL_SOURCE_DATA_DIR);
     return dirs;
 }
 

@@ -7,7 +7,9 @@
 #include <vector>
 
 // Where the shipped file is looked for, first match wins: $VANTREL_DATA_DIR,
-// the installed data folder, then the source tree's res/.
+// share/vantrel beside the program's own folder (where an installed program
+// and a built one keep it, so no build path is compiled in), then the data
+// folder of the configured installation.
 std::vector<std::filesystem::path> ShippedDataDirs();
 
 // Copies BrennicTests.txt from the first of `sources` that holds it to the

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, only when some are missing.
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev libgl-dev libsqlite3-dev sqlite3
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core clang libclang-rt-14-dev poppler-utils "$@")
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core fonts-dejavu-extra clang libclang-rt-14-dev poppler-utils "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -63,7 +63,8 @@ void AddUser(Person& person, const QString& name) {
 }
 
 TEST(WholeProgram, FirstRunATestItsReportASecondUserAndARestart) {
-    TempDevice device;  // the start-up puts the shipped catalogue on it
+    TempDevice device;  // the start-up puts the shipped catalogue on it, from the build tree's copy
+    ASSERT_EQ(setenv("VANTREL_DATA_DIR", VANTREL_BUILT_DATA_DIR, 1), 0);
     Person person;
 
     AddUser(person, "Ann Lee");

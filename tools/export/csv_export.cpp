@@ -1,6 +1,8 @@
 #include "tools/export/csv_export.h"
 
+#include "platform/text.h"
 #include "tools/export/csv_fields.h"
+#include "tools/export/terminal_text.h"
 
 #include <cstdio>
 
@@ -10,10 +12,12 @@ std::string IsoDate(const SystemTime& date) {
     return text;
 }
 
-void WriteCsvHeader(std::ostream& out) { out << "user,test,date,result,value,goal,unit,comment\r\n"; }
+std::string CsvHead() { return "\xEF\xBB\xBFuser,test,date,result,value,goal,unit,comment\r\n"; }
 
-void WriteCsvRow(const TestResult& r, std::ostream& out) {
-    out << CsvField(r.user) << ',' << CsvField(r.test) << ',' << IsoDate(r.date) << ',' << CsvField(r.result) << ','
-        << CsvField(r.value) << ',' << CsvField(r.goal) << ',' << CsvField(r.unit) << ',' << CsvField(r.comment)
-        << "\r\n";
+std::string CsvLine(const TestResult& r, bool forTerminal) {
+    auto field = [forTerminal](const std::u16string& text) {
+        return CsvField(forTerminal ? Utf8ToText(TerminalText(TextToUtf8(text))) : text);
+    };
+    return field(r.user) + ',' + field(r.test) + ',' + IsoDate(r.date) + ',' + field(r.result) + ',' +
+           field(r.value) + ',' + field(r.goal) + ',' + field(r.unit) + ',' + field(r.comment) + "\r\n";
 }

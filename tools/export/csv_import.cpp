@@ -4,9 +4,9 @@
 #include "platform/device_lock.h"
 #include "platform/recording_surface.h"
 #include "platform/text.h"
+#include "store/one_change.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
-#include "store/one_change.h"
 #include "store/test_changes.h"
 #include "store/test_info_import.h"
 #include "tools/export/csv_fields.h"
@@ -15,18 +15,22 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <fstream>
-#include <map>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <optional>
-#include <set>
-#include <sstream>
-#include <tuple>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 enum Column { kUser, kTest, kDate, kResult, kValue, kGoal, kUnit, kComment, kColumns };
 constexpr std::array<std::string_view, kColumns> kColumnNames = {"user",  "test", "date", "result",
                                                                  "value", "goal", "unit", "comment"};
+constexpr const char* kColumnList = "user, test, date, result, value, goal, unit, comment";
+
+// No text of kTextMax code units takes more UTF-8 bytes than this.
+constexpr std::size_t kFieldBytesMax = 3 * kTextMax;
 
 struct Row {
     int line = 0;
@@ -40,21 +44,29 @@ bool IsUtf8(std::string_view bytes) {
     return bytes.find('\0') == std::string_view::npos && TextToUtf8(Utf8ToText(bytes)) == bytes;
 }
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
+    return lower;
+}
+
+std::string TooLong(int line, std::string_view column) {
+    return AtLine(line, "the " + std::string(column) + " is longer than " + std::to_string(kTextMax) + " characters");
 }
 
 // Where each column stands in the file; the file may leave out all but user, test and date.
 std::string ReadHeader(const CsvRow& header, std::array<int, kColumns>& where) {
     where.fill(-1);
+    if (header.count > kColumns)
+        return AtLine(header.line, "the header names " + std::to_string(header.count) +
+                                       " columns (the columns are " + kColumnList + ")");
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
         const std::string name = Lower(header.fields[i]);
         auto known = std::find(kColumnNames.begin(), kColumnNames.end(), name);
         if (known == kColumnNames.end())
-            return AtLine(header.line, "unknown column \"" + header.fields[i] +
-                                           "\" (the columns are user, test, date, result, value, goal, unit, comment)");
+            return AtLine(header.line,
+                          "unknown column \"" + header.fields[i] + "\" (the columns are " + kColumnList + ")");
         int& slot = where[static_cast<std::size_t>(known - kColumnNames.begin())];
         if (slot != -1) return AtLine(header.line, "the column " + name + " is named twice");
         slot = static_cast<int>(i);
@@ -68,24 +80,21 @@ std::string ReadHeader(const CsvRow& header, std::array<int, kColumns>& where) {
 // A row's fields as the windows would store them, or why they cannot be.
 std::string ReadRow(const CsvRow& csv, const std::array<int, kColumns>& where, std::size_t width, Row& row) {
     row.line = csv.line;
-    if (csv.fields.size() != width)
-        return AtLine(csv.line, std::to_string(csv.fields.size()) + " fields where the header names " +
-                                    std::to_string(width));
+    if (csv.count != width)
+        return AtLine(csv.line, std::to_string(csv.count) + " fields where the header names " + std::to_string(width));
     for (std::size_t c = 0; c < kColumns; ++c) {
+        row.text[c].clear();
         if (where[c] == -1) continue;
-        const std::string& field = csv.fields[static_cast<std::size_t>(where[c])];
+        const std::string_view field = UnguardedField(csv.fields[static_cast<std::size_t>(where[c])]);
         if (!IsUtf8(field)) return AtLine(csv.line, "the " + std::string(kColumnNames[c]) + " is not UTF-8 text");
         row.text[c] = LineBreaksToBlanks(Utf8ToText(field));
-        if (row.text[c].size() > kTextMax)
-            return AtLine(csv.line, "the " + std::string(kColumnNames[c]) + " is longer than " +
-                                        std::to_string(kTextMax) + " characters");
+        if (row.text[c].size() > kTextMax) return TooLong(csv.line, kColumnNames[c]);
     }
     if (row.text[kUser].empty()) return AtLine(csv.line, "the user is empty");
     if (row.text[kTest].empty()) return AtLine(csv.line, "the test is empty");
-    std::optional<SystemTime> date = ReadDateForm(csv.fields[static_cast<std::size_t>(where[kDate])]);
-    if (!date)
-        return AtLine(csv.line, "\"" + csv.fields[static_cast<std::size_t>(where[kDate])] +
-                                    "\" is not a date (use " + kDateForms + ")");
+    const std::string& dateField = csv.fields[static_cast<std::size_t>(where[kDate])];
+    std::optional<SystemTime> date = ReadDateForm(dateField);
+    if (!date) return AtLine(csv.line, "\"" + dateField + "\" is not a date (use " + kDateForms + ")");
     row.date = *date;
     // A result needs all four of its fields, as Add Test Result asks for them;
     // a test stored without results has none.
@@ -100,109 +109,86 @@ std::string ReadRow(const CsvRow& csv, const std::array<int, kColumns>& where, s
     return {};
 }
 
-std::string ReadRows(const std::filesystem::path& file, std::vector<Row>& rows) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return "cannot read " + file.string();
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    std::string text = buffer.str();
-    if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
-    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
-        return file.string() + " is UTF-16 text; save it as UTF-8 CSV";
-
-    CsvReader reader(text, CsvSeparator(text));
-    CsvRow csv;
-    std::string problem;
-    if (!reader.Next(csv, problem)) return problem.empty() ? file.string() + " is empty" : AtLine(csv.line, problem);
-    std::array<int, kColumns> where;
-    problem = ReadHeader(csv, where);
-    if (!problem.empty()) return problem;
-    const std::size_t width = csv.fields.size();
-    while (reader.Next(csv, problem)) {
-        Row row;
-        problem = ReadRow(csv, where, width, row);
-        if (!problem.empty()) return problem;
-        rows.push_back(std::move(row));
-    }
-    return problem.empty() ? std::string() : AtLine(csv.line, problem);
-}
-
-ImportedUser& UserIn(ImportOutcome& outcome, const std::u16string& name) {
-    for (ImportedUser& user : outcome.users)
-        if (user.name == name) return user;
-    outcome.users.push_back({name});
-    return outcome.users.back();
-}
-
 // Stores one row as Take Test stores a result of a day, joining the day's
-// others; a user the device lacks is added. False when a write failed.
-bool StoreRow(const Row& row) {
+// others; the store teaches the catalogue the names it lacks.
+bool StoreResultRow(const Row& row) {
     const auto& t = row.text;
-    if (FindPatient(t[kUser]) == -1 &&
-        !AddPatient(t[kUser], u"", NewUserBirthdate(), kDefaultGraphPeriod, kDefaultGraphType))
-        return false;
     TakenTest taken{t[kUser], t[kTest], row.date, t[kComment], {}};
     if (!t[kResult].empty()) taken.results.push_back({t[kResult], t[kValue], t[kGoal], t[kUnit]});
     return StoreTakenTest(taken, true) == TestSaved::Stored;
 }
 
-// Stores the rows, or with `dryRun` only counts them. False when a write failed.
-bool StoreRows(const std::vector<Row>& rows, bool dryRun, ImportOutcome& outcome, int& failedLine) {
-    std::set<std::tuple<std::u16string, std::u16string, std::u16string, int, int, int>> seen;
-    for (const Row& row : rows) {
-        failedLine = row.line;
-        const auto& t = row.text;
-        ImportedUser& user = UserIn(outcome, t[kUser]);
-        if (!user.madeUser && FindPatient(t[kUser]) == -1) user.madeUser = true;
-        const bool fresh =
-            seen.emplace(t[kUser], t[kTest], t[kResult], row.date.year, row.date.month, row.date.day).second &&
-            !ReadResult(t[kUser], t[kTest], t[kResult], row.date);
-        ++(fresh ? user.added : user.updated);
-        if (!dryRun && !StoreRow(row)) return false;
+// Stores one row, or with `dryRun` only counts it. False when a write failed.
+bool StoreRow(const Row& row, bool dryRun, ImportTally& tally) {
+    const auto& t = row.text;
+    ImportedUser& user = tally.User(t[kUser]);
+    if (!user.madeUser && FindPatient(t[kUser]) == -1) {
+        user.madeUser = true;
+        if (!dryRun && !AddPatient(t[kUser], u"", NewUserBirthdate(), kDefaultGraphPeriod, kDefaultGraphType))
+            return false;
     }
-    return true;
+    const std::u16string day = IntToText(row.date.year * 10000 + row.date.month * 100 + row.date.day);
+    const bool fresh = tally.FirstTime(ImportTally::Key('k', {t[kUser], t[kTest], t[kResult], day})) &&
+                       !ReadResult(t[kUser], t[kTest], t[kResult], row.date);
+    ++(fresh ? user.added : user.updated);
+    return dryRun || StoreResultRow(row);
 }
 
-// Imports the test information when the device lacks it, then the rows, and
-// makes the file's first user the current one when there is none.
-std::string StoreFile(const std::vector<Row>& rows, bool dryRun, ImportOutcome& outcome) {
-    // Without its catalogue the program would take the device for a first run
-    // and never import its test information; so that comes first, as then.
-    if (!TestInfoImported()) {
-        const std::filesystem::path info = ResolveDevicePath(kTestInfoFilePath);
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(info, error))
-            return "the device has no test information file " + info.string() + "; start Vantrel once, then import";
-        RecordingSurface progress;
-        ImportProblem why = ImportProblem::None;
-        if (!dryRun && !ImportTestInfo(progress, &why))
-            return "cannot import the test information file " + info.string() +
-                   (why == ImportProblem::FileTooLarge    ? ": it is far larger than any catalogue"
-                    : why == ImportProblem::StoreRefused ? ": the data file refused it; is the disk full?"
-                                                         : "");
-        outcome.catalogueImported = true;
-    }
-    int failedLine = 0;
-    if (!StoreRows(rows, dryRun, outcome, failedLine))
-        return AtLine(failedLine, "could not be stored; nothing was imported");
-
-    std::u16string current;
-    GetSetting(kCurrentUserKey, current);
-    if (current.empty()) {
-        outcome.madeCurrent = rows.front().text[kUser];
-        if (!dryRun && !CreateSettings(outcome.madeCurrent)) return "cannot store the current user";
-    }
+// The file's descriptor ("-": standard input), refused at once when it is larger than an import reads.
+std::string OpenInput(const std::string& file, int& fd) {
+    fd = file == "-" ? STDIN_FILENO : ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return "cannot read " + file + ": " + std::strerror(errno);
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) return file + " is a folder";
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) > kImportFileMax)
+        return file + " is larger than " + std::to_string(kImportFileMax >> 20) +
+               " MB, the most an import reads; nothing was stored";
     return {};
 }
 
+// Why the reader stopped short, or empty when it did not.
+std::string ReadFailure(const CsvReader& reader, const std::string& file) {
+    if (reader.Failed() == EFBIG)
+        return file + " is larger than " + std::to_string(kImportFileMax >> 20) +
+               " MB, the most an import reads; nothing was stored";
+    if (reader.Failed() != 0) return "cannot read " + file + ": " + std::strerror(reader.Failed());
+    return {};
+}
+
+class Input {
+public:
+    ~Input() {
+        if (fd >= 0 && fd != STDIN_FILENO) ::close(fd);
+    }
+    int fd = -1;
+};
+
 }  // namespace
 
-std::string ImportResultsCsv(const std::filesystem::path& file, bool dryRun, ImportOutcome& outcome) {
+std::string ImportResultsCsv(const std::string& file, bool dryRun, ImportOutcome& outcome, ImportTally& tally) {
     outcome = {};
-    std::vector<Row> rows;
-    std::string problem = ReadRows(file, rows);
+    Input input;
+    std::string problem = OpenInput(file, input.fd);
     if (!problem.empty()) return problem;
-    if (rows.empty()) return file.string() + " holds no results";
+    CsvReader reader(input.fd, {kImportFileMax, kFieldBytesMax, kColumns});
+    std::string_view opening = reader.Opening();
+    if (opening.starts_with("\xFF\xFE") || opening.starts_with("\xFE\xFF"))
+        return file + " is UTF-16 text; save it as UTF-8 CSV";
+    if (opening.starts_with("\xEF\xBB\xBF")) {
+        reader.SkipOpening(3);
+        opening.remove_prefix(3);
+    }
+    reader.SetSeparator(CsvSeparator(opening));
+
+    CsvRow csv;
+    if (!reader.Next(csv, problem)) {
+        if (std::string failure = ReadFailure(reader, file); !failure.empty()) return failure;
+        return problem.empty() ? file + " is empty" : AtLine(csv.line, problem);
+    }
+    std::array<int, kColumns> where;
+    problem = ReadHeader(csv, where);
+    if (!problem.empty()) return problem;
+    const std::size_t width = csv.count;
 
     const std::filesystem::path root = DeviceRoot();
     std::error_code error;
@@ -217,10 +203,55 @@ std::string ImportResultsCsv(const std::filesystem::path& file, bool dryRun, Imp
         }
     }
 
-    // The whole file is one change: on any problem nothing of it is kept.
-    if (dryRun) return StoreFile(rows, true, outcome);
+    // The whole file is one change: a bad row leaves nothing of it stored.
+    const auto importRows = [&]() -> std::string {
+        // Without its catalogue the program would take the device for a first run
+        // and never import its test information; so that comes first, as then.
+        if (!TestInfoImported()) {
+            const std::filesystem::path info = ResolveDevicePath(kTestInfoFilePath);
+            if (!std::filesystem::is_regular_file(info, error))
+                return "the device has no test information file " + info.string() +
+                       "; start Vantrel once, then import";
+            RecordingSurface progress;
+            ImportProblem why = ImportProblem::None;
+            if (!dryRun && !ImportTestInfo(progress, &why))
+                return "cannot import the test information file " + info.string() +
+                       (why == ImportProblem::FileTooLarge    ? ": it is far larger than any catalogue"
+                        : why == ImportProblem::StoreRefused ? ": the data file refused it; is the disk full?"
+                                                             : "");
+            outcome.catalogueImported = true;
+        }
+
+        // Each row is checked and stored as it is read.
+        Row row;
+        std::u16string firstUser;
+        while (reader.Next(csv, problem)) {
+            if (std::string failure = ReadFailure(reader, file); !failure.empty()) return failure;
+            problem = ReadRow(csv, where, width, row);
+            if (!problem.empty()) return problem;
+            if (firstUser.empty()) firstUser = row.text[kUser];
+            if (!StoreRow(row, dryRun, tally)) return AtLine(row.line, "could not be stored; nothing was imported");
+        }
+        if (std::string failure = ReadFailure(reader, file); !failure.empty()) return failure;
+        if (csv.longField != SIZE_MAX) {
+            const auto column = std::find(where.begin(), where.end(), static_cast<int>(csv.longField));
+            const auto at = static_cast<std::size_t>(column - where.begin());
+            return column == where.end() ? AtLine(csv.line, problem) : TooLong(csv.line, kColumnNames[at]);
+        }
+        if (!problem.empty()) return AtLine(csv.line, problem);
+        if (firstUser.empty()) return file + " holds no results";
+
+        std::u16string current;
+        GetSetting(kCurrentUserKey, current);
+        if (current.empty()) {
+            outcome.madeCurrent = firstUser;
+            if (!dryRun && !CreateSettings(outcome.madeCurrent)) return "cannot store the current user";
+        }
+        return {};
+    };
+    if (dryRun) return importRows();
     if (!AsOneChange([&] {
-            problem = StoreFile(rows, false, outcome);
+            problem = importRows();
             return problem.empty();
         }) &&
         problem.empty())

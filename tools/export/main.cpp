@@ -7,121 +7,42 @@
 #include "store/data_file.h"
 #include "store/patient_store.h"
 #include "store/test_record_store.h"
+#include "tools/export/command_line.h"
 #include "tools/export/csv_export.h"
 #include "tools/export/csv_import.h"
 #include "tools/export/date_forms.h"
 #include "tools/export/device_records.h"
+#include "tools/export/failure.h"
+#include "tools/export/output_file.h"
 #include "tools/export/printed_files.h"
 #include "tools/export/store_backup.h"
 #include "tools/export/summary_pdf.h"
+#include "tools/export/terminal_text.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iostream>
 #include <map>
-#include <sys/stat.h>
 #include <optional>
-#include <set>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
-const char* const kUsage =
-    "Usage: vantrel-export [--root DIR] COMMAND [ARGUMENTS]\n"
-    "Reads the Vantrel device in DIR (default: $VANTREL_DEVICE_ROOT or ~/.local/share/vantrel).\n"
-    "\n"
-    "Commands:\n"
-    "  list                              the users, with their numbers of tests and results\n"
-    "  csv [USER] [-o FILE]              every result of USER, or of all users, as CSV\n"
-    "  report USER TEST [DATE] [-o FILE] the test report of one date as a PDF file\n"
-    "  graph USER TEST RESULT [DAYS] [--type bar|line] [-o FILE]\n"
-    "                                    the results graph as a PNG or PDF file\n"
-    "  summary USER [-o FILE]            a PDF summary of USER's latest results for a doctor\n"
-    "  import FILE [--dry-run]           store the results of a CSV file like csv writes\n"
-    "  backup FILE                       a consistent copy of the device's data\n"
-    "  restore FILE                      replace the device's data with a backup\n"
-    "\n"
-    "Run 'vantrel-export COMMAND --help' for one command.\n";
-
-const std::map<std::string, const char*> kHelp = {
-    {"list", "Usage: vantrel-export list\n"
-             "Lists every user with the number of tests (a test on one date counts once) and of results.\n"},
-    {"csv", "Usage: vantrel-export csv [USER] [-o FILE]\n"
-            "Writes every result of USER (or of every user) as CSV (RFC 4180, UTF-8) to FILE or to\n"
-            "standard output: user,test,date,result,value,goal,unit,comment, dates as YYYY-MM-DD.\n"
-            "Rows come in the order the device keeps them: by user, each user's results as stored.\n"
-            "A test stored without results gives one row with empty result fields.\n"},
-    {"report", "Usage: vantrel-export report USER TEST [DATE] [-o FILE]\n"
-               "Writes the report of USER's TEST on DATE (YYYY-MM-DD or M/D/YYYY; default: the latest\n"
-               "date of that test) as a PDF file, with the same lines and icons as the Test Report\n"
-               "screen. FILE defaults to report.pdf.\n"},
-    {"graph", "Usage: vantrel-export graph USER TEST RESULT [DAYS] [--type bar|line] [-o FILE]\n"
-              "Draws the Results Graph of one result over the last DAYS days ('all' for every date;\n"
-              "default: the user's graph preferences) into FILE: a PDF when the name ends in .pdf,\n"
-              "else a PNG image. FILE defaults to graph.png.\n"},
-    {"summary", "Usage: vantrel-export summary USER [-o FILE]\n"
-                "Writes a summary of USER for a doctor as a PDF file: name, sex and age, then for every test\n"
-                "the results of its latest date with their goals and units, whether each is below, within or\n"
-                "above its goal, the result before it, and its trend over the last year. FILE defaults to\n"
-                "summary.pdf.\n"},
-    {"import", "Usage: vantrel-export import FILE [--dry-run]\n"
-               "Stores every result of FILE, a CSV file such as csv writes: a header naming the columns\n"
-               "user,test,date (YYYY-MM-DD or M/D/YYYY),result,value,goal,unit,comment, in UTF-8 (with or\n"
-               "without a BOM), separated by commas or, when the header uses them, semicolons. A result\n"
-               "already stored for that user, test, date and name is updated; users, tests and result names\n"
-               "the device lacks are added. The whole file is stored, or on any bad row nothing, and the\n"
-               "row's line is named. --dry-run only tells what would be added and updated. Close Vantrel\n"
-               "first.\n"},
-    {"backup", "Usage: vantrel-export backup FILE\n"
-               "Copies the device's data into the new file FILE, consistently even while Vantrel runs.\n"
-               "An existing FILE is never overwritten.\n"},
-    {"restore", "Usage: vantrel-export restore FILE\n"
-                "Checks that FILE is a sound Vantrel data file, keeps a copy of the device's current data\n"
-                "beside it in the device folder, then replaces the data with FILE. Close Vantrel first.\n"},
-};
-
-struct Failure {
-    std::string message;
-};
-
-[[noreturn]] void Fail(const std::string& message) { throw Failure{message}; }
-
-struct Arguments {
-    std::vector<std::string> positional;
-    std::optional<std::string> output;
-    std::optional<std::string> type;
-    bool help = false;
-    bool dryRun = false;
-};
-
-Arguments Split(const std::vector<std::string>& words) {
-    Arguments args;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string& w = words[i];
-        if (w == "--help" || w == "-h") {
-            args.help = true;
-        } else if (w == "--dry-run") {
-            args.dryRun = true;
-        } else if (w == "-o" || w == "--output" || w == "--type") {
-            if (i + 1 >= words.size()) Fail(w + " needs a value");
-            (w == "--type" ? args.type : args.output) = words[++i];
-        } else if (w.size() > 1 && w[0] == '-' && w != "-") {
-            Fail("unknown option " + w);
-        } else {
-            args.positional.push_back(w);
-        }
-    }
-    return args;
+// One line for the person at standard output, control characters escaped.
+void Say(std::string_view line) {
+    StandardOutput().Write(TerminalText(line));
+    StandardOutput().Write("\n");
 }
 
-void ExpectCount(const Arguments& args, std::size_t least, std::size_t most, const std::string& command) {
-    if (args.positional.size() < least || args.positional.size() > most)
-        Fail("wrong number of arguments for " + command + " (see vantrel-export " + command + " --help)");
+void Complain(std::string_view message) {
+    std::fprintf(stderr, "vantrel-export: %s\n", TerminalText(message).c_str());
 }
 
 void RequireReadableDevice() {
@@ -141,15 +62,37 @@ std::u16string KnownUser(const std::string& name) {
 
 SystemTime ParseDate(const std::string& text) {
     std::optional<SystemTime> date = ReadDateForm(text);
-    if (!date) Fail("not a date: " + text + " (use " + kDateForms + ")");
+    if (!date) Misused("not a date: " + text + " (use " + kDateForms + ")");
     return *date;
+}
+
+// A device or pipe, which has no extension to tell a format.
+bool IsDevice(const std::string& name) {
+    struct stat info {};
+    return ::stat(name.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+}
+
+// The output's name and the format its extension asks for, one of `formats`
+// (lower case); standard output, a device and a pipe get the first.
+std::pair<std::string, std::string> OutputOf(const CommandLine& line, const std::string& fallback,
+                                             std::initializer_list<const char*> formats) {
+    const std::string name = line.output.value_or(fallback);
+    if (name == "-" || IsDevice(name)) return {name, *formats.begin()};
+    std::string extension = std::filesystem::path(name).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const char* format : formats)
+        if (extension == std::string(".") + format) return {name, format};
+    std::string names;
+    for (const char* format : formats) names += std::string(names.empty() ? "" : " or ") + "." + format;
+    Misused(line.command + " writes " + names + " files, not " + name);
 }
 
 // Qt warns on stderr when the session names no runtime folder; a private one
 // for the run keeps a run that succeeds quiet.
 class PrintingSession {
 public:
-    PrintingSession(int argc, char** argv) : argc_(argc) {
+    explicit PrintingSession(char** argv) : argv_{argv[0], nullptr} {
         const char* runtime = std::getenv("XDG_RUNTIME_DIR");
         if (runtime == nullptr || *runtime == '\0') {
             std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-export-XXXXXX").string();
@@ -158,7 +101,7 @@ public:
                 setenv("XDG_RUNTIME_DIR", pattern.c_str(), 1);
             }
         }
-        app_.emplace(argc_, argv);
+        app_.emplace(argc_, argv_);
     }
     ~PrintingSession() {
         app_.reset();
@@ -169,19 +112,32 @@ public:
     PrintingSession& operator=(const PrintingSession&) = delete;
 
 private:
-    int argc_;
+    // Qt is given the program's name only: no word of the command line is its option.
+    int argc_ = 1;
+    char* argv_[2];
     std::filesystem::path folder_;
     std::optional<QGuiApplication> app_;
 };
 
-std::ostream& Output(const Arguments& args, std::ofstream& file) {
-    if (!args.output || *args.output == "-") return std::cout;
-    file.open(*args.output, std::ios::binary | std::ios::trunc);
-    if (!file) Fail("cannot write " + *args.output);
-    return file;
+// Draws a printed file in memory with `draw`, then writes it to `name`.
+void WritePrinted(const std::string& name, bool force, char** argv,
+                  const std::function<std::string(QIODevice&)>& draw) {
+    OutputFile out(name, force);
+    QByteArray bytes;
+    {
+        PrintingSession session(argv);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        std::string problem = draw(buffer);
+        if (!problem.empty()) Fail(problem);
+    }
+    out.Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    out.Finish();
+    if (!out.IsStandardOutput()) Say(name);
 }
 
-int List() {
+int List(const CommandLine& line) {
+    ExpectOperands(line, 0, 0);
     RequireReadableDevice();
     // The counts come from the indexes: the records themselves are looked at apart.
     ReadEveryStoredRecord();
@@ -190,170 +146,165 @@ int List() {
         tests[tally.user] = tally.tests;
         results[tally.user] = tally.results;
     }
-    std::printf("%-30s %8s %8s\n", "User", "Tests", "Results");
+    std::vector<std::pair<std::string, std::u16string>> rows;
+    std::size_t width = DisplayWidth("User");
     for (const UserEntry& user : ReadUsers()) {
-        std::string name = TextToUtf8(user.name.empty() ? u"(no name)" : user.name);
+        std::string name = TerminalText(TextToUtf8(user.name.empty() ? u"(no name)" : user.name));
         if (!user.hasPatientRecord) name += " (no user record)";
-        std::printf("%-30s %8d %8d\n", name.c_str(), tests[user.name], results[user.name]);
+        width = std::max(width, DisplayWidth(name));
+        rows.emplace_back(std::move(name), user.name);
+    }
+    char counts[40];
+    std::snprintf(counts, sizeof counts, " %8s %8s", "Tests", "Results");
+    Say(PadToWidth("User", width) + counts);
+    for (const auto& [name, user] : rows) {
+        std::snprintf(counts, sizeof counts, " %8d %8d", tests[user], results[user]);
+        Say(PadToWidth(name, width) + counts);
     }
     return 0;
 }
 
-int Csv(const Arguments& args) {
-    ExpectCount(args, 0, 1, "csv");
+int Csv(const CommandLine& line) {
+    ExpectOperands(line, 0, 1);
+    const std::string name = OutputOf(line, "-", {"csv"}).first;
     RequireReadableDevice();
     std::optional<std::u16string> user;
-    if (!args.positional.empty()) user = KnownUser(args.positional[0]);
-    std::ofstream file;
-    std::ostream& out = Output(args, file);
+    if (!line.operands.empty()) user = KnownUser(line.operands[0]);
+    OutputFile out(name, line.force);
+    const bool forTerminal = out.IsStandardOutput() && ::isatty(STDOUT_FILENO);
     // Rows go out in store order as they are read: nothing is held.
-    WriteCsvHeader(out);
-    ForEachTestResult(user ? &*user : nullptr, [&out](const TestResult& r) { WriteCsvRow(r, out); });
-    out.flush();
-    if (!out) Fail("cannot write the CSV");
+    out.Write(CsvHead());
+    ForEachTestResult(user ? &*user : nullptr, [&](const TestResult& r) { out.Write(CsvLine(r, forTerminal)); });
+    out.Finish();
     return 0;
 }
 
-int Report(const Arguments& args, int argc, char** argv) {
-    ExpectCount(args, 2, 3, "report");
+int Report(const CommandLine& line, char** argv) {
+    ExpectOperands(line, 2, 3);
+    const std::string name = OutputOf(line, "report.pdf", {"pdf"}).first;
+    const bool dated = line.operands.size() == 3;
+    SystemTime day = dated ? ParseDate(line.operands[2]) : SystemTime{};
     RequireReadableDevice();
-    std::u16string user = KnownUser(args.positional[0]);
-    std::u16string test = Utf8ToText(args.positional[1]);
+    std::u16string user = KnownUser(line.operands[0]);
+    std::u16string test = Utf8ToText(line.operands[1]);
     std::vector<SystemTime> dates = TestDates(user, test);
-    if (dates.empty()) Fail(args.positional[0] + " has no test named \"" + args.positional[1] + "\"");
-    SystemTime day = args.positional.size() == 3 ? ParseDate(args.positional[2]) : dates.front();
-    std::string file = args.output.value_or("report.pdf");
-    PrintingSession session(argc, argv);
-    std::string problem = WriteReportPdf(user, test, day, file);
-    if (!problem.empty()) Fail(problem);
-    std::printf("%s\n", file.c_str());
+    if (dates.empty()) Fail(line.operands[0] + " has no test named \"" + line.operands[1] + "\"");
+    if (!dated) day = dates.front();
+    WritePrinted(name, line.force, argv,
+                 [&](QIODevice& out) { return WriteReportPdf(user, test, day, out); });
     return 0;
 }
 
-int Graph(const Arguments& args, int argc, char** argv) {
-    ExpectCount(args, 3, 4, "graph");
-    RequireReadableDevice();
-    std::u16string user = KnownUser(args.positional[0]);
-    std::u16string test = Utf8ToText(args.positional[1]);
-    std::u16string result = Utf8ToText(args.positional[2]);
-    if (ResultValues(user, test, result, -1, 1).empty())
-        Fail(args.positional[0] + " has no " + args.positional[2] + " results in " + args.positional[1]);
-
-    int period = GetGraphPeriod(user);
-    if (args.positional.size() == 4) {
-        const std::string& days = args.positional[3];
-        if (days == "all") {
-            period = -1;
-        } else {
-            if (days.empty() || days.find_first_not_of("0123456789") != std::string::npos || days.size() > 6)
-                Fail("DAYS must be a number of days or 'all', not " + days);
-            period = std::stoi(days);
-        }
+int Graph(const CommandLine& line, char** argv) {
+    ExpectOperands(line, 3, 4);
+    const auto [name, format] = OutputOf(line, "graph.png", {"png", "pdf"});
+    std::optional<int> days;
+    if (line.operands.size() == 4) {
+        const std::string& text = line.operands[3];
+        if (text == "all") days = -1;
+        else if (!text.empty() && text.size() <= 6 && text.find_first_not_of("0123456789") == std::string::npos)
+            days = std::stoi(text);
+        else Misused("DAYS must be a number of days or 'all', not " + text);
     }
     std::u16string type = u"Bar";
-    GetGraphType(user, type);
-    if (args.type) {
-        if (*args.type == "bar") type = u"Bar";
-        else if (*args.type == "line") type = u"Line";
-        else Fail("--type must be bar or line");
-    }
-    std::string file = args.output.value_or("graph.png");
-    PrintingSession session(argc, argv);
-    std::string problem = WriteGraphFile(user, test, result, period, type, file);
-    if (!problem.empty()) Fail(problem);
-    std::printf("%s\n", file.c_str());
-    return 0;
-}
-
-int Summary(const Arguments& args, int argc, char** argv) {
-    ExpectCount(args, 1, 1, "summary");
+    if (line.type && *line.type != "bar" && *line.type != "line") Misused("--type must be bar or line");
     RequireReadableDevice();
-    std::u16string user = KnownUser(args.positional[0]);
-    std::string file = args.output.value_or("summary.pdf");
-    PrintingSession session(argc, argv);
-    std::string problem = WriteSummaryPdf(user, file);
-    if (!problem.empty()) Fail(problem);
-    std::printf("%s\n", file.c_str());
+    std::u16string user = KnownUser(line.operands[0]);
+    std::u16string test = Utf8ToText(line.operands[1]);
+    std::u16string result = Utf8ToText(line.operands[2]);
+    if (ResultValues(user, test, result, -1, 1).empty())
+        Fail(line.operands[0] + " has no " + line.operands[2] + " results in " + line.operands[1]);
+
+    const int period = days.value_or(GetGraphPeriod(user));
+    GetGraphType(user, type);
+    if (line.type) type = *line.type == "bar" ? u"Bar" : u"Line";
+    WritePrinted(name, line.force, argv, [&, pdf = format == "pdf"](QIODevice& out) {
+        return WriteGraphFile(user, test, result, period, type, pdf, out);
+    });
     return 0;
 }
 
-int Import(const Arguments& args) {
-    ExpectCount(args, 1, 1, "import");
+int Summary(const CommandLine& line, char** argv) {
+    ExpectOperands(line, 1, 1);
+    const std::string name = OutputOf(line, "summary.pdf", {"pdf"}).first;
+    RequireReadableDevice();
+    std::u16string user = KnownUser(line.operands[0]);
+    WritePrinted(name, line.force, argv, [&](QIODevice& out) { return WriteSummaryPdf(user, out); });
+    return 0;
+}
+
+int Import(const CommandLine& line) {
+    ExpectOperands(line, 1, 1);
     std::error_code error;
     if (std::filesystem::exists(ObjectStorePath(), error)) {
         std::u16string problem = DataFileProblem();
         if (!problem.empty()) Fail(TextToUtf8(problem));
     }
     ImportOutcome outcome;
-    std::string problem = ImportResultsCsv(args.positional[0], args.dryRun, outcome);
+    ImportTally tally;
+    std::string problem = ImportResultsCsv(line.operands[0], line.dryRun, outcome, tally);
     if (!problem.empty()) Fail(problem);
-    const bool dry = args.dryRun;
+    const bool dry = line.dryRun;
     if (outcome.catalogueImported)
-        std::printf("%s\n", dry ? "The device's test information would be imported first, as on a first run."
-                                : "The device's test information was imported first, as on a first run.");
-    for (const ImportedUser& user : outcome.users) {
-        std::printf("%s: %d %s, %d %s%s\n", TextToUtf8(user.name).c_str(), user.added, dry ? "to add" : "added",
-                    user.updated, dry ? "to update" : "updated",
-                    user.madeUser ? " (a new user: choose their sex and birthdate in Vantrel)" : "");
-    }
+        Say(dry ? "The device's test information would be imported first, as on a first run."
+                : "The device's test information was imported first, as on a first run.");
+    tally.ForEachUser([dry](const ImportedUser& user) {
+        Say(TextToUtf8(user.name) + ": " + std::to_string(user.added) + (dry ? " to add, " : " added, ") +
+            std::to_string(user.updated) + (dry ? " to update" : " updated") +
+            (user.madeUser ? " (a new user: choose their sex and birthdate in Vantrel)" : ""));
+    });
     if (!outcome.madeCurrent.empty())
-        std::printf("%s %s the current user.\n", TextToUtf8(outcome.madeCurrent).c_str(),
-                    dry ? "would become" : "is now");
-    if (dry) std::printf("Dry run: nothing was stored.\n");
+        Say(TextToUtf8(outcome.madeCurrent) + (dry ? " would become" : " is now") + " the current user.");
+    if (dry) Say("Dry run: nothing was stored.");
     return 0;
 }
 
-int Backup(const Arguments& args) {
-    ExpectCount(args, 1, 1, "backup");
+int Backup(const CommandLine& line) {
+    ExpectOperands(line, 1, 1);
     RequireReadableDevice();
-    std::string problem = BackupObjectStore(args.positional[0]);
+    OutputFile out(line.operands[0], line.force);
+    std::string problem = BackupObjectStore(out.FileToMake());
     if (!problem.empty()) Fail(problem);
-    std::printf("%s\n", args.positional[0].c_str());
+    out.Finish();
+    if (!out.IsStandardOutput()) Say(line.operands[0]);
     return 0;
 }
 
-int Restore(const Arguments& args) {
-    ExpectCount(args, 1, 1, "restore");
+int Restore(const CommandLine& line) {
+    ExpectOperands(line, 1, 1);
     std::filesystem::path kept;
-    std::string problem = RestoreObjectStore(args.positional[0], kept);
+    std::string problem = RestoreObjectStore(line.operands[0], kept);
     if (!problem.empty()) Fail(problem);
-    if (!kept.empty()) std::printf("The previous data was kept in %s\n", kept.c_str());
-    std::printf("Restored %s\n", args.positional[0].c_str());
+    if (!kept.empty()) Say("The previous data was kept in " + kept.string());
+    Say("Restored " + line.operands[0]);
     return 0;
 }
 
 int Run(int argc, char** argv) {
-    std::vector<std::string> words(argv + 1, argv + argc);
-    if (words.size() >= 2 && words[0] == "--root") {
-        SetDeviceRoot(words[1]);
-        words.erase(words.begin(), words.begin() + 2);
-    }
-    if (words.empty() || words[0] == "--help" || words[0] == "-h") {
-        std::fputs(kUsage, words.empty() ? stderr : stdout);
-        return words.empty() ? 2 : 0;
-    }
-    const std::string command = words[0];
-    auto help = kHelp.find(command);
-    if (help == kHelp.end()) Fail("unknown command " + command + " (see vantrel-export --help)");
-    Arguments args = Split({words.begin() + 1, words.end()});
-    if (args.help) {
-        std::fputs(help->second, stdout);
+    const CommandLine line = ReadCommandLine(argc, argv);
+    if (line.version) {
+        Say("vantrel-export " VANTREL_VERSION);
         return 0;
     }
-    if (args.dryRun && command != "import") Fail("unknown option --dry-run");
-    // Everything but import and restore only reads the device, even while the program uses it.
-    SetDataFileReadOnly(command != "restore" && (command != "import" || args.dryRun));
-    if (command == "list") {
-        ExpectCount(args, 0, 0, "list");
-        return List();
+    if (line.help) {
+        StandardOutput().Write(HelpText(line.command));
+        return 0;
     }
-    if (command == "csv") return Csv(args);
-    if (command == "report") return Report(args, argc, argv);
-    if (command == "graph") return Graph(args, argc, argv);
-    if (command == "summary") return Summary(args, argc, argv);
-    if (command == "import") return Import(args);
-    if (command == "backup") return Backup(args);
-    return Restore(args);
+    if (line.command.empty()) {
+        std::fputs(HelpText(""), stderr);
+        return 2;
+    }
+    if (line.root) SetDeviceRoot(*line.root);
+    // Everything but import and restore only reads the device, even while the program uses it.
+    SetDataFileReadOnly(line.command != "restore" && (line.command != "import" || line.dryRun));
+    if (line.command == "list") return List(line);
+    if (line.command == "csv") return Csv(line);
+    if (line.command == "report") return Report(line, argv);
+    if (line.command == "graph") return Graph(line, argv);
+    if (line.command == "summary") return Summary(line, argv);
+    if (line.command == "import") return Import(line);
+    if (line.command == "backup") return Backup(line);
+    return Restore(line);
 }
 
 }  // namespace
@@ -366,15 +317,26 @@ int main(int argc, char** argv) {
     // Every record the command passed over is named, and fails it, whatever it wrote.
     int passedOver = 0;
     OnPassedOverRecord([&passedOver](const PassedOverRecord& record) {
-        std::fprintf(stderr, "vantrel-export: record %lld of \"%s\" in the data file %s cannot be read; it was passed over and left as it was.\n",
-                     static_cast<long long>(record.id), TextToUtf8(record.database).c_str(), record.file.c_str());
+        Complain("record " + std::to_string(record.id) + " of \"" + TextToUtf8(record.database) +
+                 "\" in the data file " + record.file.string() + " cannot be read; it was passed over and left as it was.");
         ++passedOver;
     });
     int status = 1;
     try {
         status = Run(argc, argv);
+        StandardOutput().Flush();
     } catch (const Failure& failure) {
-        std::fprintf(stderr, "vantrel-export: %s\n", failure.message.c_str());
+        if (!failure.message.empty()) Complain(failure.message);
+        status = 1;
+    } catch (const UsageError& usage) {
+        Complain(usage.message + " (see vantrel-export --help)");
+        status = 2;
+    }
+    if (status != 0) {
+        try {
+            StandardOutput().Flush();  // what was said before the failure
+        } catch (const Failure&) {
+        }
     }
     return passedOver > 0 ? std::max(status, 1) : status;
 }

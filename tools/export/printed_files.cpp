@@ -74,7 +74,7 @@ QImage ReportIcon(int image) {
 }
 
 std::string WriteReportPdf(std::u16string_view user, std::u16string_view test, const SystemTime& day,
-                           const std::filesystem::path& file) {
+                           QIODevice& out) {
     CollectedReport report;
     FillTestReport(user, test, day, report);
     if (report.rows.empty()) return "nothing is recorded for that test on " + TextToUtf8(DateText(day));
@@ -83,7 +83,7 @@ std::string WriteReportPdf(std::u16string_view user, std::u16string_view test, c
     GetPatientSex(user, sex);
     const std::u16string sexAndAge = sex + u" | " + IntToText(GetPatientAge(user)) + u" years old";
     const QString head = ToQString(std::u16string(user) + u"    " + std::u16string(test) + u"    " + DateText(day));
-    return PrintPdf(file, ToQString(std::u16string(test) + u" " + DateText(day)), head, [&](PrintedPages& pages) {
+    return PrintPdf(out, ToQString(std::u16string(test) + u" " + DateText(day)), head, [&](PrintedPages& pages) {
         pages.Text(ToQString(test), PrintFont(20, true));
         pages.Skip(6);
         pages.Text(ToQString(user), PrintFont(12, true));
@@ -104,11 +104,11 @@ std::string WriteReportPdf(std::u16string_view user, std::u16string_view test, c
 }
 
 std::string WriteGraphFile(std::u16string_view user, std::u16string_view test, std::u16string_view result,
-                           int period, std::u16string_view type, const std::filesystem::path& file) {
+                           int period, std::u16string_view type, bool pdf, QIODevice& out) {
     const QString title = ToQString(std::u16string(user) + u": " + std::u16string(result) + u" (" +
                                     std::u16string(test) + u"), " + PeriodText(period));
-    if (file.extension() == ".pdf") {
-        return PrintPdf(file, title, ToQString(user), [&](PrintedPages& pages) {
+    if (pdf) {
+        return PrintPdf(out, title, ToQString(user), [&](PrintedPages& pages) {
             pages.Text(title, PrintFont(16, true));
             pages.Skip(12);
             const int width = pages.Width();
@@ -136,6 +136,6 @@ std::string WriteGraphFile(std::u16string_view user, std::u16string_view test, s
         painter.drawText(titleBox, Qt::AlignLeft | Qt::TextWordWrap, title);
         painter.drawImage(0, titleHeight, chart);
     }
-    if (!image.save(QString::fromStdString(file.string()), "PNG")) return "cannot write " + file.string();
+    if (!image.save(&out, "PNG")) return "cannot make the PNG image";
     return {};
 }

@@ -6,7 +6,8 @@
 
 #include <QImage>
 
-#include <filesystem>
+class QIODevice;
+
 #include <string>
 #include <string_view>
 
@@ -18,14 +19,14 @@ QImage PrintedChart(std::u16string_view user, std::u16string_view test, std::u16
 QImage ReportIcon(int image);
 
 // The report of `user`'s test on `day` as the Test Report screen lists it,
-// each page headed by the user, the test and the date.
+// as a PDF into `out`, each page headed by the user, the test and the date.
 // Empty on success, else why not.
 std::string WriteReportPdf(std::u16string_view user, std::u16string_view test, const SystemTime& day,
-                           const std::filesystem::path& file);
+                           QIODevice& out);
 
 // The Results Graph of one result over `period` days (negative: every date),
-// as a bar or line chart titled with the user, result and period; a ".pdf"
-// file gets the picture on a page, any other name a PNG image. Empty on
-// success, else why not.
+// as a bar or line chart titled with the user, result and period, into `out`:
+// the picture on a PDF page when `pdf`, else a PNG image. Empty on success,
+// else why not.
 std::string WriteGraphFile(std::u16string_view user, std::u16string_view test, std::u16string_view result,
-                           int period, std::u16string_view type, const std::filesystem::path& file);
+                           int period, std::u16string_view type, bool pdf, QIODevice& out);

@@ -107,9 +107,9 @@ void PrintedPages::EndPage() {
     painter_->drawText(QRectF(0, Bottom() + 19, Width(), 11), Qt::AlignLeft | Qt::TextSingleLine, printed);
 }
 
-std::string PrintPdf(const std::filesystem::path& file, const QString& title, const QString& head,
+std::string PrintPdf(QIODevice& out, const QString& title, const QString& head,
                      const std::function<void(PrintedPages&)>& compose) {
-    QPdfWriter pdf(QString::fromStdString(file.string()));
+    QPdfWriter pdf(&out);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setResolution(72);  // one unit is one point
     pdf.setPageMargins(QMarginsF(54, 48, 54, 40), QPageLayout::Point);
@@ -122,9 +122,9 @@ std::string PrintPdf(const std::filesystem::path& file, const QString& title, co
         pageCount = counting.page_;
     }
     QPainter painter;
-    if (!painter.begin(&pdf)) return "cannot write " + file.string();
+    if (!painter.begin(&pdf)) return "cannot draw the PDF pages";
     PrintedPages pages(pdf, &painter, head, pageCount);
     compose(pages);
     pages.EndPage();
-    return painter.end() ? std::string() : "cannot write " + file.string();
+    return painter.end() ? std::string() : "cannot draw the PDF pages";
 }

@@ -7,10 +7,10 @@
 #include <QImage>
 #include <QString>
 
-#include <filesystem>
 #include <functional>
 #include <string>
 
+class QIODevice;
 class QPainter;
 class QPdfWriter;
 
@@ -36,7 +36,7 @@ public:
     void SetY(int y) { y_ = y; }
 
 private:
-    friend std::string PrintPdf(const std::filesystem::path&, const QString&, const QString&,
+    friend std::string PrintPdf(QIODevice&, const QString&, const QString&,
                                 const std::function<void(PrintedPages&)>&);
     PrintedPages(QPdfWriter& pdf, QPainter* painter, QString head, int pageCount);
     void StartPage();
@@ -52,9 +52,9 @@ private:
     int top_ = 0;
 };
 
-// Writes `file` as a PDF titled `title`, whose pages `compose` fills; each page
-// is headed by `head`. Empty on success, else why not.
-std::string PrintPdf(const std::filesystem::path& file, const QString& title, const QString& head,
+// Writes a PDF titled `title` into `out`, whose pages `compose` fills; each
+// page is headed by `head`. Empty on success, else why not.
+std::string PrintPdf(QIODevice& out, const QString& title, const QString& head,
                      const std::function<void(PrintedPages&)>& compose);
 
 // The program's fonts at print sizes, in points.

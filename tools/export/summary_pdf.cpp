@@ -151,7 +151,7 @@ void DrawResult(PrintedPages& pages, std::u16string_view user, const SummaryTest
 
 }  // namespace
 
-std::string WriteSummaryPdf(std::u16string_view user, const std::filesystem::path& file) {
+std::string WriteSummaryPdf(std::u16string_view user, QIODevice& out) {
     const std::vector<SummaryTest> tests = GatherTests(user);
     if (tests.empty()) return TextToUtf8(user) + " has no tests to summarise";
     std::u16string sex;
@@ -161,7 +161,7 @@ std::string WriteSummaryPdf(std::u16string_view user, const std::filesystem::pat
                                  (age < 0 ? u"age not given" : IntToText(age) + u" years old");
     const std::u16string name(user);
 
-    return PrintPdf(file, Q(u"Results summary: " + name), Q(name + u"    Results summary"), [&](PrintedPages& pages) {
+    return PrintPdf(out, Q(u"Results summary: " + name), Q(name + u"    Results summary"), [&](PrintedPages& pages) {
         pages.Text(QStringLiteral("Results summary"), PrintFont(20, true));
         pages.Skip(4);
         pages.Text(Q(name), PrintFont(14, true));

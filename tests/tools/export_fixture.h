@@ -1,0 +1,108 @@
+#pragma once
+// vantrel-export run as a user would run it, against a device the test builds.
+
+#include "platform/device.h"
+#include "platform/record_store.h"
+#include "platform/recording_surface.h"
+#include "store/patient_store.h"
+#include "store/settings_store.h"
+#include "store/test_info_import.h"
+#include "store/test_record_layout.h"
+#include "support/stored_results.h"
+
+#include "store/store_fixture.h"
+#include "support/raw_file.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+struct ToolRun {
+    int status = -1;
+    std::string out, err;
+};
+
+// The permission bits of `file`, or ~0u when it is missing.
+inline unsigned Mode(const std::filesystem::path& file) {
+    struct stat info {};
+    return ::stat(file.c_str(), &info) == 0 ? info.st_mode & 0777 : ~0u;
+}
+
+class ExportTool : public StoreFixture {
+protected:
+    void SetUp() override {
+        StoreFixture::SetUp();
+        SetObjectStoreReadOnly(false);
+        SystemTime birth = MakeDate(1980, 6, 1);
+        ASSERT_TRUE(AddPatient(u"Tavi Orlenska", u"Female", birth, u"30", u"Line"));
+        ASSERT_TRUE(AddPatient(u"Ben, \"the\" Second", u"Male", birth, u"0", u"Bar"));
+        ASSERT_TRUE(CreateSettings(u"Tavi Orlenska"));
+        Store(u"Tavi Orlenska", u"Lipid Panel", MakeDate(2024, 3, 1), u"after a run, \"tired\"\nsecond line",
+              u"LDL cholesterol", u"130", u"0-99", u"mg/dL (fasting)");
+        Store(u"Tavi Orlenska", u"Lipid Panel", MakeDate(2024, 3, 1), u"after a run, \"tired\"\nsecond line",
+              u"HDL cholesterol", u"55", u"50-100", u"mg/dL");
+        Store(u"Tavi Orlenska", u"Lipid Panel", MakeDate(2024, 1, 5), u"", u"LDL cholesterol", u"150", u"0-99",
+              u"mg/dL");
+        Store(u"Ben, \"the\" Second", u"Ferritin", MakeDate(2023, 12, 24), u"", u"Ferritin", u"80", u"24-336",
+              u"ng/mL");
+        SetDeviceRoot(folder_ / "elsewhere");  // the tool is the only user of the device now
+    }
+
+    static void Store(std::u16string_view user, std::u16string_view test, const SystemTime& date,
+                      std::u16string_view comment, std::u16string_view result, std::u16string_view value,
+                      std::u16string_view goal, std::u16string_view unit) {
+        ASSERT_TRUE(StoreResult(user, test, comment, date, result, value, goal, unit));
+    }
+
+    // `medium` is a shell command that runs the tool (its $0 and $@) on the medium it prepares.
+    ToolRun Tool(const std::string& arguments, const std::string& medium = "") const {
+        std::filesystem::path out = folder_ / "out.txt", err = folder_ / "err.txt";
+        std::string command = "cd '" + folder_.string() + "' && " + medium + " '" VANTREL_EXPORT "' --root '" +
+                              root_.string() + "' " + arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileBytes(out), FileBytes(err)};
+    }
+
+    // Runs a command that must fail, naming `cause` on its error output.
+    void ExpectRefused(const std::string& args, const std::string& cause) const {
+        const ToolRun run = Tool(args);
+        EXPECT_EQ(run.status, 1) << args;
+        EXPECT_NE(run.err.find(cause), std::string::npos) << run.err;
+    }
+
+    std::string StoreBytes() const { return FileBytes(root_ / "object-store.sqlite"); }
+};
+
+// One test of the catalogue, as the device's test information file holds it.
+constexpr const char* kCatalogueFile =
+    "Test>Lipid Panel\n<other name>lipids\n<why>fats\n<when>yearly\n<how>blood\n<normal results>low\n"
+    "<home test>none\n<number of results>1\n<resultname1>LDL cholesterol\n<resultvalue1>0-99\n"
+    "<resultunit1>mg/dL\n\n\n";
+
+class ImportTool : public ExportTool {
+protected:
+    // The fixture's device as after its first run, catalogue imported.
+    void SetUp() override {
+        ExportTool::SetUp();
+        UseEmptyDevice("device");
+        SetDeviceRoot(root_);
+        RecordingSurface progress;
+        ASSERT_TRUE(ImportTestInfo(progress));
+        SetDeviceRoot(folder_ / "elsewhere");
+    }
+    // A device that has never run: only its test information file.
+    void UseEmptyDevice(const std::string& name) {
+        root_ = folder_ / name;
+        std::filesystem::create_directories(root_ / "windows");
+        std::ofstream(root_ / "windows" / "BrennicTests.txt") << kCatalogueFile;
+    }
+    void Write(const std::string& name, const std::string& text) const {
+        std::ofstream(folder_ / name, std::ios::binary) << text;
+    }
+    std::string Csv() const { return Tool("csv").out; }
+};

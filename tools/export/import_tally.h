@@ -1,0 +1,54 @@
+#pragma once
+// What an import has met so far: each user's counts, the names it taught and
+// the keys of the rows it read. Kept in a private scratch database on disk
+// rather than in memory, so an import takes the same memory whatever number
+// of users, names and rows its file holds.
+
+#include <sqlite3.h>
+
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+struct ImportedUser {
+    std::u16string name;
+    int added = 0;
+    int updated = 0;
+    bool madeUser = false;  // had no user record; one is made
+};
+
+class ImportTally {
+public:
+    // Throws a Failure when the scratch database cannot be made.
+    ImportTally();
+    ~ImportTally();
+    ImportTally(const ImportTally&) = delete;
+    ImportTally& operator=(const ImportTally&) = delete;
+
+    // The counts of `name`, made empty when first met; the reference holds
+    // until the next call.
+    ImportedUser& User(std::u16string_view name);
+    // True the first time `key` is met, false after.
+    bool FirstTime(std::string_view key);
+    bool Met(std::string_view key);
+    // Every user met, in the order first met, with their counts.
+    void ForEachUser(const std::function<void(const ImportedUser&)>& visit);
+
+    // A key of the kind `kind` made of `parts`.
+    static std::string Key(char kind, std::initializer_list<std::u16string_view> parts);
+
+private:
+    sqlite3_stmt* Prepare(const char* sql);
+    void Check(int rc, int expected);
+    void Save();
+
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* findUser_ = nullptr;
+    sqlite3_stmt* addUser_ = nullptr;
+    sqlite3_stmt* saveUser_ = nullptr;
+    sqlite3_stmt* addKey_ = nullptr;
+    sqlite3_stmt* findKey_ = nullptr;
+    ImportedUser current_;
+    sqlite3_int64 currentId_ = 0;  // 0: no user yet
+};
