@@ -86,6 +86,17 @@ bool KnowsResult(std::u16string_view test, std::u16string_view name) {
            }) != -1;
 }
 
+std::optional<std::unordered_set<std::u16string>> KnownResultNames(std::u16string_view test) {
+    std::optional<std::unordered_set<std::u16string>> names;
+    FindInRun(kResultCatalogDatabase, TextProperty(test, kPropResultTest), [&names](const PropertyRecord& record) {
+        if (!names) names.emplace();
+        if (const std::u16string_view name = TextOf(record, kPropResultName); !name.empty())
+            names->insert(FoldCase(BoundedText(name)));
+        return false;  // on through the whole run
+    });
+    return names;
+}
+
 bool TeachResultName(std::u16string_view test, std::u16string_view name, std::u16string_view value,
                      std::u16string_view unit) {
     if (KnowsResult(test, name)) return true;

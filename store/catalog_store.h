@@ -4,8 +4,10 @@
 
 #include "platform/listing.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 class PropertyDatabase;
 
@@ -28,6 +30,9 @@ bool AddResultName(std::u16string_view test, std::u16string_view name);
 // Whether the result catalogue knows the test (ignoring case) and, when `name`
 // is not empty, that result name of it (ignoring case).
 bool KnowsResult(std::u16string_view test, std::u16string_view name);
+// The result names the catalogue knows for the test (matched ignoring case),
+// case-folded; nothing when it does not know the test.
+std::optional<std::unordered_set<std::u16string>> KnownResultNames(std::u16string_view test);
 // Numbers a new result name after the test's known ones, with the value and
 // unit it came with, so that Add Test Result can prefill it later. The count,
 // the numbered entries and the result catalogue record are written together or

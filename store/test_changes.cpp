@@ -3,8 +3,9 @@
 #include "store/catalog_store.h"
 #include "store/test_record_layout.h"
 
-#include <algorithm>
 #include <initializer_list>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -16,14 +17,14 @@ bool SameDay(const SystemTime& a, const SystemTime& b) {
 // its name, as a result stored again replaces its record. Empty rows go.
 std::vector<ResultRow> OnePerName(const std::vector<ResultRow>& rows) {
     std::vector<ResultRow> kept;
+    std::unordered_map<std::u16string, std::size_t> at;
     for (const ResultRow& row : rows) {
         if (row == ResultRow{}) continue;
-        const auto same =
-            std::find_if(kept.begin(), kept.end(), [&row](const ResultRow& k) { return k.name == row.name; });
-        if (same == kept.end()) {
+        const auto [same, fresh] = at.emplace(row.name, kept.size());
+        if (fresh) {
             kept.push_back(row);
         } else {
-            *same = row;
+            kept[same->second] = row;
         }
     }
     return kept;
@@ -54,9 +55,13 @@ bool DayHeld(PropertyDatabase& db, const TakenTest& taken) {
 
 // Names the catalogue lacks become known, as a typed name does in Take Test.
 bool Teach(const TakenTest& taken) {
-    if (!KnowsResult(taken.test, u"") && !AddResultName(taken.test, u"")) return false;
-    for (const ResultRow& row : taken.results)
+    std::optional<std::unordered_set<std::u16string>> known = KnownResultNames(taken.test);
+    if (!known && !AddResultName(taken.test, u"")) return false;
+    for (const ResultRow& row : taken.results) {
+        if (known && known->contains(FoldCase(row.name))) continue;
         if (!TeachResultName(taken.test, row.name, row.value, row.unit)) return false;
+        if (known) known->insert(FoldCase(row.name));
+    }
     return true;
 }
 
@@ -83,19 +88,24 @@ bool WriteDay(PropertyDatabase& db, const TakenTest& day, std::initializer_list<
             names.emplace_back(TextOf(record, kPropResultName));
             return true;
         });
+    // The rows' names differ one from another.
+    std::unordered_map<std::u16string_view, std::size_t> rowOf;
+    for (std::size_t row = 0; row < rows.size(); ++row) rowOf.emplace(rows[row].name, row);
     std::vector<int> becomes(names.size(), -1);
     std::vector<bool> placed(rows.size(), false);
-    const auto place = [&](std::size_t record, auto fits) {
-        for (std::size_t row = 0; row < rows.size() && becomes[record] < 0; ++row) {
-            if (placed[row] || !fits(rows[row], names[record])) continue;
-            placed[row] = true;
-            becomes[record] = static_cast<int>(row);
-        }
-    };
-    const auto sameName = [](const ResultRow& row, const std::u16string& name) { return row.name == name; };
-    const auto any = [](const ResultRow&, const std::u16string&) { return true; };
-    for (std::size_t record = 0; record < names.size(); ++record) place(record, sameName);
-    for (std::size_t record = 0; record < names.size(); ++record) place(record, any);
+    for (std::size_t record = 0; record < names.size(); ++record) {
+        const auto row = rowOf.find(names[record]);
+        if (row == rowOf.end() || placed[row->second]) continue;
+        placed[row->second] = true;
+        becomes[record] = static_cast<int>(row->second);
+    }
+    std::size_t free = 0;
+    for (std::size_t record = 0; record < names.size(); ++record) {
+        while (free < rows.size() && placed[free]) ++free;
+        if (becomes[record] >= 0 || free == rows.size()) continue;
+        placed[free] = true;
+        becomes[record] = static_cast<int>(free);
+    }
 
     const auto recordOf = [&day](const ResultRow& row, PropertyRecord& record) {
         return FillRecord(record, TestResult{day.user, day.test, day.date, row.name, row.value, row.goal, row.unit,
