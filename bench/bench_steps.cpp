@@ -132,12 +132,16 @@ double TimeGraph(const HeavyDevice& device, int period) {
 double TimeTakeTest(const HeavyDevice& device) {
     const SystemTime today = MakeDate(kBenchNow.year, kBenchNow.month, kBenchNow.day);
     DeleteTakenTest(device.heavyUser, kTakenTest, today);  // the previous run's, so each run adds 20 records
-    const std::vector<std::u16string> rows = TwentyResultRows();
+    const std::vector<ResultRow> rows = TwentyResultRows();
     DialogDriver driver;
     double ms = 0;
     driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& d) {
         CListCtrl list(d, CTakeTestDlg::kResultList);
-        for (const std::u16string& row : rows) list.InsertItem(list.GetItemCount(), row);
+        // As Add leaves them: the row's text, and its fields beside it.
+        for (const ResultRow& r : rows) {
+            const int row = list.InsertItem(list.GetItemCount(), FormatResultRow(r.name, r.value, r.goal, r.unit));
+            list.SetItemData(row, {r.name, r.value, r.goal, r.unit});
+        }
         Stopwatch watch;
         d.SendCommand(CTakeTestDlg::kOkButton);
         ms = watch.Stop();

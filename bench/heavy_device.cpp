@@ -264,7 +264,7 @@ HeavyDevice LoadDeviceFacts(const fs::path& root) {
     return device;
 }
 
-std::vector<std::u16string> TwentyResultRows() {
+std::vector<ResultRow> TwentyResultRows() {
     static const char16_t* const kRows[][4] = {
         {u"Glucose", u"92", u"70-99", u"mg/dL"},        {u"Calcium", u"9.4", u"8.5-10.2", u"mg/dL"},
         {u"Sodium", u"140", u"135-145", u"mmol/L"},     {u"Potassium", u"4.2", u"3.5-5.0", u"mmol/L"},
@@ -277,7 +277,7 @@ std::vector<std::u16string> TwentyResultRows() {
         {u"HDL", u"55", u"40-100", u"mg/dL"},           {u"LDL", u"101", u"0-129", u"mg/dL"},
         {u"Hemoglobin A1c", u"5.4", u"4.0-5.6", u"%"},  {u"TSH", u"2.1", u"0.5-5.0", u"mIU/L (morning)"},
     };
-    std::vector<std::u16string> rows;
-    for (const auto& row : kRows) rows.push_back(FormatResultRow(row[0], row[1], row[2], row[3]));
+    std::vector<ResultRow> rows;
+    for (const auto& row : kRows) rows.push_back({row[0], row[1], row[2], row[3]});
     return rows;
 }

@@ -3,6 +3,7 @@
 // catalogue imported, five users and twenty years of tests made from it.
 
 #include "platform/datetime.h"
+#include "store/result_row.h"
 
 #include <filesystem>
 #include <string>
@@ -34,5 +35,5 @@ HeavyDevice BuildHeavyDevice(const std::filesystem::path& root, int heavyRecords
 void SaveDeviceFacts(const HeavyDevice& device);
 HeavyDevice LoadDeviceFacts(const std::filesystem::path& root);
 
-// 20 result rows of one taking, as Take Test's list holds them.
-std::vector<std::u16string> TwentyResultRows();
+// The 20 results of one taking.
+std::vector<ResultRow> TwentyResultRows();
