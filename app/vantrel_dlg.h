@@ -6,21 +6,12 @@
 #include "platform/ui/command_table.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "res/vantrel_ids.h"
 
 #include <string>
 
-class CVantrelDlg : public CDialog {
+class CVantrelDlg : public CDialog, public VantrelIds {
 public:
-    static constexpr int kInfoButton = 1004;
-    static constexpr int kReportButton = 1005;
-    static constexpr int kTestList = 1006;
-    static constexpr int kGraphButton = 1007;
-    static constexpr int kTakeTestButton = 1008;
-    static constexpr int kSwitchUserButton = 1009;
-    static constexpr int kCloseButton = 1010;
-    static constexpr int kEditButton = 1011;
-    static constexpr int kAboutButton = 1012;
-
     explicit CVantrelDlg(CDialog* parent = nullptr);
 
     bool OnInitDialog() override;

@@ -5,11 +5,10 @@
 #include "platform/device.h"
 #include "platform/memory_listing.h"
 #include "platform/object_store.h"
+#include "platform/paint/qt_paint_surface.h"
 #include "platform/record_store.h"
 #include "platform/text.h"
 #include "platform/ui/controls.h"
-#include "platform/ui/qt_paint_surface.h"
-#include "platform/ui/test_driver.h"
 #include "res/resource.h"
 #include "review/graph_data.h"
 #include "review/graph_drawing.h"
@@ -18,6 +17,7 @@
 #include "store/test_info_import.h"
 #include "store/test_changes.h"
 #include "store/user_changes.h"
+#include "support/dialog_driver.h"
 #include "timing.h"
 
 #include <QImage>

@@ -2,8 +2,8 @@
 
 #include "app/vantrel_dlg.h"
 #include "platform/device.h"
-#include "platform/ui/test_driver.h"
 #include "res/resource.h"
+#include "support/dialog_driver.h"
 #include "timing.h"
 
 #include <QApplication>

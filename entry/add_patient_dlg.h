@@ -5,21 +5,16 @@
 #include "platform/ui/command_table.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "res/add_patient_ids.h"
 
 #include "store/patient_store.h"
 
 #include <string>
 
-class CAddPatientDlg : public CDialog {
+class CAddPatientDlg : public CDialog, public AddPatientIds {
 public:
     // 0: first run with the owner's name; 1: edit the user `name`; 2: new user, sample name shown.
     enum Mode { kModeOwner = 0, kModeEdit = 1, kModeNew = 2 };
-
-    static constexpr int kOkButton = 1010;
-    static constexpr int kCancelButton = 1014;
-    static constexpr int kNameEdit = 1018;
-    static constexpr int kBirthdatePicker = 1019;
-    static constexpr int kSexBox = 1020;
 
     explicit CAddPatientDlg(CDialog* parent = nullptr);
 

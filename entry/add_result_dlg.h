@@ -5,16 +5,12 @@
 #include "platform/ui/command_table.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "res/add_result_ids.h"
 
 #include <string>
 
-class CAddResultDlg : public CDialog {
+class CAddResultDlg : public CDialog, public AddResultIds {
 public:
-    static constexpr int kResultNameBox = 1007;
-    static constexpr int kValueEdit = 1008;
-    static constexpr int kGoalEdit = 1009;
-    static constexpr int kUnitEdit = 1010;
-
     explicit CAddResultDlg(CDialog* parent = nullptr);
 
     // Set by the caller.

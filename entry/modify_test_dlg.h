@@ -5,17 +5,13 @@
 #include "platform/ui/command_table.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "res/modify_test_ids.h"
 
 #include <optional>
 #include <string>
 
-class CModifyTestDlg : public CDialog {
+class CModifyTestDlg : public CDialog, public ModifyTestIds {
 public:
-    static constexpr int kDateList = 1006;
-    static constexpr int kAddButton = 1011;
-    static constexpr int kDeleteButton = 1012;
-    static constexpr int kEditButton = 1013;
-
     explicit CModifyTestDlg(CDialog* parent = nullptr);
 
     // Set by the caller.

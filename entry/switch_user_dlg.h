@@ -4,18 +4,12 @@
 #include "platform/ui/command_table.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "res/switch_user_ids.h"
 
 #include <string>
 
-class CSwitchUserDlg : public CDialog {
+class CSwitchUserDlg : public CDialog, public SwitchUserIds {
 public:
-    static constexpr int kOkButton = 1010;
-    static constexpr int kAddButton = 1011;
-    static constexpr int kEditButton = 1012;
-    static constexpr int kDeleteButton = 1013;
-    static constexpr int kCancelButton = 1014;
-    static constexpr int kUserList = 1017;
-
     explicit CSwitchUserDlg(CDialog* parent = nullptr);
 
     // Set by the caller to the current user; after OK, the chosen user.

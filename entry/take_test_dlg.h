@@ -5,24 +5,15 @@
 #include "platform/ui/command_table.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "res/take_test_ids.h"
 #include "store/test_changes.h"
 
 #include <string>
 
-class CTakeTestDlg : public CDialog {
+class CTakeTestDlg : public CDialog, public TakeTestIds {
 public:
     // 0: from the main window; 1: a further date from Modify Test; 2: edit the test on testDate.
     enum Mode { kModeNew = 0, kModeAddDate = 1, kModeEdit = 2 };
-
-    static constexpr int kTestInfoButton = 1004;
-    static constexpr int kResultList = 1006;
-    static constexpr int kCommentEdit = 1007;
-    static constexpr int kDatePicker = 1008;
-    static constexpr int kTestNameBox = 1009;
-    static constexpr int kOkButton = 1010;
-    static constexpr int kAddButton = 1011;
-    static constexpr int kDeleteButton = 1012;
-    static constexpr int kCancelButton = 1014;
 
     explicit CTakeTestDlg(CDialog* parent = nullptr);
 

@@ -1,6 +1,6 @@
 // The report icons 136, 137, 138 and 153, and the program's icon 128.
 
-#include "res/bitmaps.h"
+#include "platform/paint/bitmap_resource.h"
 
 #include "res/resource.h"
 
@@ -166,13 +166,3 @@ const BitmapResource* FindIn(const std::array<BitmapResource, N>& table, int id)
 
 const BitmapResource* FindBitmap(int id) { return FindIn(kBitmaps, id); }
 const BitmapResource* FindIcon(int id) { return FindIn(kIcons, id); }
-
-const PaletteEntry* BitmapPixel(const BitmapResource& bitmap, int x, int y) {
-    if (x < 0 || y < 0 || x >= bitmap.width || y >= bitmap.height) return nullptr;
-    const std::string_view row = bitmap.rows[static_cast<std::size_t>(y)];
-    if (static_cast<std::size_t>(x) >= row.size()) return nullptr;
-    for (const PaletteEntry& entry : bitmap.palette) {
-        if (entry.key == row[static_cast<std::size_t>(x)]) return &entry;
-    }
-    return nullptr;
-}

@@ -2,7 +2,17 @@
 
 #include "platform/ui/command_table.h"
 #include "platform/ui/dialog_template.h"
+#include "res/add_patient_ids.h"
+#include "res/add_result_ids.h"
+#include "res/graph_options_ids.h"
+#include "res/modify_test_ids.h"
 #include "res/resource.h"
+#include "res/results_graph_ids.h"
+#include "res/switch_user_ids.h"
+#include "res/take_test_ids.h"
+#include "res/test_info_ids.h"
+#include "res/test_report_ids.h"
+#include "res/vantrel_ids.h"
 
 #include <array>
 
@@ -25,103 +35,103 @@ constexpr std::u16string_view kSystemFont = u"System";
 
 // 102: the main window.
 constexpr std::array kVantrelControls{
-    ControlTemplate{1006, ListView, u"", 7, 25, 92, 88, kTextList},
-    ControlTemplate{1004, Button, u"Info", 106, 33, 29, 14, kPushButton},
-    ControlTemplate{1005, Button, u"Report", 106, 47, 29, 14, kPushButton},
-    ControlTemplate{1007, Button, u"Graph", 106, 61, 29, 14, kPushButton},
-    ControlTemplate{1011, Button, u"Edit", 106, 75, 29, 14, kPushButton},
-    ControlTemplate{1012, Button, u"About", 106, 89, 29, 14, kPushButton},
-    ControlTemplate{1008, Button, u"Take Test", 8, 117, 54, 14, kPushButton},
-    ControlTemplate{1009, Button, u"Switch User", 78, 116, 54, 14, kPushButton},
-    ControlTemplate{1010, Button, u"Close", 43, 138, 52, 14, kPushButton},
+    ControlTemplate{VantrelIds::kTestList, ListView, u"", 7, 25, 92, 88, kTextList},
+    ControlTemplate{VantrelIds::kInfoButton, Button, u"Info", 106, 33, 29, 14, kPushButton},
+    ControlTemplate{VantrelIds::kReportButton, Button, u"Report", 106, 47, 29, 14, kPushButton},
+    ControlTemplate{VantrelIds::kGraphButton, Button, u"Graph", 106, 61, 29, 14, kPushButton},
+    ControlTemplate{VantrelIds::kEditButton, Button, u"Edit", 106, 75, 29, 14, kPushButton},
+    ControlTemplate{VantrelIds::kAboutButton, Button, u"About", 106, 89, 29, 14, kPushButton},
+    ControlTemplate{VantrelIds::kTakeTestButton, Button, u"Take Test", 8, 117, 54, 14, kPushButton},
+    ControlTemplate{VantrelIds::kSwitchUserButton, Button, u"Switch User", 78, 116, 54, 14, kPushButton},
+    ControlTemplate{VantrelIds::kCloseButton, Button, u"Close", 43, 138, 52, 14, kPushButton},
     ControlTemplate{-1, StaticIcon, u"", 109, 3, 20, 20, kStyleNone, IDI_VANTREL},
 };
 
 // 130: Test Info. The buttons stand in the order Why?, When?, How?, Home?, Results, Exit.
 constexpr std::array kTestInfoControls{
-    ControlTemplate{1002, ComboBox, u"", 7, 7, 128, 85, kSortedDropDown},
-    ControlTemplate{1001, Button, u"Why?", 107, 84, 30, 14, kPushButton},
-    ControlTemplate{1003, Button, u"When?", 107, 72, 30, 14, kPushButton},
-    ControlTemplate{1004, Button, u"How?", 107, 96, 30, 14, kPushButton},
-    ControlTemplate{1008, Button, u"Home?", 107, 108, 30, 14, kPushButton},
-    ControlTemplate{1009, Button, u"Results", 107, 120, 30, 14, kPushButton},
-    ControlTemplate{1011, Button, u"Exit", 107, 132, 30, 14, kPushButton},
+    ControlTemplate{TestInfoIds::kTestBox, ComboBox, u"", 7, 7, 128, 85, kSortedDropDown},
+    ControlTemplate{TestInfoIds::kWhyButton, Button, u"Why?", 107, 84, 30, 14, kPushButton},
+    ControlTemplate{TestInfoIds::kWhenButton, Button, u"When?", 107, 72, 30, 14, kPushButton},
+    ControlTemplate{TestInfoIds::kHowButton, Button, u"How?", 107, 96, 30, 14, kPushButton},
+    ControlTemplate{TestInfoIds::kHomeButton, Button, u"Home?", 107, 108, 30, 14, kPushButton},
+    ControlTemplate{TestInfoIds::kResultsButton, Button, u"Results", 107, 120, 30, 14, kPushButton},
+    ControlTemplate{TestInfoIds::kExitButton, Button, u"Exit", 107, 132, 30, 14, kPushButton},
     ControlTemplate{-1, StaticIcon, u"", 112, 37, 20, 20, kStyleNone, IDI_VANTREL},
 };
 
 // 131: Add Patient.
 constexpr std::array kAddPatientControls{
-    ControlTemplate{1018, Edit, u"", 49, 41, 84, 12, kLineEdit},
-    ControlTemplate{1019, DateTimePicker, u"", 49, 58, 84, 12, kDatePicker},
-    ControlTemplate{1020, ComboBox, u"", 49, 75, 84, 40, kSortedDropDown},
-    ControlTemplate{1010, Button, u"Ok", 13, 132, 50, 14, kPushButton},
-    ControlTemplate{1014, Button, u"Cancel", 71, 132, 50, 14, kPushButton},
+    ControlTemplate{AddPatientIds::kNameEdit, Edit, u"", 49, 41, 84, 12, kLineEdit},
+    ControlTemplate{AddPatientIds::kBirthdatePicker, DateTimePicker, u"", 49, 58, 84, 12, kDatePicker},
+    ControlTemplate{AddPatientIds::kSexBox, ComboBox, u"", 49, 75, 84, 40, kSortedDropDown},
+    ControlTemplate{AddPatientIds::kOkButton, Button, u"Ok", 13, 132, 50, 14, kPushButton},
+    ControlTemplate{AddPatientIds::kCancelButton, Button, u"Cancel", 71, 132, 50, 14, kPushButton},
 };
 
 // 132: Take Test.
 constexpr std::array kTakeTestControls{
-    ControlTemplate{1009, ComboBox, u"", 47, 19, 81, 74, kSortedDropDown},
-    ControlTemplate{1008, DateTimePicker, u"", 47, 35, 81, 12, kDatePicker},
-    ControlTemplate{1007, Edit, u"", 47, 51, 81, 12, kLineEdit},
-    ControlTemplate{1006, ListView, u"", 7, 84, 98, 45, kTextList},
-    ControlTemplate{1011, Button, u"Add", 108, 90, 27, 14, kPushButton},
-    ControlTemplate{1012, Button, u"Delete", 108, 107, 27, 14, kPushButton},
-    ControlTemplate{1004, Button, u"Test Info", 7, 137, 35, 14, kPushButton},
-    ControlTemplate{1010, Button, u"Ok", 50, 137, 35, 14, kPushButton},
-    ControlTemplate{1014, Button, u"Cancel", 93, 137, 35, 14, kPushButton},
+    ControlTemplate{TakeTestIds::kTestNameBox, ComboBox, u"", 47, 19, 81, 74, kSortedDropDown},
+    ControlTemplate{TakeTestIds::kDatePicker, DateTimePicker, u"", 47, 35, 81, 12, kDatePicker},
+    ControlTemplate{TakeTestIds::kCommentEdit, Edit, u"", 47, 51, 81, 12, kLineEdit},
+    ControlTemplate{TakeTestIds::kResultList, ListView, u"", 7, 84, 98, 45, kTextList},
+    ControlTemplate{TakeTestIds::kAddButton, Button, u"Add", 108, 90, 27, 14, kPushButton},
+    ControlTemplate{TakeTestIds::kDeleteButton, Button, u"Delete", 108, 107, 27, 14, kPushButton},
+    ControlTemplate{TakeTestIds::kTestInfoButton, Button, u"Test Info", 7, 137, 35, 14, kPushButton},
+    ControlTemplate{TakeTestIds::kOkButton, Button, u"Ok", 50, 137, 35, 14, kPushButton},
+    ControlTemplate{TakeTestIds::kCancelButton, Button, u"Cancel", 93, 137, 35, 14, kPushButton},
 };
 
 // 133: Switch User.
 constexpr std::array kSwitchUserControls{
-    ControlTemplate{1017, ListBox, u"", 7, 25, 87, 94,
+    ControlTemplate{SwitchUserIds::kUserList, ListBox, u"", 7, 25, 87, 94,
                     kStyleSorted | kStyleNotify | kStyleVScroll | kStyleBorder | kStyleNoIntegralHeight |
                         kStyleTabStop},
-    ControlTemplate{1011, Button, u"Add", 104, 42, 27, 14, kPushButton},
-    ControlTemplate{1012, Button, u"Edit", 104, 61, 27, 14, kPushButton},
-    ControlTemplate{1013, Button, u"Delete", 104, 80, 27, 14, kPushButton},
-    ControlTemplate{1010, Button, u"OK", 12, 137, 50, 14, kPushButton},
-    ControlTemplate{1014, Button, u"Cancel", 75, 137, 50, 14, kPushButton},
+    ControlTemplate{SwitchUserIds::kAddButton, Button, u"Add", 104, 42, 27, 14, kPushButton},
+    ControlTemplate{SwitchUserIds::kEditButton, Button, u"Edit", 104, 61, 27, 14, kPushButton},
+    ControlTemplate{SwitchUserIds::kDeleteButton, Button, u"Delete", 104, 80, 27, 14, kPushButton},
+    ControlTemplate{SwitchUserIds::kOkButton, Button, u"OK", 12, 137, 50, 14, kPushButton},
+    ControlTemplate{SwitchUserIds::kCancelButton, Button, u"Cancel", 75, 137, 50, 14, kPushButton},
 };
 
 // 134: Add Test Result. The name box is unsorted: its positions stand for entry numbers.
 constexpr std::array kAddResultControls{
-    ControlTemplate{1007, ComboBox, u"", 68, 24, 61, 30, kDropDown},
-    ControlTemplate{1008, Edit, u"", 68, 39, 61, 12, kLineEdit},
-    ControlTemplate{1009, Edit, u"", 68, 54, 61, 12, kLineEdit},
-    ControlTemplate{1010, Edit, u"", 68, 69, 61, 12, kLineEdit},
-    ControlTemplate{IDOK, Button, u"OK", 11, 132, 50, 14, kDefaultButton},
-    ControlTemplate{IDCANCEL, Button, u"Cancel", 72, 132, 50, 14, kPushButton},
+    ControlTemplate{AddResultIds::kResultNameBox, ComboBox, u"", 68, 24, 61, 30, kDropDown},
+    ControlTemplate{AddResultIds::kValueEdit, Edit, u"", 68, 39, 61, 12, kLineEdit},
+    ControlTemplate{AddResultIds::kGoalEdit, Edit, u"", 68, 54, 61, 12, kLineEdit},
+    ControlTemplate{AddResultIds::kUnitEdit, Edit, u"", 68, 69, 61, 12, kLineEdit},
+    ControlTemplate{AddResultIds::kOkButton, Button, u"OK", 11, 132, 50, 14, kDefaultButton},
+    ControlTemplate{AddResultIds::kCancelButton, Button, u"Cancel", 72, 132, 50, 14, kPushButton},
 };
 
-// 135: Test Report. "Test Info" carries the cancel identifier.
+// 135: Test Report.
 constexpr std::array kTestReportControls{
-    ControlTemplate{IDOK, Button, u"Close", 75, 133, 50, 14, kDefaultButton},
-    ControlTemplate{1006, ListView, u"", 6, 64, 124, 56,
+    ControlTemplate{TestReportIds::kCloseButton, Button, u"Close", 75, 133, 50, 14, kDefaultButton},
+    ControlTemplate{TestReportIds::kReportList, ListView, u"", 6, 64, 124, 56,
                     kStyleSmallIcon | kStyleNoLabelWrap | kStyleNoColumnHeader | kStyleBorder | kStyleTabStop},
-    ControlTemplate{1009, ComboBox, u"", 7, 48, 123, 61, kSortedDropDown},
+    ControlTemplate{TestReportIds::kDateBox, ComboBox, u"", 7, 48, 123, 61, kSortedDropDown},
     ControlTemplate{-1, StaticIcon, u"", 107, 20, 20, 20, kStyleNone, IDI_VANTREL},
-    ControlTemplate{IDCANCEL, Button, u"Test Info", 11, 133, 50, 14, kDefaultButton},
+    ControlTemplate{TestReportIds::kTestInfoButton, Button, u"Test Info", 11, 133, 50, 14, kDefaultButton},
 };
 
 // 137: Graph Options. Both boxes are unsorted: positions index the period table.
 constexpr std::array kGraphOptionsControls{
-    ControlTemplate{IDOK, Button, u"OK", 35, 113, 50, 14, kDefaultButton},
-    ControlTemplate{1009, ComboBox, u"", 55, 21, 66, 61, kDropDown},
-    ControlTemplate{1022, ComboBox, u"", 55, 41, 66, 30, kDropDown},
+    ControlTemplate{GraphOptionsIds::kOkButton, Button, u"OK", 35, 113, 50, 14, kDefaultButton},
+    ControlTemplate{GraphOptionsIds::kPeriodBox, ComboBox, u"", 55, 21, 66, 61, kDropDown},
+    ControlTemplate{GraphOptionsIds::kTypeBox, ComboBox, u"", 55, 41, 66, 30, kDropDown},
 };
 
 // 138: Results Graph; its menu bar is resource 139.
 constexpr std::array kResultsGraphControls{
-    ControlTemplate{1009, ComboBox, u"", 75, 0, 62, 46, kSortedDropDown | kStyleVisible},
+    ControlTemplate{ResultsGraphIds::kResultBox, ComboBox, u"", 75, 0, 62, 46, kSortedDropDown | kStyleVisible},
 };
 
 // 150: Modify Test.
 constexpr std::array kModifyTestControls{
-    ControlTemplate{1006, ListView, u"", 7, 30, 77, 95, kTextList},
-    ControlTemplate{1011, Button, u"Add", 91, 39, 26, 14, kPushButton},
-    ControlTemplate{1013, Button, u"Edit", 91, 56, 26, 14, kPushButton},
-    ControlTemplate{1012, Button, u"Delete", 91, 73, 26, 14, kPushButton},
-    ControlTemplate{IDOK, Button, u"Close", 33, 132, 50, 14, kDefaultButton},
+    ControlTemplate{ModifyTestIds::kDateList, ListView, u"", 7, 30, 77, 95, kTextList},
+    ControlTemplate{ModifyTestIds::kAddButton, Button, u"Add", 91, 39, 26, 14, kPushButton},
+    ControlTemplate{ModifyTestIds::kEditButton, Button, u"Edit", 91, 56, 26, 14, kPushButton},
+    ControlTemplate{ModifyTestIds::kDeleteButton, Button, u"Delete", 91, 73, 26, 14, kPushButton},
+    ControlTemplate{ModifyTestIds::kCloseButton, Button, u"Close", 33, 132, 50, 14, kDefaultButton},
 };
 
 // 154: About. The dialog paints its text; the icon draws itself.

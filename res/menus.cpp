@@ -1,6 +1,6 @@
 // Menu 139 of the Results Graph and the menu bar 139 that shows it.
 
-#include "platform/ui/menu_bar.h"
+#include "platform/ui/menu_template.h"
 #include "res/resource.h"
 
 #include <array>

@@ -32,10 +32,12 @@ GraphSeries CollectGraphSeries(std::u16string_view user, std::u16string_view tes
         sum += v;
         Widen(series, v);
     }
-    // The first gathered record's goal serves for the whole graph.
+    // The oldest gathered record's goal and unit serve for the whole graph.
     const GoalReading goal = ReadGoal(values.front().goal);
+    series.unit = values.front().unit;
     series.goalLow = goal.low;
     series.goalHigh = goal.high;
+    series.goalGiven = !values.front().goal.empty();
     series.average = sum / series.count;
 
     // Goal low first, then goal high; a goal above the range never also lowers it.

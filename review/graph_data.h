@@ -19,12 +19,16 @@ struct GraphSeries {
     double rangeHigh = 0;
     double goalLow = 0;
     double goalHigh = 0;
+    // Whether the goal came from a text at all (an empty goal reads as 0).
+    bool goalGiven = false;
+    // The unit the first gathered record gives.
+    std::u16string unit;
     double average = 0;
 };
 
 // Gathers the result's records of the user's test within the period (a
 // negative period: every date), the 60 most recent when more qualify. Values
-// and goals are read as real numbers; the goal of the oldest gathered record
-// serves for the whole graph. An empty result name gathers nothing.
+// and goals are read as real numbers; the goal and unit of the oldest gathered
+// record serve for the whole graph. An empty result name gathers nothing.
 GraphSeries CollectGraphSeries(std::u16string_view user, std::u16string_view test,
                                std::u16string_view result, int period);

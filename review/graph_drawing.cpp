@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -60,11 +61,18 @@ int BarWidth(int period, int span) {
     return std::clamp((kTimeSpan / span) / 2, 4, 7);
 }
 
-// "Average Value:" and the average with two decimals, as the graph shows it.
-std::u16string AverageText(double average) {
+std::u16string TwoDecimals(double value) {
     char number[400];  // "%.2f" of the largest double fits
-    std::snprintf(number, sizeof number, "%.2f", average);
-    return u"Average Value:" + Utf8ToText(number);
+    std::snprintf(number, sizeof number, "%.2f", value);
+    return Utf8ToText(number);
+}
+
+// "Average Value:" and the average with two decimals, as the graph shows it.
+std::u16string AverageText(double average) { return u"Average Value:" + TwoDecimals(average); }
+
+// Orders dates (and times of day) as they come in the calendar.
+std::tuple<int, int, int, int, int, int> DateKey(const SystemTime& t) {
+    return {t.year, t.month, t.day, t.hour, t.minute, t.second};
 }
 
 std::u16string ScaleLabel(double value) {
@@ -229,6 +237,18 @@ std::u16string DescribeGraph(std::u16string_view resultName, const GraphSeries& 
     if (period < 0) text += u", every date";
     else if (period == 0) text += u", today";
     else text += u", the last " + IntToText(period) + u" days";
-    text += u": " + IntToText(series.count) + (series.count == 1 ? u" result, " : u" results, ");
-    return text + AverageText(series.average);
+    if (series.count == 0) return text + u": no values";
+    text += u": " + IntToText(series.count) + (series.count == 1 ? u" value" : u" values");
+    if (series.rangeLow == 0 && series.rangeHigh == 0) return text + u", none of them a number";
+
+    const std::u16string unit = series.unit.empty() ? u"" : u" " + series.unit;
+    int latest = 0;
+    for (int i = 1; i < series.count; ++i) {
+        if (DateKey(series.dates[i]) > DateKey(series.dates[latest])) latest = i;
+    }
+    text += u"; latest " + ScaleLabel(series.values[latest]) + unit + u" on " + DateText(series.dates[latest]);
+    if (!series.goalGiven) text += u"; no goal";
+    else if (series.goalLow == series.goalHigh) text += u"; goal " + ScaleLabel(series.goalLow) + unit;
+    else text += u"; goal " + ScaleLabel(series.goalLow) + u" to " + ScaleLabel(series.goalHigh) + unit;
+    return text + u"; average " + TwoDecimals(series.average) + unit;
 }

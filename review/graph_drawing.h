@@ -42,5 +42,7 @@ void DrawResultsGraph(PaintSurface& dc, std::u16string_view resultName, const Gr
 void DrawResultsChart(PaintSurface& dc, std::u16string_view resultName, const GraphSeries& series,
                       int period, std::u16string_view type);
 
-// What a screen reader says of the graph: the result, the period and the average.
+// What a screen reader says of the graph: the result, the period, how many
+// values it shows, the latest one with its date, the goal and the average,
+// each with the unit.
 std::u16string DescribeGraph(std::u16string_view resultName, const GraphSeries& series, int period);

@@ -5,11 +5,12 @@
 #include "platform/paint_surface.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "res/graph_options_ids.h"
 #include "store/patient_store.h"
 
 #include <string>
 
-class CGraphOptionsDlg : public CDialog {
+class CGraphOptionsDlg : public CDialog, public GraphOptionsIds {
 public:
     explicit CGraphOptionsDlg(CDialog* parent = nullptr);
 
@@ -27,6 +28,6 @@ public:
 private:
     void OnPaint(PaintSurface& dc);
 
-    CComboBox periodBox_{*this, 1009};
-    CComboBox typeBox_{*this, 1022};
+    CComboBox periodBox_{*this, kPeriodBox};
+    CComboBox typeBox_{*this, kTypeBox};
 };

@@ -46,7 +46,7 @@ void CResultsGraphDlg::UpdatePeriod(CCmdUI& ui) {
 const CommandTable& CResultsGraphDlg::Commands() const {
     using D = CResultsGraphDlg;
     static const CommandTable table{
-        BindNotify(1009, kNotifySelectionConfirmed, &D::OnResultChosen),
+        BindNotify(kResultBox, kNotifySelectionConfirmed, &D::OnResultChosen),
         BindCommand(ID_PERIOD_TODAY, &D::OnPeriod<0>),
         BindUpdateUI(ID_PERIOD_TODAY, &D::UpdatePeriod<0>),
         BindCommand(ID_PERIOD_WEEK, &D::OnPeriod<7>),

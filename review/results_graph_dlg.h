@@ -6,10 +6,11 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/menu_bar.h"
+#include "res/results_graph_ids.h"
 
 #include <string>
 
-class CResultsGraphDlg : public CDialog {
+class CResultsGraphDlg : public CDialog, public ResultsGraphIds {
 public:
     explicit CResultsGraphDlg(CDialog* parent = nullptr);
 
@@ -32,6 +33,6 @@ private:
     void OnExit();
     void OnPaint(PaintSurface& dc);
 
-    CComboBox resultBox_{*this, 1009};
+    CComboBox resultBox_{*this, kResultBox};
     CMenuBar menuBar_;
 };

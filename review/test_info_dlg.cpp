@@ -69,6 +69,8 @@ CTestInfoDlg::CTestInfoDlg(CDialog* parent) : CDialog(IDD_TEST_INFO, parent) {}
 
 bool CTestInfoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    // Nothing painted beside the box names it.
+    testBox_.SetAccessibleName(u"Test Name");
     ListResultTests(testBox_);
     SelectNamedTest(testBox_, testName);
     currentSection = 0;
@@ -77,13 +79,13 @@ bool CTestInfoDlg::OnInitDialog() {
 
 const CommandTable& CTestInfoDlg::Commands() const {
     static const CommandTable table{
-        BindCommand(1001, &CTestInfoDlg::OnWhy),
-        BindCommand(1003, &CTestInfoDlg::OnWhen),
-        BindCommand(1004, &CTestInfoDlg::OnHow),
-        BindCommand(1009, &CTestInfoDlg::OnResults),
-        BindCommand(1008, &CTestInfoDlg::OnHome),
-        BindNotify(1002, kNotifySelectionConfirmed, &CTestInfoDlg::OnTestChosen),
-        BindCommand(1011, &CTestInfoDlg::OnExit),
+        BindCommand(kWhyButton, &CTestInfoDlg::OnWhy),
+        BindCommand(kWhenButton, &CTestInfoDlg::OnWhen),
+        BindCommand(kHowButton, &CTestInfoDlg::OnHow),
+        BindCommand(kResultsButton, &CTestInfoDlg::OnResults),
+        BindCommand(kHomeButton, &CTestInfoDlg::OnHome),
+        BindNotify(kTestBox, kNotifySelectionConfirmed, &CTestInfoDlg::OnTestChosen),
+        BindCommand(kExitButton, &CTestInfoDlg::OnExit),
         BindPaint(&CTestInfoDlg::OnPaint),
     };
     return table;

@@ -5,10 +5,11 @@
 #include "platform/paint_surface.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "res/test_info_ids.h"
 
 #include <string>
 
-class CTestInfoDlg : public CDialog {
+class CTestInfoDlg : public CDialog, public TestInfoIds {
 public:
     explicit CTestInfoDlg(CDialog* parent = nullptr);
 
@@ -29,5 +30,5 @@ private:
     void OnPaint(PaintSurface& dc);
     void ShowSection(int index);
 
-    CComboBox testBox_{*this, 1002};
+    CComboBox testBox_{*this, kTestBox};
 };

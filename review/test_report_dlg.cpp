@@ -66,10 +66,9 @@ bool CTestReportDlg::OnInitDialog() {
 
 const CommandTable& CTestReportDlg::Commands() const {
     static const CommandTable table{
-        BindCommand(IDOK, &CTestReportDlg::OnClose),
-        // The cancel identifier: the cancel key opens Test Info too.
-        BindCommand(IDCANCEL, &CTestReportDlg::OnTestInfo),
-        BindNotify(1009, kNotifySelectionConfirmed, &CTestReportDlg::OnDateChosen),
+        BindCommand(kCloseButton, &CTestReportDlg::OnClose),
+        BindCommand(kTestInfoButton, &CTestReportDlg::OnTestInfo),
+        BindNotify(kDateBox, kNotifySelectionConfirmed, &CTestReportDlg::OnDateChosen),
         BindPaint(&CTestReportDlg::OnPaint),
     };
     return table;

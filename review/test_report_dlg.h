@@ -5,10 +5,11 @@
 #include "platform/paint_surface.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
+#include "res/test_report_ids.h"
 
 #include <string>
 
-class CTestReportDlg : public CDialog {
+class CTestReportDlg : public CDialog, public TestReportIds {
 public:
     explicit CTestReportDlg(CDialog* parent = nullptr);
 
@@ -25,7 +26,7 @@ private:
     void OnPaint(PaintSurface& dc);
     void RefreshReport();
 
-    CComboBox dateBox_{*this, 1009};
-    CListCtrl reportList_{*this, 1006};
+    CComboBox dateBox_{*this, kDateBox};
+    CListCtrl reportList_{*this, kReportList};
     CImageList images_;
 };

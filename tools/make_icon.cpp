@@ -3,8 +3,8 @@
 // its pixels (and reduced smoothly below the resource's size); the SVG draws
 // each run of like pixels as a square-edged rectangle, so it scales to any size.
 
-#include "platform/ui/resources_qt.h"
-#include "res/bitmaps.h"
+#include "platform/paint/bitmap_images.h"
+#include "platform/paint/bitmap_resource.h"
 #include "res/resource.h"
 
 #include <QImage>

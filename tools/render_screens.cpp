@@ -14,7 +14,7 @@
 #include "platform/device.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog_widget.h"
-#include "platform/ui/test_driver.h"
+#include "platform/ui/ui_scale.h"
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
 #include "review/results_graph_dlg.h"
@@ -22,6 +22,7 @@
 #include "review/test_report_dlg.h"
 #include "store/patient_store.h"
 #include "store/test_changes.h"
+#include "support/dialog_driver.h"
 
 #include <QApplication>
 
@@ -221,6 +222,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    PrepareDesktopScale();
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false);
 

@@ -34,12 +34,17 @@ const DrawnText* LabelFor(const DialogWidget& widget, const QRect& control, cons
 
 }  // namespace
 
-void NameControlsFromLabels(DialogWidget& widget, const std::vector<DrawnText>& labels) {
-    for (QWidget* control : widget.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        // Buttons carry their caption; icons and the menu bar have nothing to name.
-        if (qobject_cast<QAbstractButton*>(control) || qobject_cast<QLabel*>(control)) continue;
-        if (control->property(kNamedByProgram).toBool() || !control->isVisibleTo(&widget)) continue;
-        const DrawnText* label = LabelFor(widget, control->geometry(), labels);
+const DrawnText* LabelNaming(const DialogWidget& window, const QWidget& control, const std::vector<DrawnText>& labels) {
+    // Buttons carry their caption; icons have nothing to name.
+    if (qobject_cast<const QAbstractButton*>(&control) || qobject_cast<const QLabel*>(&control)) return nullptr;
+    if (control.property(kNamedByProgram).toBool()) return nullptr;
+    return LabelFor(window, control.geometry(), labels);
+}
+
+void NameControlsFromLabels(DialogWidget& window, const std::vector<DrawnText>& labels) {
+    for (const auto& [id, control] : window.Controls()) {
+        if (!control->isVisibleTo(&window)) continue;
+        const DrawnText* label = LabelNaming(window, *control, labels);
         if (!label) continue;
         const QString name = ToQString(label->text);
         if (control->accessibleName() == name) continue;

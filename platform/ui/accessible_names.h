@@ -7,8 +7,13 @@
 #include <vector>
 
 class DialogWidget;
+class QWidget;
 
-void NameControlsFromLabels(DialogWidget& widget, const std::vector<DrawnText>& labels);
+void NameControlsFromLabels(DialogWidget& window, const std::vector<DrawnText>& labels);
+
+// The painted label that names `control`; nullptr when none does, or the
+// control has a caption of its own or a name the program gave it.
+const DrawnText* LabelNaming(const DialogWidget& window, const QWidget& control, const std::vector<DrawnText>& labels);
 
 // Marks a control as named by the program, which the labels then leave alone.
 inline constexpr char kNamedByProgram[] = "vantrelNamedByProgram";

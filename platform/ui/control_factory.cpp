@@ -1,10 +1,10 @@
 // The Qt controls of a template, with the handheld's conventions.
 
+#include "platform/paint/bitmap_images.h"
 #include "platform/ui/date_picker.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/one_line_field.h"
 #include "platform/ui/qt_text.h"
-#include "platform/ui/resources_qt.h"
 #include "platform/ui/ui_scale.h"
 
 #include <QComboBox>
@@ -51,7 +51,8 @@ void Send(DialogWidget* widget, int id, int code) {
 
 QWidget* MakeButton(DialogWidget& widget, const ControlTemplate& control) {
     auto* button = new QPushButton(ToQString(control.text), &widget);
-    // Enter is the dialog's Ok command, never a click of whichever button Qt thinks is default.
+    // The dialog's own key handling presses the focused button on Enter, never
+    // whichever button Qt thinks is default.
     button->setAutoDefault(false);
     button->setDefault((control.style & kStyleDefaultButton) != 0);
     QObject::connect(button, &QPushButton::clicked, button,

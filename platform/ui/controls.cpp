@@ -5,6 +5,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/qt_text.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -26,6 +27,9 @@ void CControl::SetAccessibleName(std::u16string_view name) {
     if (QWidget* widget = Widget()) {
         widget->setAccessibleName(ToQString(name));
         widget->setProperty(kNamedByProgram, true);
+        // A drop-down box's edit field is named alike.
+        if (auto* box = qobject_cast<QComboBox*>(widget); box && box->lineEdit())
+            box->lineEdit()->setAccessibleName(ToQString(name));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "platform/ui/date_picker.h"
 
+#include "platform/ui/accessibility.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/qt_text.h"
@@ -55,6 +56,7 @@ private:
 
 DatePicker::DatePicker(QWidget* parent) : QLineEdit(parent), held_(GetLocalTime()) {
     QAction* open = addAction(style()->standardIcon(QStyle::SP_ArrowDown), QLineEdit::TrailingPosition);
+    open->setText(QStringLiteral("Calendar"));
     open->setToolTip(QStringLiteral("Calendar"));
     connect(open, &QAction::triggered, this, &DatePicker::ShowCalendar);
     Show();
@@ -88,11 +90,20 @@ bool DatePicker::Commit() {
     }
     committing_ = true;
     const bool byClick = QApplication::mouseButtons() != Qt::NoButton;
-    Show();
-    selectAll();
     auto* window = dynamic_cast<DialogWidget*>(this->window());
     MessageBox(window ? window->Dialog() : nullptr, kNotADate);
     if (byClick) new ClickSwallower(this);
+    // The person corrects the date where they typed it: the focus comes back,
+    // with the typed text selected, so the next keys replace it. From the event
+    // loop, once the focus move that was refused has ended.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            this->window()->activateWindow();
+            setFocus(Qt::OtherFocusReason);
+            selectAll();
+        },
+        Qt::QueuedConnection);
     committing_ = false;
     return false;
 }
@@ -102,6 +113,7 @@ void DatePicker::ShowCalendar() {
         calendar_ = new QCalendarWidget(this);
         calendar_->setWindowFlags(Qt::Popup);
         calendar_->setGridVisible(true);
+        NameCalendarDays(*calendar_);
         // A click on a day, or Enter on it, picks it.
         const auto pick = [this](QDate date) {
             SystemTime picked = held_;
@@ -130,9 +142,13 @@ void DatePicker::focusInEvent(QFocusEvent* event) {
     selectOnPress_ = event->reason() == Qt::MouseFocusReason;
 }
 
+// Leaving the field takes the typed date; another window coming to the front
+// (the calendar, a message, another program) leaves it as typed.
 void DatePicker::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    if (event->reason() != Qt::PopupFocusReason && text() != ToQString(DateText(held_))) Commit();
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) return;
+    if (text() != ToQString(DateText(held_))) Commit();
 }
 
 void DatePicker::mousePressEvent(QMouseEvent* event) {

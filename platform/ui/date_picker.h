@@ -19,8 +19,8 @@ public:
     SystemTime Value() const;
     // False, holding what it held, for a record that is not a date a picker can hold.
     bool SetValue(const SystemTime& time);
-    // Takes the typed text. A text that is no date is refused: the field shows
-    // the held date again and says so; false then.
+    // Takes the typed text. A text that is no date is refused: a message says
+    // so, and the field keeps the focus with the typed text selected; false then.
     bool Commit();
 
 protected:

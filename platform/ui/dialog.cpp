@@ -1,13 +1,13 @@
 #include "platform/ui/dialog.h"
 
+#include "platform/paint/bitmap_images.h"
+#include "platform/paint/qt_paint_surface.h"
 #include "platform/recording_surface.h"
 #include "platform/ui/accessible_names.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/message_box.h"
-#include "platform/ui/qt_paint_surface.h"
+#include "platform/ui/modal_hook.h"
 #include "platform/ui/qt_text.h"
-#include "platform/ui/resources_qt.h"
-#include "platform/ui/test_driver.h"
 #include "platform/ui/ui_scale.h"
 
 #include <QEventLoop>
@@ -32,9 +32,10 @@ struct CDialog::Window {
     bool repaintPending = false;
     bool paintScheduled = false;
     bool positioned = false;
-    bool scriptWaiting = false;  // its driver script waits for the runs above it to end
+    bool hookWaiting = false;  // offered to the modal hook, which waits for the runs above it to end
     int paintsBelow = 0;         // paint handlers running when its modal run began
     int busy = 0;  // dispatches running on this dialog
+    const std::vector<DrawnText>* drawing = nullptr;  // the texts of the paint running
     bool destroyPending = false;
 };
 
@@ -121,7 +122,7 @@ int CDialog::DoModal() {
     OnInitDialog();
     if (!w.ended) {
         ShowWindow(true);
-        if (DialogDriver::Active()) PostScript();
+        OfferToHook();
         QEventLoop loop;
         w.loop = &loop;
         if (!w.ended) loop.exec();
@@ -131,32 +132,33 @@ int CDialog::DoModal() {
     const int result = w.result;
     DestroyNow(false);
     RepaintVisibleDialogs();
-    ResumeWaitingScript();
+    ResumeWaitingHook();
     return result;
 }
 
-void CDialog::ResumeWaitingScript() {
-    if (!g_modalRuns.empty() && g_modalRuns.back()->window_->scriptWaiting) g_modalRuns.back()->PostScript();
+void CDialog::ResumeWaitingHook() {
+    if (!g_modalRuns.empty() && g_modalRuns.back()->window_->hookWaiting) g_modalRuns.back()->OfferToHook();
 }
 
-// The script acts from inside the run, once the window has had its first paint,
-// no run opened above it and no paint handler runs beneath it (a long first
-// paint lets events through, but no input), as a person would.
-void CDialog::PostScript() {
-    window_->scriptWaiting = false;
+// The one place the modal hook is called. It acts from inside the run, once the
+// window has had its first paint, no run opened above it and no paint handler
+// runs beneath it (a long first paint lets events through, but no input), as a
+// person would.
+void CDialog::OfferToHook() {
+    window_->hookWaiting = false;
     QMetaObject::invokeMethod(
         window_->widget,
         [this] {
-            DialogDriver* driver = DialogDriver::Active();
-            if (!driver || !window_ || window_->ended) return;
+            const ModalHook& hook = CurrentModalHook();
+            if (!hook || !window_ || window_->ended) return;
             if (g_modalRuns.empty() || g_modalRuns.back() != this || g_paintsRunning > window_->paintsBelow) {
-                window_->scriptWaiting = true;
+                window_->hookWaiting = true;
                 return;
             }
             if (window_->firstPaintPending) DispatchPaint(false);
-            // The script is the person at the window in front, which has the keyboard.
+            // The hook is the person at the window in front, which has the keyboard.
             QApplication::setActiveWindow(window_->widget);
-            if (!window_->ended) driver->RunScript(*this);
+            if (!window_->ended) hook(*this);
         },
         Qt::QueuedConnection);
 }
@@ -338,18 +340,24 @@ void CDialog::RunPaintHandler() {
     w.painting = true;
     ++g_paintsRunning;
     DialogWidget* widget = w.widget;
-    RecordingSurface labels(nullptr, ClientWidth(), ClientHeight());
+    std::vector<DrawnText> drawn;
     {
         QtPaintSurface screen(widget->Buffer(), widget->Scale(), ClientWidth(), ClientHeight());
         screen.FillRect({0, 0, ClientWidth(), ClientHeight()}, kWhite);
         RecordingSurface surface(&screen);
+        w.drawing = &surface.texts;
         PaintOn(surface);
-        labels.texts = std::move(surface.texts);
+        w.drawing = nullptr;
+        drawn = std::move(surface.texts);
     }
     w.painting = false;
     --g_paintsRunning;
-    if (!w.destroyPending) NameControlsFromLabels(*widget, labels.texts);
-    ResumeWaitingScript();
+    if (!w.destroyPending) {
+        std::vector<DrawnText> shown = ShownTexts(drawn);
+        NameControlsFromLabels(*widget, shown);
+        widget->PaintedTexts().Update(std::move(shown));
+    }
+    ResumeWaitingHook();
     ShowWaitingMessages();
 }
 
@@ -407,6 +415,11 @@ void DialogAccess::DispatchPaint(CDialog& dialog) { dialog.DispatchPaint(false);
 void DialogAccess::PaintForEvent(CDialog& dialog) { dialog.PaintForEvent(); }
 
 QWidget* DialogAccess::ActiveWindow() { return OpenerOf(nullptr); }
+
+void DialogAccess::ShowTextsDrawnSoFar(CDialog& dialog) {
+    const CDialog::Window* w = dialog.window_.get();
+    if (w && w->drawing && !w->destroyPending) w->widget->PaintedTexts().Update(ShownTexts(*w->drawing));
+}
 
 bool DialogAccess::PaintRunning() {
     const int below = g_modalRuns.empty() || !g_modalRuns.back()->window_ ? 0 : g_modalRuns.back()->window_->paintsBelow;

@@ -79,8 +79,8 @@ private:
     void PaintForEvent();
     void RunPaintHandler();
     void ScheduledPaint();
-    void PostScript();
-    static void ResumeWaitingScript();
+    void OfferToHook();
+    static void ResumeWaitingHook();
     void EnterDispatch();
     // Ends a dispatch; a DestroyWindow that waited for it runs here, after
     // which this object may be gone (PostNcDestroy may free it).

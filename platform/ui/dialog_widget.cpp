@@ -1,15 +1,16 @@
 #include "platform/ui/dialog_widget.h"
 
+#include "platform/paint/fonts.h"
 #include "platform/ui/date_picker.h"
 #include "platform/ui/qt_text.h"
-#include "platform/ui/ui_font.h"
 #include "platform/ui/ui_scale.h"
 
-#include <QApplication>
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolButton>
 
 #include <cmath>
 
@@ -31,6 +32,7 @@ DialogWidget::DialogWidget(CDialog& dialog, double uiScale)
       clientHeight_(dialog.ClientHeight()),
       buffer_(static_cast<int>(std::lround(clientWidth_ * uiScale)),
               static_cast<int>(std::lround(clientHeight_ * uiScale)), QImage::Format_RGB32) {
+    InstallAccessibility();
     buffer_.fill(Qt::white);
     setWindowTitle(ToQString(dialog.Template().caption));
     setFont(DefaultUiFont(widgetScale_));
@@ -111,12 +113,23 @@ bool DialogWidget::eventFilter(QObject* watched, QEvent* event) {
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     if (!enter && key != Qt::Key_Escape) return QWidget::eventFilter(watched, event);
     // Open pop-ups (a combo box's list, the calendar) are windows of their own and keep their keys.
-    const auto* target = qobject_cast<QWidget*>(watched);
+    auto* target = qobject_cast<QWidget*>(watched);
     if (!target || target->window() != this) return QWidget::eventFilter(watched, event);
-    // A date being typed is taken (or refused) before Enter confirms the dialog.
-    if (auto* picker = dynamic_cast<DatePicker*>(QApplication::focusWidget()); enter && picker && !picker->Commit()) {
-        return true;
+    if (enter) {
+        // Enter presses the push button that has the focus: a click, or for a
+        // menu-bar button its pop-up.
+        if (auto* tool = qobject_cast<QToolButton*>(target); tool && tool->menu()) {
+            tool->showMenu();
+            return true;
+        }
+        if (auto* button = qobject_cast<QAbstractButton*>(target)) {
+            button->click();
+            return true;
+        }
+        // A date being typed is taken (or refused) before Enter confirms the dialog.
+        if (auto* picker = dynamic_cast<DatePicker*>(target); picker && !picker->Commit()) return true;
     }
+    // Elsewhere Enter is the dialog's default button (its Ok command) and Escape its Cancel command.
     dialog_->SendCommand(enter ? IDOK : IDCANCEL);
     return true;
 }

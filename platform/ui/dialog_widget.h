@@ -3,6 +3,7 @@
 // buffer the paint handlers draw on, the controls made from the template, and
 // the menu bar below the client area.
 
+#include "platform/ui/accessibility.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 
@@ -31,13 +32,18 @@ public:
 
     void AddControl(int id, QWidget* control);
     QWidget* Control(int id) const;
+    // The template's controls that have an id, by id.
+    const std::map<int, QWidget*>& Controls() const { return controls_; }
+    // What the paint handler drew last, as accessible texts.
+    PaintedTextObjects& PaintedTexts() { return paintedTexts_; }
     // The image list a list view shows its pictures from (not owned).
     void SetImageList(int id, const CImageList::Data* images) { imageLists_[id] = images; }
     const CImageList::Data* ImageList(int id) const;
 
     // Puts `bar` below the client area, `logicalHeight` pixels high.
     void AttachMenuBar(QWidget* bar, int logicalHeight);
-    // Enter and Escape reach the dialog as its Ok and Cancel commands.
+    // Enter presses the focused push button, elsewhere it is the dialog's Ok
+    // command; Escape is its Cancel command.
     void WatchKeys(QWidget* child);
 
 protected:
@@ -56,6 +62,7 @@ private:
     QImage buffer_;
     std::map<int, QWidget*> controls_;
     std::map<int, const CImageList::Data*> imageLists_;
+    PaintedTextObjects paintedTexts_{*this};
 };
 
 // The framework's way into a dialog's window.
@@ -70,6 +77,8 @@ struct DialogAccess {
     static void PaintForEvent(CDialog& dialog);
     // Whether a paint handler runs above the innermost modal run.
     static bool PaintRunning();
+    // A long paint's texts drawn so far reach the screen reader.
+    static void ShowTextsDrawnSoFar(CDialog& dialog);
 };
 
 // Makes the template's controls on `widget`.

@@ -1,6 +1,6 @@
 #include "platform/ui/image_list_data.h"
 
-#include "platform/ui/resources_qt.h"
+#include "platform/paint/bitmap_images.h"
 
 #include <QPixmap>
 

@@ -45,6 +45,8 @@ bool CMenuBar::Create(CDialog& owner, int resourceId) {
     DialogWidget* widget = DialogAccess::WidgetOf(owner);
     if (!bar || !widget || owner_) return false;
     auto* strip = new QWidget(widget);
+    strip->setProperty(kMenuBarStrip, true);
+    strip->setAccessibleName(QStringLiteral("Menu bar"));
     auto* layout = new QHBoxLayout(strip);
     layout->setContentsMargins(widget->ToWidget(2), widget->ToWidget(1), widget->ToWidget(2), widget->ToWidget(1));
     layout->setSpacing(widget->ToWidget(2));

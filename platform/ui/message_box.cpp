@@ -4,7 +4,6 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/qt_text.h"
-#include "platform/ui/test_driver.h"
 #include "platform/ui/win_app.h"
 
 #include <QApplication>
@@ -31,16 +30,11 @@ int RunBox(CDialog* owner, std::u16string_view text, QMessageBox::StandardButton
 }  // namespace
 
 int MessageBox(CDialog* owner, std::u16string_view text) {
-    if (DialogDriver* driver = DialogDriver::Active()) {
-        driver->RecordMessage(text);
-        return IDOK;
-    }
     RunBox(owner, text, QMessageBox::Ok, QMessageBox::Ok);
     return IDOK;
 }
 
 bool AskYesNo(CDialog* owner, std::u16string_view text) {
-    if (DialogDriver* driver = DialogDriver::Active()) return driver->AnswerQuestion(text);
     return RunBox(owner, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 

@@ -7,5 +7,4 @@ class CDialog;
 // Lets the window system's exposes and repaints through, then shows the
 // dialog's client area as drawn so far. Input waits, and a paint handler that
 // is running is never entered again (its window gets its repaint afterwards).
-// Does nothing in scripted runs, which never reach the screen.
 void ShowPaintProgress(CDialog& dialog);

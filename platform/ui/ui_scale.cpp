@@ -1,26 +1,38 @@
 #include "platform/ui/ui_scale.h"
 
-#include "platform/ui/test_driver.h"
-
 #include <QGuiApplication>
 #include <QScreen>
 
 namespace {
+
+// The dots per inch of a desktop at 100% on Linux.
+constexpr double kBaseDpi = 96;
 
 double ScreenRatio() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->devicePixelRatio() : 1.0;
 }
 
+// The desktop's scale as it asks for it (1.5 at 150%): the device pixel ratio,
+// and what rounding it left in the logical dots per inch.
+double DesktopScale() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return 1.0;
+    const double scale = screen->devicePixelRatio() * screen->logicalDotsPerInch() / kBaseDpi;
+    return scale > 0 ? scale : 1.0;
+}
+
 }  // namespace
 
+void PrepareDesktopScale() {
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+}
+
 double UiScale() {
-    if (DialogDriver::Active() || QGuiApplication::platformName() == u"offscreen") return 1.0;
     bool ok = false;
     const double fromEnv = qEnvironmentVariable("VANTREL_SCALE").toDouble(&ok);
     if (ok && fromEnv > 0) return fromEnv;
-    const double desktop = ScreenRatio();
-    return desktop > 1.0 ? desktop : 2.0;
+    return kProgramScale * DesktopScale();
 }
 
 double WidgetScale(double uiScale) { return uiScale / ScreenRatio(); }

@@ -1,6 +1,6 @@
 #include "platform/ui/win_app.h"
 
-#include "platform/ui/ui_font.h"
+#include "platform/paint/fonts.h"
 #include "platform/ui/ui_scale.h"
 
 #include <QApplication>
@@ -36,6 +36,7 @@ int RunWinApp(int argc, char** argv) {
         std::fputs("vantrel: no display found: set DISPLAY or start Vantrel from a desktop session\n", stderr);
         return 1;
     }
+    PrepareDesktopScale();
     QApplication application(argc, argv);
     // Modal runs are loops of their own; a window closing must never end them all.
     application.setQuitOnLastWindowClosed(false);

@@ -12,7 +12,7 @@
 #include "platform/text.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog_widget.h"
-#include "platform/ui/test_driver.h"
+#include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
 #include "store/catalog_store.h"

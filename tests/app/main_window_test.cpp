@@ -10,7 +10,7 @@
 #include "entry/switch_user_dlg.h"
 #include "entry/take_test_dlg.h"
 #include "platform/ui/controls.h"
-#include "platform/ui/test_driver.h"
+#include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "review/test_info_dlg.h"
 #include "store/patient_store.h"

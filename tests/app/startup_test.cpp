@@ -8,7 +8,7 @@
 #include "app/device_checks.h"
 #include "platform/device_lock.h"
 #include "platform/text.h"
-#include "platform/ui/test_driver.h"
+#include "support/dialog_driver.h"
 #include "support/raw_file.h"
 
 #include <gtest/gtest.h>

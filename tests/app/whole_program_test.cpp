@@ -111,7 +111,8 @@ TEST(WholeProgram, FirstRunATestItsReportASecondUserAndARestart) {
     person.Then("Vantrel", [](QWidget& w) { Click(w, CVantrelDlg::kGraphButton); });
     person.Then("Results Graph", [](QWidget& w) {
         Choose(Control<QComboBox>(w, 1009), "Total cholesterol");
-        EXPECT_EQ(w.accessibleDescription().toStdString(), "Total cholesterol, today: 1 result, Average Value:250.00");
+        EXPECT_EQ(w.accessibleDescription().toStdString(), "Total cholesterol, today: 1 value; latest 250 mg/dL on "
+                                                           "6/14/2026; goal 0 to 199 mg/dL; average 250.00 mg/dL");
         w.close();
     });
     person.Then("Vantrel", [](QWidget& w) { Click(w, CVantrelDlg::kSwitchUserButton); });

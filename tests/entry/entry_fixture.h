@@ -3,7 +3,7 @@
 // the clock fixed and a small catalogue written through the store operations.
 
 #include "platform/datetime.h"
-#include "platform/ui/test_driver.h"
+#include "support/dialog_driver.h"
 #include "store/store_fixture.h"
 #include "support/stored_results.h"
 

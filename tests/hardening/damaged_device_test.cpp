@@ -19,7 +19,7 @@
 #include "platform/recording_surface.h"
 #include "platform/text.h"
 #include "platform/ui/dialog_widget.h"
-#include "platform/ui/test_driver.h"
+#include "support/dialog_driver.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"

@@ -17,7 +17,7 @@
 #include "platform/record_store_testing.h"
 #include "platform/text.h"
 #include "platform/ui/controls.h"
-#include "platform/ui/test_driver.h"
+#include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
 #include "store/catalog_store.h"

@@ -10,7 +10,7 @@
 #include "platform/device_lock.h"
 #include "platform/record_store.h"
 #include "platform/text.h"
-#include "platform/ui/test_driver.h"
+#include "support/dialog_driver.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"

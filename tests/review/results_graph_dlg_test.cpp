@@ -3,17 +3,20 @@
 #include "platform/record_store_testing.h"
 #include "platform/recording_surface.h"
 #include "platform/text.h"
-#include "platform/ui/test_driver.h"
+#include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "review_fixture.h"
 #include "support/stored_text.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QAction>
 #include <QImage>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <functional>
@@ -129,6 +132,50 @@ TEST_F(ResultsGraphDlgTest, MenuChecksFollowThePeriodAndTypeAndExitStoresThem) {
     EXPECT_EQ(FindPatient(u"Nobody"), -1);
 }
 
+// The menu bar by keys: Enter on a focused menu-bar button opens its pop-up
+// (it used to close the graph as the dialog's Ok); Enter on Exit exits.
+TEST_F(ResultsGraphDlgTest, EnterOnAMenuBarButtonPressesIt) {
+    Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
+        QToolButton* period = nullptr;
+        QToolButton* exit = nullptr;
+        for (QToolButton* button : d.Widget()->findChildren<QToolButton*>()) {
+            if (button->text() == "Period") period = button;
+            if (button->text() == "Exit") exit = button;
+        }
+        ASSERT_TRUE(period && exit);
+        QWidget* shown = nullptr;
+        QTimer::singleShot(0, [&] {
+            shown = QApplication::activePopupWidget();
+            if (shown) shown->close();
+        });
+        period->setFocus();
+        QTest::keyClick(period, Qt::Key_Return);
+        EXPECT_EQ(shown, period->menu());
+        EXPECT_FALSE(d.IsEnded());
+        exit->setFocus();
+        QTest::keyClick(exit, Qt::Key_Return);
+        EXPECT_TRUE(d.IsEnded());
+    });
+}
+
+// What the graph shows, told to a screen reader as the window's description.
+TEST_F(ResultsGraphDlgTest, DescribesTheGraphForAScreenReader) {
+    Store(u"Ann", u"Lipids", DaysAgo(4), u"LDL", u"100", u"0-130", u"mg/dL");
+    Store(u"Ann", u"Lipids", DaysAgo(1), u"LDL", u"120.5", u"0-130", u"mg/dL");
+    Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
+        const auto described = [&d] {
+            return QAccessible::queryAccessibleInterface(d.Widget())->text(QAccessible::Description).toStdString();
+        };
+        EXPECT_EQ(described(), "HDL, the last 7 days: 2 values; latest 5 on 3/12/2024; no goal; average 5.50");
+        CComboBox{d, CResultsGraphDlg::kResultBox}.UserChoose(1);
+        EXPECT_EQ(described(), "LDL, the last 7 days: 2 values; latest 120.5 mg/dL on 3/14/2024; "
+                               "goal 0 to 130 mg/dL; average 110.25 mg/dL");
+        Choose(d, "Period", "Today");
+        EXPECT_EQ(described(), "LDL, today: no values");
+        d.Widget()->close();
+    });
+}
+
 TEST_F(ResultsGraphDlgTest, TestWithoutResultNamesSaysSoAndCloses) {
     // The dialog ends while it initialises: no script is needed, none may be left.
     CResultsGraphDlg dialog;
@@ -204,7 +251,8 @@ TEST_F(ResultsGraphDlgTest, DrawsOddPeriodsAndSeriesAndKeepsTheSixtyMostRecent) 
         EXPECT_NE(RecordPaint(d).FindText(u"Average Value:0.00"), nullptr);
         EXPECT_NE(RecordPaint(d).FindText(u"1e+308"), nullptr);
         show(u"Many");
-        EXPECT_EQ(d.Widget()->accessibleDescription(), "Many, every date: 60 results, Average Value:30.50");
+        EXPECT_EQ(d.Widget()->accessibleDescription(),
+                  "Many, every date: 60 values; latest 1 on 3/15/2024; no goal; average 30.50");
         d.SendCommand(IDCANCEL);
     });
 }

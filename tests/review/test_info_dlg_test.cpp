@@ -1,7 +1,7 @@
 #include "review/test_info_dlg.h"
 
 #include "platform/recording_surface.h"
-#include "platform/ui/test_driver.h"
+#include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "store/catalog_store.h"
 #include "review_fixture.h"

@@ -1,7 +1,7 @@
 #include "review/test_info_dlg.h"
 #include "review/test_report_dlg.h"
 
-#include "platform/ui/test_driver.h"
+#include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "review/report_text.h"
 #include "store/patient_store.h"
@@ -72,20 +72,26 @@ TEST_F(TestReportDlgTest, ReportsTheNewestDayAndRebuildsOnAChoice) {
     });
 }
 
-// Escape is the report's Test Info command; the close box ends the report.
-TEST_F(TestReportDlgTest, EscapeOpensTestInfoAndTheCloseBoxCancels) {
+// Test Info is on its button, by click or Enter; Escape closes the report
+// and opens nothing.
+TEST_F(TestReportDlgTest, TestInfoStaysOnItsButtonAndEscapeCloses) {
     int infoShown = 0;
     const int result = Open(u"Ann", u"Glucose", [&](CTestReportDlg& d) {
-        driver.Expect<CTestInfoDlg>(IDD_TEST_INFO, [&](CTestInfoDlg& info) {
-            ++infoShown;
-            EXPECT_EQ(info.testName, u"Glucose");
-            info.SendCommand(1011);
-        });
-        QTest::keyClick(d.ControlWidget(IDOK), Qt::Key_Escape);
+        for (int i = 0; i < 2; ++i) {
+            driver.Expect<CTestInfoDlg>(IDD_TEST_INFO, [&](CTestInfoDlg& info) {
+                ++infoShown;
+                EXPECT_EQ(info.testName, u"Glucose");
+                info.SendCommand(CTestInfoDlg::kExitButton);
+            });
+        }
+        QWidget* testInfo = d.ControlWidget(CTestReportDlg::kTestInfoButton);
+        QTest::mouseClick(testInfo, Qt::LeftButton);
+        testInfo->setFocus();
+        QTest::keyClick(testInfo, Qt::Key_Return);
         EXPECT_FALSE(d.IsEnded());
-        d.Widget()->close();
+        QTest::keyClick(d.ControlWidget(CTestReportDlg::kDateBox), Qt::Key_Escape);
     });
-    EXPECT_EQ(infoShown, 1);
+    EXPECT_EQ(infoShown, 2);
     EXPECT_EQ(result, IDCANCEL);
 }
 

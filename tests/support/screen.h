@@ -3,10 +3,10 @@
 // is read from its grabbed pixels; a Person waits for a window to be the one
 // in front and then uses mouse and keys on it.
 
+#include "platform/paint/fonts.h"
+#include "platform/paint/qt_paint_surface.h"
 #include "platform/ui/dialog_widget.h"
-#include "platform/ui/qt_paint_surface.h"
 #include "platform/ui/qt_text.h"
-#include "platform/ui/ui_font.h"
 
 #include <QApplication>
 #include <QComboBox>

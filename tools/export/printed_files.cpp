@@ -1,8 +1,8 @@
 #include "tools/export/printed_files.h"
 
 #include "platform/text.h"
-#include "platform/ui/qt_paint_surface.h"
-#include "platform/ui/resources_qt.h"
+#include "platform/paint/qt_paint_surface.h"
+#include "platform/paint/bitmap_images.h"
 #include "res/resource.h"
 #include "review/graph_drawing.h"
 #include "review/report_text.h"

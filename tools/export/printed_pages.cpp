@@ -1,7 +1,7 @@
 #include "tools/export/printed_pages.h"
 
 #include "platform/datetime.h"
-#include "platform/ui/ui_font.h"
+#include "platform/paint/fonts.h"
 
 #include <QFontMetricsF>
 #include <QPageSize>

@@ -3,8 +3,8 @@
 
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
-#include "platform/ui/test_driver.h"
 #include "res/resource.h"
+#include "support/dialog_driver.h"
 
 #include <QApplication>
 #include <QTest>
@@ -29,18 +29,26 @@ public:
     std::vector<std::string> heard;
 };
 
-// The close box, and Escape where Cancel is bound to a command, are the Test Report's.
-TEST(Dialog, EnterAndEscapeAreOkAndCancel) {
+// Enter presses the push button that has the focus; only elsewhere is it the
+// dialog's Ok. Escape is its Cancel.
+TEST(Dialog, EnterPressesTheFocusedButtonElseOkAndEscapeIsCancel) {
     DialogDriver driver;
     ProbeDialog probe;
     driver.Expect<ProbeDialog>(IDD_TAKE_TEST, [](ProbeDialog& d) { QTest::keyClick(d.ControlWidget(1007), Qt::Key_Return); });
     EXPECT_EQ(probe.DoModal(), IDOK);
     driver.Expect<ProbeDialog>(IDD_TAKE_TEST, [](ProbeDialog& d) { QTest::keyClick(d.ControlWidget(1009), Qt::Key_Escape); });
     EXPECT_EQ(probe.DoModal(), IDCANCEL);
-    // Enter on a button is still the dialog's Ok, not a click of that button.
-    driver.Expect<ProbeDialog>(IDD_TAKE_TEST, [](ProbeDialog& d) { QTest::keyClick(d.ControlWidget(1011), Qt::Key_Enter); });
-    EXPECT_EQ(probe.DoModal(), IDOK);
     EXPECT_TRUE(probe.heard.empty());
+    driver.Expect<ProbeDialog>(IDD_TAKE_TEST, [](ProbeDialog& d) {
+        QWidget* add = d.ControlWidget(1011);
+        add->setFocus();
+        QTest::keyClick(add, Qt::Key_Enter);
+        QTest::keyClick(add, Qt::Key_Space);
+        EXPECT_FALSE(d.IsEnded());
+        QTest::keyClick(add, Qt::Key_Escape);
+    });
+    EXPECT_EQ(probe.DoModal(), IDCANCEL);
+    EXPECT_EQ(probe.heard, (std::vector<std::string>{"add", "add"}));
     EXPECT_TRUE(driver.Failures().empty());
 }
 

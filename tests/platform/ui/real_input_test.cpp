@@ -6,8 +6,8 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/message_box.h"
-#include "platform/ui/test_driver.h"
 #include "res/resource.h"
+#include "support/dialog_driver.h"
 
 #include <QCalendarWidget>
 #include <QAbstractItemView>
@@ -19,6 +19,7 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 namespace {
@@ -141,21 +142,28 @@ TEST_F(RealInputTest, ADateTypedAfterTabOrClickReadsBackAndAnImpossibleOneIsRefu
     EXPECT_EQ(Picked(), (SystemTime{1975, 3, 2, 4, 9, 30, 5, 0}));
     EXPECT_EQ(picker_->text(), "3/4/1975");
 
-    for (const char* impossible : {"2/30/2026", "13/1/2026", "3/14", "3/14/1975x"}) {
-        QTest::mouseClick(picker_, Qt::LeftButton);
-        QTest::keyClicks(picker_, impossible);
-        QTest::keyClick(picker_, Qt::Key_Return);  // refused before Enter reaches the dialog
-        EXPECT_EQ(picker_->text(), "3/4/1975") << impossible;
-    }
-    // Refused by a click on a button: the button does nothing, nor stays pressed.
-    QTest::mouseClick(picker_, Qt::LeftButton);
-    QTest::keyClicks(picker_, "2/30/2026");
+    // Refused when Tab, Enter or a click on a button would leave it: the focus
+    // stays with the typed text selected for correction; Enter and the button
+    // do nothing, and the button does not stay pressed.
     auto* add = static_cast<QAbstractButton*>(probe_.ControlWidget(1011));
-    QTest::mouseClick(add, Qt::LeftButton);
-    EXPECT_FALSE(add->isDown());
+    const auto leave = std::vector<std::function<void()>>{
+        [&] { QTest::keyClick(picker_, Qt::Key_Tab); }, [&] { QTest::keyClick(picker_, Qt::Key_Return); },
+        [&] { QTest::mouseClick(add, Qt::LeftButton); }};
+    const char* impossible[] = {"3.12.2026", "2/30/2026", "13/1/2026", "3/14", "3/14/1975x"};
+    QTest::mouseClick(picker_, Qt::LeftButton);
+    for (std::size_t i = 0; i < std::size(impossible); ++i) {
+        QTest::keyClick(picker_, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(picker_, impossible[i]);
+        leave[i % leave.size()]();
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return QApplication::focusWidget() == picker_ && picker_->selectedText() == impossible[i];
+        })) << impossible[i];
+        EXPECT_FALSE(add->isDown());
+    }
     EXPECT_EQ(Picked(), (SystemTime{1975, 3, 2, 4, 9, 30, 5, 0}));
-    EXPECT_EQ(driver_->Messages().size(), 5u);
+    EXPECT_EQ(driver_->Messages().size(), std::size(impossible));
     EXPECT_TRUE(probe_.heard.empty());
+    QTest::keyClicks(picker_, "3/4/1975");
 
     // The calendar: opened from the keyboard, the next day chosen.
     QTest::keyClick(picker_, Qt::Key_Down, Qt::AltModifier);

@@ -1,33 +1,43 @@
-#include "platform/ui/test_driver.h"
+#include "support/dialog_driver.h"
 
-#include "platform/ui/dialog_widget.h"
-#include "platform/ui/qt_paint_surface.h"
+#include "platform/paint/qt_paint_surface.h"
+#include "platform/ui/command_table.h"
 
-#include <QPixmap>
+#include <QApplication>
+#include <QEvent>
+#include <QMessageBox>
+#include <QWidget>
 
 namespace {
 
+// The innermost driver answers the message boxes.
 DialogDriver* g_driver = nullptr;
 
 std::string Named(int templateId) { return "template " + std::to_string(templateId); }
 
 }  // namespace
 
-DialogDriver::DialogDriver() : previous_(g_driver) { g_driver = this; }
+DialogDriver::DialogDriver()
+    : previousHook_(SetModalHook([this](CDialog& dialog) { RunScript(dialog); })), previous_(g_driver) {
+    g_driver = this;
+    qApp->installEventFilter(this);
+}
 
-DialogDriver::~DialogDriver() { g_driver = previous_; }
-
-DialogDriver* DialogDriver::Active() { return g_driver; }
+DialogDriver::~DialogDriver() {
+    qApp->removeEventFilter(this);
+    g_driver = previous_;
+    SetModalHook(std::move(previousHook_));
+}
 
 void DialogDriver::ExpectModal(int templateId, Script script) {
     scripts_.push_back({templateId, std::move(script)});
 }
 
-bool DialogDriver::RunScript(CDialog& dialog) {
+void DialogDriver::RunScript(CDialog& dialog) {
     if (scripts_.empty()) {
         failures_.push_back("modal run of " + Named(dialog.TemplateId()) + " without a script");
         dialog.EndDialog(IDCANCEL);
-        return false;
+        return;
     }
     Pending next = std::move(scripts_.front());
     scripts_.pop_front();
@@ -35,23 +45,29 @@ bool DialogDriver::RunScript(CDialog& dialog) {
         failures_.push_back("modal run of " + Named(dialog.TemplateId()) + " where " + Named(next.templateId) +
                             " was expected");
         dialog.EndDialog(IDCANCEL);
-        return false;
+        return;
     }
     next.script(dialog);
     if (!dialog.IsEnded()) {
         failures_.push_back(Named(dialog.TemplateId()) + " left open by its script");
         dialog.EndDialog(IDCANCEL);
-        return false;
     }
-    return true;
 }
 
-bool DialogDriver::AnswerQuestion(std::u16string_view text) {
-    RecordMessage(text);
-    if (answers_.empty()) return false;
-    const bool yes = answers_.front();
-    answers_.pop_front();
-    return yes;
+// A message box that shows is read and answered, from its own loop: with OK,
+// or a question with the answer queued for it, else No.
+bool DialogDriver::eventFilter(QObject* watched, QEvent* event) {
+    auto* box = event->type() == QEvent::Show ? qobject_cast<QMessageBox*>(watched) : nullptr;
+    if (box && g_driver == this) {
+        messages_.push_back(box->text().toStdU16String());
+        QMessageBox::StandardButton answer = QMessageBox::Ok;
+        if (box->button(QMessageBox::Yes)) {
+            answer = !answers_.empty() && answers_.front() ? QMessageBox::Yes : QMessageBox::No;
+            if (!answers_.empty()) answers_.pop_front();
+        }
+        QMetaObject::invokeMethod(box, [box, answer] { box->done(answer); }, Qt::QueuedConnection);
+    }
+    return false;
 }
 
 RecordingSurface RecordPaint(CDialog& dialog) {
@@ -73,8 +89,8 @@ RecordingSurface RecordPaint(CDialog& dialog) {
 }
 
 bool RenderToPng(CDialog& dialog, const std::filesystem::path& file) {
-    DialogWidget* widget = DialogAccess::WidgetOf(dialog);
+    QWidget* widget = dialog.Widget();
     if (!widget) return false;
-    DialogAccess::DispatchPaint(dialog);
+    dialog.RedrawNow();
     return widget->grab().save(QString::fromStdU16String(file.u16string()), "PNG");
 }

@@ -1,6 +1,6 @@
-#include "platform/ui/qt_paint_surface.h"
+#include "platform/paint/qt_paint_surface.h"
 
-#include "platform/ui/ui_font.h"
+#include "platform/paint/fonts.h"
 
 #include <QFontMetricsF>
 #include <QPen>

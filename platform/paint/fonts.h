@@ -1,5 +1,6 @@
 #pragma once
-// Fonts of the window layer: the handheld's narrow system face and logical fonts.
+// Fonts of drawn text and of the controls: the handheld's narrow system face
+// and logical fonts.
 
 #include "platform/paint_surface.h"
 

@@ -1,10 +1,15 @@
 #pragma once
-// Test seams: a driver that scripts each modal run as it opens (nested runs
-// too), answers and records message boxes; recording and rendering a dialog's
-// drawing. While a driver exists no window waits for a person.
+// The dialog driver of tests (and of vantrel-screens and the benchmarks): it
+// scripts each modal run as it opens (nested runs too) through the framework's
+// modal hook, and answers and records message boxes as they show. While a
+// driver exists no window waits for a person. Also: recording and rendering a
+// dialog's drawing.
 
 #include "platform/recording_surface.h"
 #include "platform/ui/dialog.h"
+#include "platform/ui/modal_hook.h"
+
+#include <QObject>
 
 #include <deque>
 #include <filesystem>
@@ -12,12 +17,12 @@
 #include <string>
 #include <vector>
 
-class DialogDriver {
+class DialogDriver : public QObject {
 public:
     using Script = std::function<void(CDialog&)>;
 
     DialogDriver();
-    ~DialogDriver();
+    ~DialogDriver() override;
     DialogDriver(const DialogDriver&) = delete;
     DialogDriver& operator=(const DialogDriver&) = delete;
 
@@ -41,14 +46,12 @@ public:
     // Scripts still waiting for their modal run.
     std::size_t PendingScripts() const { return scripts_.size(); }
 
-    static DialogDriver* Active();
-
-    // For the framework.
-    bool RunScript(CDialog& dialog);
-    void RecordMessage(std::u16string_view text) { messages_.emplace_back(text); }
-    bool AnswerQuestion(std::u16string_view text);
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void RunScript(CDialog& dialog);
+
     struct Pending {
         int templateId;
         Script script;
@@ -57,6 +60,7 @@ private:
     std::vector<std::u16string> messages_;
     std::deque<bool> answers_;
     std::vector<std::string> failures_;
+    ModalHook previousHook_;
     DialogDriver* previous_;
 };
 

@@ -1,4 +1,4 @@
-#include "platform/ui/ui_font.h"
+#include "platform/paint/fonts.h"
 
 #include "platform/text.h"
 

@@ -1,6 +1,7 @@
 #pragma once
-// Bitmaps and the icon as readable pictures: rows of characters, each
-// character a palette entry. Pure data; the framework turns them into images.
+// Bitmaps and icons as readable pictures: rows of characters, each character
+// a palette entry. The program's own pictures are defined in res/ as this
+// data; painting turns them into images.
 
 #include "platform/paint_surface.h"
 
@@ -20,7 +21,7 @@ struct BitmapResource {
     std::span<const PaletteEntry> palette;
 };
 
-// nullptr for an unknown id.
+// Defined in res/; nullptr for an unknown id.
 const BitmapResource* FindBitmap(int id);
 const BitmapResource* FindIcon(int id);
 

@@ -1,8 +1,18 @@
-#include "platform/ui/resources_qt.h"
+#include "platform/paint/bitmap_images.h"
 
-#include "res/bitmaps.h"
+#include "platform/paint/bitmap_resource.h"
 
 #include <QPixmap>
+
+const PaletteEntry* BitmapPixel(const BitmapResource& bitmap, int x, int y) {
+    if (x < 0 || y < 0 || x >= bitmap.width || y >= bitmap.height) return nullptr;
+    const std::string_view row = bitmap.rows[static_cast<std::size_t>(y)];
+    if (static_cast<std::size_t>(x) >= row.size()) return nullptr;
+    for (const PaletteEntry& entry : bitmap.palette) {
+        if (entry.key == row[static_cast<std::size_t>(x)]) return &entry;
+    }
+    return nullptr;
+}
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The drawing rules of the Qt paint surface, checked on the pixels it leaves.
 
-#include "platform/ui/qt_paint_surface.h"
-#include "platform/ui/ui_font.h"
+#include "platform/paint/fonts.h"
+#include "platform/paint/qt_paint_surface.h"
 
 #include <gtest/gtest.h>
 
