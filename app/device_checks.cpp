@@ -3,9 +3,9 @@
 #include "platform/device.h"
 #include "platform/device_lock.h"
 #include "platform/failure_cause.h"
-#include "platform/record_store.h"
 #include "platform/text.h"
 #include "platform/ui/message_box.h"
+#include "store/data_file.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -79,7 +79,7 @@ bool PrepareDevice(DeviceLock& lock) {
         TellLockFailed(root, lock.FailureError());
         return false;
     }
-    const std::u16string problem = ObjectStoreProblem();
+    const std::u16string problem = DataFileProblem();
     if (!problem.empty()) {
         MessageBox(nullptr, problem);
         return false;
@@ -88,6 +88,6 @@ bool PrepareDevice(DeviceLock& lock) {
 }
 
 void TellUnreadableRecords() {
-    OnUnreadableRecord([](const UnreadableRecord& record) { PostMessageBox(UnreadableRecordProblem(record)); });
-    OnObjectStoreProblem([](const std::u16string& problem) { PostMessageBox(problem); });
+    OnPassedOverRecord([](const PassedOverRecord& record) { PostMessageBox(record.message); });
+    OnDataFileProblem([](const std::u16string& problem) { PostMessageBox(problem); });
 }

@@ -6,9 +6,9 @@
 #include "platform/ui/message_box.h"
 #include "platform/ui/paint_progress.h"
 #include "res/resource.h"
-#include "store/settings_store.h"
 #include "store/test_info_file.h"
 #include "store/test_info_import.h"
+#include "store/user_changes.h"
 
 #include <chrono>
 #include <new>
@@ -78,7 +78,8 @@ std::u16string ImportProblemText(ImportProblem problem) {
 
 }  // namespace
 
-CInstallDlg::CInstallDlg(CDialog* parent) : CDialog(IDD_INSTALL, parent) {}
+CInstallDlg::CInstallDlg(std::function<void()> userAsked)
+    : CDialog(IDD_INSTALL), userAsked_(std::move(userAsked)) {}
 
 const CommandTable& CInstallDlg::Commands() const {
     static const CommandTable table{BindPaint(&CInstallDlg::OnPaint)};
@@ -95,17 +96,20 @@ void CInstallDlg::OnPaint(PaintSurface& dc) {
     started_ = true;
     ShownProgress progress(*this, dc);
     ImportProblem problem = ImportProblem::None;
-    if (ImportTestInfo(progress, &problem)) {
-        RunFirstUserStep();
-    } else if (problem != ImportProblem::None) {
+    ImportTestInfo(progress, &problem);
+    if (problem != ImportProblem::None) {
         MessageBox(this, ImportProblemText(problem));
+    } else if (TestInfoImported() && !HasPatients()) {
+        // Also a first run that ended before its first user was stored.
+        RunFirstUserStep();
+        if (userAsked_) userAsked_();
     }
     EndDialog(IDOK);
     DestroyWindow();  // frees this object: nothing of it may be touched after
 }
 
-void CreateInstallWindow(CDialog& mainWindow) {
-    CInstallDlg* dlg = new (std::nothrow) CInstallDlg();
+void CreateInstallWindow(CDialog& mainWindow, std::function<void()> userAsked) {
+    CInstallDlg* dlg = new (std::nothrow) CInstallDlg(std::move(userAsked));
     if (dlg == nullptr) {
         MessageBox(nullptr, u"Error Creating Dialog Object");
         return;
@@ -129,7 +133,6 @@ void RunFirstUserStep() {
     CAddPatientDlg dlg;
     dlg.mode = owner.empty() ? CAddPatientDlg::kModeNew : CAddPatientDlg::kModeOwner;
     dlg.name = owner;
-    dlg.DoModal();
-    if (!CreateSettings(dlg.name))
+    if (dlg.DoModal() == IDOK && !MakeCurrentUser(dlg.name))
         MessageBox(nullptr, u"Could not switch to this user. Check that there is space on the disk and try again.");
 }

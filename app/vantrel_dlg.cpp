@@ -13,6 +13,7 @@
 #include "review/test_report_dlg.h"
 #include "store/settings_store.h"
 #include "store/test_record_store.h"
+#include "store/user_changes.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ std::u16string CurrentUser() {
 // "Tests for " and the user, cut with "..." when it would pass the text bound.
 std::u16string CaptionLine(std::u16string_view user) {
     std::u16string line = u"Tests for ";
-    line += user;
+    line += user.empty() ? u"(no user)" : user;
     if (line.size() <= kTextMax) return line;
     constexpr std::u16string_view kEllipsis = u"...";
     line.resize(CutPoint(line, kTextMax - kEllipsis.size()));
@@ -60,8 +61,10 @@ bool CVantrelDlg::OnInitDialog() {
     SetWindowText(u"Vantrel");
     // On a first run the list is filled before the Installation window has
     // imported anything or asked for the first user, so it starts empty.
-    CreateInstallWindow(*this);
-    RelistTests(CurrentUser());
+    CreateInstallWindow(*this, [this] { RelistTests(); });
+    // A current user no longer stored gives way to one who is.
+    SettledCurrentUser();
+    RelistTests();
     return true;
 }
 
@@ -79,9 +82,19 @@ std::u16string CVantrelDlg::SelectedTest() const {
     return BoundedText(testList_.GetItemText(row));
 }
 
-void CVantrelDlg::RelistTests(std::u16string_view user) {
-    testList_.DeleteAllItems();
-    ListUserTests(user, testList_);
+void CVantrelDlg::RelistTests() {
+    const std::u16string user = CurrentUser();
+    const std::vector<std::u16string> tests = user.empty() ? std::vector<std::u16string>{} : UserTests(user);
+    int row = 0;
+    while (row < testList_.GetItemCount() && row < static_cast<int>(tests.size()) &&
+           testList_.GetItemText(row) == tests[static_cast<std::size_t>(row)])
+        ++row;
+    if (row < testList_.GetItemCount()) {
+        testList_.DeleteAllItems();
+        row = 0;
+    }
+    for (; row < static_cast<int>(tests.size()); ++row) testList_.AddItem(tests[static_cast<std::size_t>(row)]);
+    Invalidate();  // the heading names the user the list is of
 }
 
 void CVantrelDlg::OnInfo() {
@@ -114,33 +127,32 @@ void CVantrelDlg::OnGraph() {
 void CVantrelDlg::OnEdit() {
     CModifyTestDlg dlg;
     if (!ChooseTest(u"Please select a test to modify.", dlg.userName, dlg.testName)) return;
+    // Dates deleted or moved, perhaps to another test.
     dlg.DoModal();
-    if (dlg.noDatesLeft) RelistTests(dlg.userName);
+    RelistTests();
 }
 
 void CVantrelDlg::OnTakeTest() {
     CTakeTestDlg dlg;
     dlg.userName = CurrentUser();
+    if (dlg.userName.empty()) {
+        MessageBox(this, u"Please add a user in Switch User first.");
+        return;
+    }
     dlg.testName = SelectedTest();
     dlg.mode = CTakeTestDlg::kModeNew;
-    if (dlg.DoModal() != IDOK) return;
-    if (testList_.FindItem(kFindString | kFindPartial, -1, dlg.testName) < 0) {
-        testList_.InsertItem(testList_.GetItemCount(), dlg.testName);
-    }
+    if (dlg.DoModal() == IDOK) RelistTests();
 }
 
+// Users deleted or renamed meanwhile show when it closes, whichever way.
 void CVantrelDlg::OnSwitchUser() {
     CSwitchUserDlg dlg;
     dlg.userName = CurrentUser();
-    if (dlg.DoModal() != IDOK) return;
-    SetSetting(kCurrentUserKey, dlg.userName);
     // A store that refused the setting (a full disk) must not show one user's
     // tests under another's name, where Take Test would save them.
-    if (CurrentUser() != dlg.userName) {
+    if (dlg.DoModal() == IDOK && !MakeCurrentUser(dlg.userName))
         MessageBox(this, u"Could not switch to this user. Check that there is space on the disk and try again.");
-        return;
-    }
-    RelistTests(dlg.userName);
+    RelistTests();
 }
 
 void CVantrelDlg::OnClose() { EndDialog(IDOK); }

@@ -32,7 +32,8 @@ private:
     bool ChooseTest(std::u16string_view emptyMessage, std::u16string& user, std::u16string& test);
     // The first selected row, else row 0; empty when the list is empty.
     std::u16string SelectedTest() const;
-    void RelistTests(std::u16string_view user);
+    // Lists every test of the current user; rows already listed stay, with their selection.
+    void RelistTests();
 
     CListCtrl testList_{*this, kTestList};
 };

@@ -17,7 +17,8 @@
 #include "review/test_report_dlg.h"
 #include "store/patient_store.h"
 #include "store/test_info_import.h"
-#include "store/test_record_store.h"
+#include "store/test_changes.h"
+#include "store/user_changes.h"
 #include "support/dialog_driver.h"
 #include "timing.h"
 
@@ -164,15 +165,16 @@ double TimeGraph(const HeavyDevice& device, int period) {
 
 double TimeTakeTest(const HeavyDevice& device) {
     const SystemTime today = MakeDate(kBenchNow.year, kBenchNow.month, kBenchNow.day);
-    DeleteTest(device.heavyUser, kTakenTest, today);  // the previous run's, so each run adds 20 records
+    DeleteTakenTest(device.heavyUser, kTakenTest, today);  // the previous run's, so each run adds 20 records
     const std::vector<ResultRow> rows = TwentyResultRows();
     DialogDriver driver;
     double ms = 0;
     driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& d) {
         CListCtrl list(d, CTakeTestDlg::kResultList);
-        for (const ResultRow& row : rows) {
-            const int at = list.InsertItem(list.GetItemCount(), FormatResultRow(row.name, row.value, row.goal, row.unit));
-            list.SetItemData(at, {row.name, row.value, row.goal, row.unit});
+        // As Add leaves them: the row's text, and its fields beside it.
+        for (const ResultRow& r : rows) {
+            const int row = list.InsertItem(list.GetItemCount(), FormatResultRow(r.name, r.value, r.goal, r.unit));
+            list.SetItemData(row, {r.name, r.value, r.goal, r.unit});
         }
         Stopwatch watch;
         d.SendCommand(CTakeTestDlg::kOkButton);
@@ -184,7 +186,7 @@ double TimeTakeTest(const HeavyDevice& device) {
     dlg.mode = CTakeTestDlg::kModeNew;
     Require(dlg.DoModal() == IDOK, "Take Test did not store the test");
     CheckDriver(driver);
-    Require(FindResultRecord(device.heavyUser, kTakenTest, u"TSH", today) >= 0, "Take Test stored no results");
+    Require(ReadResult(device.heavyUser, kTakenTest, u"TSH", today).has_value(), "Take Test stored no results");
     return ms;
 }
 
@@ -192,14 +194,11 @@ double TimeEditDate(const HeavyDevice& device, int results) {
     // A day no generated test falls on, of a test the catalogue offers.
     const SystemTime date = MakeDate(1990, 1, 1);
     const std::u16string test(kTakenTest);
-    if (ListTestResults(device.heavyUser, test, date).rows.size() != static_cast<std::size_t>(results)) {
-        DeleteTest(device.heavyUser, test, date);
-        StoreTransaction unit;
+    if (ReadTakenTest(device.heavyUser, test, date).results.size() != static_cast<std::size_t>(results)) {
+        TakenTest taken{device.heavyUser, test, date, u"", {}};
         for (int i = 0; i < results; ++i)
-            Require(AddResult(device.heavyUser, test, u"", date, u"Result " + Utf8ToText(std::to_string(i)), u"5",
-                              u"1-10", u"mg/dL"),
-                    "the results were not stored");
-        Require(unit.Commit(), "the results were not stored");
+            taken.results.push_back({u"Result " + Utf8ToText(std::to_string(i)), u"5", u"1-10", u"mg/dL"});
+        Require(ReplaceTakenTest(test, date, taken, false) == TestSaved::Stored, "the results were not stored");
     }
     DialogDriver driver;
     int shown = 0;
@@ -231,18 +230,14 @@ void RestoreDevice(const HeavyDevice& device, const fs::path& pristine) {
 double TimeDeleteUser(const HeavyDevice& device, const fs::path& pristine, double& closing) {
     RestoreDevice(device, pristine);
     // As Switch User finds it: the main window has read the user's tests.
-    MemoryListing tests;
-    ListUserTests(device.heavyUser, tests);
+    Require(!UserTests(device.heavyUser).empty(), "the user has no tests");
     MemoryListing users;
     ListPatients(users);
     Stopwatch watch;
-    DeletePatient(device.heavyUser);
-    DeleteUserTests(device.heavyUser);
+    Require(DeleteUser(device.heavyUser), "the user was not deleted");
     const double ms = watch.Stop();
     Require(FindPatient(device.heavyUser) == -1, "the user was not deleted");
-    MemoryListing left;
-    ListUserTests(device.heavyUser, left);
-    Require(left.Items().empty(), "the user's tests were not deleted");
+    Require(UserTests(device.heavyUser).empty(), "the user's tests were not deleted");
     watch.Start();
     CloseObjectStore();
     closing = watch.Stop();

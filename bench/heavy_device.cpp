@@ -11,7 +11,7 @@
 #include "store/result_row.h"
 #include "store/settings_store.h"
 #include "store/test_info_import.h"
-#include "store/test_record_store.h"
+#include "store/test_record_layout.h"
 
 #include <algorithm>
 #include <cmath>

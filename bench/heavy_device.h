@@ -35,5 +35,5 @@ HeavyDevice BuildHeavyDevice(const std::filesystem::path& root, int heavyRecords
 void SaveDeviceFacts(const HeavyDevice& device);
 HeavyDevice LoadDeviceFacts(const std::filesystem::path& root);
 
-// 20 results of one taking, as Take Test's list holds them.
+// The 20 results of one taking.
 std::vector<ResultRow> TwentyResultRows();

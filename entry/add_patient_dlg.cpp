@@ -2,16 +2,19 @@
 
 #include "entry/label_painting.h"
 #include "platform/datetime.h"
+#include "platform/text.h"
 #include "platform/ui/message_box.h"
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
-#include "store/patient_store.h"
+#include "store/user_changes.h"
 
 namespace {
 
 constexpr std::u16string_view kSampleName = u"Tavi Orlenska";
 constexpr std::u16string_view kNotSaved =
     u"Could not save this user. Check that there is space on the disk and try again.";
+constexpr std::u16string_view kNameTaken =
+    u"Another user already has this name. Please choose another name.";
 constexpr int kMaleItem = 1;  // the sorted box holds "Female", "Male"
 
 }  // namespace
@@ -35,15 +38,13 @@ bool CAddPatientDlg::OnInitDialog() {
     case kModeOwner:
         StartAsNewUser(name);
         break;
-    case kModeEdit: {
+    case kModeEdit:
+        stored_ = ReadPatient(name).value_or(Patient{name, {}, {}});
         nameEdit_.SetText(name);
-        std::u16string sex;
-        GetPatientSex(name, sex);
         // Every item begins with the empty text: an unknown sex stays unchosen.
-        if (!sex.empty()) sexBox_.SelectString(-1, sex);
-        birthdatePicker_.SetTime(GetBirthdate(name));
+        if (!stored_.sex.empty()) sexBox_.SelectString(-1, stored_.sex);
+        birthdatePicker_.SetTime(stored_.birthdate);
         break;
-    }
     case kModeNew:
         StartAsNewUser(kSampleName);
         break;
@@ -62,20 +63,55 @@ void CAddPatientDlg::StartAsNewUser(std::u16string_view shownName) {
 void CAddPatientDlg::OnOK() { OnOkButton(); }
 
 void CAddPatientDlg::OnOkButton() {
-    const std::u16string typedName = nameEdit_.OneLine();
-    // Text typed into the sex box is not a choice.
-    const std::u16string sex = sexBox_.SelectedText();
-    SystemTime birthdate;
-    birthdatePicker_.GetTime(birthdate);
-
-    CGraphOptionsDlg options(this);
-    options.DoModal();
-    if (!AddPatient(typedName, sex, birthdate, options.graphPeriod, options.graphType)) {
-        MessageBox(this, kNotSaved);
+    Patient patient{nameEdit_.OneLine(), {}, {}};
+    if (patient.name.empty()) {
+        MessageBox(this, u"Please Enter Name");
         return;
     }
-    name = typedName;
+    // Typed or chosen alike: "female" is Female.
+    const std::optional<std::u16string> sex = SexChoice(OneLine(sexBox_.GetWindowText()));
+    if (!sex) {
+        MessageBox(this, u"Please choose Female or Male as the sex.");
+        return;
+    }
+    patient.sex = *sex;
+    if (mode == kModeEdit && patient.name != name && IsOtherUsersName(patient.name, name)) {
+        MessageBox(this, kNameTaken);
+        return;
+    }
+    birthdatePicker_.GetTime(patient.birthdate);
+
+    CGraphOptionsDlg options(this);
+    if (mode == kModeEdit) {
+        options.graphPeriod = stored_.graphPeriod;
+        options.graphType = stored_.graphType;
+    }
+    options.DoModal();
+    patient.graphPeriod = options.graphPeriod;
+    patient.graphType = options.graphType;
+    if (!Store(patient)) return;
+    name = patient.name;
     EndDialog(IDOK);
+}
+
+bool CAddPatientDlg::Store(const Patient& patient) {
+    if (mode != kModeEdit) {
+        const bool added =
+            AddPatient(patient.name, patient.sex, patient.birthdate, patient.graphPeriod, patient.graphType);
+        if (!added) MessageBox(this, kNotSaved);
+        return added;
+    }
+    switch (ChangeUser(name, patient)) {
+    case UserChanged::Done:
+        return true;
+    case UserChanged::NameTaken:
+        MessageBox(this, kNameTaken);
+        return false;
+    case UserChanged::Failed:
+        break;
+    }
+    MessageBox(this, kNotSaved);
+    return false;
 }
 
 void CAddPatientDlg::OnPaint(PaintSurface& dc) {

@@ -7,6 +7,8 @@
 #include "platform/ui/dialog.h"
 #include "res/add_patient_ids.h"
 
+#include "store/patient_store.h"
+
 #include <string>
 
 class CAddPatientDlg : public CDialog, public AddPatientIds {
@@ -29,6 +31,11 @@ private:
     void OnOkButton();
     void OnPaint(PaintSurface& dc);
     void StartAsNewUser(std::u16string_view shownName);
+    // False, after saying why, when the user could not be stored.
+    bool Store(const Patient& patient);
+
+    // Mode 1: the user as stored when the dialog opened.
+    Patient stored_;
 
     CComboBox sexBox_{*this, kSexBox};
     CEdit nameEdit_{*this, kNameEdit};

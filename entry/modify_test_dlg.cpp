@@ -4,7 +4,7 @@
 #include "entry/take_test_dlg.h"
 #include "platform/ui/message_box.h"
 #include "res/resource.h"
-#include "store/test_record_store.h"
+#include "store/test_changes.h"
 
 CModifyTestDlg::CModifyTestDlg(CDialog* parent) : CDialog(IDD_MODIFY_TEST, parent) {}
 
@@ -20,9 +20,13 @@ const CommandTable& CModifyTestDlg::Commands() const {
 
 bool CModifyTestDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    ListTestDatesInView(userName, testName, dateList_);
-    noDatesLeft = false;
+    ListDates();
     return true;
+}
+
+void CModifyTestDlg::ListDates() {
+    dateList_.DeleteAllItems();
+    for (const SystemTime& date : TestDates(userName, testName)) dateList_.AddItem(DateText(date));
 }
 
 std::optional<SystemTime> CModifyTestDlg::ChosenDate() const {
@@ -38,13 +42,10 @@ void CModifyTestDlg::OnAdd() {
     test.mode = CTakeTestDlg::kModeAddDate;
     test.userName = userName;
     test.testName = testName;
-    if (test.DoModal() == IDOK &&
-        dateList_.FindItem(kFindString | kFindPartial, -1, test.dateText) == -1) {
-        dateList_.InsertItem(dateList_.GetItemCount(), test.dateText);
-    }
+    if (test.DoModal() == IDOK) ListDates();
 }
 
-// A date changed inside Take Test shows only when the dialog is opened again.
+// The edit may have moved the day, or the test to another name.
 void CModifyTestDlg::OnEdit() {
     const std::optional<SystemTime> date = ChosenDate();
     if (!date) {
@@ -56,19 +57,19 @@ void CModifyTestDlg::OnEdit() {
     test.userName = userName;
     test.testName = testName;
     test.testDate = *date;
-    test.DoModal();
+    if (test.DoModal() == IDOK) ListDates();
 }
 
 void CModifyTestDlg::OnDelete() {
-    if (const std::optional<SystemTime> date = ChosenDate()) {
-        if (!DeleteTest(userName, testName, *date))
-            MessageBox(this, u"Could not delete this date. Check that there is space on the disk and try again.");
-        dateList_.DeleteAllItems();
-        ListTestDatesInView(userName, testName, dateList_);
-    } else {
+    const std::optional<SystemTime> date = ChosenDate();
+    if (!date) {
         MessageBox(this, u"Pease choose a date to delete");
+        return;
     }
-    if (dateList_.GetItemCount() == 0) noDatesLeft = true;
+    if (!AskYesNo(this, u"Delete the results of " + testName + u" on " + DateText(*date) + u"?")) return;
+    if (!DeleteTakenTest(userName, testName, *date))
+        MessageBox(this, u"Could not delete this date. Check that there is space on the disk and try again.");
+    ListDates();
 }
 
 void CModifyTestDlg::OnPaint(PaintSurface& dc) {

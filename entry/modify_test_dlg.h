@@ -16,8 +16,6 @@ public:
 
     // Set by the caller.
     std::u16string userName, testName;
-    // Set once a press of Delete leaves the list empty.
-    bool noDatesLeft = false;
 
     bool OnInitDialog() override;
     const CommandTable& Commands() const override;
@@ -27,6 +25,8 @@ private:
     void OnEdit();
     void OnDelete();
     void OnPaint(PaintSurface& dc);
+    // Every day of the test, newest first.
+    void ListDates();
     // The date of the first selected row; empty when no row is selected.
     std::optional<SystemTime> ChosenDate() const;
 

@@ -2,11 +2,11 @@
 
 #include "entry/add_patient_dlg.h"
 #include "entry/label_painting.h"
-#include "platform/record_store.h"
+#include "platform/text.h"
 #include "platform/ui/message_box.h"
 #include "res/resource.h"
-#include "store/patient_store.h"
 #include "store/test_record_store.h"
+#include "store/user_changes.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ const CommandTable& CSwitchUserDlg::Commands() const {
 
 bool CSwitchUserDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    ListPatients(userList_);
+    ListUsers(u"");
     // Started after the first row, so the first row is looked at last.
     userList_.SelectString(0, userName);
     return true;
@@ -52,27 +52,46 @@ void CSwitchUserDlg::OnAdd() {
     }
 }
 
-// The list keeps showing the old name until the dialog is opened again.
+void CSwitchUserDlg::ListUsers(std::u16string_view name) {
+    userList_.ResetContent();
+    ListPatients(userList_);
+    // A user with tests but no patient record (kept from before) is a user too.
+    for (const std::u16string& user : UsersWithTests())
+        if (!user.empty() && userList_.FindExact(user) == -1) userList_.AddString(user);
+    userList_.SetCurSel(name.empty() ? -1 : userList_.FindStringExact(-1, name));
+}
+
+// A renamed user is listed under the new name at once.
 void CSwitchUserDlg::OnEdit() {
+    const std::u16string name = SelectedName();
+    if (userList_.GetCurSel() < 0) {
+        MessageBox(this, u"Please select a user to edit");
+        return;
+    }
     CAddPatientDlg patient(this);
     patient.mode = CAddPatientDlg::kModeEdit;
-    patient.name = SelectedName();
-    patient.DoModal();
+    patient.name = name;
+    if (patient.DoModal() == IDOK) ListUsers(patient.name);
 }
 
 void CSwitchUserDlg::OnDelete() {
     const int selected = userList_.GetCurSel();
+    if (selected < 0) {
+        MessageBox(this, u"Please select a user to delete");
+        return;
+    }
     const std::u16string name = SelectedName();
-    // The user goes with every test, or stays listed: a row removed for a
-    // delete the store refused would show the user gone until the next opening.
-    StoreTransaction unit;
-    DeletePatient(name);
-    DeleteUserTests(name);
-    if (!unit.Commit()) {
+    const int tests = CountTests(name);
+    const std::u16string what = tests == 0   ? u""
+                                : tests == 1 ? u" and 1 test"
+                                             : u" and all " + IntToText(tests) + u" tests";
+    if (!AskYesNo(this, u"Delete " + name + what + u"?")) return;
+    // The user goes with every test, or stays listed.
+    if (!DeleteUser(name)) {
         MessageBox(this, kNotDeleted);
         return;
     }
-    if (selected >= 0) userList_.DeleteString(selected);
+    userList_.DeleteString(selected);
 }
 
 void CSwitchUserDlg::OnOkButton() {

@@ -27,6 +27,8 @@ private:
     void OnOkButton();
     void OnPaint(PaintSurface& dc);
     std::u16string SelectedName() const;
+    // Every user, with `name` selected when it is listed.
+    void ListUsers(std::u16string_view name);
 
     CListBox userList_{*this, kUserList};
 };

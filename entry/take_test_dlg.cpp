@@ -2,14 +2,12 @@
 
 #include "entry/add_result_dlg.h"
 #include "entry/label_painting.h"
-#include "platform/record_store.h"
 #include "platform/text.h"
 #include "platform/ui/message_box.h"
 #include "res/resource.h"
 #include "review/test_info_dlg.h"
 #include "review/test_name_choice.h"
 #include "store/catalog_store.h"
-#include "store/test_record_store.h"
 
 namespace {
 
@@ -42,9 +40,9 @@ bool CTakeTestDlg::OnInitDialog() {
     }
     if (mode == kModeEdit) {
         datePicker_.SetTime(testDate);
-        const StoredTestResults stored = ListTestResults(userName, testName, testDate);
+        const TakenTest stored = ReadTakenTest(userName, testName, testDate);
         commentEdit_.SetText(stored.comment);
-        for (const ResultRow& row : stored.rows) AppendRow(row);
+        for (const ResultRow& row : stored.results) AppendRow(row);
     } else {
         datePicker_.SetTime(GetLocalTime());
     }
@@ -60,9 +58,13 @@ void CTakeTestDlg::AppendRow(const ResultRow& result) {
     resultList_.SetItemData(row, {result.name, result.value, result.goal, result.unit});
 }
 
-ResultRow CTakeTestDlg::RowFields(int row) const {
-    const std::vector<std::u16string> fields = resultList_.GetItemData(row);
-    return fields.size() == 4 ? ResultRow{fields[0], fields[1], fields[2], fields[3]} : ResultRow{};
+std::vector<ResultRow> CTakeTestDlg::Rows() const {
+    std::vector<ResultRow> rows;
+    for (int row = 0; row < resultList_.GetItemCount(); ++row) {
+        const std::vector<std::u16string> fields = resultList_.GetItemData(row);
+        if (fields.size() == 4) rows.push_back({fields[0], fields[1], fields[2], fields[3]});
+    }
+    return rows;
 }
 
 std::u16string CTakeTestDlg::ChosenTestName() const {
@@ -95,45 +97,35 @@ void CTakeTestDlg::OnTestInfo() {
 }
 
 void CTakeTestDlg::OnOkButton() {
-    std::u16string test = testNameBox_.SelectedText();
-    const bool typedName = test.empty();
-    if (typedName) {
-        test = OneLine(testNameBox_.GetWindowText());
-    } else if (EqualsNoCase(test, testName)) {
-        // The caller's spelling: a test stored as "glucose" stays one test when the box offers "Glucose".
-        test = testName;
-    }
+    std::u16string test = ChosenTestName();
+    // The caller's spelling: a test stored as "glucose" stays one test when the box offers "Glucose".
+    if (EqualsNoCase(test, testName)) test = testName;
     if (test.empty()) {
         MessageBox(this, u"Please Enter Test Name");
         return;
     }
     SystemTime picked;
     datePicker_.GetTime(picked);
-    const SystemTime date = MakeDate(picked.year, picked.month, picked.day);
-    if (!StoreTest(test, typedName, commentEdit_.OneLine(), date)) {
+    TakenTest taken{userName, test, MakeDate(picked.year, picked.month, picked.day), commentEdit_.OneLine(), Rows()};
+    TestSaved saved = Save(taken, false);
+    if (saved == TestSaved::DayHeld) {
+        // Two takings of one day are never mixed without the person's word.
+        if (!AskYesNo(this, taken.test + u" already has results on " + DateText(taken.date) +
+                                u". Add these results to them?"))
+            return;
+        saved = Save(taken, true);
+    }
+    if (saved != TestSaved::Stored) {
         MessageBox(this, kNotSaved);
         return;
     }
-    testName = test;
-    dateText = DateText(date);
+    testName = taken.test;
+    dateText = DateText(taken.date);
     EndDialog(IDOK);
 }
 
-bool CTakeTestDlg::StoreTest(std::u16string_view test, bool typedName, std::u16string_view comment,
-                             const SystemTime& date) {
-    StoreTransaction unit;
-    // A typed name becomes known to the catalogue; its marker is not what the user saves.
-    if (typedName) AddResultName(test, u"");
-    const int rows = resultList_.GetItemCount();
-    if (rows == 0 && !AddResult(userName, test, comment, date, u"", u"", u"", u"")) return false;
-    for (int row = 0; row < rows; ++row) {
-        const ResultRow result = RowFields(row);
-        if (!AddResult(userName, test, comment, date, result.name, result.value, result.goal,
-                       result.unit)) {
-            return false;
-        }
-    }
-    return unit.Commit();
+TestSaved CTakeTestDlg::Save(TakenTest& taken, bool join) const {
+    return mode == kModeEdit ? ReplaceTakenTest(testName, testDate, taken, join) : StoreTakenTest(taken, join);
 }
 
 void CTakeTestDlg::OnPaint(PaintSurface& dc) {

@@ -6,7 +6,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "res/take_test_ids.h"
-#include "store/result_row.h"
+#include "store/test_changes.h"
 
 #include <string>
 
@@ -18,7 +18,8 @@ public:
     explicit CTakeTestDlg(CDialog* parent = nullptr);
 
     std::u16string userName;
-    // Preset by the caller (or empty); after Ok, the test name that was stored.
+    // Preset by the caller (or empty; in mode 2 the test edited); after Ok, the
+    // test name that was stored.
     std::u16string testName;
     // Mode 2 only: the stored date whose results are edited.
     SystemTime testDate;
@@ -40,10 +41,9 @@ private:
     std::u16string ChosenTestName() const;
     // Each row keeps its four fields beside its text.
     void AppendRow(const ResultRow& result);
-    ResultRow RowFields(int row) const;
-    // Stores every row (or the one empty-result record) as one unit; false when nothing was stored.
-    bool StoreTest(std::u16string_view test, bool typedName, std::u16string_view comment,
-                   const SystemTime& date);
+    std::vector<ResultRow> Rows() const;
+    // Mode 2 replaces the test of testDate, the others store a further one.
+    TestSaved Save(TakenTest& taken, bool join) const;
 
     CListCtrl resultList_{*this, kResultList};
     CEdit commentEdit_{*this, kCommentEdit};

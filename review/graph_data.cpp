@@ -1,15 +1,11 @@
 #include "review/graph_data.h"
 
 #include "review/goal_reading.h"
-#include "review/test_record_reading.h"
 #include "store/test_record_store.h"
 
 #include <string>
 
 namespace {
-
-// A record that cannot be found again counts as -1, as the store's own reading does.
-constexpr double kMissingValue = -1;
 
 void Widen(GraphSeries& series, double v) {
     if (v < series.rangeLow) series.rangeLow = v;
@@ -24,26 +20,24 @@ GraphSeries CollectGraphSeries(std::u16string_view user, std::u16string_view tes
     // An empty name would match the records of tests taken without results.
     if (result.empty()) return series;
 
-    series.count = CollectResultDates(user, test, result, period, series.dates.data(), kGraphCapacity);
+    const std::vector<TestResult> values = ResultValues(user, test, result, period, kGraphCapacity);
+    series.count = static_cast<int>(values.size());
     if (series.count == 0) return series;
 
     double sum = 0;
-    std::u16string goalText;  // the first gathered record's goal and unit serve for the whole graph
     for (int i = 0; i < series.count; ++i) {
-        const auto texts = ReadResultTexts(user, test, result, series.dates[i]);
-        const double v = texts ? ReadResultValue(texts->value) : kMissingValue;
-        if (i == 0 && texts) {
-            goalText = texts->goal;
-            series.unit = texts->unit;
-        }
-        series.values[i] = v;
+        const double v = ReadResultValue(values[static_cast<std::size_t>(i)].value);
+        series.dates[static_cast<std::size_t>(i)] = values[static_cast<std::size_t>(i)].date;
+        series.values[static_cast<std::size_t>(i)] = v;
         sum += v;
         Widen(series, v);
     }
-    const GoalReading goal = ReadGoal(goalText);
+    // The oldest gathered record's goal and unit serve for the whole graph.
+    const GoalReading goal = ReadGoal(values.front().goal);
+    series.unit = values.front().unit;
     series.goalLow = goal.low;
     series.goalHigh = goal.high;
-    series.goalGiven = !goalText.empty();
+    series.goalGiven = !values.front().goal.empty();
     series.average = sum / series.count;
 
     // Goal low first, then goal high; a goal above the range never also lowers it.

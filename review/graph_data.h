@@ -11,7 +11,7 @@ inline constexpr int kGraphCapacity = 60;
 
 struct GraphSeries {
     int count = 0;
-    // In the order the store yields them.
+    // Oldest first.
     std::array<SystemTime, kGraphCapacity> dates{};
     std::array<double, kGraphCapacity> values{};
     // The range starts at these two numbers, not at the first value.
@@ -28,7 +28,7 @@ struct GraphSeries {
 
 // Gathers the result's records of the user's test within the period (a
 // negative period: every date), the 60 most recent when more qualify. Values
-// and goals are read as real numbers; the goal and unit of the first gathered
+// and goals are read as real numbers; the goal and unit of the oldest gathered
 // record serve for the whole graph. An empty result name gathers nothing.
 GraphSeries CollectGraphSeries(std::u16string_view user, std::u16string_view test,
                                std::u16string_view result, int period);

@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 
+#include <algorithm>
 #include <iterator>
 #include <string_view>
 
@@ -28,8 +29,11 @@ bool CGraphOptionsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     for (const PeriodChoice& choice : kPeriods) periodBox_.AddString(choice.label);
     for (const std::u16string_view type : kTypes) typeBox_.AddString(type);
-    periodBox_.SetCurSel(0);
-    typeBox_.SetCurSel(0);
+    // Starting on the given choices, OK without a change changes nothing.
+    const auto period = std::find_if(std::begin(kPeriods), std::end(kPeriods),
+                                     [this](const PeriodChoice& choice) { return choice.days == graphPeriod; });
+    periodBox_.SetCurSel(period == std::end(kPeriods) ? -1 : static_cast<int>(period - std::begin(kPeriods)));
+    typeBox_.SetCurSel(typeBox_.FindStringExact(-1, graphType));
     return true;
 }
 
@@ -41,13 +45,11 @@ const CommandTable& CGraphOptionsDlg::Commands() const {
 }
 
 void CGraphOptionsDlg::OnOK() {
-    // Typed text selects no item: the defaults stand rather than an empty preference.
+    // Typed text selects no item: the choices it started on stand rather than an empty preference.
     const int period = periodBox_.GetCurSel();
-    graphPeriod = period >= 0 && period < static_cast<int>(std::size(kPeriods))
-                      ? std::u16string(kPeriods[period].days)
-                      : std::u16string(kDefaultGraphPeriod);
+    if (period >= 0 && period < static_cast<int>(std::size(kPeriods))) graphPeriod = kPeriods[period].days;
     const int type = typeBox_.GetCurSel();
-    graphType = type >= 0 ? typeBox_.GetLBText(type) : std::u16string(kDefaultGraphType);
+    if (type >= 0) graphType = typeBox_.GetLBText(type);
     CDialog::OnOK();
 }
 

@@ -14,8 +14,10 @@ class CGraphOptionsDlg : public CDialog, public GraphOptionsIds {
 public:
     explicit CGraphOptionsDlg(CDialog* parent = nullptr);
 
-    // Outputs: the period as decimal text of a number of days, and "Bar" or
-    // "Line". They keep these defaults unless OK finds a selected item.
+    // The period as decimal text of a number of days, and "Bar" or "Line": set
+    // by the caller to the choices the dialog starts on (a new user's by
+    // default), and after OK the chosen ones. A text no item has is kept
+    // unless an item is chosen.
     std::u16string graphPeriod{kDefaultGraphPeriod};
     std::u16string graphType{kDefaultGraphType};
 

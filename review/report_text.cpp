@@ -1,9 +1,7 @@
 #include "review/report_text.h"
 
-#include "platform/record_store.h"
 #include "platform/text.h"
 #include "review/goal_reading.h"
-#include "review/test_record_reading.h"
 #include "store/test_record_store.h"
 
 UnitParts SplitUnit(std::u16string_view unit) {
@@ -22,12 +20,11 @@ int ReportImage(std::u16string_view value, std::u16string_view goal) {
     return kReportAtGoal;
 }
 
-bool AddReportResultLine(const PropertyRecord& record, ReportList& list, int row,
-                         std::vector<std::u16string>& notes) {
-    const std::u16string name = RecordText(record, kPropResultName);
-    const std::u16string value = RecordText(record, kPropResultValue);
-    const std::u16string goal = RecordText(record, kPropGoalValue);
-    const UnitParts unit = SplitUnit(RecordText(record, kPropResultUnit));
+bool AddReportResultLine(const ResultRow& result, ReportList& list, int row, std::vector<std::u16string>& notes) {
+    const std::u16string& name = result.name;
+    const std::u16string& value = result.value;
+    const std::u16string& goal = result.goal;
+    const UnitParts unit = SplitUnit(result.unit);
 
     bool noteAdded = false;
     if (!unit.note.empty() && notes.size() < kMaxReportNotes) {
@@ -46,25 +43,16 @@ bool AddReportResultLine(const PropertyRecord& record, ReportList& list, int row
 
 void FillTestReport(std::u16string_view user, std::u16string_view test, const SystemTime& day,
                     ReportList& list) {
-    list.InsertRow(0, u"Test Results:", kReportHeading);
-    int row = 1;
+    const TakenTest taken = ReadTakenTest(user, test, day);
     std::vector<std::u16string> notes;
-    // The comment of the last matching record; every record of one test and day carries the same.
-    std::u16string comment;
-
-    // The user's records of the test on that day, found through the store's indexes, in store order.
-    ForEachRecordOfDay(user, test, day, [&](const PropertyRecord& record) {
-        AddReportResultLine(record, list, row, notes);
-        comment = RecordText(record, kPropComment);
-        ++row;  // also for records that add no line: later rows are then appended
-    });
-
+    list.InsertRow(0, u"Test Results:", kReportHeading);
+    for (const ResultRow& result : taken.results) AddReportResultLine(result, list, list.RowCount(), notes);
     if (list.RowCount() == 1) list.Clear();  // only the heading: no result line
 
-    if (!comment.empty()) {
-        list.InsertRow(row, u"Comments:", kReportHeading);
-        list.InsertRow(row + 1, comment, kReportNoImage);
-        row += 2;
+    int row = list.RowCount();
+    if (!taken.comment.empty()) {
+        list.InsertRow(row++, u"Comments:", kReportHeading);
+        list.InsertRow(row++, taken.comment, kReportNoImage);
     }
     if (!notes.empty()) {
         list.InsertRow(row++, u"Notes:", kReportHeading);

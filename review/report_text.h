@@ -4,12 +4,11 @@
 // found in the units.
 
 #include "platform/datetime.h"
+#include "store/result_row.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
-
-class PropertyRecord;
 
 // What the report needs of the list that shows it.
 class ReportList {
@@ -42,11 +41,10 @@ UnitParts SplitUnit(std::u16string_view unit);
 // The picture that compares a value text with a goal text.
 int ReportImage(std::u16string_view value, std::u16string_view goal);
 
-// Adds the result line of one test record at `row` (nothing when name, value,
-// unit and goal are all empty) and appends the unit's note, if any, to `notes`
-// while it holds fewer than kMaxReportNotes. True when a note was appended.
-bool AddReportResultLine(const PropertyRecord& record, ReportList& list, int row,
-                         std::vector<std::u16string>& notes);
+// Adds the line of one result at `row` (nothing when name, value, unit and
+// goal are all empty) and appends the unit's note, if any, to `notes` while it
+// holds fewer than kMaxReportNotes. True when a note was appended.
+bool AddReportResultLine(const ResultRow& result, ReportList& list, int row, std::vector<std::u16string>& notes);
 
 // Adds the whole report of `user`'s test `test` on `day` (year, month and day
 // count; the time of day is ignored) to `list`, which the caller has emptied.

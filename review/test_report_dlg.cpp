@@ -47,7 +47,8 @@ bool CTestReportDlg::OnInitDialog() {
     // Nothing painted beside these two names them.
     dateBox_.SetAccessibleName(u"Test Date");
     reportList_.SetAccessibleName(u"Test Report");
-    ListTestDates(userName, testName, dateBox_);
+    // Newest first, the report opening on the newest; inserting never sorts.
+    for (const SystemTime& date : TestDates(userName, testName)) dateBox_.InsertString(-1, DateText(date));
     dateBox_.SetCurSel(0);
 
     if (!images_.Create(16, 16, true, 0, 6)) {

@@ -80,8 +80,29 @@ bool AddResultName(std::u16string_view test, std::u16string_view name) {
     return stored && unit.Commit();
 }
 
+bool KnowsResult(std::u16string_view test, std::u16string_view name) {
+    return FindInRun(kResultCatalogDatabase, TextProperty(test, kPropResultTest), [name](const PropertyRecord& record) {
+               return name.empty() || EqualsNoCase(TextOf(record, kPropResultName), BoundedText(name));
+           }) != -1;
+}
+
+std::optional<std::unordered_set<std::u16string>> KnownResultNames(std::u16string_view test) {
+    std::optional<std::unordered_set<std::u16string>> names;
+    FindInRun(kResultCatalogDatabase, TextProperty(test, kPropResultTest), [&names](const PropertyRecord& record) {
+        if (!names) names.emplace();
+        if (const std::u16string_view name = TextOf(record, kPropResultName); !name.empty())
+            names->insert(FoldCase(BoundedText(name)));
+        return false;  // on through the whole run
+    });
+    return names;
+}
+
 bool TeachResultName(std::u16string_view test, std::u16string_view name, std::u16string_view value,
                      std::u16string_view unit) {
+    if (KnowsResult(test, name)) return true;
+    // Before the first run's import there is no test catalogue: making one would
+    // mark the first run done, and the test information would never come.
+    if (!PropertyDatabase::Exists(kTestCatalogDatabase)) return AddResultName(test, name);
     StoreTransaction teaching;
     std::u16string countText;
     GetTestEntry(test, u"number of results", countText);

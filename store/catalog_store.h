@@ -4,8 +4,10 @@
 
 #include "platform/listing.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 
 class PropertyDatabase;
 
@@ -25,10 +27,18 @@ bool UpdateTestEntry(std::u16string_view test, std::u16string_view key, std::u16
 // Leaves `text` unchanged when the entry does not exist.
 bool GetTestEntry(std::u16string_view test, std::u16string_view key, std::u16string& text);
 bool AddResultName(std::u16string_view test, std::u16string_view name);
+// Whether the result catalogue knows the test (ignoring case) and, when `name`
+// is not empty, that result name of it (ignoring case).
+bool KnowsResult(std::u16string_view test, std::u16string_view name);
+// The result names the catalogue knows for the test (matched ignoring case),
+// case-folded; nothing when it does not know the test.
+std::optional<std::unordered_set<std::u16string>> KnownResultNames(std::u16string_view test);
 // Numbers a new result name after the test's known ones, with the value and
 // unit it came with, so that Add Test Result can prefill it later. The count,
 // the numbered entries and the result catalogue record are written together or
-// not at all.
+// not at all. A name the test already has is left as it is: a second number
+// for it would shift the entries Add Test Result reads by their place. Before
+// the first run's import only the name is kept, in the result catalogue.
 bool TeachResultName(std::u16string_view test, std::u16string_view name, std::u16string_view value,
                      std::u16string_view unit);
 void ListResultTests(ListingTarget& box);

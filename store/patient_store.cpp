@@ -32,7 +32,28 @@ bool ReadPatient(std::u16string_view name, PropertyRecord& record) {
     return ReadRecordAt(kPatientsDatabase, FindPatient(name), record);
 }
 
+Patient PatientOf(const PropertyRecord& record) {
+    const auto text = [&record](std::uint16_t id) { return BoundedText(TextOf(record, id)); };
+    Patient patient{text(kPropName), text(kPropSex), {}, text(kPropGraphPeriod), text(kPropGraphType)};
+    if (!FileTimeToSystemTime(FileTimeOf(record, kPropBirthdate), patient.birthdate)) patient.birthdate = SystemTime{};
+    return patient;
+}
+
+bool UpdatePatient(std::u16string_view name, std::u16string_view sex, const SystemTime& birthdate,
+                   std::u16string_view period, std::u16string_view type) {
+    PropertyRecord replacement;
+    if (!FillPatient(replacement, name, sex, birthdate, period, type)) return false;
+    return ChangeRecordAt(kPatientsDatabase, FindPatient(name),
+                          [&replacement](PropertyRecord& record) { record = replacement; });
+}
+
 }  // namespace
+
+std::optional<std::u16string> SexChoice(std::u16string_view text) {
+    for (const std::u16string_view sex : {u"Female", u"Male", u""})
+        if (EqualsNoCase(text, sex)) return std::u16string(sex);
+    return std::nullopt;
+}
 
 SystemTime NewUserBirthdate() {
     SystemTime birthdate = GetLocalTime();
@@ -61,14 +82,6 @@ bool AddPatient(std::u16string_view name, std::u16string_view sex, const SystemT
         db.Close();
     }
     return stored && unit.Commit();
-}
-
-bool UpdatePatient(std::u16string_view name, std::u16string_view sex, const SystemTime& birthdate,
-                   std::u16string_view period, std::u16string_view type) {
-    PropertyRecord replacement;
-    if (!FillPatient(replacement, name, sex, birthdate, period, type)) return false;
-    return ChangeRecordAt(kPatientsDatabase, FindPatient(name),
-                          [&replacement](PropertyRecord& record) { record = replacement; });
 }
 
 bool SetGraphPreferences(std::u16string_view name, std::u16string_view period, std::u16string_view type) {
@@ -130,4 +143,38 @@ void ListPatients(ListingTarget& list) {
         if (list.FindExact(name) == -1) list.AddItem(name);
         return true;
     });
+}
+
+std::optional<Patient> ReadPatient(std::u16string_view name) {
+    PropertyRecord record;
+    if (!ReadPatient(name, record)) return std::nullopt;
+    return PatientOf(record);
+}
+
+std::vector<Patient> ReadPatients() {
+    std::vector<Patient> patients;
+    ForEachRecord(kPatientsDatabase, [&patients](PropertyDatabase&, const PropertyRecord& record) {
+        patients.push_back(PatientOf(record));
+        return true;
+    });
+    return patients;
+}
+
+std::vector<std::u16string> PatientNames() {
+    PropertyDatabase db;
+    return db.Open(kPatientsDatabase) ? db.SortTexts() : std::vector<std::u16string>{};
+}
+
+std::u16string FirstPatientName() {
+    std::u16string name;
+    ForEachRecord(kPatientsDatabase, [&name](PropertyDatabase&, const PropertyRecord& record) {
+        name = BoundedText(TextOf(record, kPropName));
+        return false;
+    });
+    return name;
+}
+
+bool HasPatients() {
+    PropertyDatabase db;
+    return db.Open(kPatientsDatabase) && db.RecordCount() > 0;
 }

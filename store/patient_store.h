@@ -4,8 +4,10 @@
 #include "platform/datetime.h"
 #include "platform/listing.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 inline constexpr std::u16string_view kPatientsDatabase = u"Lab Patients List";
 inline constexpr unsigned kPatientsDatabaseType = 12349;
@@ -17,11 +19,22 @@ inline constexpr std::u16string_view kDefaultGraphPeriod = u"0";
 inline constexpr std::u16string_view kDefaultGraphType = u"Bar";
 SystemTime NewUserBirthdate();
 
+// A user's patient record.
+struct Patient {
+    std::u16string name;
+    std::u16string sex;  // "Female", "Male" or empty
+    SystemTime birthdate;
+    std::u16string graphPeriod{kDefaultGraphPeriod};
+    std::u16string graphType{kDefaultGraphType};
+};
+
+// The sex a person typed or chose: "Female" or "Male" written in any letter
+// case is that choice, the empty text is none; any other text is no sex.
+std::optional<std::u16string> SexChoice(std::u16string_view text);
+
 int FindPatient(std::u16string_view name);
 bool AddPatient(std::u16string_view name, std::u16string_view sex, const SystemTime& birthdate,
                 std::u16string_view period, std::u16string_view type);
-bool UpdatePatient(std::u16string_view name, std::u16string_view sex, const SystemTime& birthdate,
-                   std::u16string_view period, std::u16string_view type);
 bool SetGraphPreferences(std::u16string_view name, std::u16string_view period, std::u16string_view type);
 bool DeletePatient(std::u16string_view name);
 // Output buffers are left as they were when the patient is not found.
@@ -31,3 +44,11 @@ int GetGraphPeriod(std::u16string_view name);        // -1 when not found
 SystemTime GetBirthdate(std::u16string_view name);    // all fields 0 when not found
 int GetPatientAge(std::u16string_view name);          // whole years, -1 when not found
 void ListPatients(ListingTarget& list);
+std::optional<Patient> ReadPatient(std::u16string_view name);
+// Every patient, in store order.
+std::vector<Patient> ReadPatients();
+// Every patient's name, each once, in store order: from the index, reading no record.
+std::vector<std::u16string> PatientNames();
+// The name of the first patient in store order; empty when there is none.
+std::u16string FirstPatientName();
+bool HasPatients();

@@ -46,4 +46,4 @@ void GetSetting(std::u16string_view key, std::u16string& value) {
     if (const Property* stored = record.GetProperty(kPropValue)) value = BoundedText(stored->StringValue());
 }
 
-void SetSetting(std::u16string_view key, std::u16string_view value) { StoreSetting(key, value); }
+bool SetSetting(std::u16string_view key, std::u16string_view value) { return StoreSetting(key, value); }

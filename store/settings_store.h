@@ -12,4 +12,5 @@ bool CreateSettings(std::u16string_view user);
 // Leaves `value` unchanged when there is nothing to read.
 void GetSetting(std::u16string_view key, std::u16string& value);
 // Creates the database or the key's record when missing; one record per key.
-void SetSetting(std::u16string_view key, std::u16string_view value);
+// True when the value is stored.
+bool SetSetting(std::u16string_view key, std::u16string_view value);

@@ -52,11 +52,13 @@ bool ImportBlockEntries(TestInfoFile& file, PropertyDatabase& catalog, const std
 
 }  // namespace
 
+bool TestInfoImported() { return PropertyDatabase::Exists(kTestCatalogDatabase); }
+
 bool ImportTestInfo(PaintSurface& progress, ImportProblem* problem) {
     ImportProblem ignored;
     ImportProblem& why = problem ? *problem : ignored;
     why = ImportProblem::None;
-    if (PropertyDatabase::Exists(kTestCatalogDatabase)) return false;
+    if (TestInfoImported()) return false;
     TestInfoFile file;
     switch (file.Open(ResolveDevicePath(kTestInfoFilePath))) {
     case TestInfoFile::OpenResult::Opened:

@@ -16,5 +16,7 @@ enum class ImportProblem { None, FileTooLarge, FileUnreadable, StoreRefused };
 // "Loading <test>" on `progress` at (20, 150) after each block. True when the
 // whole file was read and stored; false at once when the catalogue exists.
 bool ImportTestInfo(PaintSurface& progress, ImportProblem* problem = nullptr);
+// Whether the catalogue a completed import makes exists: a first run is over.
+bool TestInfoImported();
 bool ParseNameLine(std::u16string_view line, std::u16string& name);
 void ParseEntryLine(std::u16string_view line, std::u16string& key, std::u16string& value);

@@ -1,19 +1,55 @@
 #include "store/test_record_store.h"
 
-#include "store/store_database.h"
+#include "store/test_record_layout.h"
 
 #include <algorithm>
-#include <vector>
+#include <limits>
 
 namespace {
 
-constexpr StoreDatabase kTestRecords{kTestRecordsDatabase, kTestRecordsDatabaseType, kPropUser};
 constexpr FileTime kTicksPerDay = 864000000000ULL;
 
-SystemTime DateOf(const PropertyRecord& record) { return TestDateAt(FileTimeOf(record, kPropTestDate)); }
+SystemTime DateAt(FileTime time) {
+    SystemTime date;
+    FileTimeToSystemTime(time, date);
+    return MakeDate(date.year, date.month, date.day);
+}
 
-// The user's records of one test, sought through the store's indexes; a
-// record's test name, date and result name are its lookup fields.
+// Days as one number each, so that days compare as numbers do.
+int DayKey(const SystemTime& date) { return date.year * 10000 + date.month * 100 + date.day; }
+
+// The matches of `match`, typed, in record order.
+template <class Visit>
+void ForEachMatching(const FieldMatch& match, Visit visit) {
+    PropertyDatabase db;
+    if (db.Open(kTestRecordsDatabase))
+        db.ForEachMatch(match, [&](const PropertyRecord& record) {
+            visit(ResultOf(record));
+            return true;
+        });
+}
+
+}  // namespace
+
+TestResult ResultOf(const PropertyRecord& record) {
+    const auto text = [&record](std::uint16_t id) { return BoundedText(TextOf(record, id)); };
+    return TestResult{text(kPropUser),          text(kPropTestName),   DateAt(FileTimeOf(record, kPropTestDate)),
+                      text(kPropResultName),    text(kPropResultValue), text(kPropGoalValue),
+                      text(kPropResultUnit),    text(kPropComment)};
+}
+
+bool FillRecord(PropertyRecord& record, const TestResult& r) {
+    FileTime time = 0;
+    if (!SystemTimeToFileTime(MakeDate(r.date.year, r.date.month, r.date.day), time)) return false;
+    record.RemoveAllProperties();
+    const Property properties[] = {TextProperty(r.user, kPropUser),          TextProperty(r.test, kPropTestName),
+                                   Property(time, kPropTestDate),            TextProperty(r.result, kPropResultName),
+                                   TextProperty(r.value, kPropResultValue),  TextProperty(r.unit, kPropResultUnit),
+                                   TextProperty(r.comment, kPropComment),    TextProperty(r.goal, kPropGoalValue)};
+    record.AddProperties(properties, 8);
+    return true;
+}
+
 FieldMatch TestMatch(std::u16string_view user, std::u16string_view test) {
     FieldMatch match;
     match.exact = BoundedText(user);
@@ -21,120 +57,124 @@ FieldMatch TestMatch(std::u16string_view user, std::u16string_view test) {
     return match;
 }
 
-// Times within a day of `date` either side: every time that can be its moment or its calendar day.
-bool AroundDate(const SystemTime& date, FieldMatch& match) {
-    SystemTime day = date;
-    day.hour = day.minute = day.second = day.milliseconds = 0;
-    FileTime time = 0;
-    if (!SystemTimeToFileTime(day, time)) return false;
-    match.second = std::make_pair(time > kTicksPerDay ? time - kTicksPerDay : 0, time + 2 * kTicksPerDay);
+bool OnDay(const SystemTime& date, FieldMatch& match) {
+    FileTime midnight = 0;
+    if (!SystemTimeToFileTime(MakeDate(date.year, date.month, date.day), midnight)) return false;
+    match.second = std::make_pair(midnight, midnight + kTicksPerDay - 1);
     return true;
 }
 
-// Visits the records of the user's test on the moment of `date` (and with
-// that result name, when given), in record order, on an open handle. Every
-// stored time is made from a calendar date-time to the millisecond, and two
-// such times are the same moment exactly when they are equal: one index seek.
-template <class Visit>
-void ForEachOnMoment(PropertyDatabase& db, std::u16string_view user, std::u16string_view test,
-                     std::optional<std::u16string_view> result, const SystemTime& date, Visit visit) {
-    FieldMatch match = TestMatch(user, test);
-    if (result) match.third = BoundedText(*result);
-    FileTime moment = 0;
-    if (!SystemTimeToFileTime(date, moment)) return;
-    match.second = std::make_pair(moment, moment);
-    db.ForEachMatch(match, [&](const PropertyRecord& record) {
-        return !IsSameMoment(FileTimeOf(record, kPropTestDate), date) || visit(record);
-    });
-}
-
-// The index of the first record of the user's test on the moment (with the result, when given); -1 when none.
-int FindOnMoment(std::u16string_view user, std::u16string_view test, std::optional<std::u16string_view> result,
-                 const SystemTime& date) {
+std::vector<std::u16string> UserTests(std::u16string_view user) {
     PropertyDatabase db;
-    if (!db.Open(kTestRecordsDatabase)) return -1;
-    int index = -1;
-    ForEachOnMoment(db, user, test, result, date, [&](const PropertyRecord&) {
-        index = db.CurrentIndex();
+    if (!db.Open(kTestRecordsDatabase)) return {};
+    std::vector<std::u16string> tests = db.FirstFieldTexts(BoundedText(user));
+    for (std::u16string& test : tests) test = BoundedText(test);
+    return tests;
+}
+
+std::vector<SystemTime> TestDates(std::u16string_view user, std::u16string_view test) {
+    std::vector<SystemTime> dates;
+    PropertyDatabase db;
+    if (!db.Open(kTestRecordsDatabase)) return dates;
+    // Newest first, so the records of one day follow one another.
+    db.ForEachMatchTime(TestMatch(user, test), true, [&dates](FileTime time, std::int64_t) {
+        const SystemTime day = DateAt(time);
+        if (dates.empty() || dates.back() != day) dates.push_back(day);
+        return true;
+    });
+    return dates;
+}
+
+TakenTest ReadTakenTest(std::u16string_view user, std::u16string_view test, const SystemTime& date) {
+    TakenTest taken{std::u16string(user), std::u16string(test), MakeDate(date.year, date.month, date.day), {}, {}};
+    FieldMatch match = TestMatch(user, test);
+    if (!OnDay(date, match)) return taken;
+    ForEachMatching(match, [&taken](const TestResult& r) {
+        // Every record of a day carries the day's comment; the last one read is kept.
+        taken.comment = r.comment;
+        if (r.Row() != ResultRow{}) taken.results.push_back(r.Row());
+    });
+    return taken;
+}
+
+std::optional<TestResult> ReadResult(std::u16string_view user, std::u16string_view test, std::u16string_view result,
+                                     const SystemTime& date) {
+    FieldMatch match = TestMatch(user, test);
+    match.third = BoundedText(result);
+    std::optional<TestResult> found;
+    PropertyDatabase db;
+    if (!OnDay(date, match) || !db.Open(kTestRecordsDatabase)) return found;
+    db.ForEachMatch(match, [&found](const PropertyRecord& record) {
+        found = ResultOf(record);
         return false;
     });
-    return index;
+    return found;
 }
 
-// Positions an open handle on the result's record and reads it.
-bool SeekResult(PropertyDatabase& db, std::u16string_view user, std::u16string_view test, std::u16string_view result,
-                const SystemTime& date, PropertyRecord& found) {
-    bool seen = false;
-    ForEachOnMoment(db, user, test, result, date, [&](const PropertyRecord& record) {
-        found = record;
-        seen = true;
-        return false;
+// Newest first up to the oldest value kept, so that only the values kept are read.
+std::vector<TestResult> ResultValues(std::u16string_view user, std::u16string_view test, std::u16string_view result,
+                                     int period, std::size_t most) {
+    std::vector<TestResult> values;
+    PropertyDatabase db;
+    if (most == 0 || !db.Open(kTestRecordsDatabase)) return values;
+    FieldMatch match = TestMatch(user, test);
+    match.third = BoundedText(result);
+    std::optional<FileTime> oldest;
+    std::size_t counted = 0;
+    db.ForEachMatchTime(match, true, [&](FileTime time, std::int64_t) {
+        if (!IsWithinPeriod(DateAt(time), period)) return false;
+        oldest = time;
+        return ++counted < most;
     });
-    return seen;
+    if (!oldest) return values;
+    match.second = std::make_pair(*oldest, static_cast<FileTime>(std::numeric_limits<std::int64_t>::max()));
+    db.ForEachMatch(match, [&values](const PropertyRecord& record) {
+        values.push_back(ResultOf(record));
+        return true;
+    });
+    std::stable_sort(values.begin(), values.end(),
+                     [](const TestResult& a, const TestResult& b) { return DayKey(a.date) < DayKey(b.date); });
+    // Days alike with the oldest kept: the later records stay.
+    if (values.size() > most) values.erase(values.begin(), values.end() - static_cast<std::ptrdiff_t>(most));
+    return values;
 }
 
-// The eight properties in their stored order; false for a date that is no date.
-bool FillResult(PropertyRecord& record, std::u16string_view user, std::u16string_view test,
-                std::u16string_view comment, const SystemTime& date, std::u16string_view result,
-                std::u16string_view value, std::u16string_view goal, std::u16string_view unit) {
-    FileTime time = 0;
-    if (!SystemTimeToFileTime(date, time)) return false;
-    record.RemoveAllProperties();
-    Property properties[] = {TextProperty(user, kPropUser),         TextProperty(test, kPropTestName),
-                             Property(time, kPropTestDate),         TextProperty(result, kPropResultName),
-                             TextProperty(value, kPropResultValue), TextProperty(unit, kPropResultUnit),
-                             TextProperty(comment, kPropComment),   TextProperty(goal, kPropGoalValue)};
-    record.AddProperties(properties, 8);
-    return true;
-}
-
-// The text of one field of a result's record, as a 1024-unit buffer holds it.
-bool ReadResultField(std::u16string_view user, std::u16string_view test, std::u16string_view result,
-                     const SystemTime& date, std::uint16_t field, std::u16string& text) {
-    PropertyRecord record;
-    if (!ReadResultRecord(user, test, result, date, record)) return false;
-    text = BoundedText(TextOf(record, field));
-    return true;
-}
-
-// The dates of the user's test, in record order.
-template <class Visit>
-void ForEachTestDate(std::u16string_view user, std::u16string_view test, Visit visit) {
+void ForEachTestResult(const std::u16string* user, const std::function<void(const TestResult&)>& visit) {
     PropertyDatabase db;
     if (!db.Open(kTestRecordsDatabase)) return;
-    db.ForEachMatchTime(TestMatch(user, test), false, [&](FileTime time, std::int64_t) {
-        visit(TestDateAt(time));
+    if (!user) {
+        ForEachRecord(db, [&visit](PropertyDatabase&, const PropertyRecord& record) {
+            visit(ResultOf(record));
+            return true;
+        });
+        return;
+    }
+    FieldMatch all;
+    all.exact = BoundedText(*user);
+    db.ForEachMatch(all, [&visit](const PropertyRecord& record) {
+        visit(ResultOf(record));
         return true;
     });
 }
 
+std::vector<std::u16string> UsersWithTests() {
+    PropertyDatabase db;
+    return db.Open(kTestRecordsDatabase) ? db.SortTexts() : std::vector<std::u16string>{};
+}
+
+namespace {
+
+int CountTests(PropertyDatabase& db, const std::u16string& user) {
+    int tests = 0;
+    for (const std::u16string& test : db.FirstFieldTexts(user)) tests += static_cast<int>(TestDates(user, test).size());
+    return tests;
+}
+
 }  // namespace
 
-SystemTime TestDateAt(FileTime time) {
-    SystemTime date;
-    FileTimeToSystemTime(time, date);
-    return date;
-}
-
-bool IsSameMoment(FileTime time, const SystemTime& date) {
-    double stored = 0, wanted = 0;
-    return SystemTimeToVariantTime(TestDateAt(time), stored) && SystemTimeToVariantTime(date, wanted) &&
-           stored == wanted;
-}
-
-int FindTestRecord(std::u16string_view user, std::u16string_view test, const SystemTime& date) {
-    return FindOnMoment(user, test, std::nullopt, date);
-}
-
-int FindResultRecord(std::u16string_view user, std::u16string_view test, std::u16string_view result,
-                     const SystemTime& date) {
-    return FindOnMoment(user, test, result, date);
-}
-
-bool ReadResultRecord(std::u16string_view user, std::u16string_view test, std::u16string_view result,
-                      const SystemTime& date, PropertyRecord& record) {
+int CountTests(std::u16string_view user) {
     PropertyDatabase db;
-    return db.Open(kTestRecordsDatabase) && SeekResult(db, user, test, result, date, record);
+    return db.Open(kTestRecordsDatabase) ? CountTests(db, BoundedText(user)) : 0;
 }
 
 // One walk of the index of the records' lookup fields: a user's tests come
@@ -162,160 +202,4 @@ std::vector<UserTally> TallyTestRecords() {
     return tallies;
 }
 
-void ForEachUserRecord(std::u16string_view user, const std::function<void(const PropertyRecord&)>& visit) {
-    PropertyDatabase db;
-    if (!db.Open(kTestRecordsDatabase)) return;
-    const std::u16string exact = BoundedText(user);
-    const Property key(exact, kPropUser);
-    PropertyRecord record;
-    for (bool found = db.SeekFirstEqual(key); found; found = db.SeekNextEqual(key))
-        if (db.ReadCurrent(record) && TextOf(record, kPropUser) == exact) visit(record);
-}
-
-void ForEachRecordOfDay(std::u16string_view user, std::u16string_view test, const SystemTime& day,
-                        const std::function<void(const PropertyRecord&)>& visit) {
-    PropertyDatabase db;
-    FieldMatch match = TestMatch(user, test);
-    if (!db.Open(kTestRecordsDatabase) || !AroundDate(day, match)) return;
-    db.ForEachMatch(match, [&](const PropertyRecord& record) {
-        const SystemTime stored = DateOf(record);
-        if (stored.year == day.year && stored.month == day.month && stored.day == day.day) visit(record);
-        return true;
-    });
-}
-
-bool AddResult(std::u16string_view user, std::u16string_view test, std::u16string_view comment,
-               const SystemTime& date, std::u16string_view result, std::u16string_view value,
-               std::u16string_view goal, std::u16string_view unit) {
-    StoreTransaction transaction;
-    PropertyDatabase db;
-    if (!OpenOrCreate(db, kTestRecords)) return false;
-    // A result stored again rewrites its record, on the handle the seek left on it.
-    PropertyRecord found, record;
-    const bool exists = SeekResult(db, user, test, result, date, found);
-    const bool stored =
-        FillResult(record, user, test, comment, date, result, value, goal, unit) && db.Write(record, exists ? 1 : 0);
-    db.Close();
-    return stored && transaction.Commit();
-}
-
-bool UpdateResult(std::u16string_view user, std::u16string_view test, std::u16string_view comment,
-                  const SystemTime& date, std::u16string_view result, std::u16string_view value,
-                  std::u16string_view goal, std::u16string_view unit) {
-    PropertyRecord replacement, stored;
-    PropertyDatabase db;
-    return FillResult(replacement, user, test, comment, date, result, value, goal, unit) &&
-           db.Open(kTestRecordsDatabase) && SeekResult(db, user, test, result, date, stored) &&
-           db.Write(replacement, 1);
-}
-
-// Every record of the test on that moment, in one pass. All or nothing: a
-// delete that fails ends the pass and undoes the others.
-bool DeleteTest(std::u16string_view user, std::u16string_view test, const SystemTime& date) {
-    StoreTransaction unit;
-    PropertyDatabase db;
-    if (!db.Open(kTestRecordsDatabase)) return unit.Commit();  // nothing to delete
-    bool deleted = true;
-    ForEachOnMoment(db, user, test, std::nullopt, date, [&](const PropertyRecord&) {
-        deleted = db.DeleteCurrent();
-        return deleted;
-    });
-    // A record of that moment whose bytes cannot be read would keep the date listed.
-    FieldMatch moment = TestMatch(user, test);
-    FileTime time = 0;
-    if (deleted && SystemTimeToFileTime(date, time)) {
-        moment.second = std::make_pair(time, time);
-        deleted = db.DeleteUndecodable(moment);
-    }
-    db.Close();
-    return deleted && unit.Commit();
-}
-
-// The user's records are the run of the user's exact name: they go in one step.
-void DeleteUserTests(std::u16string_view user) {
-    PropertyDatabase db;
-    if (db.Open(kTestRecordsDatabase)) db.DeleteAllOf(BoundedText(user));
-}
-
-int GetResultValue(std::u16string_view user, std::u16string_view test, std::u16string_view result,
-                   const SystemTime& date) {
-    std::u16string value;
-    if (!ReadResultField(user, test, result, date, kPropResultValue, value)) return -1;
-    return TextToInt(value);
-}
-
-int GetGoalRange(std::u16string_view user, std::u16string_view test, std::u16string_view result,
-                 const SystemTime& date, int& high) {
-    std::u16string goal;
-    if (!ReadResultField(user, test, result, date, kPropGoalValue, goal)) return -1;
-    std::u16string_view text = goal;
-    std::size_t dash = text.find(u'-');
-    if (dash == std::u16string_view::npos) {
-        high = TextToInt(text);
-        return high;
-    }
-    high = TextToInt(text.substr(dash + 1));
-    return TextToInt(text.substr(0, dash));
-}
-
-void ListUserTests(std::u16string_view user, ListingTarget& list) {
-    PropertyDatabase db;
-    if (!db.Open(kTestRecordsDatabase)) return;
-    // The list only grows, so each name is looked at once, where the pass
-    // over the user's records would first meet it.
-    for (const std::u16string& stored : db.FirstFieldTexts(BoundedText(user))) {
-        const std::u16string name = BoundedText(stored);
-        if (list.FindPrefix(name) == -1) list.AddItem(name);
-    }
-}
-
-void ListTestDates(std::u16string_view user, std::u16string_view test, ListingTarget& box) {
-    ForEachTestDate(user, test, [&box](const SystemTime& date) {
-        std::u16string text = DateText(date);
-        if (box.FindExact(text) == -1) box.AddItem(text);
-    });
-}
-
-void ListTestDatesInView(std::u16string_view user, std::u16string_view test, ListingTarget& list) {
-    ForEachTestDate(user, test, [&list](const SystemTime& date) {
-        std::u16string text = DateText(date);
-        if (list.FindPrefix(text) == -1) list.AddItem(text);
-    });
-}
-
-StoredTestResults ListTestResults(std::u16string_view user, std::u16string_view test, const SystemTime& date) {
-    StoredTestResults stored;
-    ForEachRecordOfDay(user, test, date, [&](const PropertyRecord& record) {
-        stored.comment = BoundedText(TextOf(record, kPropComment));
-        ResultRow row{BoundedText(TextOf(record, kPropResultName)), BoundedText(TextOf(record, kPropResultValue)),
-                      BoundedText(TextOf(record, kPropGoalValue)), BoundedText(TextOf(record, kPropResultUnit))};
-        if (row != ResultRow{}) stored.rows.push_back(std::move(row));
-    });
-    return stored;
-}
-
 bool IsWithinPeriod(const SystemTime& date, int period) { return period < 0 || DaysSince(date) <= period; }
-
-// Newest first, so only the dates kept are read: the period and the capacity
-// end the walk. Ties keep record order, as the most recent are kept in it.
-int CollectResultDates(std::u16string_view user, std::u16string_view test, std::u16string_view result,
-                       int period, SystemTime* out, int capacity) {
-    if (!out || capacity <= 0) return 0;
-    PropertyDatabase db;
-    if (!db.Open(kTestRecordsDatabase)) return 0;
-    FieldMatch match = TestMatch(user, test);
-    match.third = BoundedText(result);
-    struct Found {
-        std::int64_t order;
-        FileTime time;
-    };
-    std::vector<Found> kept;
-    db.ForEachMatchTime(match, true, [&](FileTime time, std::int64_t order) {
-        if (!IsWithinPeriod(TestDateAt(time), period)) return false;
-        kept.push_back({order, time});
-        return static_cast<int>(kept.size()) < capacity;
-    });
-    std::sort(kept.begin(), kept.end(), [](const Found& a, const Found& b) { return a.order < b.order; });
-    for (std::size_t i = 0; i < kept.size(); ++i) out[i] = TestDateAt(kept[i].time);
-    return static_cast<int>(kept.size());
-}

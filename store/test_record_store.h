@@ -1,12 +1,14 @@
 #pragma once
-// The tests users have taken, one record per result, in "Health Profiles List".
+// The tests users have taken, in "Health Profiles List": one record per result,
+// each repeating the user, the test, the day and the test's comment. The reads
+// hand back typed values; a test date is a calendar day.
 
 #include "platform/datetime.h"
-#include "platform/listing.h"
-#include "platform/record_store.h"
 #include "store/result_row.h"
 
+#include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,31 +16,50 @@
 inline constexpr std::u16string_view kTestRecordsDatabase = u"Health Profiles List";
 inline constexpr unsigned kTestRecordsDatabaseType = 12350;
 
-// Property ids of a test record (the report reads records directly).
-enum TestRecordProperty : unsigned short {
-    kPropUser = 301,
-    kPropTestName = 302,
-    kPropTestDate = 303,
-    kPropResultName = 304,
-    kPropResultValue = 305,
-    kPropResultUnit = 306,
-    kPropComment = 307,
-    kPropGoalValue = 308,
+// One stored result of a test taken on a day. A test taken without results is
+// one of these with the four result fields empty.
+struct TestResult {
+    std::u16string user, test;
+    SystemTime date;  // midnight of the day
+    std::u16string result, value, goal, unit;  // `result` is the result's name
+    std::u16string comment;
+    ResultRow Row() const { return {result, value, goal, unit}; }
+    bool operator==(const TestResult&) const = default;
 };
 
-// The calendar date of a stored test time, as every comparison of dates reads it.
-SystemTime TestDateAt(FileTime time);
-// Whether a stored test time is the moment `date` is (equal variant day counts).
-bool IsSameMoment(FileTime time, const SystemTime& date);
+// One test of one user on one day as a person sees and edits it: the comment
+// and the results (none for a test taken without results).
+struct TakenTest {
+    std::u16string user, test;
+    SystemTime date;
+    std::u16string comment;
+    std::vector<ResultRow> results;
+};
 
-int FindTestRecord(std::u16string_view user, std::u16string_view test, const SystemTime& date);
-int FindResultRecord(std::u16string_view user, std::u16string_view test, std::u16string_view result,
-                     const SystemTime& date);
-// The result's record, read where FindResultRecord finds it.
-bool ReadResultRecord(std::u16string_view user, std::u16string_view test, std::u16string_view result,
-                      const SystemTime& date, PropertyRecord& record);
-// Per user with test records, in store order: the tests (a test on one day
-// counts once) and the results, counted through the store's indexes.
+// The user's test names, each once, in the order they were first stored.
+std::vector<std::u16string> UserTests(std::u16string_view user);
+// The days on which the user took the test, newest first.
+std::vector<SystemTime> TestDates(std::u16string_view user, std::u16string_view test);
+// The test as stored on the day of `date` (its time of day aside): the results
+// in record order and the comment; none of either when nothing is stored.
+TakenTest ReadTakenTest(std::u16string_view user, std::u16string_view test, const SystemTime& date);
+// One result of the test on that day; the empty name reads a test taken without results.
+std::optional<TestResult> ReadResult(std::u16string_view user, std::u16string_view test,
+                                     std::u16string_view result, const SystemTime& date);
+// The values of one result taken within `period` days of today (a negative
+// period: every day), oldest first, days alike in record order; at most `most`,
+// the most recent ones.
+std::vector<TestResult> ResultValues(std::u16string_view user, std::u16string_view test,
+                                     std::u16string_view result, int period, std::size_t most);
+// Every stored result of the user, or of every user when `user` is null, in
+// store order, each handed over as it is read.
+void ForEachTestResult(const std::u16string* user, const std::function<void(const TestResult&)>& visit);
+// The users who have test records, in store order.
+std::vector<std::u16string> UsersWithTests();
+// The number of tests the user took: a test on one day counts once.
+int CountTests(std::u16string_view user);
+// Per user with test records, in store order: the tests (as CountTests) and
+// the results, counted through the store's indexes.
 struct UserTally {
     std::u16string user;
     int tests = 0;
@@ -46,38 +67,6 @@ struct UserTally {
 };
 std::vector<UserTally> TallyTestRecords();
 
-// Every record of the user (exact name), in record order, read as the pass goes.
-void ForEachUserRecord(std::u16string_view user, const std::function<void(const PropertyRecord&)>& visit);
-// The records of the user's test whose date falls on the calendar day of `day`, in record order.
-void ForEachRecordOfDay(std::u16string_view user, std::u16string_view test, const SystemTime& day,
-                        const std::function<void(const PropertyRecord&)>& visit);
-bool AddResult(std::u16string_view user, std::u16string_view test, std::u16string_view comment,
-               const SystemTime& date, std::u16string_view result, std::u16string_view value,
-               std::u16string_view goal, std::u16string_view unit);
-bool UpdateResult(std::u16string_view user, std::u16string_view test, std::u16string_view comment,
-                  const SystemTime& date, std::u16string_view result, std::u16string_view value,
-                  std::u16string_view goal, std::u16string_view unit);
-bool DeleteTest(std::u16string_view user, std::u16string_view test, const SystemTime& date);
-void DeleteUserTests(std::u16string_view user);
-int GetResultValue(std::u16string_view user, std::u16string_view test, std::u16string_view result,
-                   const SystemTime& date);
-// Low end, or -1 when not found (high then left as it was).
-int GetGoalRange(std::u16string_view user, std::u16string_view test, std::u16string_view result,
-                 const SystemTime& date, int& high);
-void ListUserTests(std::u16string_view user, ListingTarget& list);
-void ListTestDates(std::u16string_view user, std::u16string_view test, ListingTarget& box);
-void ListTestDatesInView(std::u16string_view user, std::u16string_view test, ListingTarget& list);
-// One test of one day as stored: a row per result in record order (a record
-// without result fields gives none) and the comment of the last record, the
-// one the report shows.
-struct StoredTestResults {
-    std::u16string comment;
-    std::vector<ResultRow> rows;
-};
-StoredTestResults ListTestResults(std::u16string_view user, std::u16string_view test, const SystemTime& date);
-// A negative period admits every date.
+// Whether `date` lies within `period` days of today; a negative period admits
+// every date, and a date after today is within every period.
 bool IsWithinPeriod(const SystemTime& date, int period);
-// Stores at most `capacity` dates; when more qualify, the most recent ones are kept
-// (in record order). Returns the number stored.
-int CollectResultDates(std::u16string_view user, std::u16string_view test, std::u16string_view result,
-                       int period, SystemTime* out, int capacity);

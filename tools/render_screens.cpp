@@ -21,7 +21,7 @@
 #include "review/test_info_dlg.h"
 #include "review/test_report_dlg.h"
 #include "store/patient_store.h"
-#include "store/test_record_store.h"
+#include "store/test_changes.h"
 #include "support/dialog_driver.h"
 
 #include <QApplication>
@@ -80,25 +80,27 @@ void StoreSampleTests() {
         {2026, 3, 30, u"203", u"127", u"55", u"142"},  {2026, 5, 4, u"192", u"118", u"57", u"131"},
         {2026, 6, 8, u"184", u"109", u"59", u"122"},
     };
+    const auto store = [](std::u16string_view user, std::u16string_view test, int year, int month, int day,
+                          std::u16string_view comment, std::vector<ResultRow> results) {
+        TakenTest taken{std::u16string(user), std::u16string(test), MakeDate(year, month, day),
+                        std::u16string(comment), std::move(results)};
+        StoreTakenTest(taken, true);
+    };
     for (const Lipids& l : lipids) {
-        const SystemTime date = MakeDate(l.year, l.month, l.day);
-        const std::u16string_view comment = u"Fasting since 8 pm";
-        AddResult(kUser, u"Lipid Panel", comment, date, u"Total cholesterol", l.total, u"0-199", u"mg/dL");
-        AddResult(kUser, u"Lipid Panel", comment, date, u"LDL cholesterol", l.ldl, u"0-99", u"mg/dL");
-        AddResult(kUser, u"Lipid Panel", comment, date, u"HDL cholesterol", l.hdl, u"50-100", u"mg/dL");
-        AddResult(kUser, u"Lipid Panel", comment, date, u"Triglycerides", l.triglycerides, u"0-149",
-                  u"mg/dL (fasting)");
+        store(kUser, u"Lipid Panel", l.year, l.month, l.day, u"Fasting since 8 pm",
+              {{u"Total cholesterol", l.total, u"0-199", u"mg/dL"},
+               {u"LDL cholesterol", l.ldl, u"0-99", u"mg/dL"},
+               {u"HDL cholesterol", l.hdl, u"50-100", u"mg/dL"},
+               {u"Triglycerides", l.triglycerides, u"0-149", u"mg/dL (fasting)"}});
     }
-    AddResult(kUser, u"Hemoglobin A1c", u"", MakeDate(2026, 1, 20), u"A1c", u"5.9", u"4.0-5.6", u"%");
-    AddResult(kUser, u"Hemoglobin A1c", u"After the diet change", MakeDate(2026, 5, 4), u"A1c", u"5.5",
-              u"4.0-5.6", u"%");
-    AddResult(kUser, u"TSH", u"", MakeDate(2026, 4, 15), u"TSH", u"2.1", u"0.4-4.0", u"mIU/L");
-    AddResult(kUser, u"Ferritin", u"Tired lately", MakeDate(2026, 3, 2), u"Ferritin", u"18", u"12-150",
-              u"ng/mL");
+    store(kUser, u"Hemoglobin A1c", 2026, 1, 20, u"", {{u"A1c", u"5.9", u"4.0-5.6", u"%"}});
+    store(kUser, u"Hemoglobin A1c", 2026, 5, 4, u"After the diet change", {{u"A1c", u"5.5", u"4.0-5.6", u"%"}});
+    store(kUser, u"TSH", 2026, 4, 15, u"", {{u"TSH", u"2.1", u"0.4-4.0", u"mIU/L"}});
+    store(kUser, u"Ferritin", 2026, 3, 2, u"Tired lately", {{u"Ferritin", u"18", u"12-150", u"ng/mL"}});
 
     const SystemTime birth{1958, 11, 0, 23, 0, 0, 0, 0};
     AddPatient(u"Jon Quell", u"Male", birth, u"90", u"Bar");
-    AddResult(u"Jon Quell", u"PSA", u"", MakeDate(2026, 4, 1), u"PSA", u"1.8", u"0-4.0", u"ng/mL");
+    store(u"Jon Quell", u"PSA", 2026, 4, 1, u"", {{u"PSA", u"1.8", u"0-4.0", u"ng/mL"}});
 }
 
 void QueueFirstUser(DialogDriver& driver) {

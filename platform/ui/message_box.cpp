@@ -11,16 +11,31 @@
 
 #include <deque>
 
-int MessageBox(CDialog* owner, std::u16string_view text) {
-    // Centred over the window that shows it: its owner, else the one whose handler runs.
+namespace {
+
+// Centred over the window that shows it: its owner, else the one whose handler
+// runs; the text is shown as it is, never read as markup.
+int RunBox(CDialog* owner, std::u16string_view text, QMessageBox::StandardButtons buttons,
+           QMessageBox::StandardButton safe) {
     QWidget* parent = owner ? owner->Widget() : nullptr;
     if (!parent || !parent->isVisible()) parent = DialogAccess::ActiveWindow();
-    QMessageBox box(QMessageBox::NoIcon, ToQString(AfxAppName()), ToQString(text), QMessageBox::Ok, parent);
-    // The text is shown as it is, never read as markup.
+    QMessageBox box(QMessageBox::NoIcon, ToQString(AfxAppName()), ToQString(text), buttons, parent);
     box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(safe);
+    box.setEscapeButton(safe);
     if (parent) box.setFont(parent->font());
-    box.exec();
+    return box.exec();
+}
+
+}  // namespace
+
+int MessageBox(CDialog* owner, std::u16string_view text) {
+    RunBox(owner, text, QMessageBox::Ok, QMessageBox::Ok);
     return IDOK;
+}
+
+bool AskYesNo(CDialog* owner, std::u16string_view text) {
+    return RunBox(owner, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 namespace {

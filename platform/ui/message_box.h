@@ -9,6 +9,10 @@ class CDialog;
 // Shows `text` owned by `owner` (nullptr for none) and returns IDOK once dismissed.
 int MessageBox(CDialog* owner, std::u16string_view text);
 
+// Asks `text` with Yes and No buttons, No being the default button and the
+// answer of Escape and of closing the box. True only for Yes.
+bool AskYesNo(CDialog* owner, std::u16string_view text);
+
 // Shows `text` with no owner from the event loop, once no paint handler runs
 // above the innermost modal run: for what is found in the middle of a read,
 // which may be in a paint handler.

@@ -1,7 +1,8 @@
 // The main window against real stores: the selected test, the commands'
-// messages and the changes of its list.
+// messages, and a heading and list that always show a stored user's tests.
 
 #include "support/list_rows.h"
+#include "support/stored_results.h"
 #include "temp_device.h"
 
 #include "app/vantrel_dlg.h"
@@ -12,176 +13,163 @@
 #include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "review/test_info_dlg.h"
-#include "store/catalog_store.h"
+#include "store/patient_store.h"
 #include "store/settings_store.h"
-#include "store/test_record_store.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
-void AddTest(std::u16string_view user, std::u16string_view test, SystemTime date,
-             std::u16string_view result = u"Value") {
-    ASSERT_TRUE(AddResult(user, test, u"", date, result, u"5", u"4", u"mg/dL"));
-    ASSERT_TRUE(AddResultName(test, result));  // the graph opens only for catalogued results
+using Texts = std::vector<std::u16string>;
+using Names = std::pair<std::u16string, std::u16string>;
+
+void AddTest(std::u16string_view user, std::u16string_view test, SystemTime date) {
+    ASSERT_TRUE(StoreResult(user, test, u"", date, u"Value", u"5", u"4", u"mg/dL"));
 }
 
-std::vector<std::u16string> Rows(CDialog& main) { return ListRows(main, CVantrelDlg::kTestList); }
+Texts Rows(CDialog& main) { return ListRows(main, CVantrelDlg::kTestList); }
 
-int RowOf(CDialog& main, std::u16string_view text) {
-    const std::vector<std::u16string> rows = Rows(main);
-    const auto at = std::find(rows.begin(), rows.end(), text);
-    return at == rows.end() ? -1 : static_cast<int>(at - rows.begin());
-}
-
-// Runs the main window with `script`, which the test ends by pressing Close.
-void RunMainWindow(DialogDriver& driver, std::function<void(CVantrelDlg&)> script) {
-    driver.Expect<CVantrelDlg>(IDD_VANTREL, [script](CVantrelDlg& d) {
-        script(d);
-        d.SendCommand(CVantrelDlg::kCloseButton);
-    });
-    CVantrelDlg dlg;
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
-    EXPECT_EQ(driver.PendingScripts(), 0u);
-}
-
-// The test names Info and Take Test hand to their dialogs; every test command
-// takes its name from the same selection.
-std::pair<std::u16string, std::u16string> PressTestCommands(DialogDriver& driver, CVantrelDlg& d) {
-    std::pair<std::u16string, std::u16string> names;
-    driver.Expect<CTestInfoDlg>(IDD_TEST_INFO, [&](CTestInfoDlg& x) {
-        names.first = x.testName;
-        x.EndDialog(IDCANCEL);
-    });
-    d.SendCommand(CVantrelDlg::kInfoButton);
-    driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& x) {
-        names.second = x.testName;
-        EXPECT_EQ(x.userName, u"Ann");
-        EXPECT_EQ(x.mode, CTakeTestDlg::kModeNew);
-        x.EndDialog(IDCANCEL);
-    });
-    d.SendCommand(CVantrelDlg::kTakeTestButton);
-    return names;
-}
+std::u16string Heading(CDialog& main) { return RecordPaint(main).texts.front().text; }
 
 class MainWindowTest : public ::testing::Test {
 protected:
+    void SetUp() override {
+        ASSERT_TRUE(AddPatient(u"Ann", u"Female", MakeDate(1970, 1, 1), u"0", u"Bar"));
+        ASSERT_TRUE(CreateSettings(u"Ann"));
+    }
+
+    // Runs the main window with `script`, which the test ends by pressing Close.
+    void Run(std::function<void(CVantrelDlg&)> script) {
+        driver_.Expect<CVantrelDlg>(IDD_VANTREL, [script](CVantrelDlg& d) {
+            script(d);
+            d.SendCommand(CVantrelDlg::kCloseButton);
+        });
+        CVantrelDlg dlg;
+        EXPECT_EQ(dlg.DoModal(), IDOK);
+        EXPECT_TRUE(driver_.Failures().empty()) << driver_.Failures().front();
+        EXPECT_EQ(driver_.PendingScripts(), 0u);
+    }
+
+    // The test names Info and Take Test hand to their dialogs.
+    Names PressTestCommands(CVantrelDlg& d) {
+        Names names;
+        driver_.Expect<CTestInfoDlg>(IDD_TEST_INFO, [&](CTestInfoDlg& x) {
+            names.first = x.testName;
+            x.EndDialog(IDCANCEL);
+        });
+        d.SendCommand(CVantrelDlg::kInfoButton);
+        driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& x) {
+            names.second = x.testName;
+            EXPECT_EQ(x.userName, u"Ann");
+            x.EndDialog(IDCANCEL);
+        });
+        d.SendCommand(CVantrelDlg::kTakeTestButton);
+        return names;
+    }
+
+    // Takes a test typed into the Take Test dialog, as a person would.
+    void TakeTypedTest(CVantrelDlg& d, std::u16string_view name) {
+        driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [name](CTakeTestDlg& x) {
+            CComboBox(x, CTakeTestDlg::kTestNameBox).UserType(name);
+            x.SendCommand(CTakeTestDlg::kOkButton);
+        });
+        d.SendCommand(CVantrelDlg::kTakeTestButton);
+    }
+
     TempDevice device_;
     DialogDriver driver_;
 };
 
 TEST_F(MainWindowTest, CommandsActOnTheFirstSelectedTestElseTheFirstRow) {
-    ASSERT_TRUE(CreateSettings(u"Ann"));
-    AddTest(u"Ann", u"Cholesterol", MakeDate(2026, 5, 1));
-    AddTest(u"Ann", u"Glucose", MakeDate(2026, 5, 2));
-    AddTest(u"Ann", u"Iron", MakeDate(2026, 5, 3));
+    for (const char16_t* test : {u"Cholesterol", u"Glucose", u"Iron"}) AddTest(u"Ann", test, MakeDate(2026, 5, 1));
     AddTest(u"Bob", u"Zinc", MakeDate(2026, 5, 3));
-
-    RunMainWindow(driver_, [&](CVantrelDlg& d) {
-        std::vector<std::u16string> rows = Rows(d);
-        ASSERT_EQ(rows.size(), 3u);  // only the current user's tests
-
-        EXPECT_EQ(PressTestCommands(driver_, d), std::make_pair(rows[0], rows[0]));
+    Run([&](CVantrelDlg& d) {
+        EXPECT_EQ(Rows(d), (Texts{u"Cholesterol", u"Glucose", u"Iron"}));  // only the current user's
+        EXPECT_EQ(PressTestCommands(d), Names(u"Cholesterol", u"Cholesterol"));
         CListCtrl list(d, CVantrelDlg::kTestList);
         list.UserSelect(2);
         list.UserSelect(1, true);
-        EXPECT_EQ(PressTestCommands(driver_, d), std::make_pair(rows[1], rows[1]));
+        EXPECT_EQ(PressTestCommands(d), Names(u"Glucose", u"Glucose"));
         EXPECT_TRUE(driver_.Messages().empty());
-        EXPECT_EQ(Rows(d), rows);  // none of them changed the list
     });
 }
 
 TEST_F(MainWindowTest, AnEmptyListAsksForATestBeforeReportGraphAndEdit) {
-    RunMainWindow(driver_, [&](CVantrelDlg& d) {
+    Run([&](CVantrelDlg& d) {
         ASSERT_TRUE(Rows(d).empty());
         d.SendCommand(CVantrelDlg::kReportButton);
         d.SendCommand(CVantrelDlg::kGraphButton);
         d.SendCommand(CVantrelDlg::kEditButton);
-        EXPECT_EQ(driver_.Messages(),
-                  (std::vector<std::u16string>{u"Please select a test to report.",
-                                               u"Please select a test to graph.",
-                                               u"Please select a test to modify."}));
+        EXPECT_EQ(driver_.Messages(), (Texts{u"Please select a test to report.", u"Please select a test to graph.",
+                                             u"Please select a test to modify."}));
     });
 }
 
-// Takes a test typed into the Take Test dialog, as a person would.
-void TakeTypedTest(DialogDriver& driver, CVantrelDlg& d, std::u16string_view name) {
-    driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [name](CTakeTestDlg& x) {
-        CComboBox(x, CTakeTestDlg::kTestNameBox).UserType(name);
-        x.SendCommand(CTakeTestDlg::kOkButton);
-    });
-    d.SendCommand(CVantrelDlg::kTakeTestButton);
-}
-
-TEST_F(MainWindowTest, TakeTestAppendsOnlyNamesNoListedNameBeginsWith) {
-    ASSERT_TRUE(CreateSettings(u"Ann"));
-    AddTest(u"Ann", u"Lipid Panel", MakeDate(2026, 5, 1));
-    AddTest(u"Ann", u"Potassium", MakeDate(2026, 5, 1));
-
-    RunMainWindow(driver_, [&](CVantrelDlg& d) {
-        const std::vector<std::u16string> before = Rows(d);
-        ASSERT_EQ(before.size(), 2u);
-
-        TakeTypedTest(driver_, d, u"lipid");  // the beginning of a listed name
-        EXPECT_EQ(Rows(d), before);
-
-        TakeTypedTest(driver_, d, u"Albumin");  // sorts first, but goes last
-        std::vector<std::u16string> after = before;
-        after.push_back(u"Albumin");
-        EXPECT_EQ(Rows(d), after);
-
-        TakeTypedTest(driver_, d, u"ALBUMIN");
-        EXPECT_EQ(Rows(d), after);
-
+// No listed name hides another: a new name is listed last, whatever it begins or ends.
+TEST_F(MainWindowTest, TakeTestListsEveryNewTestLast) {
+    AddTest(u"Ann", u"Iron Studies", MakeDate(2026, 5, 1));
+    Run([&](CVantrelDlg& d) {
+        CListCtrl(d, CVantrelDlg::kTestList).UserSelect(0);
+        TakeTypedTest(d, u"Iron");
+        TakeTypedTest(d, u"Albumin");
         driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [](CTakeTestDlg& x) {
-            CComboBox(x, CTakeTestDlg::kTestNameBox).UserType(u"Zinc");
+            CComboBox(x, CTakeTestDlg::kTestNameBox).UserType(u"albumin");
+            x.SendCommand(CTakeTestDlg::kOkButton);  // the day of Albumin again: asked, and No
             x.SendCommand(CTakeTestDlg::kCancelButton);
         });
         d.SendCommand(CVantrelDlg::kTakeTestButton);
-        EXPECT_EQ(Rows(d), after);
-        EXPECT_TRUE(driver_.Messages().empty());
+        EXPECT_EQ(driver_.Messages().back(), u"Albumin already has results on 6/14/2026. Add these results to them?");
+        EXPECT_EQ(Rows(d), (Texts{u"Iron Studies", u"Iron", u"Albumin"}));
+        EXPECT_EQ(CListCtrl(d, CVantrelDlg::kTestList).GetFirstSelectedItem(), 0);  // kept
     });
 }
 
-// Deletes the first listed date in the Modify Test dialog; meanwhile a further
-// test is stored behind the window's back, so a relisting shows.
-void DeleteFirstDate(DialogDriver& driver, CVantrelDlg& d, std::u16string_view sneaked) {
-    driver.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [sneaked](CModifyTestDlg& x) {
-        CListCtrl(x, CModifyTestDlg::kDateList).UserSelect(0);
-        x.SendCommand(CModifyTestDlg::kDeleteButton);
-        AddTest(u"Ann", sneaked, MakeDate(2026, 1, 1));
-        x.SendCommand(IDOK);
-    });
-    d.SendCommand(CVantrelDlg::kEditButton);
-}
-
-TEST_F(MainWindowTest, EditRelistsOnlyWhenTheTestLostItsLastDate) {
-    ASSERT_TRUE(CreateSettings(u"Ann"));
+// A test that lost its last day, or whose day moved to another test, shows at once.
+TEST_F(MainWindowTest, EditListsTheTestsAsTheyAreAfterwards) {
     AddTest(u"Ann", u"Glucose", MakeDate(2026, 5, 1));
-    AddTest(u"Ann", u"Glucose", MakeDate(2026, 5, 8));
     AddTest(u"Ann", u"Iron", MakeDate(2026, 5, 1));
+    Run([&](CVantrelDlg& d) {
+        driver_.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [this](CModifyTestDlg& x) {
+            CListCtrl(x, CModifyTestDlg::kDateList).UserSelect(0);
+            driver_.AnswerNextQuestion(true);
+            x.SendCommand(CModifyTestDlg::kDeleteButton);
+            x.SendCommand(IDOK);
+        });
+        d.SendCommand(CVantrelDlg::kEditButton);  // on the first row, Glucose
+        EXPECT_EQ(Rows(d), Texts{u"Iron"});
+    });
+}
 
-    RunMainWindow(driver_, [&](CVantrelDlg& d) {
-        CListCtrl list(d, CVantrelDlg::kTestList);
-        const std::vector<std::u16string> before = Rows(d);
-        ASSERT_EQ(before.size(), 2u);
-
-        list.UserSelect(RowOf(d, u"Glucose"));
-        DeleteFirstDate(driver_, d, u"Sodium");  // one of two dates
-        EXPECT_EQ(Rows(d), before);
-
-        list.UserSelect(RowOf(d, u"Iron"));
-        DeleteFirstDate(driver_, d, u"Zinc");  // its only date
-        std::vector<std::u16string> rows = Rows(d);
-        std::sort(rows.begin(), rows.end());
-        EXPECT_EQ(rows, (std::vector<std::u16string>{u"Glucose", u"Sodium", u"Zinc"}));
+// Deleting the current user in Switch User, then Cancel: the next stored user, or none.
+TEST_F(MainWindowTest, TheHeadingAndListNeverShowAUserWhoIsNotStored) {
+    ASSERT_TRUE(AddPatient(u"Bob", u"Male", MakeDate(1970, 1, 1), u"0", u"Bar"));
+    AddTest(u"Ann", u"Iron", MakeDate(2026, 5, 1));
+    AddTest(u"Bob", u"Zinc", MakeDate(2026, 5, 1));
+    const auto deleteCurrent = [this](CVantrelDlg& d) {
+        driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [this](CSwitchUserDlg& x) {
+            CListBox users(x, CSwitchUserDlg::kUserList);
+            users.UserSelect(users.FindStringExact(-1, x.userName));
+            driver_.AnswerNextQuestion(true);
+            x.SendCommand(CSwitchUserDlg::kDeleteButton);
+            x.SendCommand(CSwitchUserDlg::kCancelButton);
+        });
+        d.SendCommand(CVantrelDlg::kSwitchUserButton);
+    };
+    Run([&](CVantrelDlg& d) {
+        EXPECT_EQ(Heading(d), u"Tests for Ann");
+        deleteCurrent(d);
+        EXPECT_EQ(Heading(d), u"Tests for Bob");
+        EXPECT_EQ(Rows(d), Texts{u"Zinc"});
+        deleteCurrent(d);
+        EXPECT_EQ(Heading(d), u"Tests for (no user)");
+        EXPECT_TRUE(Rows(d).empty());
+        d.SendCommand(CVantrelDlg::kTakeTestButton);
+        EXPECT_EQ(driver_.Messages().back(), u"Please add a user in Switch User first.");
     });
 }
 

@@ -1,10 +1,8 @@
 #include "entry_fixture.h"
 
 #include "platform/memory_listing.h"
-#include "platform/record_store.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
-#include "store/test_record_store.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -45,26 +43,6 @@ void EntryTest::WriteCatalogue() {
 void EntryTest::AddUsers() {
     AddPatient(u"Ann", u"Female", kBirthdate, u"0", u"Bar");
     AddPatient(u"Bob", u"Male", kBirthdate, u"0", u"Bar");
-}
-
-std::vector<StoredResult> EntryTest::StoredResults() {
-    std::vector<StoredResult> out;
-    PropertyDatabase db;
-    if (!db.Open(kTestRecordsDatabase)) return out;
-    db.SetAdvanceAfterRead(true);
-    db.SeekToIndex(0);
-    PropertyRecord record;
-    while (db.ReadCurrent(record)) {
-        auto text = [&](std::uint16_t id) {
-            const Property* p = record.GetProperty(id);
-            return p ? p->StringValue() : std::u16string(u"<missing>");
-        };
-        StoredResult r{text(kPropUser), text(kPropTestName), text(kPropComment), text(kPropResultName),
-                       text(kPropResultValue), text(kPropGoalValue), text(kPropResultUnit), {}};
-        if (const Property* p = record.GetProperty(kPropTestDate)) FileTimeToSystemTime(p->FileTimeValue(), r.date);
-        out.push_back(r);
-    }
-    return out;
 }
 
 std::vector<std::u16string> EntryTest::ResultNames(std::u16string_view test) {

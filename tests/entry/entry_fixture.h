@@ -5,18 +5,12 @@
 #include "platform/datetime.h"
 #include "support/dialog_driver.h"
 #include "store/store_fixture.h"
+#include "support/stored_results.h"
 
 #include <QString>
 
 #include <string>
 #include <vector>
-
-// One record of the test record store, as read back through the service.
-struct StoredResult {
-    std::u16string user, test, comment, name, value, goal, unit;
-    SystemTime date;
-    bool operator==(const StoredResult&) const = default;
-};
 
 // A person's hand: real mouse and key events on a dialog's own widgets, the
 // dialog's window active as a shown window is.
@@ -41,7 +35,6 @@ protected:
     // Ann is "Female", Bob "Male"; both born 2 May 1970.
     static void AddUsers();
 
-    static std::vector<StoredResult> StoredResults();
     static std::vector<std::u16string> ResultNames(std::u16string_view test);
     static std::vector<std::u16string> KnownTests();
 

@@ -3,22 +3,28 @@
 #include "entry/take_test_dlg.h"
 #include "entry_fixture.h"
 #include "res/resource.h"
-#include "store/test_record_store.h"
 #include "support/list_rows.h"
 
 namespace {
 
-using Dates = std::vector<std::u16string>;
+using Texts = std::vector<std::u16string>;
+
+const ResultRow kPotassium{u"Potassium", u"4.1", u"3.5-5.0", u"mmol/L"};
+const ResultRow kHdl{u"HDL", u"45", u"50", u"mg/dL"};
+const ResultRow kLdl{u"LDL", u"110", u"100", u"mg/dL"};
 
 class ModifyTestDlgTest : public EntryTest {
 protected:
     void SetUp() override {
         EntryTest::SetUp();
         WriteCatalogue();
-        AddResult(u"Ann", u"Lipid Panel", u"", MakeDate(2004, 12, 31), u"HDL", u"45", u"50", u"mg/dL");
-        AddResult(u"Ann", u"Lipid Panel", u"", MakeDate(2004, 12, 31), u"LDL", u"110", u"100", u"mg/dL");
-        AddResult(u"Ann", u"Lipid Panel", u"", MakeDate(2004, 1, 5), u"HDL", u"40", u"50", u"mg/dL");
-        AddResult(u"Bob", u"Lipid Panel", u"", MakeDate(2004, 2, 2), u"HDL", u"40", u"50", u"mg/dL");
+        using Day = std::pair<SystemTime, std::vector<ResultRow>>;
+        for (const auto& [date, rows] : {Day{MakeDate(2004, 9, 15), {kPotassium, kHdl, kLdl}},
+                                         Day{MakeDate(2004, 12, 7), {kHdl}}, Day{MakeDate(2004, 1, 5), {kHdl}}}) {
+            TakenTest taken{u"Ann", u"Lipid Panel", date, u"old", rows};
+            ASSERT_EQ(StoreTakenTest(taken, false), TestSaved::Stored);
+        }
+        ASSERT_TRUE(StoreResult(u"Bob", u"Lipid Panel", u"", MakeDate(2004, 2, 2), u"HDL", u"40", u"50", u"mg/dL"));
         dlg.userName = u"Ann";
         dlg.testName = u"Lipid Panel";
     }
@@ -28,90 +34,98 @@ protected:
         return dlg.DoModal();
     }
 
-    static Dates Listed(CDialog& d) { return ListRows(d, CModifyTestDlg::kDateList); }
-    static void Select(CDialog& d, std::u16string_view date) {
-        CListCtrl list(d, CModifyTestDlg::kDateList);
-        list.UserSelect(list.FindItem(kFindString | kFindPartial, -1, date));
+    // Opens the Take Test edit of the listed `row`, which `script` ends.
+    void Edit(CModifyTestDlg& d, int row, std::function<void(CTakeTestDlg&)> script) {
+        ClickRow(d, CModifyTestDlg::kDateList, row);
+        driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, std::move(script));
+        ClickOn(d, CModifyTestDlg::kEditButton);
+    }
+
+    static Texts Listed(CDialog& d) { return ListRows(d, CModifyTestDlg::kDateList); }
+    static Texts Dates(std::u16string_view user = u"Ann") {
+        Texts texts;
+        for (const SystemTime& date : TestDates(user, u"Lipid Panel")) texts.push_back(DateText(date));
+        return texts;
     }
 
     CModifyTestDlg dlg;
 };
 
-TEST_F(ModifyTestDlgTest, EditOpensTakeTestOnTheChosenDate) {
+// Removed rows go, the comment shown is every result's, and a moved day leaves nothing behind.
+TEST_F(ModifyTestDlgTest, AnEditStoresWhatItShowsAndAMovedDayShowsAtOnce) {
     const int result = Run([this](CModifyTestDlg& d) {
-        EXPECT_EQ(Listed(d), (Dates{u"12/31/2004", u"1/5/2004"}));
+        EXPECT_EQ(Listed(d), (Texts{u"12/7/2004", u"9/15/2004", u"1/5/2004"}));  // newest first
         d.SendCommand(CModifyTestDlg::kEditButton);
-        EXPECT_EQ(driver.Messages(), Dates{u"Pease choose a date to modify"});
-
-        Select(d, u"12/31/2004");
-        driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [](CTakeTestDlg& t) {
-            EXPECT_EQ(t.testDate, MakeDate(2004, 12, 31));
-            CDateTimeCtrl(t, CTakeTestDlg::kDatePicker).UserSetDate(2004, 11, 30);
-            t.SendCommand(CTakeTestDlg::kOkButton);
+        EXPECT_EQ(driver.Messages(), Texts{u"Pease choose a date to modify"});
+        Edit(d, 1, [](CTakeTestDlg& t) {
+            EXPECT_EQ(t.testDate, MakeDate(2004, 9, 15));
+            ClickOn(t, CTakeTestDlg::kDeleteButton);  // nothing selected: the first row, Potassium
+            TypeInto(t, CTakeTestDlg::kCommentEdit, QStringLiteral("new"));
+            CDateTimeCtrl(t, CTakeTestDlg::kDatePicker).UserSetDate(2004, 9, 16);
+            ClickOn(t, CTakeTestDlg::kOkButton);
         });
-        d.SendCommand(CModifyTestDlg::kEditButton);
-        // The moved results show only when the dialog opens again; the old date stays.
-        EXPECT_EQ(Listed(d), (Dates{u"12/31/2004", u"1/5/2004"}));
-        d.SendCommand(IDOK);  // Close
+        EXPECT_EQ(Listed(d), (Texts{u"12/7/2004", u"9/16/2004", u"1/5/2004"}));
+        ClickOn(d, IDOK);  // Close
     });
     EXPECT_EQ(result, IDOK);
-    EXPECT_FALSE(dlg.noDatesLeft);
-    EXPECT_NE(FindTestRecord(u"Ann", u"Lipid Panel", MakeDate(2004, 11, 30)), -1);
-    EXPECT_NE(FindTestRecord(u"Ann", u"Lipid Panel", MakeDate(2004, 12, 31)), -1);
-}
-
-TEST_F(ModifyTestDlgTest, DeletingTheLastDateSetsTheFlag) {
-    Run([this](CModifyTestDlg& d) {
-        d.SendCommand(CModifyTestDlg::kDeleteButton);
-        EXPECT_EQ(driver.Messages(), Dates{u"Pease choose a date to delete"});
-        EXPECT_FALSE(dlg.noDatesLeft);
-
-        Select(d, u"12/31/2004");
-        d.SendCommand(CModifyTestDlg::kDeleteButton);
-        EXPECT_EQ(Listed(d), Dates{u"1/5/2004"});
-        EXPECT_EQ(FindTestRecord(u"Ann", u"Lipid Panel", MakeDate(2004, 12, 31)), -1);
-        EXPECT_FALSE(dlg.noDatesLeft);
-
-        Select(d, u"1/5/2004");
-        d.SendCommand(CModifyTestDlg::kDeleteButton);
-        EXPECT_TRUE(Listed(d).empty());
-        EXPECT_TRUE(dlg.noDatesLeft);
-        d.SendCommand(IDOK);
-    });
-    EXPECT_EQ(driver.Messages().size(), 1u);
-    // Bob's test of the same name is untouched.
-    EXPECT_NE(FindTestRecord(u"Bob", u"Lipid Panel", MakeDate(2004, 2, 2)), -1);
-
-    // An empty list: the message, and the flag as well.
-    CModifyTestDlg empty;
-    empty.userName = u"Cy";
-    empty.testName = u"Lipid Panel";
-    driver.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [](CModifyTestDlg& d) {
-        d.SendCommand(CModifyTestDlg::kDeleteButton);
-        d.SendCommand(IDOK);
-    });
-    EXPECT_EQ(empty.DoModal(), IDOK);
-    EXPECT_TRUE(empty.noDatesLeft);
-    EXPECT_EQ(driver.Messages().back(), u"Pease choose a date to delete");
-}
-
-TEST_F(ModifyTestDlgTest, AddListsANewDateOnce) {
-    Run([this](CModifyTestDlg& d) {
-        for (int press = 0; press < 2; ++press) {
-            driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [](CTakeTestDlg& t) {
-                EXPECT_EQ(t.mode, CTakeTestDlg::kModeAddDate);
-                EXPECT_EQ(t.testName, u"Lipid Panel");
-                t.SendCommand(CTakeTestDlg::kOkButton);  // today, no results
-            });
-            d.SendCommand(CModifyTestDlg::kAddButton);
-            EXPECT_EQ(Listed(d), (Dates{u"12/31/2004", u"1/5/2004", u"3/5/2004"}));
+    EXPECT_EQ(ReadTakenTest(u"Ann", u"Lipid Panel", MakeDate(2004, 9, 16)).results,
+              (std::vector<ResultRow>{kHdl, kLdl}));
+    for (const TestResult& r : AllResults()) {
+        if (r.date == MakeDate(2004, 9, 16)) {
+            EXPECT_EQ(r.comment, u"new");
         }
-        driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [](CTakeTestDlg& t) { t.SendCommand(CTakeTestDlg::kCancelButton); });
-        d.SendCommand(CModifyTestDlg::kAddButton);
+    }
+    EXPECT_EQ(Dates(), (Texts{u"12/7/2004", u"9/16/2004", u"1/5/2004"}));
+}
+
+// Onto a day that holds the test: No keeps Take Test open with nothing changed, Yes joins them.
+TEST_F(ModifyTestDlgTest, MovingOntoAHeldDayAsksFirst) {
+    const std::u16string asked = u"Lipid Panel already has results on 1/5/2004. Add these results to them?";
+    Run([&](CModifyTestDlg& d) {
+        Edit(d, 0, [&](CTakeTestDlg& t) {
+            CDateTimeCtrl(t, CTakeTestDlg::kDatePicker).UserSetDate(2004, 1, 5);
+            ClickOn(t, CTakeTestDlg::kOkButton);
+            EXPECT_EQ(driver.Messages().back(), asked);
+            EXPECT_FALSE(t.IsEnded());
+            EXPECT_EQ(Dates().size(), 3u);
+            driver.AnswerNextQuestion(true);
+            ClickOn(t, CTakeTestDlg::kOkButton);
+        });
+        EXPECT_EQ(Listed(d), (Texts{u"9/15/2004", u"1/5/2004"}));
+        ClickOn(d, IDOK);
+    });
+    EXPECT_EQ(ReadTakenTest(u"Ann", u"Lipid Panel", MakeDate(2004, 1, 5)).results, std::vector<ResultRow>{kHdl});
+}
+
+TEST_F(ModifyTestDlgTest, DeleteAsksAndTheSafeAnswerKeepsTheDay) {
+    const std::u16string asked = u"Delete the results of Lipid Panel on 12/7/2004?";
+    Run([&](CModifyTestDlg& d) {
+        d.SendCommand(CModifyTestDlg::kDeleteButton);
+        EXPECT_EQ(driver.Messages(), Texts{u"Pease choose a date to delete"});
+        ClickRow(d, CModifyTestDlg::kDateList, 0);
+        ClickOn(d, CModifyTestDlg::kDeleteButton);
+        EXPECT_EQ(driver.Messages().back(), asked);
         EXPECT_EQ(Listed(d).size(), 3u);
+        driver.AnswerNextQuestion(true);
+        ClickOn(d, CModifyTestDlg::kDeleteButton);
+        EXPECT_EQ(Listed(d), (Texts{u"9/15/2004", u"1/5/2004"}));
+        ClickOn(d, IDOK);
+    });
+    EXPECT_EQ(Dates(), (Texts{u"9/15/2004", u"1/5/2004"}));
+    EXPECT_EQ(Dates(u"Bob"), Texts{u"2/2/2004"});  // Bob's test of the same name is untouched
+}
+
+TEST_F(ModifyTestDlgTest, AddListsANewDateInItsPlace) {
+    Run([this](CModifyTestDlg& d) {
+        driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [](CTakeTestDlg& t) {
+            EXPECT_EQ(t.mode, CTakeTestDlg::kModeAddDate);
+            CDateTimeCtrl(t, CTakeTestDlg::kDatePicker).UserSetDate(2004, 10, 1);
+            t.SendCommand(CTakeTestDlg::kOkButton);  // no results
+        });
+        d.SendCommand(CModifyTestDlg::kAddButton);
+        EXPECT_EQ(Listed(d), (Texts{u"12/7/2004", u"10/1/2004", u"9/15/2004", u"1/5/2004"}));
         d.SendCommand(IDOK);
     });
-    EXPECT_NE(FindTestRecord(u"Ann", u"Lipid Panel", MakeDate(2004, 3, 5)), -1);
 }
 
 }  // namespace

@@ -17,6 +17,8 @@ protected:
         EntryTest::SetUp();
         AddUsers();
         AddPatient(u"Anna", u"Female", kBirthdate, u"0", u"Bar");
+        ASSERT_TRUE(StoreResult(u"Bob", u"Iron", u"", MakeDate(2004, 1, 5), u"", u"", u"", u""));
+        ASSERT_TRUE(StoreResult(u"Bob", u"Iron", u"", MakeDate(2004, 2, 5), u"", u"", u"", u""));
     }
 
     int Run(CSwitchUserDlg& dlg, std::function<void(CSwitchUserDlg&)> script) {
@@ -44,7 +46,7 @@ protected:
 TEST_F(SwitchUserDlgTest, TheFirstSelectionIsSearchedAfterTheFirstRow) {
     const struct {
         std::u16string current, selected;
-    } cases[] = {{u"Ann", u"Anna"}, {u"bob", u"Bob"}, {u"Anna", u"Anna"}, {u"Zed", u"<none>"}};
+    } cases[] = {{u"Ann", u"Anna"}, {u"bob", u"Bob"}, {u"Zed", u"<none>"}};
     for (const auto& c : cases) {
         CSwitchUserDlg dlg;
         dlg.userName = c.current;
@@ -73,32 +75,60 @@ TEST_F(SwitchUserDlgTest, OkHandsBackTheSelectedUserOrAsksForOne) {
     EXPECT_EQ(dlg.userName, u"Bob");
 }
 
-TEST_F(SwitchUserDlgTest, AddListsNewNamesOnlyAndEditLeavesTheList) {
+// A renamed user shows under the new name at once; another user's name is refused.
+TEST_F(SwitchUserDlgTest, AddListsNewNamesOnlyAndEditRenames) {
     CSwitchUserDlg dlg;
-    dlg.userName = u"Ann";
+    dlg.userName = u"Zed";  // not listed: no row selected
     Run(dlg, [this](CSwitchUserDlg& d) {
-        AddPatientThrough(d, CSwitchUserDlg::kAddButton, [](CAddPatientDlg& p) {
-            EXPECT_EQ(p.mode, CAddPatientDlg::kModeNew);
-            CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"Cy");
-        });
+        AddPatientThrough(d, CSwitchUserDlg::kAddButton,
+                          [](CAddPatientDlg& p) { CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"Cy"); });
         EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna", u"Bob", u"Cy"}));
         // Differs only in letter case: stored as a further patient, not listed twice.
         AddPatientThrough(d, CSwitchUserDlg::kAddButton,
-                          [](CAddPatientDlg& p) { CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"ann"); });
-        EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna", u"Bob", u"Cy"}));
+                          [](CAddPatientDlg& p) { CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"cy"); });
+        EXPECT_EQ(Listed(d).size(), 4u);
+        d.SendCommand(CSwitchUserDlg::kEditButton);
+        EXPECT_EQ(driver.Messages(), Names{u"Please select a user to edit"});
 
         CListBox(d, CSwitchUserDlg::kUserList).UserSelect(2);
-        AddPatientThrough(d, CSwitchUserDlg::kEditButton, [](CAddPatientDlg& p) {
-            EXPECT_EQ(p.mode, CAddPatientDlg::kModeEdit);
+        driver.Expect<CAddPatientDlg>(IDD_ADD_PATIENT, [this](CAddPatientDlg& p) {
             EXPECT_EQ(p.name, u"Bob");
-            CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"Robert");
+            CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"anna");
+            p.SendCommand(CAddPatientDlg::kOkButton);
+            EXPECT_EQ(driver.Messages().back(), u"Another user already has this name. Please choose another name.");
+            p.SendCommand(CAddPatientDlg::kCancelButton);
         });
-        EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna", u"Bob", u"Cy"}));
+        d.SendCommand(CSwitchUserDlg::kEditButton);
+        AddPatientThrough(d, CSwitchUserDlg::kEditButton,
+                          [](CAddPatientDlg& p) { CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"Robert"); });
+        EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna", u"Cy", u"Robert"}));
+        EXPECT_EQ(Selected(d), u"Robert");
         d.SendCommand(CSwitchUserDlg::kCancelButton);
     });
-    EXPECT_NE(FindPatient(u"Cy"), -1);
-    EXPECT_NE(FindPatient(u"ann"), -1);
-    EXPECT_NE(FindPatient(u"Robert"), -1);
+    EXPECT_EQ(FindPatient(u"Bob"), -1);
+    EXPECT_EQ(TestDates(u"Robert", u"Iron").size(), 2u);
+}
+
+TEST_F(SwitchUserDlgTest, DeleteAsksNamingWhatGoesAndTheSafeAnswerKeepsIt) {
+    CSwitchUserDlg dlg;
+    dlg.userName = u"Zed";
+    Run(dlg, [this](CSwitchUserDlg& d) {
+        d.SendCommand(CSwitchUserDlg::kDeleteButton);
+        CListBox(d, CSwitchUserDlg::kUserList).UserSelect(2);
+        d.SendCommand(CSwitchUserDlg::kDeleteButton);
+        EXPECT_EQ(Listed(d).size(), 3u);
+        driver.AnswerNextQuestion(true);
+        d.SendCommand(CSwitchUserDlg::kDeleteButton);
+        EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna"}));
+        CListBox(d, CSwitchUserDlg::kUserList).UserSelect(0);
+        d.SendCommand(CSwitchUserDlg::kDeleteButton);
+        d.SendCommand(CSwitchUserDlg::kCancelButton);
+    });
+    EXPECT_EQ(driver.Messages(), (Names{u"Please select a user to delete", u"Delete Bob and all 2 tests?",
+                                        u"Delete Bob and all 2 tests?", u"Delete Ann?"}));
+    EXPECT_EQ(FindPatient(u"Bob"), -1);
+    EXPECT_TRUE(UserTests(u"Bob").empty());
+    EXPECT_NE(FindPatient(u"Ann"), -1);
 }
 
 }  // namespace

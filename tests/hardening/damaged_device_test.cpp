@@ -24,7 +24,8 @@
 #include "store/patient_store.h"
 #include "store/settings_store.h"
 #include "store/test_info_import.h"
-#include "store/test_record_store.h"
+#include "store/test_record_layout.h"
+#include "support/stored_results.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -55,7 +56,7 @@ void FillDevice() {
     CreateSettings(u"Ann");
     for (int day = 1; day <= 28; ++day)
         for (int result = 0; result < 8; ++result)
-            AddResult(u"Ann", u"Lipid Panel", std::u16string(200, u'c'), MakeDate(2025, 2, day),
+            StoreResult(u"Ann", u"Lipid Panel", std::u16string(200, u'c'), MakeDate(2025, 2, day),
                       u"Result " + IntToText(result), IntToText(day), u"40-60", u"mg/dL");
     ASSERT_TRUE(unit.Commit());
     SetDeviceRoot(DeviceRoot());  // closed: the file is complete without its log
@@ -227,10 +228,10 @@ TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
     ASSERT_TRUE(ImportTestInfo(progress));
     ASSERT_TRUE(AddPatient(u"Ann", u"Female", MakeDate(1970, 5, 2), u"0", u"Bar"));
     ASSERT_TRUE(CreateSettings(u"Ann"));
-    ASSERT_TRUE(AddResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 1), u"Glucose", u"90", u"70-100", u"mg/dL"));
-    ASSERT_TRUE(AddResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 1), u"Fasting", u"99", u"70-100", u"mg/dL"));
-    ASSERT_TRUE(AddResult(u"Ann", u"Iron", u"", MakeDate(2026, 6, 5), u"", u"", u"", u""));
-    ASSERT_TRUE(AddResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 10), u"Glucose", u"95", u"70-100", u"mg/dL"));
+    ASSERT_TRUE(StoreResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 1), u"Glucose", u"90", u"70-100", u"mg/dL"));
+    ASSERT_TRUE(StoreResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 1), u"Fasting", u"99", u"70-100", u"mg/dL"));
+    ASSERT_TRUE(StoreResult(u"Ann", u"Iron", u"", MakeDate(2026, 6, 5), u"", u"", u"", u""));
+    ASSERT_TRUE(StoreResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 10), u"Glucose", u"95", u"70-100", u"mg/dL"));
 
     SetDeviceRoot(DeviceRoot());  // closed, as the program ends
     const SpoiledRecord result = SpoilRecord(
@@ -245,6 +246,12 @@ TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
         EXPECT_TRUE(ShowsText(w, 10, 15, u"Tests for Ann"));
         EXPECT_EQ(ListItems(w, CVantrelDlg::kTestList), (std::vector<std::string>{"Glucose", "Iron"}));
         Click(w, CVantrelDlg::kReportButton);
+    });
+    person.Then("Test Report", [](QWidget& w) {
+        auto* dates = Control<QComboBox>(w, 1009);
+        EXPECT_EQ(dates->currentText(), "6/10/2026");  // the newest
+        QTest::mouseClick(dates->lineEdit(), Qt::LeftButton);
+        QTest::keyClick(dates->lineEdit(), Qt::Key_Down);
     });
     ReadMessage(person, &firstMessage);
     person.Then("Test Report", [](QWidget& w) {
@@ -286,8 +293,8 @@ TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
     EXPECT_EQ(firstMessage, UnreadableText(kTestRecordsDatabase));
     EXPECT_EQ(secondMessage, UnreadableText(kTestCatalogDatabase));
 
-    EXPECT_EQ(GetResultValue(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 14)), 88);
-    EXPECT_EQ(GetResultValue(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 1)), 90);
+    EXPECT_EQ(ReadResult(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 14))->value, u"88");
+    EXPECT_EQ(ReadResult(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 1))->value, u"90");
     EXPECT_TRUE(ObjectStoreProblem().empty());
     SetDeviceRoot(DeviceRoot());
     EXPECT_EQ(StoredBytes(ObjectStorePath(), kTestRecordsDatabase, result), result.bytes);

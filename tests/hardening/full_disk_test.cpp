@@ -23,7 +23,8 @@
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
-#include "store/test_record_store.h"
+#include "store/test_record_layout.h"
+#include "support/stored_results.h"
 
 #include <gtest/gtest.h>
 
@@ -81,7 +82,7 @@ TEST_F(FullDiskTest, AFirstRunSaysOnceThatTheTestInformationCouldNotBeSavedAndWh
     const std::u16string& message = driver_.Messages().front();
     EXPECT_NE(message.find(Utf8ToText(ObjectStorePath().string())), std::u16string::npos) << TextToUtf8(message);
     EXPECT_NE(message.find(u"space on the disk"), std::u16string::npos) << TextToUtf8(message);
-    EXPECT_EQ(caption, u"Tests for ");  // no first user was asked for
+    EXPECT_EQ(caption, u"Tests for (no user)");  // no first user was asked for
     EXPECT_EQ(ChangedSince(before), "");
 
     // With space again the next start imports and asks for the first user.
@@ -102,7 +103,7 @@ TEST_F(FullDiskTest, AnOrdinaryStartShowsTheDataAndSaysOfEverySaveThatItFailed) 
     ASSERT_TRUE(SetTestEntry(u"Glucose", u"why", u"To check for diabetes"));
     for (const char16_t* name : {u"Ann", u"Bob"}) ASSERT_TRUE(AddPatient(name, u"", MakeDate(1970, 5, 2), u"0", u"Bar"));
     ASSERT_TRUE(CreateSettings(u"Ann"));
-    ASSERT_TRUE(AddResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 1), u"Glucose", u"92", u"70-100", u"mg/dL"));
+    ASSERT_TRUE(StoreResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 1), u"Glucose", u"92", u"70-100", u"mg/dL"));
     device_.WriteTestInfoFile(kSmallTestInfoFile);
     SetDeviceRoot(device_.Root());  // the file complete, without its log
     const DeviceSnapshot before = SnapshotOf(device_.Root());
@@ -115,9 +116,10 @@ TEST_F(FullDiskTest, AnOrdinaryStartShowsTheDataAndSaysOfEverySaveThatItFailed) 
         // Deleting a user that cannot be deleted keeps the user listed.
         driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [this](CSwitchUserDlg& s) {
             CListBox(s, CSwitchUserDlg::kUserList).UserSelect(0);
+            driver_.AnswerNextQuestion(true);
             s.SendCommand(CSwitchUserDlg::kDeleteButton);
             EXPECT_EQ(ListBoxRows(s, CSwitchUserDlg::kUserList), (Texts{u"Ann", u"Bob"}));
-            EXPECT_EQ(driver_.Messages().size(), 1u);
+            EXPECT_EQ(driver_.Messages().size(), 2u);
 
             driver_.Expect<CAddPatientDlg>(IDD_ADD_PATIENT, [this](CAddPatientDlg& p) {
                 CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"Cy");
@@ -133,8 +135,9 @@ TEST_F(FullDiskTest, AnOrdinaryStartShowsTheDataAndSaysOfEverySaveThatItFailed) 
         d.SendCommand(CVantrelDlg::kSwitchUserButton);
 
         // A date that cannot be deleted stays listed, and so does its test.
-        driver_.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [](CModifyTestDlg& m) {
+        driver_.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [this](CModifyTestDlg& m) {
             CListCtrl(m, CModifyTestDlg::kDateList).UserSelect(0);
+            driver_.AnswerNextQuestion(true);
             m.SendCommand(CModifyTestDlg::kDeleteButton);
             EXPECT_EQ(ListRows(m, CModifyTestDlg::kDateList), Texts{u"6/1/2026"});
             m.SendCommand(IDOK);
@@ -154,13 +157,15 @@ TEST_F(FullDiskTest, AnOrdinaryStartShowsTheDataAndSaysOfEverySaveThatItFailed) 
     SetStoreWriteFailureForTesting(false);
 
     EXPECT_EQ(driver_.Messages(),
-              (Texts{u"Could not delete this user. Check that there is space on the disk and try again.",
+              (Texts{u"Delete Ann and 1 test?",
+                     u"Could not delete this user. Check that there is space on the disk and try again.",
                      u"Could not save this user. Check that there is space on the disk and try again.",
+                     u"Delete the results of Glucose on 6/1/2026?",
                      u"Could not delete this date. Check that there is space on the disk and try again.",
                      u"Could not switch to this user. Check that there is space on the disk and try again."}));
     EXPECT_EQ(ChangedSince(before), "");
     EXPECT_NE(FindPatient(u"Ann"), -1);
-    EXPECT_EQ(GetResultValue(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 1)), 92);
+    EXPECT_EQ(ReadResult(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 1))->value, u"92");
 }
 
 TEST_F(FullDiskTest, ASoundStoreOnADiskFullAtStartIsNamedWithItsCauseAndLeftAsItWas) {

@@ -10,7 +10,7 @@
 #include "store/settings_store.h"
 #include "store/store_fixture.h"
 #include "store/store_test_helpers.h"
-#include "store/test_record_store.h"
+#include "store/test_changes.h"
 #include "support/stored_text.h"
 
 #include <sqlite3.h>
@@ -75,14 +75,9 @@ bool Perform(int s) {
     const Step step = StepAt(s);
     switch (step.kind) {
     case Step::AddTest: {
-        StoreTransaction unit;
-        for (int part = 0; part < step.results; ++part) {
-            const ResultRow r = ResultOf(s, part);
-            if (!AddResult(step.name, step.test, u"comment " + IntToText(s), step.date, r.name, r.value, r.goal,
-                           r.unit))
-                return false;
-        }
-        return unit.Commit();
+        TakenTest taken{step.name, step.test, step.date, u"comment " + IntToText(s), {}};
+        for (int part = 0; part < step.results; ++part) taken.results.push_back(ResultOf(s, part));
+        return StoreTakenTest(taken, false) == TestSaved::Stored;
     }
     case Step::AddUser:
         return AddPatient(step.name, step.text, MakeDate(1970, 1, 1 + s % 28), u"0", u"Bar");
@@ -90,7 +85,7 @@ bool Perform(int s) {
         SetSetting(step.name, step.text);
         return StoredSetting(step.name) == step.text;
     case Step::DeleteLast:
-        return DeleteTest(step.name, step.test, step.date);
+        return DeleteTakenTest(step.name, step.test, step.date);
     }
     return false;
 }
@@ -153,7 +148,7 @@ struct Model {
             SystemTime date;
             FileTimeToSystemTime(time, date);
             std::vector<std::u16string> listed;
-            for (const ResultRow& r : ListTestResults(user, test, date).rows)
+            for (const ResultRow& r : ReadTakenTest(user, test, date).results)
                 listed.push_back(FormatResultRow(r.name, r.value, r.goal, r.unit));
             if (listed != rows && why.tellp() == 0)
                 why << TextToUtf8(test) << " has " << listed.size() << " of " << rows.size() << " results";

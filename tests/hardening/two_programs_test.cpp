@@ -15,7 +15,8 @@
 #include "store/patient_store.h"
 #include "store/settings_store.h"
 #include "store/store_test_helpers.h"
-#include "store/test_record_store.h"
+#include "store/test_record_layout.h"
+#include "support/stored_results.h"
 
 #include <gtest/gtest.h>
 
@@ -97,7 +98,7 @@ TEST(TwoProgramsTest, ASecondStartWhileTheProgramRunsSaysSoOnceAndWritesNothing)
     ASSERT_TRUE(SetTestEntry(u"Glucose", u"why", u"To check for diabetes"));
     ASSERT_TRUE(AddPatient(u"Ann", u"Female", MakeDate(1970, 5, 2), u"0", u"Bar"));
     ASSERT_TRUE(CreateSettings(u"Ann"));
-    ASSERT_TRUE(AddResult(u"Ann", u"Glucose", u"fasting", MakeDate(2026, 6, 1), u"Glucose", u"92", u"70-100", u"mg/dL"));
+    ASSERT_TRUE(StoreResult(u"Ann", u"Glucose", u"fasting", MakeDate(2026, 6, 1), u"Glucose", u"92", u"70-100", u"mg/dL"));
     device.WriteTestInfoFile(kSmallTestInfoFile);
     SetDeviceRoot(device.Root());  // this process lets go of the store
 
@@ -123,7 +124,7 @@ TEST(TwoProgramsTest, ASecondStartWhileTheProgramRunsSaysSoOnceAndWritesNothing)
     EXPECT_EQ(RecordCountOf(kPatientsDatabase), 1);
     EXPECT_EQ(RecordCountOf(kTestRecordsDatabase), 1);
     EXPECT_EQ(RecordCountOf(kSettingsDatabase), 1);
-    EXPECT_EQ(GetResultValue(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 1)), 92);
+    EXPECT_EQ(ReadResult(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 1))->value, u"92");
 
     // Now the root is free: a start holds it (and is refused nothing).
     DeviceLock lock;

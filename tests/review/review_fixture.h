@@ -3,7 +3,7 @@
 // the clock fixed at 15 March 2024, 10:30.
 
 #include "store/store_fixture.h"
-#include "store/test_record_store.h"
+#include "support/stored_results.h"
 
 class ReviewTest : public StoreFixture {
 protected:
@@ -13,6 +13,6 @@ protected:
     static void Store(std::u16string_view user, std::u16string_view test, const SystemTime& date,
                       std::u16string_view result, std::u16string_view value, std::u16string_view goal,
                       std::u16string_view unit = u"", std::u16string_view comment = u"") {
-        ASSERT_TRUE(AddResult(user, test, comment, date, result, value, goal, unit));
+        ASSERT_TRUE(StoreResult(user, test, comment, date, result, value, goal, unit));
     }
 };

@@ -22,8 +22,8 @@ protected:
     void SetUp() override {
         ReviewTest::SetUp();
         ASSERT_TRUE(AddPatient(u"Ann", u"Female", SystemTime{1989, 6, 0, 1, 8, 0, 0, 0}, u"7", u"Bar"));
-        Store(u"Ann", u"Glucose", MakeDate(2004, 1, 5), u"Glucose", u"95", u"70-100", u"mg/dL", u"New year");
         Store(u"Ann", u"Glucose", MakeDate(2003, 10, 2), u"Glucose", u"120", u"70-100", u"mg/dL");
+        Store(u"Ann", u"Glucose", MakeDate(2004, 1, 5), u"Glucose", u"95", u"70-100", u"mg/dL", u"New year");
         Store(u"Ann", u"Glucose", MakeDate(2003, 9, 30), u"Glucose", u"60", u"70-100", u"mg/dL");
     }
     int Open(std::u16string_view user, std::u16string_view test, std::function<void(CTestReportDlg&)> script) {
@@ -40,11 +40,13 @@ protected:
     DialogDriver driver;
 };
 
-TEST_F(TestReportDlgTest, ReportsTheFirstDateAndRebuildsOnAChoice) {
+// The days newest first, whatever order they were taken in or sort as text.
+TEST_F(TestReportDlgTest, ReportsTheNewestDayAndRebuildsOnAChoice) {
     Open(u"Ann", u"Glucose", [](CTestReportDlg& d) {
         CComboBox dates{d, 1009};
         ASSERT_EQ(dates.GetCount(), 3);
-        EXPECT_EQ(dates.SelectedText(), u"1/5/2004");  // sorted as text
+        EXPECT_EQ(dates.SelectedText(), u"1/5/2004");
+        EXPECT_EQ(dates.GetLBText(1), u"10/2/2003");
         EXPECT_EQ(dates.GetLBText(2), u"9/30/2003");
         EXPECT_EQ(Rows(d), (std::vector<std::u16string>{u"Test Results:",
                                                         u"Glucose: 95 mg/dL [Goal: 70-100 mg/dL]",

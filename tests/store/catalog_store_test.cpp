@@ -74,4 +74,21 @@ TEST_F(CatalogStoreTest, ListsTestsAndResultNamesAsTheBoxesNeedThem) {
     EXPECT_EQ(ListResultNames(u"CBC", names), 0);  // all already in the box
 }
 
+// A name the test has, in any letter case, gets no second number: the
+// numbers after it would no longer match the places Add Test Result reads.
+// Before a first run's import there is no test catalogue to make: the name alone is kept.
+TEST_F(CatalogStoreTest, TeachingNumbersEachNewNameOnce) {
+    ASSERT_TRUE(TeachResultName(u"CBC", u"WBC", u"5", u"K/uL"));
+    EXPECT_FALSE(PropertyDatabase::Exists(kTestCatalogDatabase));
+    EXPECT_TRUE(KnowsResult(u"cbc", u"wbc"));
+    ASSERT_TRUE(SetTestEntry(u"CBC", u"why", u"Counts the cells."));
+    ASSERT_TRUE(TeachResultName(u"CBC", u"RBC", u"4", u"M/uL"));
+    ASSERT_TRUE(TeachResultName(u"CBC", u"rbc", u"9", u"x"));
+    std::u16string count, name;
+    ASSERT_TRUE(GetTestEntry(u"CBC", u"number of results", count));
+    ASSERT_TRUE(GetTestEntry(u"CBC", u"resultname1", name));
+    EXPECT_EQ(count, u"1");
+    EXPECT_EQ(name, u"RBC");
+}
+
 }  // namespace

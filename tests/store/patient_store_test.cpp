@@ -67,4 +67,12 @@ TEST_F(PatientStoreTest, AgeIsWholeYearsOf365Days) {
     EXPECT_EQ(GetPatientAge(u"Newborn"), 0);
 }
 
+TEST(SexChoice, TakesFemaleOrMaleInAnyCaseAndNothingElse) {
+    EXPECT_EQ(SexChoice(u"female"), u"Female");
+    EXPECT_EQ(SexChoice(u"MALE"), u"Male");
+    EXPECT_EQ(SexChoice(u""), u"");
+    EXPECT_FALSE(SexChoice(u"F"));
+    EXPECT_FALSE(SexChoice(u"Femal"));
+}
+
 }  // namespace

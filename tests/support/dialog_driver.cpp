@@ -54,12 +54,18 @@ void DialogDriver::RunScript(CDialog& dialog) {
     }
 }
 
-// A message box that shows is read and answered with OK, from its own loop.
+// A message box that shows is read and answered, from its own loop: with OK,
+// or a question with the answer queued for it, else No.
 bool DialogDriver::eventFilter(QObject* watched, QEvent* event) {
     auto* box = event->type() == QEvent::Show ? qobject_cast<QMessageBox*>(watched) : nullptr;
     if (box && g_driver == this) {
         messages_.push_back(box->text().toStdU16String());
-        QMetaObject::invokeMethod(box, [box] { box->done(QMessageBox::Ok); }, Qt::QueuedConnection);
+        QMessageBox::StandardButton answer = QMessageBox::Ok;
+        if (box->button(QMessageBox::Yes)) {
+            answer = !answers_.empty() && answers_.front() ? QMessageBox::Yes : QMessageBox::No;
+            if (!answers_.empty()) answers_.pop_front();
+        }
+        QMetaObject::invokeMethod(box, [box, answer] { box->done(answer); }, Qt::QueuedConnection);
     }
     return false;
 }

@@ -35,8 +35,11 @@ public:
         ExpectModal(templateId, [script](CDialog& d) { script(dynamic_cast<D&>(d)); });
     }
 
-    // Message boxes shown so far, in order; each was answered with OK.
+    // Message boxes shown so far, questions among them, in order; each message
+    // was answered with OK.
     const std::vector<std::u16string>& Messages() const { return messages_; }
+    // The answer to the next question (Yes for true); a question without one is answered No.
+    void AnswerNextQuestion(bool yes) { answers_.push_back(yes); }
     void ClearMessages() { messages_.clear(); }
     // Problems: modal runs without a script, of another template, or left open.
     const std::vector<std::string>& Failures() const { return failures_; }
@@ -55,6 +58,7 @@ private:
     };
     std::deque<Pending> scripts_;
     std::vector<std::u16string> messages_;
+    std::deque<bool> answers_;
     std::vector<std::string> failures_;
     ModalHook previousHook_;
     DialogDriver* previous_;

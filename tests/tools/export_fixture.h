@@ -7,7 +7,8 @@
 #include "store/patient_store.h"
 #include "store/settings_store.h"
 #include "store/test_info_import.h"
-#include "store/test_record_store.h"
+#include "store/test_record_layout.h"
+#include "support/stored_results.h"
 
 #include "store/store_fixture.h"
 #include "support/export_tool.h"
@@ -51,7 +52,7 @@ protected:
     static void Store(std::u16string_view user, std::u16string_view test, const SystemTime& date,
                       std::u16string_view comment, std::u16string_view result, std::u16string_view value,
                       std::u16string_view goal, std::u16string_view unit) {
-        ASSERT_TRUE(AddResult(user, test, comment, date, result, value, goal, unit));
+        ASSERT_TRUE(StoreResult(user, test, comment, date, result, value, goal, unit));
     }
 
     ToolRun Tool(const std::string& arguments, const std::string& medium = "") const {

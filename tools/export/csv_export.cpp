@@ -18,7 +18,7 @@ std::string IsoDate(const SystemTime& date) {
 
 std::string CsvHead() { return "\xEF\xBB\xBFuser,test,date,result,value,goal,unit,comment\r\n"; }
 
-std::string CsvLine(const TestRecordEntry& r, bool forTerminal) {
+std::string CsvLine(const TestResult& r, bool forTerminal) {
     const auto field = [forTerminal](const std::u16string& text) {
         return CsvField(forTerminal ? Utf8ToText(TerminalText(TextToUtf8(text))) : text);
     };

@@ -2,7 +2,7 @@
 // Results as CSV (RFC 4180): UTF-8 after a byte-order mark, so spreadsheets
 // read it as UTF-8; one header row, one row per stored result.
 
-#include "tools/export/device_records.h"
+#include "store/test_record_store.h"
 
 #include <string>
 
@@ -12,4 +12,4 @@ std::string IsoDate(const SystemTime& date);
 std::string CsvHead();
 // One record's row. `forTerminal` shows the fields' control characters
 // escaped, for a person reading the rows on a terminal.
-std::string CsvLine(const TestRecordEntry& record, bool forTerminal = false);
+std::string CsvLine(const TestResult& result, bool forTerminal = false);

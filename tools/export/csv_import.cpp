@@ -2,15 +2,13 @@
 
 #include "platform/device.h"
 #include "platform/device_lock.h"
-#include "platform/memory_listing.h"
-#include "platform/record_store.h"
 #include "platform/recording_surface.h"
 #include "platform/text.h"
-#include "store/catalog_store.h"
+#include "store/one_change.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
+#include "store/test_changes.h"
 #include "store/test_info_import.h"
-#include "store/test_record_store.h"
 #include "tools/export/csv_fields.h"
 #include "tools/export/date_forms.h"
 
@@ -23,7 +21,6 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <unordered_set>
 
 namespace {
 
@@ -112,47 +109,17 @@ std::string ReadRow(const CsvRow& csv, const std::array<int, kColumns>& where, s
     return {};
 }
 
-// The catalogues' test and result names, matched ignoring letter case as the
-// windows' boxes match them; names this import teaches are kept in the tally.
-class KnownNames {
-public:
-    explicit KnownNames(ImportTally& tally) : tally_(tally) {
-        MemoryListing tests;
-        ListResultTests(tests);
-        for (const std::u16string& test : tests.Items()) tests_.insert(FoldCase(test));
-    }
-    bool Test(std::u16string_view test) {
-        return tests_.contains(FoldCase(test)) || tally_.Met(ImportTally::Key('t', {FoldCase(test)}));
-    }
-    bool Result(std::u16string_view test, std::u16string_view result) {
-        return ResultsOf(test).FindExact(result) != -1 ||
-               tally_.Met(ImportTally::Key('r', {FoldCase(test), FoldCase(result)}));
-    }
-    void AddTest(std::u16string_view test) { tally_.FirstTime(ImportTally::Key('t', {FoldCase(test)})); }
-    void AddResult(std::u16string_view test, std::u16string_view result) {
-        tally_.FirstTime(ImportTally::Key('r', {FoldCase(test), FoldCase(result)}));
-    }
-
-private:
-    // The catalogue's result names of one test, listed again when the test changes.
-    const MemoryListing& ResultsOf(std::u16string_view test) {
-        if (!listed_ || !EqualsNoCase(test, resultsOf_)) {
-            results_ = MemoryListing();
-            ListResultNames(test, results_);
-            resultsOf_ = test;
-            listed_ = true;
-        }
-        return results_;
-    }
-    ImportTally& tally_;
-    std::unordered_set<std::u16string> tests_;
-    MemoryListing results_;
-    std::u16string resultsOf_;
-    bool listed_ = false;
-};
+// Stores one row as Take Test stores a result of a day, joining the day's
+// others; the store teaches the catalogue the names it lacks.
+bool StoreResultRow(const Row& row) {
+    const auto& t = row.text;
+    TakenTest taken{t[kUser], t[kTest], row.date, t[kComment], {}};
+    if (!t[kResult].empty()) taken.results.push_back({t[kResult], t[kValue], t[kGoal], t[kUnit]});
+    return StoreTakenTest(taken, true) == TestSaved::Stored;
+}
 
 // Stores one row, or with `dryRun` only counts it. False when a write failed.
-bool StoreRow(const Row& row, bool dryRun, ImportTally& tally, KnownNames& known) {
+bool StoreRow(const Row& row, bool dryRun, ImportTally& tally) {
     const auto& t = row.text;
     ImportedUser& user = tally.User(t[kUser]);
     // A user is looked for once, at the first row that names them.
@@ -161,21 +128,11 @@ bool StoreRow(const Row& row, bool dryRun, ImportTally& tally, KnownNames& known
         if (!dryRun && !AddPatient(t[kUser], u"", NewUserBirthdate(), kDefaultGraphPeriod, kDefaultGraphType))
             return false;
     }
-    // A test or result name the catalogues lack is taught as Take Test teaches a typed one.
-    if (!known.Test(t[kTest])) {
-        if (!dryRun && !AddResultName(t[kTest], u"")) return false;
-        known.AddTest(t[kTest]);
-    }
-    if (!t[kResult].empty() && !known.Result(t[kTest], t[kResult])) {
-        if (!dryRun && !TeachResultName(t[kTest], t[kResult], t[kValue], t[kUnit])) return false;
-        known.AddResult(t[kTest], t[kResult]);
-    }
     const std::u16string day = IntToText(row.date.year * 10000 + row.date.month * 100 + row.date.day);
-    PropertyRecord stored;
     const bool fresh = tally.FirstTime(ImportTally::Key('k', {t[kUser], t[kTest], t[kResult], day})) &&
-                       !ReadResultRecord(t[kUser], t[kTest], t[kResult], row.date, stored);
+                       !ReadResult(t[kUser], t[kTest], t[kResult], row.date);
     ++(fresh ? user.added : user.updated);
-    return dryRun || AddResult(t[kUser], t[kTest], t[kComment], row.date, t[kResult], t[kValue], t[kGoal], t[kUnit]);
+    return dryRun || StoreResultRow(row);
 }
 
 // The file's descriptor ("-": standard input), refused at once when it is larger than an import reads.
@@ -248,51 +205,58 @@ std::string ImportResultsCsv(const std::string& file, bool dryRun, ImportOutcome
         }
     }
 
-    std::optional<StoreTransaction> unit;
-    if (!dryRun) unit.emplace();
-    // Without its catalogue the program would take the device for a first run
-    // and never import its test information; so that comes first, as then.
-    if (!PropertyDatabase::Exists(kTestCatalogDatabase)) {
-        const std::filesystem::path info = ResolveDevicePath(kTestInfoFilePath);
-        if (!std::filesystem::is_regular_file(info, error))
-            return "the device has no test information file " + info.string() + "; start Vantrel once, then import";
-        RecordingSurface progress;
-        ImportProblem why = ImportProblem::None;
-        if (!dryRun && !ImportTestInfo(progress, &why))
-            return "cannot import the test information file " + info.string() +
-                   (why == ImportProblem::FileTooLarge    ? ": it is far larger than any catalogue"
-                    : why == ImportProblem::StoreRefused ? ": the data file refused it; is the disk full?"
-                                                         : "");
-        outcome.catalogueImported = true;
-    }
+    // The whole file is one change: a bad row leaves nothing of it stored.
+    const auto importRows = [&]() -> std::string {
+        // Without its catalogue the program would take the device for a first run
+        // and never import its test information; so that comes first, as then.
+        if (!TestInfoImported()) {
+            const std::filesystem::path info = ResolveDevicePath(kTestInfoFilePath);
+            if (!std::filesystem::is_regular_file(info, error))
+                return "the device has no test information file " + info.string() +
+                       "; start Vantrel once, then import";
+            RecordingSurface progress;
+            ImportProblem why = ImportProblem::None;
+            if (!dryRun && !ImportTestInfo(progress, &why))
+                return "cannot import the test information file " + info.string() +
+                       (why == ImportProblem::FileTooLarge    ? ": it is far larger than any catalogue"
+                        : why == ImportProblem::StoreRefused ? ": the data file refused it; is the disk full?"
+                                                             : "");
+            outcome.catalogueImported = true;
+        }
 
-    // Each row is checked and stored as it is read; a bad one leaves the unit
-    // uncommitted, so nothing of the file is stored.
-    KnownNames known(tally);
-    Row row;
-    std::u16string firstUser;
-    while (reader.Next(csv, problem)) {
+        // Each row is checked and stored as it is read.
+        Row row;
+        std::u16string firstUser;
+        while (reader.Next(csv, problem)) {
+            if (std::string failure = ReadFailure(reader, file); !failure.empty()) return failure;
+            problem = ReadRow(csv, where, width, row);
+            if (!problem.empty()) return problem;
+            if (firstUser.empty()) firstUser = row.text[kUser];
+            if (!StoreRow(row, dryRun, tally)) return AtLine(row.line, "could not be stored; nothing was imported");
+        }
         if (std::string failure = ReadFailure(reader, file); !failure.empty()) return failure;
-        problem = ReadRow(csv, where, width, row);
-        if (!problem.empty()) return problem;
-        if (firstUser.empty()) firstUser = row.text[kUser];
-        if (!StoreRow(row, dryRun, tally, known)) return AtLine(row.line, "could not be stored; nothing was imported");
-    }
-    if (std::string failure = ReadFailure(reader, file); !failure.empty()) return failure;
-    if (csv.longField != SIZE_MAX) {
-        const auto column = std::find(where.begin(), where.end(), static_cast<int>(csv.longField));
-        return column == where.end() ? AtLine(csv.line, problem)
-                                     : TooLong(csv.line, kColumnNames[static_cast<std::size_t>(column - where.begin())]);
-    }
-    if (!problem.empty()) return AtLine(csv.line, problem);
-    if (firstUser.empty()) return file + " holds no results";
+        if (csv.longField != SIZE_MAX) {
+            const auto column = std::find(where.begin(), where.end(), static_cast<int>(csv.longField));
+            const auto at = static_cast<std::size_t>(column - where.begin());
+            return column == where.end() ? AtLine(csv.line, problem) : TooLong(csv.line, kColumnNames[at]);
+        }
+        if (!problem.empty()) return AtLine(csv.line, problem);
+        if (firstUser.empty()) return file + " holds no results";
 
-    std::u16string current;
-    GetSetting(kCurrentUserKey, current);
-    if (current.empty()) {
-        outcome.madeCurrent = firstUser;
-        if (!dryRun && !CreateSettings(outcome.madeCurrent)) return "cannot store the current user";
-    }
-    if (!dryRun && !unit->Commit()) return "the results could not be stored; nothing was imported";
-    return {};
+        std::u16string current;
+        GetSetting(kCurrentUserKey, current);
+        if (current.empty()) {
+            outcome.madeCurrent = firstUser;
+            if (!dryRun && !CreateSettings(outcome.madeCurrent)) return "cannot store the current user";
+        }
+        return {};
+    };
+    if (dryRun) return importRows();
+    if (!AsOneChange([&] {
+            problem = importRows();
+            return problem.empty();
+        }) &&
+        problem.empty())
+        return "the results could not be stored; nothing was imported";
+    return problem;
 }

@@ -1,10 +1,7 @@
 #pragma once
-// What the export tool reads of a device: its users and their test records,
-// straight from the stores' databases, in store order.
+// The users the export tool names: every patient, then every user who has
+// test records but no patient record.
 
-#include "platform/datetime.h"
-
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,15 +10,5 @@ struct UserEntry {
     bool hasPatientRecord = false;
 };
 
-struct TestRecordEntry {
-    std::u16string user, test, result, value, goal, unit, comment;
-    SystemTime date;
-};
-
-// Every patient, then every user who has test records but no patient record;
-// each name once.
+// Each name once.
 std::vector<UserEntry> ReadUsers();
-// The test records of `user` (exact name), or of every user when `user` is
-// null, in store order, each handed over as it is read.
-void ForEachTestRecord(const std::u16string* user, const std::function<void(const TestRecordEntry&)>& visit);
-std::vector<TestRecordEntry> ReadTestRecords(const std::u16string* user);

@@ -3,8 +3,8 @@
 
 #include "platform/datetime.h"
 #include "platform/device.h"
-#include "platform/record_store.h"
 #include "platform/text.h"
+#include "store/data_file.h"
 #include "store/patient_store.h"
 #include "store/test_record_store.h"
 #include "tools/export/command_line.h"
@@ -49,7 +49,7 @@ void RequireReadableDevice() {
     std::error_code error;
     std::filesystem::path root = DeviceRoot();
     if (!std::filesystem::is_directory(root, error)) Fail("no Vantrel device at " + root.string());
-    std::u16string problem = ObjectStoreProblem();
+    std::u16string problem = DataFileProblem();
     if (!problem.empty()) Fail(TextToUtf8(problem));
 }
 
@@ -173,20 +173,9 @@ int Csv(const CommandLine& line) {
     const bool forTerminal = out.IsStandardOutput() && ::isatty(STDOUT_FILENO);
     // Rows go out in store order as they are read: nothing is held.
     out.Write(CsvHead());
-    ForEachTestRecord(user ? &*user : nullptr,
-                      [&](const TestRecordEntry& r) { out.Write(CsvLine(r, forTerminal)); });
+    ForEachTestResult(user ? &*user : nullptr, [&](const TestResult& r) { out.Write(CsvLine(r, forTerminal)); });
     out.Finish();
     return 0;
-}
-
-// The dates on which `user` took `test`, oldest first.
-std::vector<SystemTime> TestDates(const std::u16string& user, const std::u16string& test) {
-    std::map<std::string, SystemTime> dates;
-    for (const TestRecordEntry& r : ReadTestRecords(&user))
-        if (r.test == test) dates.emplace(IsoDate(r.date), r.date);
-    std::vector<SystemTime> list;
-    for (const auto& [key, date] : dates) list.push_back(date);
-    return list;
 }
 
 int Report(const CommandLine& line, char** argv) {
@@ -199,7 +188,7 @@ int Report(const CommandLine& line, char** argv) {
     std::u16string test = Utf8ToText(line.operands[1]);
     std::vector<SystemTime> dates = TestDates(user, test);
     if (dates.empty()) Fail(line.operands[0] + " has no test named \"" + line.operands[1] + "\"");
-    if (!dated) day = dates.back();
+    if (!dated) day = dates.front();
     WritePrinted(name, line.force, argv,
                  [&](QIODevice& out) { return WriteReportPdf(user, test, day, out); });
     return 0;
@@ -222,9 +211,8 @@ int Graph(const CommandLine& line, char** argv) {
     std::u16string user = KnownUser(line.operands[0]);
     std::u16string test = Utf8ToText(line.operands[1]);
     std::u16string result = Utf8ToText(line.operands[2]);
-    bool found = false;
-    for (const TestRecordEntry& r : ReadTestRecords(&user)) found = found || (r.test == test && r.result == result);
-    if (!found) Fail(line.operands[0] + " has no " + line.operands[2] + " results in " + line.operands[1]);
+    if (ResultValues(user, test, result, -1, 1).empty())
+        Fail(line.operands[0] + " has no " + line.operands[2] + " results in " + line.operands[1]);
 
     const int period = days.value_or(GetGraphPeriod(user));
     GetGraphType(user, type);
@@ -248,7 +236,7 @@ int Import(const CommandLine& line) {
     ExpectOperands(line, 1, 1);
     std::error_code error;
     if (std::filesystem::exists(ObjectStorePath(), error)) {
-        std::u16string problem = ObjectStoreProblem();
+        std::u16string problem = DataFileProblem();
         if (!problem.empty()) Fail(TextToUtf8(problem));
     }
     ImportOutcome outcome;
@@ -310,7 +298,7 @@ int Run(int argc, char** argv) {
     }
     if (line.root) SetDeviceRoot(*line.root);
     // Everything but import and restore only reads the device, even while the program uses it.
-    SetObjectStoreReadOnly(line.command != "restore" && (line.command != "import" || line.dryRun));
+    SetDataFileReadOnly(line.command != "restore" && (line.command != "import" || line.dryRun));
     if (line.command == "list") return List(line);
     if (line.command == "csv") return Csv(line);
     if (line.command == "report") return Report(line, argv);
@@ -331,13 +319,13 @@ int main(int argc, char** argv) {
     // Every record the command passed over is named, and fails it, whatever it wrote;
     // so does a data file found unusable part way.
     int passedOver = 0;
-    OnUnreadableRecord([&passedOver](const UnreadableRecord& record) {
+    OnPassedOverRecord([&passedOver](const PassedOverRecord& record) {
         Complain("record " + std::to_string(record.id) + " of \"" + TextToUtf8(record.sortText) + "\" in \"" +
                  TextToUtf8(record.database) + "\" in the data file " + record.file.string() +
                  " cannot be read; it was passed over and left as it was.");
         ++passedOver;
     });
-    OnObjectStoreProblem([&passedOver](const std::u16string& problem) {
+    OnDataFileProblem([&passedOver](const std::u16string& problem) {
         Complain(TextToUtf8(problem));
         ++passedOver;
     });

@@ -3,9 +3,9 @@
 #include "platform/device.h"
 #include "platform/device_lock.h"
 #include "platform/failure_cause.h"
-#include "platform/record_store.h"
 #include "platform/records/file_checks.h"
 #include "platform/text.h"
+#include "store/data_file.h"
 
 #include <sqlite3.h>
 
@@ -71,7 +71,7 @@ std::string Copy(const fs::path& store, const fs::path& target) {
     std::string problem;
     if (!MakeNewFile(target, problem)) return problem;
     problem = CopyInto(store, target);
-    if (problem.empty()) problem = Utf8(ObjectStoreFileProblem(target));
+    if (problem.empty()) problem = Utf8(DataFileProblemOf(target));
     std::error_code ignored;
     if (!problem.empty()) fs::remove(target, ignored);
     return problem;
@@ -125,7 +125,7 @@ std::string KeepCurrent(const fs::path& store, const fs::path& keeping, KeptData
     std::error_code error;
     if (!fs::exists(store, error)) return {};
     const fs::path file = KeptName(store.parent_path());
-    kept.damaged = !ObjectStoreFileProblem(store).empty();
+    kept.damaged = !DataFileProblemOf(store).empty();
     std::string problem;
     const char* const suffixes[] = {"", "-wal"};
     if (!kept.damaged) {
@@ -167,7 +167,7 @@ std::string BackupObjectStore(const fs::path& target) {
     std::error_code error;
     if (!fs::exists(store, error)) return "there is no data file at " + store.string() + " yet";
     if (const fs::path link = LinkedStoreFile(store); !link.empty()) return Utf8(LinkProblem(link));
-    std::u16string problem = ObjectStoreFileProblem(store);
+    std::u16string problem = DataFileProblemOf(store);
     if (!problem.empty()) return Utf8(problem);
     std::string made;
     if (!MakeNewFile(target, made)) return made;
@@ -182,8 +182,8 @@ std::string RestoreObjectStore(const fs::path& source, KeptData& kept) {
     const fs::path root = DeviceRoot(), store = ObjectStorePath();
     if (!fs::is_regular_file(source, error)) return "cannot read " + source.string();
     if (SameFile(source, store)) return source.string() + " is the device's own data file; there is nothing to restore";
-    std::u16string sourceProblem = ObjectStoreFileProblem(source);
-    if (sourceProblem.empty()) sourceProblem = UndecodableRecordProblem(source);
+    std::u16string sourceProblem = DataFileProblemOf(source);
+    if (sourceProblem.empty()) sourceProblem = UnreadableRecordIn(source);
     if (!sourceProblem.empty()) return Utf8(sourceProblem);
 
     if (const int made = MakePrivateFolders(root); made != 0)
@@ -196,7 +196,7 @@ std::string RestoreObjectStore(const fs::path& source, KeptData& kept) {
     case DeviceLock::Outcome::Failed: return "cannot lock the device folder " + root.string();
     }
     if (const fs::path link = LinkedStoreFile(store); !link.empty()) return Utf8(LinkProblem(link));
-    CloseObjectStore();
+    CloseDataFile();
 
     // The new data is made whole beside the store, then takes its place in
     // one rename; what a restore killed before it left is removed first.

@@ -1,10 +1,8 @@
 #include "tools/export/summary_pdf.h"
 
-#include "platform/record_store.h"
 #include "platform/text.h"
 #include "review/graph_data.h"
 #include "review/report_text.h"
-#include "review/test_record_reading.h"
 #include "store/patient_store.h"
 #include "store/test_record_store.h"
 #include "tools/export/printed_files.h"
@@ -57,12 +55,11 @@ std::vector<SummaryTest> GatherTests(std::u16string_view user) {
         std::map<std::u16string, TwoLatest> byResult;
     };
     std::map<std::u16string, Gathered> byTest;
-    ForEachUserRecord(user, [&](const PropertyRecord& record) {
-        const Latest r{RecordText(record, kPropResultName), RecordText(record, kPropComment),
-                       {RecordText(record, kPropResultValue), RecordText(record, kPropGoalValue),
-                        RecordText(record, kPropResultUnit), RecordDate(record)}};
+    const std::u16string exact(user);
+    ForEachTestResult(&exact, [&](const TestResult& record) {
+        const Latest r{record.result, record.comment, {record.value, record.goal, record.unit, record.date}};
         const int day = DayKey(r.reading.date);
-        auto [at, added] = byTest.try_emplace(RecordText(record, kPropTestName), Gathered{r.reading.date, {}, {}});
+        auto [at, added] = byTest.try_emplace(record.test, Gathered{r.reading.date, {}, {}});
         Gathered& test = at->second;
         if (day > DayKey(test.latest)) {
             test.latest = r.reading.date;

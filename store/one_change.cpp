@@ -1,0 +1,8 @@
+#include "store/one_change.h"
+
+#include "platform/record_store.h"
+
+bool AsOneChange(const std::function<bool()>& change) {
+    StoreTransaction unit;
+    return change() && unit.Commit();
+}

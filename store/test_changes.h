@@ -1,0 +1,26 @@
+#pragma once
+// The changes a person makes to the tests they took, each atomic: storing a
+// test of one day, editing or moving it, deleting it.
+
+#include "store/test_record_store.h"
+
+enum class TestSaved { Stored, DayHeld, Failed };
+
+// Stores `taken` on its day. When the day already holds that test nothing
+// changes and the answer is DayHeld, unless `join`: then the results join the
+// stored ones (one of the same name is replaced) and the comment, when there
+// is one, becomes the day's; `taken` then holds the day as stored. A test the
+// user stored in other letter case is stored under that spelling. A test or
+// result name the catalogue lacks is taught to it.
+TestSaved StoreTakenTest(TakenTest& taken, bool join);
+
+// Makes the test stored under `test` on the day of `date` exactly `taken`, as
+// the edit shows it: results taken out are deleted, changed ones rewritten and
+// new ones added, all with taken's comment. When taken names another day or
+// test, the results move there and none stay behind; a day that already holds
+// that test is DayHeld unless `join`, as for StoreTakenTest.
+TestSaved ReplaceTakenTest(std::u16string_view test, const SystemTime& date, TakenTest& taken, bool join);
+
+// Deletes the test of that day with every result, also those whose bytes
+// cannot be read; true when nothing of it is left.
+bool DeleteTakenTest(std::u16string_view user, std::u16string_view test, const SystemTime& date);

@@ -1,0 +1,85 @@
+#include "store/user_changes.h"
+
+#include "store/settings_store.h"
+#include "store/test_record_layout.h"
+
+namespace {
+
+std::u16string CurrentUser() {
+    std::u16string user;
+    GetSetting(kCurrentUserKey, user);
+    return user;
+}
+
+bool IsStored(const std::u16string& user) {
+    return !user.empty() && (FindPatient(user) != -1 || !UserTests(user).empty());
+}
+
+// Every test record of `from` becomes one of `to`, each in one step with
+// nothing else of it changed.
+bool MoveTests(const std::u16string& from, const std::u16string& to) {
+    PropertyDatabase db;
+    if (!db.Open(kTestRecordsDatabase)) return !PropertyDatabase::Exists(kTestRecordsDatabase);
+    FieldMatch all;
+    all.exact = from;
+    bool moved = true;
+    // The visit rewrites the record it is on.
+    db.ForEachMatch(all, [&](const PropertyRecord& record) {
+        PropertyRecord renamed = record;
+        renamed.AddProperty(TextProperty(to, kPropUser));
+        moved = db.Write(renamed, 1);
+        return moved;
+    });
+    return moved;
+}
+
+bool DeleteTests(const std::u16string& user) {
+    PropertyDatabase db;
+    if (!db.Open(kTestRecordsDatabase)) return !PropertyDatabase::Exists(kTestRecordsDatabase);
+    return db.DeleteAllOf(user);
+}
+
+}  // namespace
+
+bool IsOtherUsersName(std::u16string_view name, std::u16string_view except) {
+    const std::u16string exceptExact = BoundedText(except);
+    for (const Patient& patient : ReadPatients())
+        if (patient.name != exceptExact && EqualsNoCase(patient.name, BoundedText(name))) return true;
+    for (const std::u16string& user : UsersWithTests())
+        if (user != exceptExact && EqualsNoCase(user, BoundedText(name))) return true;
+    return false;
+}
+
+UserChanged ChangeUser(std::u16string_view from, const Patient& patient) {
+    const std::u16string old = BoundedText(from), name = BoundedText(patient.name);
+    if (name != old && IsOtherUsersName(name, old)) return UserChanged::NameTaken;
+    StoreTransaction unit;
+    bool changed = true;
+    if (name != old) {
+        changed = (FindPatient(old) == -1 || DeletePatient(old)) && MoveTests(old, name) &&
+                  (CurrentUser() != old || MakeCurrentUser(name));
+    }
+    changed = changed &&
+              AddPatient(name, patient.sex, patient.birthdate, patient.graphPeriod, patient.graphType) &&
+              unit.Commit();
+    return changed ? UserChanged::Done : UserChanged::Failed;
+}
+
+bool DeleteUser(std::u16string_view name) {
+    const std::u16string user = BoundedText(name);
+    StoreTransaction unit;
+    return (FindPatient(user) == -1 || DeletePatient(user)) && DeleteTests(user) &&
+           (CurrentUser() != user || MakeCurrentUser(FirstPatientName())) && unit.Commit();
+}
+
+bool MakeCurrentUser(std::u16string_view name) {
+    return SetSetting(kCurrentUserKey, BoundedText(name)) && CurrentUser() == BoundedText(name);
+}
+
+std::u16string SettledCurrentUser() {
+    const std::u16string current = CurrentUser();
+    if (IsStored(current)) return current;
+    const std::u16string next = FirstPatientName();
+    if (next != current) MakeCurrentUser(next);
+    return next;
+}

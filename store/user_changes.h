@@ -1,0 +1,31 @@
+#pragma once
+// The changes a person makes to a user as a whole, each atomic, and which user
+// is the current one. A user is stored when they have a patient record or
+// test records.
+
+#include "store/patient_store.h"
+
+#include <string>
+#include <string_view>
+
+enum class UserChanged { Done, NameTaken, Failed };
+
+// Whether `name` is, ignoring letter case, the name of a stored user other than `except`.
+bool IsOtherUsersName(std::u16string_view name, std::u16string_view except);
+
+// Stores `patient` in place of the user `from`. Under a new name everything of
+// theirs follows: the patient record, every test record, and the setting
+// CurrentUser when it named them. A name another user has (in any letter
+// case) is NameTaken, and nothing changes.
+UserChanged ChangeUser(std::u16string_view from, const Patient& patient);
+
+// Deletes the user's patient record and every test of theirs. When they were
+// the current user, the first patient left becomes the current one, or none.
+bool DeleteUser(std::u16string_view name);
+
+// Makes `name` the current user; false when the setting could not be stored.
+bool MakeCurrentUser(std::u16string_view name);
+
+// The current user: CurrentUser when it names a stored user; otherwise the
+// first patient (or none, the empty name) is made the current user.
+std::u16string SettledCurrentUser();

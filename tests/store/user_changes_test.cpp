@@ -1,0 +1,100 @@
+// A user as a whole: renamed with everything that is theirs, deleted with
+// their tests, and the current user always one who is stored.
+
+#include "store/user_changes.h"
+
+#include "platform/record_store_testing.h"
+#include "platform/text.h"
+#include "store/settings_store.h"
+#include "store/store_fixture.h"
+#include "store/store_test_helpers.h"
+#include "support/stored_results.h"
+#include "support/stored_text.h"
+
+namespace {
+
+class UserChangesTest : public StoreFixture {
+protected:
+    void SetUp() override {
+        StoreFixture::SetUp();
+        ASSERT_TRUE(AddPatient(u"Ann", u"Female", birth_, u"90", u"Line"));
+        ASSERT_TRUE(AddPatient(u"Bob", u"Male", birth_, u"0", u"Bar"));
+        ASSERT_TRUE(StoreResult(u"Ann", u"Iron", u"tired", MakeDate(2024, 1, 5), u"Ferritin", u"20", u"12-150", u"ng"));
+        ASSERT_TRUE(StoreResult(u"Ann", u"Iron", u"", MakeDate(2024, 2, 5), u"Ferritin", u"30", u"12-150", u"ng"));
+        ASSERT_TRUE(StoreResult(u"Ann", u"Glucose", u"", MakeDate(2024, 2, 5), u"", u"", u"", u""));
+        ASSERT_TRUE(StoreResult(u"Zed", u"Iron", u"", MakeDate(2024, 2, 5), u"Ferritin", u"1", u"2", u"u"));
+        ASSERT_TRUE(CreateSettings(u"Ann"));
+    }
+
+    static std::vector<std::u16string> Users(const std::vector<TestResult>& results) {
+        std::vector<std::u16string> users;
+        for (const TestResult& r : results) users.push_back(r.user);
+        return users;
+    }
+
+    const SystemTime birth_ = MakeDate(1980, 6, 1);
+};
+
+TEST_F(UserChangesTest, ARenamedUserTakesEveryTestAndStaysCurrent) {
+    std::vector<TestResult> expected = AllResults();
+    for (TestResult& r : expected)
+        if (r.user == u"Ann") r.user = u"Anna";
+    Patient anna = *ReadPatient(u"Ann");
+    anna.name = u"Anna";
+    anna.sex = u"Male";
+    ASSERT_EQ(ChangeUser(u"Ann", anna), UserChanged::Done);
+    EXPECT_EQ(FindPatient(u"Ann"), -1);
+    EXPECT_EQ(ReadPatient(u"Anna")->graphPeriod, u"90");  // the graph choices too
+    EXPECT_EQ(StoredSex(u"Anna"), u"Male");
+    EXPECT_EQ(AllResults(), expected);
+    EXPECT_EQ(UserTests(u"Anna"), Items({u"Iron", u"Glucose"}));
+    EXPECT_EQ(StoredSetting(kCurrentUserKey), u"Anna");
+
+    // Onto another user's name, in any letter case, nothing changes.
+    for (const char16_t* taken : {u"bob", u"ZED"}) {
+        Patient onto = anna;
+        onto.name = taken;
+        EXPECT_EQ(ChangeUser(u"Anna", onto), UserChanged::NameTaken) << TextToUtf8(taken);
+    }
+    EXPECT_EQ(AllResults(), expected);
+    EXPECT_EQ(RecordCountOf(kPatientsDatabase), 2);
+    // Its own name in other letter case is no other user's.
+    anna.name = u"ANNA";
+    EXPECT_EQ(ChangeUser(u"Anna", anna), UserChanged::Done);
+    EXPECT_EQ(UserTests(u"ANNA").size(), 2u);
+
+    // Half done on a full disk is never kept.
+    anna.name = u"Cleo";
+    RefuseStoreAddsAfterForTesting(0);
+    EXPECT_EQ(ChangeUser(u"ANNA", anna), UserChanged::Failed);
+    SetStoreWriteFailureForTesting(false);
+    EXPECT_NE(FindPatient(u"ANNA"), -1);
+    EXPECT_EQ(UserTests(u"ANNA").size(), 2u);
+    EXPECT_EQ(StoredSetting(kCurrentUserKey), u"ANNA");
+}
+
+TEST_F(UserChangesTest, DeletingTheCurrentUserMakesTheNextOneCurrent) {
+    ASSERT_TRUE(DeleteUser(u"Bob"));  // not the current user: the setting stays
+    EXPECT_EQ(StoredSetting(kCurrentUserKey), u"Ann");
+    ASSERT_TRUE(DeleteUser(u"Ann"));
+    EXPECT_EQ(Users(AllResults()), Items({u"Zed"}));
+    EXPECT_EQ(FindPatient(u"Ann"), -1);
+    EXPECT_EQ(StoredSetting(kCurrentUserKey), u"");  // no patient is left
+    ASSERT_TRUE(AddPatient(u"Cleo", u"", birth_, u"0", u"Bar"));
+    ASSERT_TRUE(MakeCurrentUser(u"Cleo"));
+    ASSERT_TRUE(AddPatient(u"Dee", u"", birth_, u"0", u"Bar"));
+    ASSERT_TRUE(DeleteUser(u"Cleo"));
+    EXPECT_EQ(StoredSetting(kCurrentUserKey), u"Dee");
+}
+
+// A setting left naming nobody (by an earlier version, or by hand) is settled at start.
+TEST_F(UserChangesTest, TheCurrentUserIsAlwaysAStoredOne) {
+    EXPECT_EQ(SettledCurrentUser(), u"Ann");
+    ASSERT_TRUE(MakeCurrentUser(u"Zed"));  // tests, but no patient record: a user still
+    EXPECT_EQ(SettledCurrentUser(), u"Zed");
+    ASSERT_TRUE(MakeCurrentUser(u"Ghost"));
+    EXPECT_EQ(SettledCurrentUser(), u"Ann");
+    EXPECT_EQ(StoredSetting(kCurrentUserKey), u"Ann");
+}
+
+}  // namespace
