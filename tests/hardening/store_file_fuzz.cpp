@@ -6,12 +6,12 @@
 // plain test run notice it.
 
 #include "platform/device.h"
-#include "platform/memory_listing.h"
 #include "platform/record_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
-#include "store/test_record_store.h"
+#include "store/test_record_layout.h"
 #include "support/earlier_store.h"
+#include "support/stored_results.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -57,27 +57,20 @@ std::filesystem::path FreshRoot() {
     return root;
 }
 
-// Every database read whole, then each user's test records, their dates and
-// one day's results, as list, csv and report read them.
+// Every database read whole, then each user's test records, their tests and
+// dates and one day's results, as list, csv and report read them.
 void ReadAsTheToolDoes() {
     ReadEveryRecord();
     for (const UserTally& tally : TallyTestRecords()) {
-        int records = 0;
-        std::u16string test;
-        SystemTime date;
-        ForEachUserRecord(tally.user, [&](const PropertyRecord& record) {
-            ++records;
-            if (const Property* name = record.GetProperty(kPropTestName)) test = name->StringValue();
-            if (const Property* time = record.GetProperty(kPropTestDate)) date = TestDateAt(time->FileTimeValue());
-        });
-        MemoryListing dates;
-        ListTestDates(tally.user, test, dates);
-        ListTestResults(tally.user, test, date);
-        SystemTime kept[60];
-        CollectResultDates(tally.user, test, u"", -1, kept, 60);
+        TestResult last;
+        ForEachTestResult(&tally.user, [&last](const TestResult& result) { last = result; });
+        UserTests(tally.user);
+        TestDates(tally.user, last.test);
+        ReadTakenTest(tally.user, last.test, last.date);
+        ResultValues(tally.user, last.test, last.result, -1, 60);
     }
-    MemoryListing users;
-    ListPatients(users);
+    ReadPatients();
+    PatientNames();
 }
 
 }  // namespace
@@ -91,10 +84,10 @@ void MakeStoreSeeds(const std::filesystem::path& folder) {
     for (const char16_t* user : {u"Ann", u"ANN"}) {
         AddPatient(user, u"Female", MakeDate(1970, 5, 2), u"30", u"Line");
         for (int day = 1; day <= 3; ++day) {
-            AddResult(user, u"Lipids", u"fasting", MakeDate(2024, 1, day), u"HDL", u"55", u"40-60", u"mg/dL");
-            AddResult(user, u"Lipids", u"", MakeDate(2024, 1, day), u"LDL", u"130", u"0-99", u"mg/dL");
+            StoreResult(user, u"Lipids", u"fasting", MakeDate(2024, 1, day), u"HDL", u"55", u"40-60", u"mg/dL");
+            StoreResult(user, u"Lipids", u"fasting", MakeDate(2024, 1, day), u"LDL", u"130", u"0-99", u"mg/dL");
         }
-        AddResult(user, u"Iron", u"", MakeDate(2024, 2, 1), u"", u"", u"", u"");
+        StoreResult(user, u"Iron", u"", MakeDate(2024, 2, 1), u"", u"", u"", u"");
     }
     CreateSettings(u"Ann");
     FreshRoot();  // the store closed: the file holds everything

@@ -8,10 +8,11 @@
 #include "platform/device_lock.h"
 #include "platform/record_store.h"
 #include "platform/records/schema.h"
-#include "platform/memory_listing.h"
 #include "store/patient_store.h"
 #include "store/store_fixture.h"
 #include "store/test_record_store.h"
+#include "store/user_changes.h"
+#include "support/stored_results.h"
 #include "support/earlier_store.h"
 #include "support/export_tool.h"
 #include "support/raw_file.h"
@@ -59,7 +60,7 @@ protected:
             ASSERT_TRUE(AddPatient(user, u"Female", MakeDate(1970, 5, 2), u"0", u"Bar"));
             for (int day = 1; day <= 20; ++day)
                 for (const char16_t* result : {u"HDL", u"LDL"})
-                    ASSERT_TRUE(AddResult(user, u"Lipids", u"", MakeDate(2024, 1, day), result, IntToText(day), u"40-60", u"mg/dL"));
+                    ASSERT_TRUE(StoreResult(user, u"Lipids", u"", MakeDate(2024, 1, day), result, IntToText(day), u"40-60", u"mg/dL"));
         }
         Close();
     }
@@ -104,10 +105,10 @@ protected:
 TEST_F(UntrustedStoreTest, TheSchemaIsTheOneMadeWithTheFile) {
     const std::string made = Schema(Store());
     for (int user = 0; user < 30; ++user)
-        ASSERT_TRUE(AddResult(u"User " + IntToText(user), u"Test " + IntToText(user), u"", MakeDate(2024, 2, 1), u"R",
+        ASSERT_TRUE(StoreResult(u"User " + IntToText(user), u"Test " + IntToText(user), u"", MakeDate(2024, 2, 1), u"R",
                               u"1", u"0-2", u"u"));
-    ASSERT_TRUE(DeleteTest(u"User 3", u"Test 3", MakeDate(2024, 2, 1)));
-    DeleteUserTests(u"User 4");
+    ASSERT_TRUE(DeleteTakenTest(u"User 3", u"Test 3", MakeDate(2024, 2, 1)));
+    DeleteUser(u"User 4");
     Close();
     EXPECT_EQ(Schema(Store()), made);
 }
@@ -126,7 +127,7 @@ TEST_F(UntrustedStoreTest, IdsBeyondTheRangeTheStoreWritesAreRefused) {
         EXPECT_NE(ObjectStoreFileProblem(Store()), u"");
         Close();
         int read = 0;
-        for (const char16_t* user : {u"Ann", u"Bob"}) ForEachUserRecord(user, [&read](const PropertyRecord&) { ++read; });
+        for (const std::u16string user : {u"Ann", u"Bob"}) ForEachTestResult(&user, [&read](const TestResult&) { ++read; });
         EXPECT_LT(read, 80);
         EXPECT_NE(ObjectStoreProblem().find(u"is damaged"), std::u16string::npos) << TextToUtf8(ObjectStoreProblem());
         Close();
@@ -189,11 +190,11 @@ TEST_F(UntrustedStoreTest, ADamagedPageIsToldAndNeverCrashesHangsOrHidesData) {
 
         std::vector<std::u16string> told;
         OnObjectStoreProblem([&told](const std::u16string& problem) { told.push_back(problem); });
-        MemoryListing dates;
-        ListTestDates(u"Ann", u"Lipids", dates);
-        ListTestDates(u"Ann", u"Lipids", dates);
-        ForEachUserRecord(u"Ann", [](const PropertyRecord&) {});
-        DeleteTest(u"Ann", u"Lipids", MakeDate(2024, 1, 2));
+        TestDates(u"Ann", u"Lipids");
+        TestDates(u"Ann", u"Lipids");
+        const std::u16string ann = u"Ann";
+        ForEachTestResult(&ann, [](const TestResult&) {});
+        DeleteTakenTest(u"Ann", u"Lipids", MakeDate(2024, 1, 2));
         OnObjectStoreProblem(nullptr);
         // Found when the file is opened, it is the start's one message instead.
         EXPECT_LE(told.size(), 1u);
@@ -254,7 +255,7 @@ TEST_F(UntrustedStoreTest, EveryFileIsPrivateWhateverTheUmask) {
 
     ::umask(0);
     SetDeviceRoot(root_);
-    const bool added = AddResult(u"Ann", u"Iron", u"", MakeDate(2024, 2, 1), u"Fe", u"60", u"50-150", u"mcg/dL");
+    const bool added = StoreResult(u"Ann", u"Iron", u"", MakeDate(2024, 2, 1), u"Fe", u"60", u"50-150", u"mcg/dL");
     ::umask(umask);
     EXPECT_TRUE(added);
     for (const auto& entry : fs::directory_iterator(root_)) EXPECT_EQ(Mode(entry.path()), 0600u) << entry.path();
@@ -267,7 +268,7 @@ TEST_F(UntrustedStoreTest, ARestoreKilledAnywhereLeavesAWholeStore) {
     ASSERT_EQ(Tool("backup old.sqlite").status, 0);
     SetDeviceRoot(folder_ / "other");
     for (int day = 1; day <= 200; ++day)
-        ASSERT_TRUE(AddResult(u"Dee", u"Iron", u"", MakeDate(2023, 1 + day % 12, 1 + day % 28), u"Fe" + IntToText(day),
+        ASSERT_TRUE(StoreResult(u"Dee", u"Iron", u"", MakeDate(2023, 1 + day % 12, 1 + day % 28), u"Fe" + IntToText(day),
                               u"60", u"50-150", u"mcg/dL"));
     SetDeviceRoot(root_);
     ASSERT_EQ(RunExportTool(VANTREL_EXPORT, folder_, folder_ / "other", "backup new.sqlite").status, 0);

@@ -4,7 +4,7 @@
 
 #include "store/test_changes.h"
 
-#include "platform/object_store.h"
+#include "platform/record_store.h"
 #include "platform/record_store_testing.h"
 #include "store/catalog_store.h"
 #include "store/store_fixture.h"
