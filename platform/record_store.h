@@ -7,6 +7,7 @@
 // nothing is kept between operations: each reads the records it reaches,
 // through SQLite's indexes (see platform/records/schema.h).
 
+#include "platform/records/field_match.h"
 #include "platform/records/property.h"
 #include "platform/records/unreadable_records.h"
 
@@ -19,16 +20,6 @@
 #include <utility>
 #include <vector>
 
-// Lookups the service serves from its indexes, among the records whose sort
-// text is exactly `exact`: the three properties whose ids follow the sort
-// property's are kept as indexed fields.
-struct FieldMatch {
-    std::u16string exact;
-    std::optional<std::u16string> first;                   // field 1 is this text
-    std::optional<std::pair<FileTime, FileTime>> second;   // field 2 a time within [from, to]
-    std::optional<std::u16string> third;                   // field 3 is this text
-};
-
 // One handle on one database. A store operation may hold a handle while an
 // operation it calls opens a second one on the same database.
 class PropertyDatabase {
@@ -40,10 +31,10 @@ public:
 
     static bool Exists(std::u16string_view name);
     // The identifier of a new empty database, 0 on failure (also when the name
-    // exists). Without `lookup`, the three properties after the sort property
-    // are its lookup columns.
+    // exists). `lookup` names the properties kept as lookup columns, which
+    // FieldMatch seeks on; by default none.
     static std::uint32_t Create(std::u16string_view name, std::uint32_t type, int sortOrderCount,
-                                const SortOrder& order, std::optional<LookupColumns> lookup = std::nullopt);
+                                const SortOrder& order, const LookupColumns& lookup = {});
 
     bool OpenById(std::uint32_t id);
     bool Open(std::u16string_view name);
@@ -78,13 +69,13 @@ public:
     // Positions on each match in record order and reads it; `visit` returns
     // false to stop. DeleteCurrent, Write and CurrentIndex work on the match visited.
     void ForEachMatch(const FieldMatch& match, const std::function<bool(const PropertyRecord&)>& visit);
-    // The times of field 2 of the matches, in record order or newest first
-    // (ties in record order), each with a number that grows in record order;
-    // `visit` returns false to stop.
+    // The dates of the matches, in record order or newest first (ties in
+    // record order), each with a number that grows in record order; `visit`
+    // returns false to stop.
     void ForEachMatchTime(const FieldMatch& match, bool newestFirst,
                           const std::function<bool(FileTime, std::int64_t)>& visit);
-    // The distinct texts of field 1 among the records of `exact`, in the order of their first record.
-    std::vector<std::u16string> FirstFieldTexts(std::u16string_view exact);
+    // The distinct tests among the records of `exact`, in the order of their first record.
+    std::vector<std::u16string> TestTexts(std::u16string_view exact);
     // The distinct sort texts of the records, in order.
     std::vector<std::u16string> SortTexts();
     int CountMatches(const FieldMatch& match);

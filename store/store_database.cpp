@@ -3,7 +3,7 @@
 bool OpenOrCreate(PropertyDatabase& db, const StoreDatabase& database) {
     if (db.Open(database.name)) return true;
     std::uint32_t id = PropertyDatabase::Create(database.name, database.type, 1,
-                                                SortOrder{database.sortProperty, kSortCaseInsensitive});
+                                                SortOrder{database.sortProperty, kSortCaseInsensitive}, database.lookup);
     return id != 0 && db.OpenById(id);
 }
 

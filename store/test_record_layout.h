@@ -18,7 +18,9 @@ enum TestRecordProperty : std::uint16_t {
     kPropGoalValue = 308,
 };
 
-inline constexpr StoreDatabase kTestRecords{kTestRecordsDatabase, kTestRecordsDatabaseType, kPropUser};
+// A user's records are looked up by test, date and result.
+inline constexpr StoreDatabase kTestRecords{kTestRecordsDatabase, kTestRecordsDatabaseType, kPropUser,
+                                            LookupColumns{kPropTestName, kPropTestDate, kPropResultName}};
 
 // A record's fields (as a 1024-unit buffer holds each text).
 TestResult ResultOf(const PropertyRecord& record);

@@ -12,7 +12,7 @@ using Query = ObjectStore::Query;
 
 // The query of `columns` among the matches; the statement's text depends only
 // on which fields the match names, so the texts are a fixed set.
-Query MatchQuery(const SortText& sortText, const Lookup& match, const char* columns, const char* order) {
+Query MatchQuery(const SortText& sortText, const FieldMatch& match, const char* columns, const char* order) {
     const bool narrowed = match.test || match.date || match.result;
     // Named by test alone, the matches lie in record order in records_by_test;
     // narrowed further, records_by_date holds every field the match names.
@@ -42,14 +42,14 @@ Query MatchQuery(const SortText& sortText, const Lookup& match, const char* colu
 // A range of dates and a result: SQLite seeks no further than a range, so
 // each date of the range that holds records is sought in turn, then its
 // records of the result; a few descents, not a walk of the whole range.
-std::vector<std::int64_t> MatchingIdsDateByDate(const SortText& sortText, const Lookup& match) {
+std::vector<std::int64_t> MatchingIdsDateByDate(const SortText& sortText, const FieldMatch& match) {
     std::vector<std::int64_t> ids;
     Query next = ObjectStore::Instance().Prepare(
         "SELECT date FROM records INDEXED BY records_by_date WHERE sort_text = ?1 AND test = ?2"
         " AND date BETWEEN ?3 AND ?4 ORDER BY date LIMIT 1");
     if (!next) return ids;
     const auto [from, to] = *match.date;
-    Lookup day = match;
+    FieldMatch day = match;
     for (auto at = static_cast<sqlite3_int64>(from); at <= static_cast<sqlite3_int64>(to);) {
         sqlite3_bind_int64(next.get(), 1, sortText.id);
         BindBytes(next.get(), 2, OrderedBytes(*match.test));
@@ -68,7 +68,7 @@ std::vector<std::int64_t> MatchingIdsDateByDate(const SortText& sortText, const 
     return ids;
 }
 
-std::vector<std::int64_t> MatchingIds(const SortText& sortText, const Lookup& match) {
+std::vector<std::int64_t> MatchingIds(const SortText& sortText, const FieldMatch& match) {
     if (match.test && match.date && match.result && match.date->first != match.date->second)
         return MatchingIdsDateByDate(sortText, match);
     std::vector<std::int64_t> ids;
@@ -77,7 +77,7 @@ std::vector<std::int64_t> MatchingIds(const SortText& sortText, const Lookup& ma
     return ids;
 }
 
-void ForEachMatchingDate(const SortText& sortText, const Lookup& match, bool newestFirst,
+void ForEachMatchingDate(const SortText& sortText, const FieldMatch& match, bool newestFirst,
                          const std::function<bool(FileTime, std::int64_t)>& visit) {
     Query query = MatchQuery(sortText, match, "date, id", newestFirst ? " ORDER BY date DESC" : " ORDER BY id");
     const auto date = [&query] {
@@ -107,7 +107,7 @@ void ForEachMatchingDate(const SortText& sortText, const Lookup& match, bool new
     if (going) flush();
 }
 
-std::int64_t CountMatching(const SortText& sortText, const Lookup& match) {
+std::int64_t CountMatching(const SortText& sortText, const FieldMatch& match) {
     Query query = MatchQuery(sortText, match, "count(*)", "");
     return query.Next() ? sqlite3_column_int64(query.get(), 0) : 0;
 }

@@ -2,6 +2,7 @@
 // Lookups among the records of one exact sort text on their lookup columns,
 // each served by an index of the records table.
 
+#include "platform/records/field_match.h"
 #include "platform/records/record_rows.h"
 
 #include <functional>
@@ -10,24 +11,15 @@
 #include <utility>
 #include <vector>
 
-// The records whose sort text is exactly `exact`, narrowed by the lookup
-// columns the database keeps (LookupColumns): the test is this text, the
-// date a time within [from, to], the result this text.
-struct Lookup {
-    std::u16string exact;
-    std::optional<std::u16string> test;
-    std::optional<std::pair<FileTime, FileTime>> date;
-    std::optional<std::u16string> result;
-};
 
 // The matches' numbers, in record order.
-std::vector<std::int64_t> MatchingIds(const SortText& sortText, const Lookup& match);
+std::vector<std::int64_t> MatchingIds(const SortText& sortText, const FieldMatch& match);
 // The matches' dates with their numbers: in record order, or newest first
 // (ties in record order); `visit` returns false to stop. Newest first, the
 // index is walked backwards, so only the dates taken are read.
-void ForEachMatchingDate(const SortText& sortText, const Lookup& match, bool newestFirst,
+void ForEachMatchingDate(const SortText& sortText, const FieldMatch& match, bool newestFirst,
                          const std::function<bool(FileTime, std::int64_t)>& visit);
-std::int64_t CountMatching(const SortText& sortText, const Lookup& match);
+std::int64_t CountMatching(const SortText& sortText, const FieldMatch& match);
 // The distinct tests of the sort text's records, in the order of their first record.
 std::vector<std::u16string> TestsInOrder(const SortText& sortText);
 

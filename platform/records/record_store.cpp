@@ -15,8 +15,6 @@ namespace {
 
 ObjectStore& Store() { return ObjectStore::Instance(); }
 
-Lookup LookupOf(const FieldMatch& match) { return Lookup{match.exact, match.first, match.second, match.third}; }
-
 // Numbers count from 0 and fit an int; a count beyond is no number.
 int IndexNumber(std::int64_t count) { return static_cast<int>(std::min<std::int64_t>(count, INT_MAX)); }
 
@@ -89,12 +87,8 @@ PropertyDatabase::~PropertyDatabase() {
 bool PropertyDatabase::Exists(std::u16string_view name) { return FindDatabase(name).has_value(); }
 
 std::uint32_t PropertyDatabase::Create(std::u16string_view name, std::uint32_t type, int sortOrderCount,
-                                       const SortOrder& order, std::optional<LookupColumns> lookup) {
-    if (sortOrderCount != 1) return 0;
-    const auto after = [&order](int n) {
-        return static_cast<std::uint16_t>(order.propertyId + n <= 0xFFFF ? order.propertyId + n : 0);
-    };
-    return CreateDatabase(name, type, order, lookup.value_or(LookupColumns{after(1), after(2), after(3)}));
+                                       const SortOrder& order, const LookupColumns& lookup) {
+    return sortOrderCount == 1 ? CreateDatabase(name, type, order, lookup) : 0;
 }
 
 namespace {
@@ -259,7 +253,7 @@ void PropertyDatabase::ForEachMatch(const FieldMatch& match, const std::function
     const std::optional<SortText> text = FindSortText(*state_->info, match.exact);
     if (!text) return;
     // Taken first, so the visit may delete the records it is given.
-    const std::vector<std::int64_t> ids = MatchingIds(*text, LookupOf(match));
+    const std::vector<std::int64_t> ids = MatchingIds(*text, match);
     std::vector<Property> properties;
     PropertyRecord record;
     for (std::int64_t id : ids) {
@@ -279,10 +273,10 @@ void PropertyDatabase::ForEachMatchTime(const FieldMatch& match, bool newestFirs
                                         const std::function<bool(FileTime, std::int64_t)>& visit) {
     if (!state_->Usable()) return;
     if (const std::optional<SortText> text = FindSortText(*state_->info, match.exact))
-        ForEachMatchingDate(*text, LookupOf(match), newestFirst, visit);
+        ForEachMatchingDate(*text, match, newestFirst, visit);
 }
 
-std::vector<std::u16string> PropertyDatabase::FirstFieldTexts(std::u16string_view exact) {
+std::vector<std::u16string> PropertyDatabase::TestTexts(std::u16string_view exact) {
     if (!state_->Usable()) return {};
     const std::optional<SortText> text = FindSortText(*state_->info, exact);
     return text ? TestsInOrder(*text) : std::vector<std::u16string>{};
@@ -295,7 +289,7 @@ std::vector<std::u16string> PropertyDatabase::SortTexts() {
 int PropertyDatabase::CountMatches(const FieldMatch& match) {
     if (!state_->Usable()) return 0;
     const std::optional<SortText> text = FindSortText(*state_->info, match.exact);
-    return text ? IndexNumber(CountMatching(*text, LookupOf(match))) : 0;
+    return text ? IndexNumber(CountMatching(*text, match)) : 0;
 }
 
 bool PropertyDatabase::DeleteUndecodable(const FieldMatch& match) {
@@ -303,7 +297,7 @@ bool PropertyDatabase::DeleteUndecodable(const FieldMatch& match) {
     const std::optional<SortText> text = FindSortText(*state_->info, match.exact);
     if (!text) return true;
     std::vector<Property> properties;
-    for (std::int64_t id : MatchingIds(*text, LookupOf(match))) {
+    for (std::int64_t id : MatchingIds(*text, match)) {
         const RowRead read = ReadRecord(*state_->info, *text, id, properties);
         if (read == RowRead::Failed) return false;
         if (read == RowRead::Undecodable && !RemoveRecord(*state_->info, Place{text->fold, text->id, text->exact, id}))
