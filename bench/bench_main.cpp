@@ -16,7 +16,7 @@
 
 #include "platform/datetime.h"
 #include "platform/device.h"
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "platform/text.h"
 
 #include <QApplication>

@@ -2,9 +2,9 @@
 
 #include "entry/goal_for_sex.h"
 #include "platform/device.h"
-#include "platform/record_store.h"
 #include "platform/memory_listing.h"
 #include "platform/recording_surface.h"
+#include "platform/records/record_store.h"
 #include "platform/text.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"

@@ -5,7 +5,7 @@
 #include "process_steps.h"
 #include "timing.h"
 
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "platform/text.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "store/data_file.h"
 
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 
 std::u16string DataFileProblem() { return ObjectStoreProblem(); }
 

@@ -3,7 +3,7 @@
 // find a record in the run of records that share a sort value, reach a record
 // by its index, and pass over all records.
 
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "platform/text.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 // stores make through the service's indexes. Only the stores (and the store's
 // own tests and benchmarks) use it.
 
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "store/store_database.h"
 #include "store/test_record_store.h"
 

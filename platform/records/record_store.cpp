@@ -1,4 +1,4 @@
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 
 #include "platform/records/connection.h"
 #include "platform/records/file_checks.h"

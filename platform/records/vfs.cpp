@@ -1,6 +1,6 @@
 #include "platform/records/vfs.h"
 
-#include "platform/record_store_testing.h"
+#include "platform/records/testing.h"
 
 #include <sqlite3.h>
 

@@ -5,9 +5,9 @@
 
 // The name to open connections with; registers the layer on first use.
 const char* StoreVfsName();
-// Whether writes are being made to fail (see record_store_testing.h).
+// Whether writes are being made to fail (see testing.h).
 bool StoreWritesFail();
-// Whether the record about to be added must fail (see record_store_testing.h).
+// Whether the record about to be added must fail (see testing.h).
 bool StoreAddRefused();
 // Whether `path` is a symbolic link, or a file with another name (a hard
 // link) through which writes would reach someone else's file: the layer

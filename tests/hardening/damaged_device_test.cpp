@@ -15,16 +15,16 @@
 #include "entry/take_test_dlg.h"
 #include "platform/device.h"
 #include "platform/device_lock.h"
-#include "platform/record_store.h"
 #include "platform/recording_surface.h"
+#include "platform/records/record_store.h"
 #include "platform/text.h"
 #include "platform/ui/dialog_widget.h"
-#include "support/dialog_driver.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
 #include "store/test_info_import.h"
 #include "store/test_record_layout.h"
+#include "support/dialog_driver.h"
 #include "support/stored_results.h"
 
 #include <QComboBox>

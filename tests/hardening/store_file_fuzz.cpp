@@ -6,7 +6,7 @@
 // plain test run notice it.
 
 #include "platform/device.h"
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
 #include "store/test_record_layout.h"

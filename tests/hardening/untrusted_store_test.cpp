@@ -6,16 +6,16 @@
 
 #include "platform/device.h"
 #include "platform/device_lock.h"
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "platform/records/schema.h"
 #include "store/patient_store.h"
 #include "store/store_fixture.h"
 #include "store/test_record_store.h"
 #include "store/user_changes.h"
-#include "support/stored_results.h"
 #include "support/earlier_store.h"
 #include "support/export_tool.h"
 #include "support/raw_file.h"
+#include "support/stored_results.h"
 
 #include <sqlite3.h>
 

@@ -2,7 +2,7 @@
 // places, records read back from the file whole, damage is found, and a file
 // of the earlier format is converted.
 
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "record_store_helpers.h"
 #include "store/store_fixture.h"
 #include "support/raw_file.h"

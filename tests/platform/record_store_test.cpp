@@ -1,7 +1,7 @@
 // The record store service: order, positions and indexes, deletion, reopening
 // and transactions.
 
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "record_store_helpers.h"
 #include "store/store_fixture.h"
 

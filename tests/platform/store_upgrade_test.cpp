@@ -3,7 +3,7 @@
 // that cannot kept as it was; a copy stays until the converted file passes
 // its check, and the true cause is told when the conversion cannot be made.
 
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "platform/records/upgrade.h"
 #include "record_store_helpers.h"
 #include "store/store_fixture.h"

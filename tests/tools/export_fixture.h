@@ -2,8 +2,8 @@
 // vantrel-export run as a user would run it, against a device the test builds.
 
 #include "platform/device.h"
-#include "platform/record_store.h"
 #include "platform/recording_surface.h"
+#include "platform/records/record_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
 #include "store/test_info_import.h"
