@@ -18,6 +18,7 @@
 #include <fstream>
 #include <string>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -75,11 +76,15 @@ TEST_F(StartupTest, TheShippedFileIsCopiedFromTheFirstFolderHoldingItOnlyWhenMis
     std::ofstream(shipped / "BrennicTests.txt") << kSmallTestInfoFile;
     std::ofstream(other / "BrennicTests.txt") << "other";
 
+    // The folder it makes holds health data: its owner's alone, whatever the umask.
+    const mode_t umask = ::umask(0);
     EXPECT_FALSE(SeedTestInfoFile({empty}));
+    ::umask(umask);
     EXPECT_FALSE(fs::exists(DeviceTestInfoFile()));
 
     EXPECT_TRUE(SeedTestInfoFile({empty, shipped, other}));
     EXPECT_EQ(FileBytes(DeviceTestInfoFile()), kSmallTestInfoFile);
+    EXPECT_EQ(fs::status(DeviceTestInfoFile().parent_path()).permissions() & fs::perms::all, fs::perms::owner_all);
     EXPECT_FALSE(fs::exists(fs::path(DeviceTestInfoFile()) += ".part"));
 
     // A file already on the device is the user's: never replaced.
