@@ -33,7 +33,7 @@ std::vector<ResultRow> OnePerName(const std::vector<ResultRow>& rows) {
 // The spelling under which the user stored a test equal to `test` ignoring
 // case, so that one test never splits in two by letter case; else `test`.
 std::u16string StoredSpelling(PropertyDatabase& db, std::u16string_view user, const std::u16string& test) {
-    if (db.CountMatches(TestMatch(user, test)) > 0) return test;
+    if (db.HasMatch(TestMatch(user, test))) return test;
     for (std::u16string& stored : UserTests(user))
         if (EqualsNoCase(stored, test)) return stored;
     return test;
@@ -50,7 +50,7 @@ void JoinStored(TakenTest& taken) {
 
 bool DayHeld(PropertyDatabase& db, const TakenTest& taken) {
     FieldMatch match = TestMatch(taken.user, taken.test);
-    return OnDay(taken.date, match) && db.CountMatches(match) > 0;
+    return OnDay(taken.date, match) && db.HasMatch(match);
 }
 
 // Names the catalogue lacks become known, as a typed name does in Take Test.

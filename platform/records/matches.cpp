@@ -107,9 +107,9 @@ void ForEachMatchingDate(const SortText& sortText, const FieldMatch& match, bool
     if (going) flush();
 }
 
-std::int64_t CountMatching(const SortText& sortText, const FieldMatch& match) {
-    Query query = MatchQuery(sortText, match, "count(*)", "");
-    return query.Next() ? sqlite3_column_int64(query.get(), 0) : 0;
+bool AnyMatching(const SortText& sortText, const FieldMatch& match) {
+    Query query = MatchQuery(sortText, match, "1", " LIMIT 1");
+    return query.Next();
 }
 
 // One index descent per distinct test: the first entry after the last test.

@@ -19,7 +19,8 @@ std::vector<std::int64_t> MatchingIds(const SortText& sortText, const FieldMatch
 // index is walked backwards, so only the dates taken are read.
 void ForEachMatchingDate(const SortText& sortText, const FieldMatch& match, bool newestFirst,
                          const std::function<bool(FileTime, std::int64_t)>& visit);
-std::int64_t CountMatching(const SortText& sortText, const FieldMatch& match);
+// Whether any record matches: one index descent, however many records do.
+bool AnyMatching(const SortText& sortText, const FieldMatch& match);
 // The distinct tests of the sort text's records, in the order of their first record.
 std::vector<std::u16string> TestsInOrder(const SortText& sortText);
 

@@ -286,10 +286,10 @@ std::vector<std::u16string> PropertyDatabase::SortTexts() {
     return state_->Usable() ? SortTextsInOrder(*state_->info) : std::vector<std::u16string>{};
 }
 
-int PropertyDatabase::CountMatches(const FieldMatch& match) {
-    if (!state_->Usable()) return 0;
+bool PropertyDatabase::HasMatch(const FieldMatch& match) {
+    if (!state_->Usable()) return false;
     const std::optional<SortText> text = FindSortText(*state_->info, match.exact);
-    return text ? IndexNumber(CountMatching(*text, match)) : 0;
+    return text && AnyMatching(*text, match);
 }
 
 bool PropertyDatabase::DeleteUndecodable(const FieldMatch& match) {

@@ -78,7 +78,8 @@ public:
     std::vector<std::u16string> TestTexts(std::u16string_view exact);
     // The distinct sort texts of the records, in order.
     std::vector<std::u16string> SortTexts();
-    int CountMatches(const FieldMatch& match);
+    // Whether any record matches, found without counting them.
+    bool HasMatch(const FieldMatch& match);
     // Deletes every record whose sort text is exactly `exact`, in one step.
     bool DeleteAllOf(std::u16string_view exact);
     // Deletes the matches whose stored bytes cannot be decoded, which every
