@@ -11,14 +11,16 @@ namespace {
 using Query = ObjectStore::Query;
 
 // The query of `columns` among the matches; the statement's text depends only
-// on which fields the match names, so the texts are a fixed set.
-Query MatchQuery(const SortText& sortText, const FieldMatch& match, const char* columns, const char* order) {
+// on which fields the match names, so the texts are a fixed set. `byDate`:
+// the rows are wanted in date order, which records_by_date holds.
+Query MatchQuery(const SortText& sortText, const FieldMatch& match, const char* columns, const char* order,
+                 bool byDate = false) {
     const bool narrowed = match.test || match.date || match.result;
     // Named by test alone, the matches lie in record order in records_by_test;
     // narrowed further, records_by_date holds every field the match names.
+    const bool inRecordOrder = match.test && !match.date && !match.result && !byDate;
     std::string sql = std::string("SELECT ") + columns + " FROM records" +
-                      (!narrowed ? "" : match.test && !match.date && !match.result ? " INDEXED BY records_by_test"
-                                                                                   : " INDEXED BY records_by_date") +
+                      (!narrowed ? "" : inRecordOrder ? " INDEXED BY records_by_test" : " INDEXED BY records_by_date") +
                       " WHERE sort_text = ?1";
     if (match.test) sql += " AND test = ?2";
     if (match.date) sql += match.date->first == match.date->second ? " AND date = ?3" : " AND date BETWEEN ?3 AND ?4";
@@ -79,7 +81,10 @@ std::vector<std::int64_t> MatchingIds(const SortText& sortText, const FieldMatch
 
 void ForEachMatchingDate(const SortText& sortText, const FieldMatch& match, bool newestFirst,
                          const std::function<bool(FileTime, std::int64_t)>& visit) {
-    Query query = MatchQuery(sortText, match, "date, id", newestFirst ? " ORDER BY date DESC" : " ORDER BY id");
+    // Newest first, a test's dates are read from records_by_date backwards:
+    // no sort, and no visit to a record for its date.
+    Query query = MatchQuery(sortText, match, "date, id", newestFirst ? " ORDER BY date DESC" : " ORDER BY id",
+                             newestFirst);
     const auto date = [&query] {
         return sqlite3_column_type(query.get(), 0) == SQLITE_INTEGER ? static_cast<FileTime>(sqlite3_column_int64(query.get(), 0))
                                                                      : FileTime{0};
