@@ -252,6 +252,15 @@ void PropertyDatabase::ForEachMatch(const FieldMatch& match, const std::function
     if (!state_->Usable()) return;
     const std::optional<SortText> text = FindSortText(*state_->info, match.exact);
     if (!text) return;
+    // Outside a transaction each record's read would begin and end a read of
+    // the file of its own, locks and all; a statement left on its first row
+    // keeps one read open for the whole pass. Writes of the visit may still
+    // begin and commit: a pending read does not stop them.
+    ObjectStore::Query onePass;
+    if (!ObjectStore::Instance().InUnit()) {
+        onePass = ObjectStore::Instance().Prepare("SELECT 1 FROM databases");
+        if (onePass) onePass.Next();
+    }
     // Taken first, so the visit may delete the records it is given.
     const std::vector<std::int64_t> ids = MatchingIds(*text, match);
     std::vector<Property> properties;
