@@ -101,7 +101,7 @@ TEST_F(RecordStoreFailureTest, AFullDiskFailsWritesAndChangesNothing) {
         EXPECT_FALSE(db.Write(MakeRecord(u"a", u"changed"), 1));
         ASSERT_TRUE(db.SeekToIndex(1));
         EXPECT_FALSE(db.DeleteCurrent());
-        EXPECT_EQ(AllTags(db), Tags({u"kept", u"also kept"}));
+        EXPECT_EQ(AllTags(db), Items({u"kept", u"also kept"}));
         EXPECT_EQ(CreateTestDatabase(u"Other"), 0u);
     }
     {
@@ -115,14 +115,14 @@ TEST_F(RecordStoreFailureTest, AFullDiskFailsWritesAndChangesNothing) {
         db.Close();
         EXPECT_FALSE(transaction.Commit());
     }
-    EXPECT_EQ(AllTags(u"List"), Tags({u"kept", u"also kept"}));
+    EXPECT_EQ(AllTags(u"List"), Items({u"kept", u"also kept"}));
     EXPECT_EQ(FileBytes(ObjectStorePath()), before);
 
     SetStoreWriteFailureForTesting(false);
     PropertyDatabase db;
     ASSERT_TRUE(db.Open(u"List"));
     EXPECT_TRUE(AddRecord(db, u"e", u"after"));
-    EXPECT_EQ(AllTags(db), Tags({u"kept", u"also kept", u"after"}));
+    EXPECT_EQ(AllTags(db), Items({u"kept", u"also kept", u"after"}));
 }
 
 // An advancing pass goes over records whose bytes do not decode, as does a
@@ -143,7 +143,7 @@ TEST_F(RecordStoreFailureTest, RecordsThatCannotBeDecodedArePassedOverAndLeftAsT
     std::vector<UnreadableRecord> told;
     OnUnreadableRecord([&told](const UnreadableRecord& record) { told.push_back(record); });
 
-    EXPECT_EQ(AllTags(u"List"), Tags({u"a2", u"c1"}));
+    EXPECT_EQ(AllTags(u"List"), Items({u"a2", u"c1"}));
     PropertyDatabase db;
     ASSERT_TRUE(db.Open(u"List"));
     PropertyRecord record;
@@ -163,10 +163,10 @@ TEST_F(RecordStoreFailureTest, RecordsThatCannotBeDecodedArePassedOverAndLeftAsT
         matched.push_back(TagOf(match));
         return true;
     });
-    EXPECT_EQ(matched, Tags({u"a2"}));
+    EXPECT_EQ(matched, Items({u"a2"}));
     // The others stay in use.
     EXPECT_TRUE(AddRecord(db, u"a", u"a4"));
-    EXPECT_EQ(AllTags(db), Tags({u"a2", u"a4", u"c1"}));
+    EXPECT_EQ(AllTags(db), Items({u"a2", u"a4", u"c1"}));
     ReadEveryRecord();
     db.Close();
     OnUnreadableRecord(nullptr);
