@@ -76,6 +76,8 @@ TEST_F(SwitchUserDlgTest, OkHandsBackTheSelectedUserOrAsksForOne) {
 }
 
 // A renamed user shows under the new name at once; another user's name is refused.
+constexpr char16_t kNameTaken[] = u"Another user already has this name. Please choose another name.";
+
 TEST_F(SwitchUserDlgTest, AddListsNewNamesOnlyAndEditRenames) {
     CSwitchUserDlg dlg;
     dlg.userName = u"Zed";  // not listed: no row selected
@@ -83,19 +85,24 @@ TEST_F(SwitchUserDlgTest, AddListsNewNamesOnlyAndEditRenames) {
         AddPatientThrough(d, CSwitchUserDlg::kAddButton,
                           [](CAddPatientDlg& p) { CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"Cy"); });
         EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna", u"Bob", u"Cy"}));
-        // Differs only in letter case: stored as a further patient, not listed twice.
-        AddPatientThrough(d, CSwitchUserDlg::kAddButton,
-                          [](CAddPatientDlg& p) { CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"cy"); });
+        // A stored name in any letter case is refused: adding never writes over a user.
+        driver.Expect<CAddPatientDlg>(IDD_ADD_PATIENT, [this](CAddPatientDlg& p) {
+            CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"cy");
+            p.SendCommand(CAddPatientDlg::kOkButton);
+            EXPECT_EQ(driver.Messages(), Names{kNameTaken});
+            p.SendCommand(CAddPatientDlg::kCancelButton);
+        });
+        d.SendCommand(CSwitchUserDlg::kAddButton);
         EXPECT_EQ(Listed(d).size(), 4u);
         d.SendCommand(CSwitchUserDlg::kEditButton);
-        EXPECT_EQ(driver.Messages(), Names{u"Please select a user to edit"});
+        EXPECT_EQ(driver.Messages().back(), u"Please select a user to edit");
 
         CListBox(d, CSwitchUserDlg::kUserList).UserSelect(2);
         driver.Expect<CAddPatientDlg>(IDD_ADD_PATIENT, [this](CAddPatientDlg& p) {
             EXPECT_EQ(p.name, u"Bob");
             CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"anna");
             p.SendCommand(CAddPatientDlg::kOkButton);
-            EXPECT_EQ(driver.Messages().back(), u"Another user already has this name. Please choose another name.");
+            EXPECT_EQ(driver.Messages().back(), kNameTaken);
             p.SendCommand(CAddPatientDlg::kCancelButton);
         });
         d.SendCommand(CSwitchUserDlg::kEditButton);

@@ -80,6 +80,24 @@ TEST_F(UserChangesTest, ARenamedUserTakesEveryTestAndStaysCurrent) {
     EXPECT_EQ(UserTests(u"ANNA").size(), 2u);
 }
 
+// Adding never writes over a stored user's sex, birthdate and graph choices.
+TEST_F(UserChangesTest, ANewUserNeverTakesAStoredName) {
+    Patient added{u"Ann", u"Male", birth_, u"0", u"Bar"};
+    for (const char16_t* taken : {u"Ann", u"ann", u"BOB", u"zed"}) {
+        added.name = taken;
+        EXPECT_EQ(AddUser(added), UserChanged::NameTaken) << TextToUtf8(taken);
+    }
+    EXPECT_EQ(StoredSex(u"Ann"), u"Female");
+    EXPECT_EQ(ReadPatient(u"Ann")->graphPeriod, u"90");
+    // A user with tests alone is given the patient record they lack.
+    added.name = u"Zed";
+    EXPECT_EQ(AddUser(added), UserChanged::Done);
+    EXPECT_EQ(StoredSex(u"Zed"), u"Male");
+    added.name = u"Cleo";
+    EXPECT_EQ(AddUser(added), UserChanged::Done);
+    EXPECT_EQ(RecordCountOf(kPatientsDatabase), 4);
+}
+
 TEST_F(UserChangesTest, DeletingTheCurrentUserMakesTheNextOneCurrent) {
     ASSERT_TRUE(DeleteUser(u"Bob"));  // not the current user: the setting stays
     EXPECT_EQ(StoredSetting(kCurrentUserKey), u"Ann");
