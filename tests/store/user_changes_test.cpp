@@ -71,6 +71,13 @@ TEST_F(UserChangesTest, ARenamedUserTakesEveryTestAndStaysCurrent) {
     EXPECT_NE(FindPatient(u"ANNA"), -1);
     EXPECT_EQ(UserTests(u"ANNA").size(), 2u);
     EXPECT_EQ(StoredSetting(kCurrentUserKey), u"ANNA");
+
+    // So is a deletion: the user and every test stay.
+    SetStoreWriteFailureForTesting(true);
+    EXPECT_FALSE(DeleteUser(u"ANNA"));
+    SetStoreWriteFailureForTesting(false);
+    EXPECT_NE(FindPatient(u"ANNA"), -1);
+    EXPECT_EQ(UserTests(u"ANNA").size(), 2u);
 }
 
 // Adding never writes over a stored user's sex, birthdate and graph choices.
