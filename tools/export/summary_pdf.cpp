@@ -9,7 +9,6 @@
 #include "tools/export/printed_pages.h"
 
 #include <algorithm>
-#include <map>
 #include <optional>
 #include <vector>
 
@@ -33,61 +32,32 @@ struct SummaryTest {
     std::vector<SummaryResult> results;
 };
 
-int DayKey(const SystemTime& date) { return date.year * 10000 + date.month * 100 + date.day; }
-
 QString Q(const std::u16string& text) { return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())); }
 
-// Every test of the user with the results of its latest date, in name order.
-// One pass that keeps per test only its latest day's records and, per result,
-// the readings of its two latest days: memory grows with the names, not the records.
+// Every test of the user with the results of its latest date, in name order,
+// each with its reading of the day before. Each is found through the date
+// index: a few records a result are read, however many the user holds.
 std::vector<SummaryTest> GatherTests(std::u16string_view user) {
-    struct Latest {
-        std::u16string result, comment;
-        Reading reading;
-    };
-    struct TwoLatest {
-        Reading first;  // the first record of the latest day
-        std::optional<Reading> second;  // the first record of the latest day before it
-    };
-    struct Gathered {
-        SystemTime latest;
-        std::vector<Latest> ofLatestDay;
-        std::map<std::u16string, TwoLatest> byResult;
-    };
-    std::map<std::u16string, Gathered> byTest;
-    const std::u16string exact(user);
-    ForEachTestResult(&exact, [&](const TestResult& record) {
-        const Latest r{record.result, record.comment, {record.value, record.goal, record.unit, record.date}};
-        const int day = DayKey(r.reading.date);
-        auto [at, added] = byTest.try_emplace(record.test, Gathered{r.reading.date, {}, {}});
-        Gathered& test = at->second;
-        if (day > DayKey(test.latest)) {
-            test.latest = r.reading.date;
-            test.ofLatestDay.clear();
-        }
-        if (day == DayKey(test.latest)) test.ofLatestDay.push_back(r);
-        if (r.result.empty()) return;
-        auto [readings, first] = test.byResult.try_emplace(r.result, TwoLatest{r.reading, std::nullopt});
-        TwoLatest& two = readings->second;
-        if (first || day == DayKey(two.first.date)) return;
-        if (day > DayKey(two.first.date)) {
-            two.second = two.first;
-            two.first = r.reading;
-        } else if (!two.second || day > DayKey(two.second->date)) {
-            two.second = r.reading;
-        }
-    });
     std::vector<SummaryTest> tests;
-    for (auto& [name, gathered] : byTest) {
-        SummaryTest test{name, gathered.latest, {}, {}};
-        for (const Latest& r : gathered.ofLatestDay) {
-            if (!r.comment.empty()) test.comment = r.comment;
-            if (!r.result.empty()) test.results.push_back({r.result, r.reading, gathered.byResult[r.result].second});
+    for (const std::u16string& name : UserTests(user)) {
+        const std::optional<SystemTime> latest = LatestDay(user, name, nullptr, std::nullopt);
+        if (!latest) continue;
+        const TakenTest day = ReadTakenTest(user, name, *latest);
+        SummaryTest test{name, *latest, day.comment, {}};
+        for (const ResultRow& row : day.results) {
+            if (row.name.empty()) continue;
+            SummaryResult result{row.name, {row.value, row.goal, row.unit, *latest}, std::nullopt};
+            if (const std::optional<SystemTime> before = LatestDay(user, name, &row.name, latest))
+                if (const std::optional<TestResult> found = ReadResult(user, name, row.name, *before))
+                    result.previous = Reading{found->value, found->goal, found->unit, found->date};
+            test.results.push_back(std::move(result));
         }
         tests.push_back(std::move(test));
     }
-    std::stable_sort(tests.begin(), tests.end(),
-                     [](const SummaryTest& a, const SummaryTest& b) { return CompareNoCase(a.name, b.name) < 0; });
+    std::sort(tests.begin(), tests.end(), [](const SummaryTest& a, const SummaryTest& b) {
+        const int order = CompareNoCase(a.name, b.name);
+        return order != 0 ? order < 0 : a.name < b.name;
+    });
     return tests;
 }
 
