@@ -1,5 +1,6 @@
 #include "review/results_graph_dlg.h"
 
+#include "platform/locale/desktop_numbers.h"
 #include "platform/text.h"
 #include "platform/ui/message_box.h"
 #include "res/resource.h"
@@ -100,7 +101,7 @@ void CResultsGraphDlg::OnExit() {
 
 void CResultsGraphDlg::OnPaint(PaintSurface& dc) {
     const std::u16string result = resultBox_.SelectedText();
-    const GraphSeries series = CollectGraphSeries(userName, testName, result, currentPeriod);
+    const GraphSeries series = CollectGraphSeries(userName, testName, result, currentPeriod, DesktopNumberFormat());
     DrawResultsGraph(dc, result, series, currentPeriod, currentType);
     SetAccessibleDescription(DescribeGraph(result, series, currentPeriod));
 }

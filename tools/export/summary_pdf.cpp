@@ -1,5 +1,6 @@
 #include "tools/export/summary_pdf.h"
 
+#include "platform/locale/desktop_numbers.h"
 #include "platform/text.h"
 #include "review/graph_data.h"
 #include "review/report_text.h"
@@ -96,40 +97,41 @@ constexpr int kTrendHeight = 130;  // the graph's proportions
 constexpr int kTrendDays = 365;
 constexpr int kTextX = 22;
 
-const char16_t* GoalWord(int image) {
-    return image == kReportBelowGoal ? u"below goal" : image == kReportAboveGoal ? u"above goal" : u"within goal";
+int VerdictImage(const Reading& reading, const ValueReading& rule) {
+    return ReportImage(Judge(reading.value, reading.goal, rule));
 }
 
-std::vector<std::u16string> ResultLines(const SummaryResult& r) {
+std::vector<std::u16string> ResultLines(const SummaryResult& r, const ValueReading& rule) {
     UnitParts unit = SplitUnit(r.latest.unit);
     while (!unit.unit.empty() && unit.unit.back() == u' ') unit.unit.pop_back();
     std::vector<std::u16string> lines = {
-        r.name + u": " + r.latest.value + u" " + r.latest.unit,
-        u"Goal: " + r.latest.goal + u" " + unit.unit + u" (" + GoalWord(ReportImage(r.latest.value, r.latest.goal)) +
-            u")"};
+        r.name + u": " + r.latest.value + u" " + r.latest.unit + u" on " + DateText(r.latest.date),
+        u"Goal: " + r.latest.goal + u" " + unit.unit + u" (" +
+            std::u16string(ReportImageWords(VerdictImage(r.latest, rule))) + u")"};
     lines.push_back(r.previous ? u"Previous: " + r.previous->value + u" " + r.previous->unit + u" on " +
                                      DateText(r.previous->date)
                                : u"No earlier result");
     return lines;
 }
 
-bool HasTrend(std::u16string_view user, const SummaryTest& test, const SummaryResult& r) {
-    const GraphSeries series = CollectGraphSeries(user, test.name, r.name, kTrendDays);
-    return series.count > 0 && !(series.rangeLow == 0 && series.rangeHigh == 0);
+bool HasTrend(std::u16string_view user, const SummaryTest& test, const SummaryResult& r,
+              const ValueReading& rule) {
+    return CollectGraphSeries(user, test.name, r.name, kTrendDays, rule.numbers).count > 0;
 }
 
-int ResultHeight(PrintedPages& pages, const SummaryResult& r, bool trend) {
+int ResultHeight(PrintedPages& pages, const SummaryResult& r, bool trend, const ValueReading& rule) {
     const int column = pages.Width() - kTextX - kTrendWidth - 12;
-    const std::vector<std::u16string> lines = ResultLines(r);
+    const std::vector<std::u16string> lines = ResultLines(r, rule);
     int height = 0;
     for (std::size_t i = 0; i < lines.size(); ++i)
         height += pages.TextHeight(Q(lines[i]), PrintFont(10, i == 0), kTextX, column);
     return std::max(height, trend ? kTrendHeight : 16) + 10;
 }
 
-void DrawResult(PrintedPages& pages, std::u16string_view user, const SummaryTest& test, const SummaryResult& r) {
-    const bool trend = HasTrend(user, test, r);
-    const int height = ResultHeight(pages, r, trend);
+void DrawResult(PrintedPages& pages, std::u16string_view user, const SummaryTest& test, const SummaryResult& r,
+                const ValueReading& rule) {
+    const bool trend = HasTrend(user, test, r, rule);
+    const int height = ResultHeight(pages, r, trend, rule);
     const int page = pages.Page();
     pages.Reserve(height);
     if (pages.Page() != page) {
@@ -137,14 +139,14 @@ void DrawResult(PrintedPages& pages, std::u16string_view user, const SummaryTest
         pages.Skip(6);
     }
     const int top = pages.Y();
-    pages.Picture(ReportIcon(ReportImage(r.latest.value, r.latest.goal)), 0, 16, 16);
+    pages.Picture(ReportIcon(VerdictImage(r.latest, rule)), 0, 16, 16);
     if (trend) {
         constexpr double kScale = 3;
         pages.Picture(PrintedChart(user, test.name, r.name, kTrendDays, u"Line", kScale),
                       pages.Width() - kTrendWidth, kTrendWidth, kTrendHeight);
     }
     const int column = pages.Width() - kTextX - kTrendWidth - 12;
-    const std::vector<std::u16string> lines = ResultLines(r);
+    const std::vector<std::u16string> lines = ResultLines(r, rule);
     for (std::size_t i = 0; i < lines.size(); ++i) pages.Text(Q(lines[i]), PrintFont(10, i == 0), kTextX, column);
     pages.SetY(top + height);
 }
@@ -160,6 +162,7 @@ std::string WriteSummaryPdf(std::u16string_view user, QIODevice& out) {
     const std::u16string about = (sex.empty() ? u"Sex not given" : sex) + u" | " +
                                  (age < 0 ? u"age not given" : IntToText(age) + u" years old");
     const std::u16string name(user);
+    const ValueReading rule = ReadingFor(user, DesktopNumberFormat());
 
     return PrintPdf(out, Q(u"Results summary: " + name), Q(name + u"    Results summary"), [&](PrintedPages& pages) {
         pages.Text(QStringLiteral("Results summary"), PrintFont(20, true));
@@ -173,11 +176,12 @@ std::string WriteSummaryPdf(std::u16string_view user, QIODevice& out) {
             int height = pages.TextHeight(heading, PrintFont(13, true), 0) + 6;
             if (!test.comment.empty()) height += pages.TextHeight(comment, PrintFont(10), kTextX) + 4;
             const int headingHeight = height;
-            for (const SummaryResult& r : test.results) height += ResultHeight(pages, r, HasTrend(user, test, r));
+            for (const SummaryResult& r : test.results)
+                height += ResultHeight(pages, r, HasTrend(user, test, r, rule), rule);
             // A test that fits on a page is never split; a longer one starts
             // where at least its heading and first result fit.
             const bool fits = height <= pages.PageRoom();
-            const int firstResult = test.results.empty() ? 0 : ResultHeight(pages, test.results[0], true);
+            const int firstResult = test.results.empty() ? 0 : ResultHeight(pages, test.results[0], true, rule);
             pages.Reserve(fits ? height : headingHeight + firstResult);
             pages.Text(heading, PrintFont(13, true));
             pages.Skip(6);
@@ -186,7 +190,7 @@ std::string WriteSummaryPdf(std::u16string_view user, QIODevice& out) {
                 pages.Skip(4);
             }
             if (test.results.empty()) pages.Text(QStringLiteral("No results recorded"), PrintFont(10), kTextX);
-            for (const SummaryResult& r : test.results) DrawResult(pages, user, test, r);
+            for (const SummaryResult& r : test.results) DrawResult(pages, user, test, r, rule);
             pages.Skip(10);
         }
     });
