@@ -38,52 +38,49 @@ int DayKey(const SystemTime& date) { return date.year * 10000 + date.month * 100
 
 QString Q(const std::u16string& text) { return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())); }
 
-// Every test of the user with the results of its latest date, in name order.
-// One pass that keeps per test only its latest day's records and, per result,
-// the readings of its two latest days: memory grows with the names, not the records.
+// Every test of the user with every result it ever had, in name order; the
+// results in the order first stored. One pass that keeps per result only the
+// readings of its two latest days: memory grows with the names, not the records.
 std::vector<SummaryTest> GatherTests(std::u16string_view user) {
-    struct Latest {
-        std::u16string result, comment;
-        Reading reading;
-    };
     struct TwoLatest {
-        Reading first;  // the first record of the latest day
-        std::optional<Reading> second;  // the first record of the latest day before it
+        Reading first;  // the latest day's
+        std::optional<Reading> second;  // the latest day's before it
     };
     struct Gathered {
         SystemTime latest;
-        std::vector<Latest> ofLatestDay;
+        std::u16string comment;  // of the latest day
+        std::vector<std::u16string> order;
         std::map<std::u16string, TwoLatest> byResult;
     };
     std::map<std::u16string, Gathered> byTest;
     const std::u16string exact(user);
     ForEachTestResult(&exact, [&](const TestResult& record) {
-        const Latest r{record.result, record.comment, {record.value, record.goal, record.unit, record.date}};
-        const int day = DayKey(r.reading.date);
-        auto [at, added] = byTest.try_emplace(record.test, Gathered{r.reading.date, {}, {}});
-        Gathered& test = at->second;
+        const Reading reading{record.value, record.goal, record.unit, record.date};
+        const int day = DayKey(record.date);
+        Gathered& test = byTest.try_emplace(record.test, Gathered{record.date, {}, {}, {}}).first->second;
         if (day > DayKey(test.latest)) {
-            test.latest = r.reading.date;
-            test.ofLatestDay.clear();
+            test.latest = record.date;
+            test.comment.clear();
         }
-        if (day == DayKey(test.latest)) test.ofLatestDay.push_back(r);
-        if (r.result.empty()) return;
-        auto [readings, first] = test.byResult.try_emplace(r.result, TwoLatest{r.reading, std::nullopt});
+        if (day == DayKey(test.latest) && !record.comment.empty()) test.comment = record.comment;
+        if (record.result.empty()) return;
+        auto [readings, first] = test.byResult.try_emplace(record.result, TwoLatest{reading, std::nullopt});
+        if (first) test.order.push_back(record.result);
         TwoLatest& two = readings->second;
         if (first || day == DayKey(two.first.date)) return;
         if (day > DayKey(two.first.date)) {
             two.second = two.first;
-            two.first = r.reading;
+            two.first = reading;
         } else if (!two.second || day > DayKey(two.second->date)) {
-            two.second = r.reading;
+            two.second = reading;
         }
     });
     std::vector<SummaryTest> tests;
     for (auto& [name, gathered] : byTest) {
-        SummaryTest test{name, gathered.latest, {}, {}};
-        for (const Latest& r : gathered.ofLatestDay) {
-            if (!r.comment.empty()) test.comment = r.comment;
-            if (!r.result.empty()) test.results.push_back({r.result, r.reading, gathered.byResult[r.result].second});
+        SummaryTest test{name, gathered.latest, gathered.comment, {}};
+        for (const std::u16string& result : gathered.order) {
+            const TwoLatest& two = gathered.byResult[result];
+            test.results.push_back({result, two.first, two.second});
         }
         tests.push_back(std::move(test));
     }
