@@ -62,8 +62,9 @@ protected:
     // `medium` is a shell command that runs the tool (its $0 and $@) on the medium it prepares.
     ToolRun Tool(const std::string& arguments, const std::string& medium = "") const {
         std::filesystem::path out = folder_ / "out.txt", err = folder_ / "err.txt";
-        std::string command = "cd '" + folder_.string() + "' && " + medium + " '" VANTREL_EXPORT "' --root '" +
-                              root_.string() + "' " + arguments + " >'" + out.string() + "' 2>'" + err.string() + "'";
+        std::string command = "cd '" + folder_.string() + "' && export LC_ALL=" + language_ + " && " + medium +
+                              " '" VANTREL_EXPORT "' --root '" + root_.string() + "' " + arguments + " >'" +
+                              out.string() + "' 2>'" + err.string() + "'";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileBytes(out), FileBytes(err)};
     }
@@ -76,6 +77,9 @@ protected:
     }
 
     std::string StoreBytes() const { return FileBytes(root_ / "object-store.sqlite"); }
+
+    // The desktop's language the tool runs in, set here rather than taken from the machine.
+    std::string language_ = "en_US.UTF-8";
 };
 
 // One test of the catalogue, as the device's test information file holds it.
