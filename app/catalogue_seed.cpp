@@ -90,7 +90,7 @@ bool SeedTestInfoFile(const std::vector<fs::path>& sources, std::u16string* refu
 
     std::error_code ec;
     if (fs::is_symlink(fs::symlink_status(folder, ec))) return refuse(folder);
-    fs::create_directories(folder, ec);
+    MakePrivateFolders(folder);
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (dir < 0) return errno == ELOOP ? refuse(folder) : false;
 

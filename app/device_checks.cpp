@@ -19,9 +19,7 @@ std::u16string FolderText(const std::filesystem::path& root) { return Utf8ToText
 
 // 0 when the root is a folder this program can write; else the system's error number.
 int MakeWritableFolder(const std::filesystem::path& root) {
-    std::error_code ec;
-    std::filesystem::create_directories(root, ec);
-    if (ec) return ec.value();
+    if (const int error = MakePrivateFolders(root); error != 0) return error;
     struct stat info {};
     if (::stat(root.c_str(), &info) != 0) return errno;
     if (!S_ISDIR(info.st_mode)) return ENOTDIR;
@@ -72,7 +70,10 @@ bool PrepareDevice(DeviceLock& lock) {
     case DeviceLock::Outcome::Held:
         break;
     case DeviceLock::Outcome::HeldElsewhere:
-        MessageBox(nullptr, u"Vantrel is already running on this device (" + FolderText(root) + u").");
+        MessageBox(nullptr, lock.OtherHolder() == DeviceLock::Holder::Program
+                                ? u"Vantrel is already running on this device (" + FolderText(root) + u")."
+                                : RunningOnDevice(lock.OtherHolder()) + u" on this device (" + FolderText(root) +
+                                      u"); start Vantrel again when it has ended.");
         return false;
     case DeviceLock::Outcome::Failed:
         TellLockFailed(root, lock.FailureError());
@@ -88,4 +89,5 @@ bool PrepareDevice(DeviceLock& lock) {
 
 void TellUnreadableRecords() {
     OnPassedOverRecord([](const PassedOverRecord& record) { PostMessageBox(record.message); });
+    OnDataFileProblem([](const std::u16string& problem) { PostMessageBox(problem); });
 }

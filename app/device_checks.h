@@ -10,5 +10,6 @@ class DeviceLock;
 bool PrepareDevice(DeviceLock& lock);
 
 // From here on, a record the store passes over because it cannot be read is
-// told in one message per database, from the event loop.
+// told in one message per database, and a data file that turns out unusable
+// (a damaged page read) in one message, from the event loop.
 void TellUnreadableRecords();

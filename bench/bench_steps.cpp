@@ -1,21 +1,23 @@
 #include "bench_steps.h"
 
 #include "app/vantrel_dlg.h"
+#include "entry/modify_test_dlg.h"
+#include "entry/switch_user_dlg.h"
 #include "entry/take_test_dlg.h"
 #include "platform/device.h"
 #include "platform/memory_listing.h"
-#include "platform/object_store.h"
 #include "platform/paint/qt_paint_surface.h"
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "platform/text.h"
 #include "platform/ui/controls.h"
 #include "res/resource.h"
 #include "review/graph_data.h"
 #include "review/graph_drawing.h"
 #include "review/report_text.h"
+#include "review/test_report_dlg.h"
 #include "store/patient_store.h"
-#include "store/test_info_import.h"
 #include "store/test_changes.h"
+#include "store/test_info_import.h"
 #include "store/user_changes.h"
 #include "support/dialog_driver.h"
 #include "timing.h"
@@ -59,7 +61,53 @@ void CheckDriver(const DialogDriver& driver) {
     Require(driver.Messages().empty(), "a dialog showed a message");
 }
 
+// Opens `dialog` modally and times it until its initialisation is done, when
+// the driver meets it; `shown` then counts what it lists, which must be more than one.
+template <class Dialog>
+double TimeOpening(Dialog& dialog, int templateId, const std::function<int(Dialog&)>& shown) {
+    DialogDriver driver;
+    double ms = 0;
+    int count = 0;
+    Stopwatch watch;
+    driver.Expect<Dialog>(templateId, [&](Dialog& d) {
+        ms = watch.Stop();
+        count = shown(d);
+        d.EndDialog(IDCANCEL);
+    });
+    watch.Start();
+    dialog.DoModal();
+    CheckDriver(driver);
+    Require(count > 1, "the dialog listed nothing");
+    return ms;
+}
+
 }  // namespace
+
+double TimeTestReportOpens(const HeavyDevice& device) {
+    CTestReportDlg dlg;
+    dlg.userName = device.heavyUser;
+    dlg.testName = device.frequentTest;
+    return TimeOpening<CTestReportDlg>(dlg, IDD_TEST_REPORT,
+                                       [](CTestReportDlg& d) { return CComboBox(d, 1009).GetCount(); });
+}
+
+double TimeModifyTestOpens(const HeavyDevice& device) {
+    CModifyTestDlg dlg;
+    dlg.userName = device.heavyUser;
+    dlg.testName = device.frequentTest;
+    return TimeOpening<CModifyTestDlg>(dlg, IDD_MODIFY_TEST, [](CModifyTestDlg& d) {
+        return CListCtrl(d, CModifyTestDlg::kDateList).GetItemCount();
+    });
+}
+
+double TimeSwitchUserOpens(const fs::path& root, const std::u16string& user) {
+    SetDeviceRoot(root);
+    CSwitchUserDlg dlg;
+    dlg.userName = user;
+    return TimeOpening<CSwitchUserDlg>(dlg, IDD_SWITCH_USER, [](CSwitchUserDlg& d) {
+        return CListBox(d, CSwitchUserDlg::kUserList).GetCount();
+    });
+}
 
 double TimeImport(const fs::path& scratch) {
     static int run = 0;
@@ -85,23 +133,9 @@ double TimeMainWindow(const HeavyDevice& device, Start start) {
     if (start != Start::Warm) SetDeviceRoot(device.root);
     // As in a new process, the records then load into memory the process never touched.
     if (start == Start::FreshMemory) ::malloc_trim(0);
-    DialogDriver driver;
-    double ms = 0;
-    int tests = 0;
-    Stopwatch watch;
-    driver.Expect<CVantrelDlg>(IDD_VANTREL, [&](CVantrelDlg& d) {
-        ms = watch.Stop();
-        tests = CListCtrl(d, CVantrelDlg::kTestList).GetItemCount();
-        d.EndDialog(IDOK);
-    });
-    watch.Start();
-    {
-        CVantrelDlg dlg;
-        dlg.DoModal();
-    }
-    CheckDriver(driver);
-    Require(tests > 1, "the main window listed no tests");
-    return ms;
+    CVantrelDlg dlg;
+    return TimeOpening<CVantrelDlg>(dlg, IDD_VANTREL,
+                                    [](CVantrelDlg& d) { return CListCtrl(d, CVantrelDlg::kTestList).GetItemCount(); });
 }
 
 double TimeReport(const HeavyDevice& device) {
@@ -186,12 +220,16 @@ double TimeEditDate(const HeavyDevice& device, int results) {
     return ms;
 }
 
-double TimeDeleteUser(const HeavyDevice& device, const fs::path& pristine, double& closing) {
+void RestoreDevice(const HeavyDevice& device, const fs::path& pristine) {
     SetDeviceRoot(device.root);
     const fs::path file = ObjectStorePath();
     for (const char* extra : {"-wal", "-shm"}) fs::remove(file.string() + extra);
     fs::copy_file(pristine, file, fs::copy_options::overwrite_existing);
     ::sync();  // so the timed writes' syncs do not also flush the copy
+}
+
+double TimeDeleteUser(const HeavyDevice& device, const fs::path& pristine, double& closing) {
+    RestoreDevice(device, pristine);
     // As Switch User finds it: the main window has read the user's tests.
     Require(!UserTests(device.heavyUser).empty(), "the user has no tests");
     MemoryListing users;
@@ -209,41 +247,25 @@ double TimeDeleteUser(const HeavyDevice& device, const fs::path& pristine, doubl
 
 double TimeRawRead(const HeavyDevice& device, bool heavyUserOnly) {
     const std::string file = (device.root / "object-store.sqlite").string();
-    // The test records lie in one table per user; the heavy user's is one of them.
-    static std::vector<std::string> tables;
-    static std::string heavyTable, tablesOf;
-    if (tablesOf != file) {
-        tables.clear();
-        sqlite3* db = nullptr;
-        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* runs = nullptr;
-        sqlite3_prepare_v2(db,
-                           "SELECT runs.id, runs.records FROM runs JOIN databases ON databases.id = runs.database"
-                           " WHERE databases.name = 'Health Profiles List' ORDER BY fold",
-                           -1, &runs, nullptr);
-        while (runs && sqlite3_step(runs) == SQLITE_ROW) {
-            tables.push_back("run_" + std::to_string(sqlite3_column_int64(runs, 0)));
-            if (sqlite3_column_int64(runs, 1) == device.heavyRecords) heavyTable = tables.back();
-        }
-        sqlite3_finalize(runs);
-        sqlite3_close_v2(db);
-        Require(!tables.empty() && !heavyTable.empty(), "the raw tables were not found");
-        tablesOf = file;
-    }
     Stopwatch watch;
     sqlite3* db = nullptr;
     sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* query = nullptr;
+    // The test records of every user, or of the heavy one: one index range each.
+    sqlite3_prepare_v2(db,
+                       "SELECT records.id, records.properties FROM databases JOIN sort_texts"
+                       " ON sort_texts.database = databases.id JOIN records ON records.sort_text = sort_texts.id"
+                       " WHERE databases.name = 'Health Profiles List' AND (?1 IS NULL OR sort_texts.exact = ?1)",
+                       -1, &query, nullptr);
+    const std::string heavy = TextToUtf8(device.heavyUser);
+    if (heavyUserOnly) sqlite3_bind_blob(query, 1, heavy.data(), static_cast<int>(heavy.size()), SQLITE_STATIC);
     long long rows = 0, bytes = 0;
-    for (const std::string& table : heavyUserOnly ? std::vector<std::string>{heavyTable} : tables) {
-        sqlite3_stmt* query = nullptr;
-        sqlite3_prepare_v2(db, ("SELECT id, properties FROM " + table + " ORDER BY id").c_str(), -1, &query, nullptr);
-        while (sqlite3_step(query) == SQLITE_ROW) {
-            ++rows;
-            bytes += sqlite3_column_bytes(query, 1);
-            sqlite3_column_blob(query, 1);
-        }
-        sqlite3_finalize(query);
+    while (sqlite3_step(query) == SQLITE_ROW) {
+        ++rows;
+        bytes += sqlite3_column_bytes(query, 1);
+        sqlite3_column_blob(query, 1);
     }
+    sqlite3_finalize(query);
     sqlite3_close_v2(db);
     const double ms = watch.Stop();
     Require(rows == (heavyUserOnly ? device.heavyRecords : device.totalRecords) && bytes > 0, "the raw read missed rows");

@@ -17,11 +17,19 @@ double TimeMainWindow(const HeavyDevice& device, Start start);
 double TimeReport(const HeavyDevice& device);
 // One repaint of the frequent result's graph over `period` days.
 double TimeGraph(const HeavyDevice& device, int period);
+// The Test Report, and Modify Test, opened on the heavy user's test with
+// the most dates, until its initialisation is done (its date list filled).
+double TimeTestReportOpens(const HeavyDevice& device);
+double TimeModifyTestOpens(const HeavyDevice& device);
+// Switch User opened on the device at `root` for `user`, until its user list is filled.
+double TimeSwitchUserOpens(const std::filesystem::path& root, const std::u16string& user);
 // Take Test's Ok storing 20 results of a test taken today.
 double TimeTakeTest(const HeavyDevice& device);
 // Modify Test's Edit of a date holding `results` results, from opening Take
 // Test to its Ok storing them all again.
 double TimeEditDate(const HeavyDevice& device, int results);
+// Puts the device's data back as it was built, from the copy `pristine`.
+void RestoreDevice(const HeavyDevice& device, const std::filesystem::path& pristine);
 // Switch User's Delete of the heavy user; `pristine` is restored first.
 // `closing` receives the time the next close of the store takes.
 double TimeDeleteUser(const HeavyDevice& device, const std::filesystem::path& pristine, double& closing);

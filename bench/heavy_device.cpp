@@ -2,10 +2,9 @@
 
 #include "entry/goal_for_sex.h"
 #include "platform/device.h"
-#include "platform/object_store.h"
 #include "platform/memory_listing.h"
-#include "platform/record_store.h"
 #include "platform/recording_surface.h"
+#include "platform/records/record_store.h"
 #include "platform/text.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
@@ -206,9 +205,7 @@ HeavyDevice BuildHeavyDevice(const fs::path& root, int heavyRecords, int otherRe
         if (!AddPatient(person.name, person.sex, person.birthdate, u"365", u"Bar"))
             throw std::runtime_error("adding a user failed");
     PropertyDatabase db;
-    const std::uint32_t id = PropertyDatabase::Create(kTestRecordsDatabase, kTestRecordsDatabaseType, 1,
-                                                      SortOrder{kPropUser, kSortCaseInsensitive});
-    if (id == 0 || !db.OpenById(id)) throw std::runtime_error("creating the test records failed");
+    if (!OpenOrCreate(db, kTestRecords)) throw std::runtime_error("creating the test records failed");
     for (int p = 0; p < static_cast<int>(std::size(kPeople)); ++p) {
         const int records = p == kHeavyPerson ? heavyRecords : otherRecords;
         const std::vector<Taking> takings = PlanTakings(catalogue, records, random);
@@ -217,10 +214,13 @@ HeavyDevice BuildHeavyDevice(const fs::path& root, int heavyRecords, int otherRe
         if (p != kHeavyPerson) continue;
         device.heavyUser = kPeople[p].name;
         device.heavyRecords = records;
-        // The most weighted test with results, and the last day the heavy user took it.
+        // The test with results the heavy user took on the most days, and the last of those days.
+        std::vector<int> days(catalogue.size(), 0);
+        for (const Taking& taking : takings) ++days[taking.test];
         std::size_t frequent = 0;
         for (std::size_t t = 0; t < catalogue.size(); ++t)
-            if (!catalogue[t].results.empty() && catalogue[t].weight > catalogue[frequent].weight) frequent = t;
+            if (!catalogue[t].results.empty() && (catalogue[frequent].results.empty() || days[t] > days[frequent]))
+                frequent = t;
         device.frequentTest = catalogue[frequent].name;
         device.frequentResult = catalogue[frequent].results.front().name;
         for (const Taking& taking : takings)

@@ -96,20 +96,12 @@ double TimeSqliteShell(const fs::path& root, const std::string& sql) {
     return Run({"/usr/bin/sqlite3", "-readonly", "-csv", (root / "object-store.sqlite").string(), sql}).ms;
 }
 
-std::string DumpTestRecordsSql(const fs::path& root) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2((root / "object-store.sqlite").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* runs = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT runs.id FROM runs JOIN databases ON databases.id = runs.database"
-                       " WHERE databases.name = 'Health Profiles List' ORDER BY fold",
-                       -1, &runs, nullptr);
-    std::string sql;
-    while (runs && sqlite3_step(runs) == SQLITE_ROW)
-        sql += (sql.empty() ? "" : " UNION ALL ") + std::string("SELECT * FROM run_") +
-               std::to_string(sqlite3_column_int64(runs, 0));
-    sqlite3_finalize(runs);
-    sqlite3_close(db);
-    if (sql.empty()) throw std::runtime_error("the device holds no test records");
-    return sql;
+double TimeSqliteImport(const fs::path& file, const fs::path& csv) {
+    return Run({"/usr/bin/sqlite3", file.string(), ".import --csv " + csv.string() + " results"}).ms;
+}
+
+std::string DumpTestRecordsSql() {
+    return "SELECT records.* FROM databases JOIN sort_texts ON sort_texts.database = databases.id"
+           " JOIN records ON records.sort_text = sort_texts.id WHERE databases.name = 'Health Profiles List'"
+           " ORDER BY sort_texts.fold, sort_texts.id, records.id";
 }

@@ -23,5 +23,7 @@ int RunFirstPaint(int argc, char** argv, const std::filesystem::path& root);
 ProcessRun RunExport(const std::filesystem::path& root, const std::vector<std::string>& arguments);
 // The sqlite3 shell on the device's file: `sql` with its output thrown away.
 double TimeSqliteShell(const std::filesystem::path& root, const std::string& sql);
-// The test records as the shell dumps them: every run of "Health Profiles List".
-std::string DumpTestRecordsSql(const std::filesystem::path& root);
+// The sqlite3 shell importing the CSV file `csv` into a table of the new file `file`.
+double TimeSqliteImport(const std::filesystem::path& file, const std::filesystem::path& csv);
+// The test records as the shell dumps them: those of "Health Profiles List", in store order.
+std::string DumpTestRecordsSql();

@@ -54,10 +54,8 @@ void CSwitchUserDlg::OnAdd() {
 
 void CSwitchUserDlg::ListUsers(std::u16string_view name) {
     userList_.ResetContent();
-    ListPatients(userList_);
     // A user with tests but no patient record (kept from before) is a user too.
-    for (const std::u16string& user : UsersWithTests())
-        if (!user.empty() && userList_.FindExact(user) == -1) userList_.AddString(user);
+    for (const std::u16string& user : UserNames()) userList_.AddString(user);
     userList_.SetCurSel(name.empty() ? -1 : userList_.FindStringExact(-1, name));
 }
 

@@ -2,7 +2,10 @@
 
 #include "platform/text.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <optional>
 #include <pwd.h>
 #include <unistd.h>
@@ -44,6 +47,25 @@ void SetDeviceRoot(const std::filesystem::path& root) {
 }
 
 void OnDeviceRootChange(void (*changed)()) { gRootChanged = changed; }
+
+int MakePrivateFolders(const std::filesystem::path& folder) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
+    if (errno != ENOENT) return errno;
+    if (folder.has_parent_path() && folder.parent_path() != folder)
+        if (const int error = MakePrivateFolders(folder.parent_path()); error != 0) return error;
+    if (::mkdir(folder.c_str(), 0700) != 0) return errno == EEXIST ? 0 : errno;
+    ::chmod(folder.c_str(), 0700);  // a umask may take bits away, but the mode is ours to say
+    return 0;
+}
+
+int MakePrivateFile(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return errno;
+    ::fchmod(fd, 0600);
+    ::close(fd);
+    return 0;
+}
 
 std::filesystem::path ObjectStorePath() { return DeviceRoot() / "object-store.sqlite"; }
 

@@ -11,6 +11,13 @@ std::filesystem::path DeviceRoot();
 void SetDeviceRoot(const std::filesystem::path& root);
 // Called at every SetDeviceRoot (the object store closes, to reopen at the new root).
 void OnDeviceRootChange(void (*changed)());
+// Makes `folder` and its missing parents, each made one 0700 whatever the
+// umask (health data: others get no way in). 0, or the system's error number.
+int MakePrivateFolders(const std::filesystem::path& folder);
+// Makes the new file `file`, empty and 0600 whatever the umask, never
+// through a link. 0, or the system's error number (EEXIST when it exists).
+int MakePrivateFile(const std::filesystem::path& file);
+
 // The object-store file inside the device root.
 std::filesystem::path ObjectStorePath();
 // A device path such as "\windows\BrennicTests.txt" resolved inside the device root;

@@ -1,6 +1,5 @@
 #include "platform/failure_cause.h"
 
-#include "platform/store_file.h"
 #include "platform/text.h"
 
 #include <sqlite3.h>
@@ -13,6 +12,8 @@
 #include <unistd.h>
 
 namespace {
+
+std::u16string PathText(const std::filesystem::path& path) { return Utf8ToText(path.string()); }
 
 // The account numbered `uid`, by name when it has one.
 std::u16string AccountName(uid_t uid) {
@@ -75,4 +76,29 @@ std::u16string StoreFailureProblem(const std::filesystem::path& store, sqlite3* 
     if ((primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN) && looked && medium.f_bavail == 0)
         return problem(store, ENOSPC);
     return u"Vantrel cannot open the data file " + Utf8ToText(store.string()) + u": " + Utf8ToText(sqlite3_errstr(code)) + u".";
+}
+
+std::u16string LinkProblem(const std::filesystem::path& link) {
+    return u"The file " + PathText(link) + u" is a link; Vantrel keeps its data only in plain files and left it as it was.";
+}
+
+std::u16string DamagedProblem(const std::filesystem::path& path) {
+    return u"The data file " + PathText(path) + u" is damaged or is not a Vantrel data file.";
+}
+
+std::u16string NewerProblem(const std::filesystem::path& path) {
+    return u"The data file " + PathText(path) + u" was written by a newer version of Vantrel.";
+}
+
+std::u16string OlderProblem(const std::filesystem::path& path) {
+    return u"The data file " + PathText(path) +
+           u" was written by an earlier version of Vantrel; start Vantrel once to bring it up to date.";
+}
+
+std::u16string CannotWriteProblem(const std::filesystem::path& place, int error) {
+    return u"Vantrel cannot write to " + PathText(place) + u": " + FailureCause(error, place) + u".";
+}
+
+std::u16string CannotReadProblem(const std::filesystem::path& path, int error) {
+    return u"Vantrel cannot read the data file " + PathText(path) + u": " + FailureCause(error, path) + u".";
 }

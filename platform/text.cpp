@@ -177,6 +177,12 @@ std::u16string Utf8ToText(std::string_view utf8) {
 
 std::string TextToUtf8(std::u16string_view text) {
     std::string out;
+    // Most texts are ASCII, unit for byte: the export writes millions of them.
+    if (IsAscii(text)) {
+        out.resize(text.size());
+        for (std::size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(text[i]);
+        return out;
+    }
     out.reserve(text.size());
     std::size_t pos = 0;
     while (pos < text.size()) {

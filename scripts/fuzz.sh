@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the test information import fuzz target with clang in build-fuzz/ (or
-# $FUZZ_BUILD_DIR) and runs it for a bounded time: the first argument in
-# seconds, 60 by default. Findings are kept in the build folder as crash-*.
+# Builds the two fuzz targets with clang in build-fuzz/ (or $FUZZ_BUILD_DIR)
+# and runs them for a bounded time, the first argument in seconds (60 by
+# default) shared between them: the test information import, and the record
+# store reading mutated data files. Findings are kept in the build folder as
+# crash-*.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
@@ -11,7 +13,8 @@ build="${FUZZ_BUILD_DIR:-$root/build-fuzz}"
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVANTREL_TESTS=ON -DVANTREL_FUZZ=ON -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link $sanitize" >/dev/null
-cmake --build "$build" -j"$(nproc)" --target test_info_fuzz
+cmake --build "$build" -j"$(nproc)" --target test_info_fuzz store_file_fuzz
+half=$(( (seconds + 1) / 2 ))
 
 # A few small seeds covering the encodings and the format's corners.
 seeds="$build/fuzz-seeds"
@@ -50,5 +53,14 @@ printf '\xEF\xBB\xBF%s' "$block" | sed 's/$/\r/' >"$seeds/utf8-bom-crlf"
 printf 'no mark\r<why\r  <how> x < y > z \r<number of results>-1\r\r\r' >"$seeds/broken-cr"
 printf '<name>Cut\n<why>w\n<number of results>2147483647\n<resultname>r' >"$seeds/cut"
 
-"$build/tests/store/test_info_fuzz" -max_total_time="$seconds" -max_len=4096 -timeout=20 \
+"$build/tests/store/test_info_fuzz" -max_total_time="$half" -max_len=4096 -timeout=20 \
   -print_final_stats=1 -artifact_prefix="$build/" "$corpus" "$seeds"
+
+# The store target writes its seeds (a device the program made, and the same
+# records in both earlier formats) when it starts.
+store_seeds="$build/store-fuzz-seeds"
+store_corpus="$build/store-fuzz-corpus"
+mkdir -p "$store_seeds" "$store_corpus"
+VANTREL_STORE_SEEDS="$store_seeds" "$build/tests/hardening/store_file_fuzz" -runs=0 "$store_seeds" >/dev/null 2>&1
+"$build/tests/hardening/store_file_fuzz" -max_total_time="$half" -max_len=65536 -timeout=20 \
+  -print_final_stats=1 -artifact_prefix="$build/store-" "$store_corpus" "$store_seeds"

@@ -1,6 +1,6 @@
 #include "store/catalog_store.h"
 
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "store/store_database.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "store/one_change.h"
 
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 
 bool AsOneChange(const std::function<bool()>& change) {
     StoreTransaction unit;

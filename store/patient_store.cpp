@@ -3,6 +3,7 @@
 #include "store/store_database.h"
 
 #include <cmath>
+#include <unordered_set>
 
 namespace {
 
@@ -137,12 +138,14 @@ int GetPatientAge(std::u16string_view name) {
     return static_cast<int>(std::trunc((now - birth) * 0.0027397260273972603));
 }
 
+// The names are compared among themselves, ignoring case as the control's
+// own search does; the control is searched only when it held items before,
+// since a search of it per name takes time in the square of the names.
 void ListPatients(ListingTarget& list) {
-    ForEachRecord(kPatientsDatabase, [&list](PropertyDatabase&, const PropertyRecord& record) {
-        std::u16string name = BoundedText(TextOf(record, kPropName));
-        if (list.FindExact(name) == -1) list.AddItem(name);
-        return true;
-    });
+    const bool empty = list.FindPrefix(u"") == -1;
+    std::unordered_set<std::u16string> listed;
+    for (const std::u16string& name : PatientNames())
+        if (listed.insert(FoldCase(name)).second && (empty || list.FindExact(name) == -1)) list.AddItem(name);
 }
 
 std::optional<Patient> ReadPatient(std::u16string_view name) {
@@ -158,6 +161,11 @@ std::vector<Patient> ReadPatients() {
         return true;
     });
     return patients;
+}
+
+std::vector<std::u16string> PatientNames() {
+    PropertyDatabase db;
+    return db.Open(kPatientsDatabase) ? db.SortTexts() : std::vector<std::u16string>{};
 }
 
 std::u16string FirstPatientName() {

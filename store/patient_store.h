@@ -47,6 +47,8 @@ void ListPatients(ListingTarget& list);
 std::optional<Patient> ReadPatient(std::u16string_view name);
 // Every patient, in store order.
 std::vector<Patient> ReadPatients();
+// Every patient's name, each once, in store order: from the index, reading no record.
+std::vector<std::u16string> PatientNames();
 // The name of the first patient in store order; empty when there is none.
 std::u16string FirstPatientName();
 bool HasPatients();

@@ -1,9 +1,9 @@
 #include "store/store_database.h"
 
 bool OpenOrCreate(PropertyDatabase& db, const StoreDatabase& database) {
-    if (PropertyDatabase::Exists(database.name)) return db.Open(database.name);
+    if (db.Open(database.name)) return true;
     std::uint32_t id = PropertyDatabase::Create(database.name, database.type, 1,
-                                                SortOrder{database.sortProperty, kSortCaseInsensitive});
+                                                SortOrder{database.sortProperty, kSortCaseInsensitive}, database.lookup);
     return id != 0 && db.OpenById(id);
 }
 

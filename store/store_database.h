@@ -3,7 +3,7 @@
 // find a record in the run of records that share a sort value, reach a record
 // by its index, and pass over all records.
 
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "platform/text.h"
 
 #include <cstdint>
@@ -13,10 +13,11 @@ struct StoreDatabase {
     std::u16string_view name;
     std::uint32_t type;
     std::uint16_t sortProperty;
+    LookupColumns lookup{};  // the properties looked up by index: test, date and result
 };
 
 // Opens the database, first creating it with its case-insensitive sort order
-// when it does not exist yet.
+// and lookup columns when it does not exist yet.
 bool OpenOrCreate(PropertyDatabase& db, const StoreDatabase& database);
 
 // A string property as texts are stored and looked up: at most kTextMax units.

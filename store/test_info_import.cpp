@@ -2,7 +2,7 @@
 
 #include "platform/device.h"
 #include "platform/paint_surface.h"
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "platform/text.h"
 #include "store/catalog_store.h"
 #include "store/test_info_file.h"

@@ -3,7 +3,7 @@
 // stores make through the service's indexes. Only the stores (and the store's
 // own tests and benchmarks) use it.
 
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "store/store_database.h"
 #include "store/test_record_store.h"
 
@@ -18,7 +18,9 @@ enum TestRecordProperty : std::uint16_t {
     kPropGoalValue = 308,
 };
 
-inline constexpr StoreDatabase kTestRecords{kTestRecordsDatabase, kTestRecordsDatabaseType, kPropUser};
+// A user's records are looked up by test, date and result.
+inline constexpr StoreDatabase kTestRecords{kTestRecordsDatabase, kTestRecordsDatabaseType, kPropUser,
+                                            LookupColumns{kPropTestName, kPropTestDate, kPropResultName}};
 
 // A record's fields (as a 1024-unit buffer holds each text).
 TestResult ResultOf(const PropertyRecord& record);

@@ -53,21 +53,21 @@ bool FillRecord(PropertyRecord& record, const TestResult& r) {
 FieldMatch TestMatch(std::u16string_view user, std::u16string_view test) {
     FieldMatch match;
     match.exact = BoundedText(user);
-    match.first = BoundedText(test);
+    match.test = BoundedText(test);
     return match;
 }
 
 bool OnDay(const SystemTime& date, FieldMatch& match) {
     FileTime midnight = 0;
     if (!SystemTimeToFileTime(MakeDate(date.year, date.month, date.day), midnight)) return false;
-    match.second = std::make_pair(midnight, midnight + kTicksPerDay - 1);
+    match.date = std::make_pair(midnight, midnight + kTicksPerDay - 1);
     return true;
 }
 
 std::vector<std::u16string> UserTests(std::u16string_view user) {
     PropertyDatabase db;
     if (!db.Open(kTestRecordsDatabase)) return {};
-    std::vector<std::u16string> tests = db.FirstFieldTexts(BoundedText(user));
+    std::vector<std::u16string> tests = db.TestTexts(BoundedText(user));
     for (std::u16string& test : tests) test = BoundedText(test);
     return tests;
 }
@@ -100,7 +100,7 @@ TakenTest ReadTakenTest(std::u16string_view user, std::u16string_view test, cons
 std::optional<TestResult> ReadResult(std::u16string_view user, std::u16string_view test, std::u16string_view result,
                                      const SystemTime& date) {
     FieldMatch match = TestMatch(user, test);
-    match.third = BoundedText(result);
+    match.result = BoundedText(result);
     std::optional<TestResult> found;
     PropertyDatabase db;
     if (!OnDay(date, match) || !db.Open(kTestRecordsDatabase)) return found;
@@ -118,7 +118,7 @@ std::vector<TestResult> ResultValues(std::u16string_view user, std::u16string_vi
     PropertyDatabase db;
     if (most == 0 || !db.Open(kTestRecordsDatabase)) return values;
     FieldMatch match = TestMatch(user, test);
-    match.third = BoundedText(result);
+    match.result = BoundedText(result);
     std::optional<FileTime> oldest;
     std::size_t counted = 0;
     db.ForEachMatchTime(match, true, [&](FileTime time, std::int64_t) {
@@ -127,7 +127,7 @@ std::vector<TestResult> ResultValues(std::u16string_view user, std::u16string_vi
         return ++counted < most;
     });
     if (!oldest) return values;
-    match.second = std::make_pair(*oldest, static_cast<FileTime>(std::numeric_limits<std::int64_t>::max()));
+    match.date = std::make_pair(*oldest, static_cast<FileTime>(std::numeric_limits<std::int64_t>::max()));
     db.ForEachMatch(match, [&values](const PropertyRecord& record) {
         values.push_back(ResultOf(record));
         return true;
@@ -166,7 +166,7 @@ namespace {
 
 int CountTests(PropertyDatabase& db, const std::u16string& user) {
     int tests = 0;
-    for (const std::u16string& test : db.FirstFieldTexts(user)) tests += static_cast<int>(TestDates(user, test).size());
+    for (const std::u16string& test : db.TestTexts(user)) tests += static_cast<int>(TestDates(user, test).size());
     return tests;
 }
 
@@ -177,20 +177,28 @@ int CountTests(std::u16string_view user) {
     return db.Open(kTestRecordsDatabase) ? CountTests(db, BoundedText(user)) : 0;
 }
 
+// One walk of the index of the records' lookup fields: a user's tests come
+// together, each test's dates in order, so a test on one day is counted once
+// by counting where the test or the day changes.
 std::vector<UserTally> TallyTestRecords() {
     std::vector<UserTally> tallies;
     PropertyDatabase db;
     if (!db.Open(kTestRecordsDatabase)) return tallies;
-    for (std::u16string& user : db.SortTexts()) {
-        UserTally tally{std::move(user)};
-        FieldMatch all;
-        all.exact = tally.user;
-        FieldMatch empty = all;
-        empty.third = u"";
-        tally.results = db.CountMatches(all) - db.CountMatches(empty);
-        tally.tests = CountTests(db, tally.user);
-        tallies.push_back(std::move(tally));
-    }
+    std::string test;
+    FileTime day = 0;
+    db.ForEachLookups([&](const PropertyDatabase::Lookups& lookups) {
+        const FileTime thisDay = lookups.date.value_or(0) / kTicksPerDay;
+        if (tallies.empty() || tallies.back().user != lookups.sortText) {
+            tallies.push_back(UserTally{std::u16string(lookups.sortText)});
+        } else if (lookups.test == test && thisDay == day) {
+            tallies.back().results += lookups.hasResult;
+            return;
+        }
+        ++tallies.back().tests;
+        tallies.back().results += lookups.hasResult;
+        test = lookups.test;
+        day = thisDay;
+    });
     return tallies;
 }
 

@@ -3,6 +3,8 @@
 #include "store/settings_store.h"
 #include "store/test_record_layout.h"
 
+#include <unordered_set>
+
 namespace {
 
 std::u16string CurrentUser() {
@@ -40,6 +42,15 @@ bool DeleteTests(const std::u16string& user) {
 }
 
 }  // namespace
+
+std::vector<std::u16string> UserNames() {
+    std::vector<std::u16string> names;
+    std::unordered_set<std::u16string> listed;
+    for (std::vector<std::u16string> users : {PatientNames(), UsersWithTests()})
+        for (std::u16string& user : users)
+            if (!user.empty() && listed.insert(FoldCase(user)).second) names.push_back(std::move(user));
+    return names;
+}
 
 bool IsOtherUsersName(std::u16string_view name, std::u16string_view except) {
     const std::u16string exceptExact = BoundedText(except);

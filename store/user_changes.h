@@ -6,10 +6,16 @@
 #include "store/patient_store.h"
 
 #include <string>
+#include <vector>
 #include <string_view>
 
 enum class UserChanged { Done, NameTaken, Failed };
 
+// Every user's name, for a list to pick from: the patients', then those of
+// users with tests but no patient record (kept from before); each name once,
+// ignoring letter case as a list's own search does. From the indexes: no
+// record is read.
+std::vector<std::u16string> UserNames();
 // Whether `name` is, ignoring letter case, the name of a stored user other than `except`.
 bool IsOtherUsersName(std::u16string_view name, std::u16string_view except);
 

@@ -7,12 +7,11 @@
 #include "app/install_dlg.h"
 #include "app/vantrel_dlg.h"
 #include "entry/add_patient_dlg.h"
-#include "platform/record_store.h"
-#include "platform/record_store_testing.h"
+#include "platform/records/record_store.h"
+#include "platform/records/testing.h"
 #include "platform/text.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog_widget.h"
-#include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
 #include "store/catalog_store.h"
@@ -20,6 +19,7 @@
 #include "store/settings_store.h"
 #include "store/test_info_file.h"
 #include "store/test_info_import.h"
+#include "support/dialog_driver.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

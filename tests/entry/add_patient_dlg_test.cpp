@@ -1,7 +1,7 @@
 #include "entry/add_patient_dlg.h"
 
 #include "entry_fixture.h"
-#include "platform/record_store_testing.h"
+#include "platform/records/testing.h"
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
 #include "store/patient_store.h"

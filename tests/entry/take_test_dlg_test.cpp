@@ -3,7 +3,7 @@
 #include "entry/add_result_dlg.h"
 #include "entry/modify_test_dlg.h"
 #include "entry_fixture.h"
-#include "platform/record_store_testing.h"
+#include "platform/records/testing.h"
 #include "platform/text.h"
 #include "res/resource.h"
 #include "review/test_report_dlg.h"

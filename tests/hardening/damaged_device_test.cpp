@@ -15,16 +15,16 @@
 #include "entry/take_test_dlg.h"
 #include "platform/device.h"
 #include "platform/device_lock.h"
-#include "platform/record_store.h"
 #include "platform/recording_surface.h"
+#include "platform/records/record_store.h"
 #include "platform/text.h"
 #include "platform/ui/dialog_widget.h"
-#include "support/dialog_driver.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
 #include "store/test_info_import.h"
 #include "store/test_record_layout.h"
+#include "support/dialog_driver.h"
 #include "support/stored_results.h"
 
 #include <QComboBox>
@@ -74,17 +74,18 @@ constexpr const char* kEndlessView =
     " SELECT i AS id, 'List' AS name, 7 AS type, 1 AS sort_property, 2 AS sort_flags FROM n;";
 
 // Starts the program; it must refuse with one message and leave the device as
-// it was (the lock file aside: the lock is taken before the store is looked at).
+// it was (the lock file aside: the lock is taken, and says who holds it,
+// before the store is looked at).
 std::u16string RefusedStart(const fs::path& watched) {
-    const DeviceSnapshot before = SnapshotOf(watched);
+    DeviceSnapshot before = SnapshotOf(watched);
+    before.erase(DeviceLock::kFileName);
     DialogDriver driver;
     CVantrelApp app;
     EXPECT_FALSE(app.InitInstance());
     EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();  // no main window
     SetDeviceRoot(DeviceRoot());  // as the program ends
     DeviceSnapshot after = SnapshotOf(watched);
-    if (!before.contains(DeviceLock::kFileName) && after[DeviceLock::kFileName].empty())
-        after.erase(DeviceLock::kFileName);
+    after.erase(DeviceLock::kFileName);
     EXPECT_EQ(ChangedFiles(before, after), "");
     EXPECT_EQ(driver.Messages().size(), 1u);
     return driver.Messages().empty() ? u"" : driver.Messages().front();
@@ -109,10 +110,10 @@ TEST(DamagedDeviceTest, ADamagedDataFileIsNamedInOneMessageAndLeftAsItWas) {
         {"cut in half", [](const fs::path& store) { fs::resize_file(store, fs::file_size(store) / 2); }},
         {"its header overwritten", [](const fs::path& store) { Overwrite(store, 0, 100); }},
         {"another program's database", sql("CREATE TABLE notes(text TEXT); INSERT INTO notes VALUES('mine');", true)},
-        {"written by a newer version", sql("PRAGMA user_version=3")},
+        {"written by a newer version", sql("PRAGMA user_version=4")},
         // A file carrying its own SQL: nothing in it may run, not even once.
         {"a trigger on a run table",
-         sql("CREATE TRIGGER wipe AFTER INSERT ON run_1 BEGIN DELETE FROM run_1 WHERE id<>new.id; END")},
+         sql("CREATE TRIGGER wipe AFTER INSERT ON records BEGIN DELETE FROM records WHERE id<>new.id; END")},
         {"a trigger on databases",
          sql("CREATE TRIGGER stop BEFORE UPDATE ON databases BEGIN SELECT raise(abort, 'no'); END")},
         {"an endless view in place of databases", sql(std::string("DROP TABLE databases;") + kEndlessView)},
@@ -296,8 +297,8 @@ TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
     EXPECT_EQ(ReadResult(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 1))->value, u"90");
     EXPECT_TRUE(ObjectStoreProblem().empty());
     SetDeviceRoot(DeviceRoot());
-    EXPECT_EQ(StoredBytes(ObjectStorePath(), kTestRecordsDatabase, result.id), result.bytes);
-    EXPECT_EQ(StoredBytes(ObjectStorePath(), kTestCatalogDatabase, entry.id), entry.bytes);
+    EXPECT_EQ(StoredBytes(ObjectStorePath(), kTestRecordsDatabase, result), result.bytes);
+    EXPECT_EQ(StoredBytes(ObjectStorePath(), kTestCatalogDatabase, entry), entry.bytes);
 }
 
 }  // namespace

@@ -16,10 +16,9 @@
 #include "entry/switch_user_dlg.h"
 #include "entry/take_test_dlg.h"
 #include "platform/memory_listing.h"
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "platform/text.h"
 #include "platform/ui/controls.h"
-#include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
 #include "review/results_graph_dlg.h"
@@ -30,6 +29,7 @@
 #include "store/result_row.h"
 #include "store/settings_store.h"
 #include "store/test_record_layout.h"
+#include "support/dialog_driver.h"
 
 #include <gtest/gtest.h>
 

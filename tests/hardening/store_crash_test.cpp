@@ -3,7 +3,7 @@
 // deletions: after every kill the file is sound, every save that returned
 // success is there, and the save that was under way is there whole or not at all.
 
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "platform/text.h"
 #include "store/patient_store.h"
 #include "store/result_row.h"

@@ -8,14 +8,14 @@
 #include "app/vantrel_app.h"
 #include "platform/device.h"
 #include "platform/device_lock.h"
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "platform/text.h"
-#include "support/dialog_driver.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
 #include "store/store_test_helpers.h"
 #include "store/test_record_layout.h"
+#include "support/dialog_driver.h"
 #include "support/stored_results.h"
 
 #include <gtest/gtest.h>

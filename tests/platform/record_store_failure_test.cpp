@@ -1,8 +1,8 @@
 // The record store service when its file cannot be used: a damaged file, a
 // folder it cannot write to, a full disk; and records that alone cannot be read.
 
-#include "platform/record_store.h"
-#include "platform/record_store_testing.h"
+#include "platform/records/record_store.h"
+#include "platform/records/testing.h"
 #include "record_store_helpers.h"
 #include "store/store_fixture.h"
 #include "support/raw_file.h"
@@ -191,7 +191,7 @@ TEST_F(RecordStoreFailureTest, RecordsThatCannotBeDecodedArePassedOverAndLeftAsT
     EXPECT_EQ(told[0].id, spoiled[0].id);
     EXPECT_TRUE(ObjectStoreProblem().empty());
     SetDeviceRoot(root_);
-    for (const SpoiledRecord& record : spoiled) EXPECT_EQ(StoredBytes(ObjectStorePath(), u"List", record.id), record.bytes);
+    for (const SpoiledRecord& record : spoiled) EXPECT_EQ(StoredBytes(ObjectStorePath(), u"List", record), record.bytes);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // Small records for the record store tests: property 1 is the sort key,
 // property 2 a tag that tells the records apart.
 
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "platform/text.h"
 
 #include <gtest/gtest.h>

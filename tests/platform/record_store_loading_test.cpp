@@ -2,8 +2,7 @@
 // places, records read back from the file whole, damage is found, and a file
 // of the earlier format is converted.
 
-#include "platform/property_codec.h"
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "record_store_helpers.h"
 #include "store/store_fixture.h"
 #include "support/raw_file.h"
@@ -13,16 +12,22 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <random>
 
 namespace {
 
 class RecordStoreLoadingTest : public StoreFixture {
 protected:
-    // The order the store promises: by key ignoring case, ties in the order added.
+    // The order the store promises: by key ignoring case, keys equal so in the
+    // order each was first added, ties in the order added.
     static std::vector<std::u16string> Expected(std::vector<std::pair<std::u16string, std::u16string>> added) {
-        std::stable_sort(added.begin(), added.end(),
-                         [](const auto& a, const auto& b) { return CompareNoCase(a.first, b.first) < 0; });
+        std::map<std::u16string, std::size_t> first;
+        for (const auto& [key, tag] : added) first.try_emplace(key, first.size());
+        std::stable_sort(added.begin(), added.end(), [&first](const auto& a, const auto& b) {
+            const int order = CompareNoCase(a.first, b.first);
+            return order != 0 ? order < 0 : first.at(a.first) < first.at(b.first);
+        });
         std::vector<std::u16string> tags;
         for (const auto& [key, tag] : added) tags.push_back(tag);
         return tags;
@@ -34,17 +39,7 @@ protected:
         RunSql(ObjectStorePath(), sql);
     }
 
-    long long RawNumber(const std::string& sql) {
-        sqlite3* raw = nullptr;
-        long long value = -1;
-        sqlite3_stmt* query = nullptr;
-        if (sqlite3_open(ObjectStorePath().c_str(), &raw) == SQLITE_OK &&
-            sqlite3_prepare_v2(raw, sql.c_str(), -1, &query, nullptr) == SQLITE_OK && sqlite3_step(query) == SQLITE_ROW)
-            value = sqlite3_column_int64(query, 0);
-        sqlite3_finalize(query);
-        sqlite3_close(raw);
-        return value;
-    }
+    static long long RawNumber(const std::string& sql) { return ::RawNumber(ObjectStorePath(), sql); }
 };
 
 TEST_F(RecordStoreLoadingTest, ManyAdditionsKeepTheOrderAndEveryHandlesPlace) {
@@ -118,7 +113,7 @@ TEST_F(RecordStoreLoadingTest, APassGoesOnWithTheRecordItWouldHaveReadNext) {
         seen.push_back(TagOf(record));
         if (seen.back() == u"c") {
             AddRecord(db, u"b", u"b");   // behind the pass
-            AddRecord(db, u"C", u"c2");  // between the record read and the next one
+            AddRecord(db, u"c", u"c2");  // between the record read and the next one
             AddRecord(db, u"d", u"d");
             AddRecord(db, u"f", u"f");   // beyond the next one
         }
@@ -174,7 +169,7 @@ TEST_F(RecordStoreLoadingTest, DamageWhereNoReadGoesIsFoundByTheCheck) {
     }
     SetDeviceRoot(root_);  // closed: the file holds everything
     const long long pageSize = RawNumber("PRAGMA page_size");
-    const long long indexPage = RawNumber("SELECT rootpage FROM sqlite_master WHERE name LIKE 'run_%_by_third'");
+    const long long indexPage = RawNumber("SELECT rootpage FROM sqlite_master WHERE name = 'records_by_date'");
     ASSERT_GT(pageSize, 0);
     ASSERT_GT(indexPage, 1);
     std::string bytes = FileBytes(ObjectStorePath());
@@ -187,74 +182,6 @@ TEST_F(RecordStoreLoadingTest, DamageWhereNoReadGoesIsFoundByTheCheck) {
     EXPECT_NE(ObjectStoreProblem().find(u"is damaged"), std::u16string::npos);
     EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
     EXPECT_EQ(FileBytes(ObjectStorePath()), bytes);
-}
-
-// A file of the earlier format, where every record lay in one table and
-// deletions were logged aside, as that version wrote it.
-class EarlierFormatTest : public RecordStoreLoadingTest {
-protected:
-    void WriteEarlierStore(const std::vector<std::pair<std::u16string, std::u16string>>& records) {
-        std::filesystem::create_directories(root_);
-        std::string sql =
-            "PRAGMA application_id=1448365105; PRAGMA user_version=1; PRAGMA journal_mode=WAL;"
-            "CREATE TABLE databases(id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL UNIQUE,"
-            " type INTEGER NOT NULL, sort_property INTEGER NOT NULL, sort_flags INTEGER NOT NULL);"
-            "CREATE TABLE records(id INTEGER PRIMARY KEY AUTOINCREMENT,"
-            " database INTEGER NOT NULL REFERENCES databases(id), properties BLOB NOT NULL);"
-            "CREATE INDEX records_by_database ON records(database);"
-            "CREATE TABLE deleted_records(id INTEGER PRIMARY KEY);"
-            "INSERT INTO databases(name, type, sort_property, sort_flags) VALUES('List', 7, 1, 2);";
-        for (const auto& [key, tag] : records) {
-            std::string hex;
-            for (unsigned char byte : EncodeProperties(MakeRecord(key, tag).Properties())) {
-                char two[3];
-                std::snprintf(two, sizeof two, "%02x", byte);
-                hex += two;
-            }
-            sql += "INSERT INTO records(database, properties) VALUES(1, x'" + hex + "');";
-        }
-        Raw(sql + "INSERT INTO deleted_records VALUES(2);");
-    }
-};
-
-TEST_F(EarlierFormatTest, IsConvertedInPlaceOnFirstOpenKeepingOrderAndDeletions) {
-    WriteEarlierStore({{u"b", u"b1"}, {u"gone", u"deleted"}, {u"B", u"B2"}, {u"a", u"a3"}, {u"b", u"b4"}});
-    EXPECT_TRUE(ObjectStoreProblem().empty());
-    // Ignoring case, then in the order added.
-    EXPECT_EQ(AllTags(u"List"), Tags({u"a3", u"b1", u"B2", u"b4"}));
-    PropertyDatabase db;
-    ASSERT_TRUE(db.Open(u"List"));
-    ASSERT_TRUE(db.SeekFirstEqual(Property(u"B", kKey)));
-    EXPECT_EQ(db.CurrentIndex(), 1);
-    EXPECT_TRUE(AddRecord(db, u"c", u"c5"));
-    db.Close();
-    SetDeviceRoot(root_);
-    EXPECT_EQ(RawNumber("PRAGMA user_version"), 2);
-    EXPECT_EQ(RawNumber("SELECT count(*) FROM sqlite_master WHERE name IN ('records', 'deleted_records')"), 0);
-    EXPECT_FALSE(std::filesystem::exists(ObjectStorePath().string() + ".format1"));
-    EXPECT_EQ(AllTags(u"List"), Tags({u"a3", u"b1", u"B2", u"b4", u"c5"}));
-}
-
-TEST_F(EarlierFormatTest, ThatCannotBeConvertedIsLeftAsItWas) {
-    WriteEarlierStore({{u"a", u"a1"}, {u"b", u"deleted"}});
-    Raw("INSERT INTO records(database, properties) VALUES(1, x'0100')");  // cut short
-    SetDeviceRoot(root_);
-    const std::string before = FileBytes(ObjectStorePath());
-    EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
-    EXPECT_NE(ObjectStoreProblem().find(u"is damaged"), std::u16string::npos);
-    SetDeviceRoot(root_);
-    EXPECT_EQ(FileBytes(ObjectStorePath()), before);
-    EXPECT_EQ(RawNumber("PRAGMA user_version"), 1);
-}
-
-TEST_F(EarlierFormatTest, AReaderThatMayNotWriteAsksForTheProgramFirst) {
-    WriteEarlierStore({{u"a", u"a1"}});
-    SetDeviceRoot(root_);
-    SetObjectStoreReadOnly(true);
-    EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
-    EXPECT_NE(ObjectStoreProblem().find(u"start Vantrel once"), std::u16string::npos);
-    SetObjectStoreReadOnly(false);
-    EXPECT_EQ(AllTags(u"List"), Tags({u"a1"}));
 }
 
 }  // namespace

@@ -1,14 +1,14 @@
 #include "review/results_graph_dlg.h"
 
-#include "platform/record_store_testing.h"
 #include "platform/recording_surface.h"
+#include "platform/records/testing.h"
 #include "platform/text.h"
-#include "support/dialog_driver.h"
 #include "res/resource.h"
+#include "review_fixture.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
-#include "review_fixture.h"
 #include "support/desktop_locale.h"
+#include "support/dialog_driver.h"
 #include "support/stored_text.h"
 
 #include <QAccessible>

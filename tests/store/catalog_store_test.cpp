@@ -3,7 +3,7 @@
 
 #include "store/catalog_store.h"
 
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "store/store_fixture.h"
 #include "store/store_test_helpers.h"
 

@@ -5,7 +5,7 @@
 
 #include "platform/datetime.h"
 #include "platform/device.h"
-#include "platform/record_store_testing.h"
+#include "platform/records/testing.h"
 
 #include <gtest/gtest.h>
 

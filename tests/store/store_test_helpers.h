@@ -2,7 +2,7 @@
 // Small checks the store tests share.
 
 #include "platform/memory_listing.h"
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 
 #include <string>
 #include <vector>

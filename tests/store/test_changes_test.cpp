@@ -4,8 +4,8 @@
 
 #include "store/test_changes.h"
 
-#include "platform/object_store.h"
-#include "platform/record_store_testing.h"
+#include "platform/records/record_store.h"
+#include "platform/records/testing.h"
 #include "store/catalog_store.h"
 #include "store/store_fixture.h"
 #include "store/store_test_helpers.h"

@@ -5,8 +5,8 @@
 #include "store/test_info_import.h"
 
 #include "platform/device.h"
-#include "platform/record_store.h"
 #include "platform/recording_surface.h"
+#include "platform/records/record_store.h"
 #include "platform/text.h"
 #include "store/catalog_store.h"
 

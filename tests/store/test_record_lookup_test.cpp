@@ -4,7 +4,7 @@
 
 #include "store/test_changes.h"
 
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 #include "platform/text.h"
 #include "store/store_fixture.h"
 #include "support/stored_results.h"

@@ -3,7 +3,7 @@
 
 #include "store/user_changes.h"
 
-#include "platform/record_store_testing.h"
+#include "platform/records/testing.h"
 #include "platform/text.h"
 #include "store/settings_store.h"
 #include "store/store_fixture.h"

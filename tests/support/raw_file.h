@@ -16,6 +16,19 @@ inline std::string FileBytes(const std::filesystem::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The first column of the first row `sql` gives on `file`, as a number; -1 when none.
+inline long long RawNumber(const std::filesystem::path& file, const std::string& sql) {
+    sqlite3* raw = nullptr;
+    long long value = -1;
+    sqlite3_stmt* query = nullptr;
+    if (sqlite3_open(file.c_str(), &raw) == SQLITE_OK && sqlite3_prepare_v2(raw, sql.c_str(), -1, &query, nullptr) == SQLITE_OK &&
+        sqlite3_step(query) == SQLITE_ROW)
+        value = sqlite3_column_int64(query, 0);
+    sqlite3_finalize(query);
+    sqlite3_close(raw);
+    return value;
+}
+
 inline void RunSql(const std::filesystem::path& file, const std::string& sql) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);

@@ -1,7 +1,7 @@
 #pragma once
 // What a database holds, read as the program's own passes read it.
 
-#include "platform/record_store.h"
+#include "platform/records/record_store.h"
 
 #include <cstdint>
 #include <initializer_list>

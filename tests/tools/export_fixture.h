@@ -2,8 +2,8 @@
 // vantrel-export run as a user would run it, against a device the test builds.
 
 #include "platform/device.h"
-#include "platform/record_store.h"
 #include "platform/recording_surface.h"
+#include "platform/records/record_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
 #include "store/test_info_import.h"
@@ -11,6 +11,7 @@
 #include "support/stored_results.h"
 
 #include "store/store_fixture.h"
+#include "support/export_tool.h"
 #include "support/raw_file.h"
 
 #include <gtest/gtest.h>
@@ -21,11 +22,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
-
-struct ToolRun {
-    int status = -1;
-    std::string out, err;
-};
 
 // The permission bits of `file`, or ~0u when it is missing.
 inline unsigned Mode(const std::filesystem::path& file) {
@@ -59,14 +55,9 @@ protected:
         ASSERT_TRUE(StoreResult(user, test, comment, date, result, value, goal, unit));
     }
 
-    // `medium` is a shell command that runs the tool (its $0 and $@) on the medium it prepares.
     ToolRun Tool(const std::string& arguments, const std::string& medium = "") const {
-        std::filesystem::path out = folder_ / "out.txt", err = folder_ / "err.txt";
-        std::string command = "cd '" + folder_.string() + "' && export LC_ALL=" + language_ + " && " + medium +
-                              " '" VANTREL_EXPORT "' --root '" + root_.string() + "' " + arguments + " >'" +
-                              out.string() + "' 2>'" + err.string() + "'";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileBytes(out), FileBytes(err)};
+        // The locale is set for the whole command, which may be a pipeline.
+        return RunExportTool(VANTREL_EXPORT, folder_, root_, arguments, "export LC_ALL=" + language_ + " && " + medium);
     }
 
     // Runs a command that must fail, naming `cause` on its error output.

@@ -125,7 +125,8 @@ bool StoreResultRow(const Row& row) {
 bool StoreRow(const Row& row, bool dryRun, ImportTally& tally) {
     const auto& t = row.text;
     ImportedUser& user = tally.User(t[kUser]);
-    if (!user.madeUser && FindPatient(t[kUser]) == -1) {
+    // A user is looked for once, at the first row that names them.
+    if (user.added + user.updated == 0 && !user.madeUser && FindPatient(t[kUser]) == -1) {
         user.madeUser = true;
         if (!dryRun && !AddPatient(t[kUser], u"", NewUserBirthdate(), kDefaultGraphPeriod, kDefaultGraphType))
             return false;
@@ -230,10 +231,11 @@ std::string ImportResultsCsv(const std::string& file, bool dryRun, ImportOutcome
     if (!std::filesystem::is_directory(root, error)) return "no Vantrel device at " + root.string();
     DeviceLock lock;
     if (!dryRun) {
-        switch (lock.Acquire(root)) {
+        switch (lock.Acquire(root, DeviceLock::Holder::Import)) {
         case DeviceLock::Outcome::Held: break;
         case DeviceLock::Outcome::HeldElsewhere:
-            return "Vantrel is running on this device (" + root.string() + "); close it, then import";
+            return TextToUtf8(RunningOnDevice(lock.OtherHolder())) + " on this device (" + root.string() +
+                   (lock.OtherHolder() == DeviceLock::Holder::Program ? "); close it, then import" : "); let it end, then import");
         case DeviceLock::Outcome::Failed: return "cannot lock the device folder " + root.string();
         }
     }

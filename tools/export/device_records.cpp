@@ -3,14 +3,16 @@
 #include "store/patient_store.h"
 #include "store/test_record_store.h"
 
-#include <algorithm>
+#include <unordered_set>
 
 std::vector<UserEntry> ReadUsers() {
     std::vector<UserEntry> users;
-    for (Patient& patient : ReadPatients()) users.push_back({std::move(patient.name), std::move(patient.sex), true});
-    for (std::u16string& user : UsersWithTests()) {
-        const bool known = std::any_of(users.begin(), users.end(), [&](const UserEntry& u) { return u.name == user; });
-        if (!known) users.push_back({std::move(user), u"", false});
+    std::unordered_set<std::u16string> known;
+    for (std::u16string& name : PatientNames()) {
+        known.insert(name);
+        users.push_back({std::move(name), true});
     }
+    for (std::u16string& user : UsersWithTests())
+        if (!known.contains(user)) users.push_back({std::move(user), false});
     return users;
 }

@@ -7,8 +7,8 @@
 
 struct UserEntry {
     std::u16string name;
-    std::u16string sex;
     bool hasPatientRecord = false;
 };
 
+// Each name once.
 std::vector<UserEntry> ReadUsers();

@@ -139,8 +139,7 @@ void WritePrinted(const std::string& name, bool force, char** argv,
 int List(const CommandLine& line) {
     ExpectOperands(line, 0, 0);
     RequireReadableDevice();
-    // The counts come from the indexes: the records themselves are looked at apart.
-    ReadEveryStoredRecord();
+    // The counts come from an index alone: no record is read, as a count reads none.
     std::map<std::u16string, int> tests, results;
     for (const UserTally& tally : TallyTestRecords()) {
         tests[tally.user] = tally.tests;
@@ -274,7 +273,7 @@ int Import(const CommandLine& line) {
 
 int Backup(const CommandLine& line) {
     ExpectOperands(line, 1, 1);
-    RequireReadableDevice();
+    // A file of an earlier format is backed up as it is, before any conversion.
     OutputFile out(line.operands[0], line.force);
     std::string problem = BackupObjectStore(out.FileToMake());
     if (!problem.empty()) Fail(problem);
@@ -285,10 +284,13 @@ int Backup(const CommandLine& line) {
 
 int Restore(const CommandLine& line) {
     ExpectOperands(line, 1, 1);
-    std::filesystem::path kept;
+    KeptData kept;
     std::string problem = RestoreObjectStore(line.operands[0], kept);
     if (!problem.empty()) Fail(problem);
-    if (!kept.empty()) Say("The previous data was kept in " + kept.string());
+    if (!kept.file.empty())
+        Say((kept.damaged ? "The previous data file was damaged; it was kept as it was in "
+                          : "The previous data was kept in ") +
+            kept.file.string());
     Say("Restored " + line.operands[0]);
     return 0;
 }
@@ -327,11 +329,17 @@ int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // Exported health data follows the user's umask, but others never get to write it.
     ::umask(::umask(0) | 022);
-    // Every record the command passed over is named, and fails it, whatever it wrote.
+    // Every record the command passed over is named, and fails it, whatever it wrote;
+    // so does a data file found unusable part way.
     int passedOver = 0;
     OnPassedOverRecord([&passedOver](const PassedOverRecord& record) {
-        Complain("record " + std::to_string(record.id) + " of \"" + TextToUtf8(record.database) +
-                 "\" in the data file " + record.file.string() + " cannot be read; it was passed over and left as it was.");
+        Complain("record " + std::to_string(record.id) + " of \"" + TextToUtf8(record.sortText) + "\" in \"" +
+                 TextToUtf8(record.database) + "\" in the data file " + record.file.string() +
+                 " cannot be read; it was passed over and left as it was.");
+        ++passedOver;
+    });
+    OnDataFileProblem([&passedOver](const std::u16string& problem) {
+        Complain(TextToUtf8(problem));
         ++passedOver;
     });
     int status = 1;

@@ -9,8 +9,14 @@
 // existing file is never overwritten). Empty on success, else why not.
 std::string BackupObjectStore(const std::filesystem::path& target);
 
+// The device's data as it was before a restore.
+struct KeptData {
+    std::filesystem::path file;  // empty when the device had none
+    bool damaged = false;        // kept byte for byte, as the damaged file was
+};
+
 // Replaces the device's object store with the sound store `source`, after
-// copying the current one beside it; refuses while the program runs. Empty on
-// success (then `kept` names the copy of the old store, empty when there was
-// none), else why not.
-std::string RestoreObjectStore(const std::filesystem::path& source, std::filesystem::path& kept);
+// keeping the current one beside it; refuses while another program holds the
+// device. Whenever it stops, the device holds either its old store or the new
+// one, whole. Empty on success, else why not.
+std::string RestoreObjectStore(const std::filesystem::path& source, KeptData& kept);

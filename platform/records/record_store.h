@@ -1,73 +1,24 @@
 #pragma once
 // The record store service: named property databases kept in the device's
-// object store. Records are numbered in sort order (case-insensitive on the
-// database's sort property, then exact); records with equal sort texts keep
-// the order in which they were added. Every Write or DeleteCurrent that
-// returns true is on disk before it returns. Nothing is read in advance: each
-// operation reads the records it reaches, through SQLite's indexes.
+// object store. Records are numbered in sort order: case-insensitive on the
+// database's sort property, then exactly; records with the same sort text
+// keep the order in which they were added. Every Write or DeleteCurrent that
+// returns true is on disk before it returns. Nothing is read in advance and
+// nothing is kept between operations: each reads the records it reaches,
+// through SQLite's indexes (see platform/records/schema.h).
 
-#include "platform/datetime.h"
+#include "platform/records/field_match.h"
+#include "platform/records/property.h"
+#include "platform/records/unreadable_records.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
-
-inline constexpr std::uint32_t kSortCaseInsensitive = 2;
-
-struct SortOrder {
-    std::uint16_t propertyId = 0;
-    std::uint32_t flags = kSortCaseInsensitive;
-};
-
-enum class PropertyKind { String, FileTime };
-
-class Property {
-public:
-    Property(std::u16string_view text, std::uint16_t id);
-    Property(FileTime time, std::uint16_t id);
-
-    std::uint16_t Id() const { return id_; }
-    PropertyKind Kind() const { return kind_; }
-    // The empty text for a file-time property, 0 for a string property.
-    const std::u16string& StringValue() const { return text_; }
-    FileTime FileTimeValue() const { return time_; }
-
-private:
-    std::uint16_t id_;
-    PropertyKind kind_;
-    std::u16string text_;
-    FileTime time_ = 0;
-};
-
-class PropertyRecord {
-public:
-    // nullptr when the record has no property of that id.
-    const Property* GetProperty(std::uint16_t id) const;
-    void AddProperties(const Property* properties, std::size_t count);
-    void AddProperty(const Property& property);
-    void RemoveProperty(std::uint16_t id);
-    void RemoveAllProperties();
-    const std::vector<Property>& Properties() const;
-
-private:
-    // Ids are unique: adding an id replaces it.
-    std::vector<Property> properties_;
-};
-
-// Lookups the service serves from its indexes, among the records whose sort
-// text is exactly `exact`: the three properties whose ids follow the sort
-// property's are kept as indexed fields.
-struct FieldMatch {
-    std::u16string exact;
-    std::optional<std::u16string> first;                   // field 1 is this text
-    std::optional<std::pair<FileTime, FileTime>> second;   // field 2 a time within [from, to]
-    std::optional<std::u16string> third;                   // field 3 is this text
-};
 
 // One handle on one database. A store operation may hold a handle while an
 // operation it calls opens a second one on the same database.
@@ -79,9 +30,11 @@ public:
     PropertyDatabase& operator=(const PropertyDatabase&) = delete;
 
     static bool Exists(std::u16string_view name);
-    // The identifier of a new empty database, 0 on failure (also when the name exists).
+    // The identifier of a new empty database, 0 on failure (also when the name
+    // exists). `lookup` names the properties kept as lookup columns, which
+    // FieldMatch seeks on; by default none.
     static std::uint32_t Create(std::u16string_view name, std::uint32_t type, int sortOrderCount,
-                                const SortOrder& order);
+                                const SortOrder& order, const LookupColumns& lookup = {});
 
     bool OpenById(std::uint32_t id);
     bool Open(std::u16string_view name);
@@ -93,6 +46,8 @@ public:
     bool SeekFirstEqual(const Property& value);
     // The next such record after the current one.
     bool SeekNextEqual(const Property& value);
+    // Numbers cost a count of the records before: reaching a record through a
+    // seek or a match is an index descent, reaching it by number is not.
     bool SeekToIndex(int index);
     int CurrentIndex() const;
 
@@ -112,15 +67,15 @@ public:
     int RecordCount() const;
 
     // Positions on each match in record order and reads it; `visit` returns
-    // false to stop. DeleteCurrent and CurrentIndex work on the match visited.
+    // false to stop. DeleteCurrent, Write and CurrentIndex work on the match visited.
     void ForEachMatch(const FieldMatch& match, const std::function<bool(const PropertyRecord&)>& visit);
-    // The times of field 2 of the matches, in record order or newest first
-    // (ties in record order), each with a number that grows in record order;
-    // `visit` returns false to stop.
+    // The dates of the matches, in record order or newest first (ties in
+    // record order), each with a number that grows in record order; `visit`
+    // returns false to stop.
     void ForEachMatchTime(const FieldMatch& match, bool newestFirst,
                           const std::function<bool(FileTime, std::int64_t)>& visit);
-    // The distinct texts of field 1 among the records of `exact`, in the order of their first record.
-    std::vector<std::u16string> FirstFieldTexts(std::u16string_view exact);
+    // The distinct tests among the records of `exact`, in the order of their first record.
+    std::vector<std::u16string> TestTexts(std::u16string_view exact);
     // The distinct sort texts of the records, in order.
     std::vector<std::u16string> SortTexts();
     int CountMatches(const FieldMatch& match);
@@ -129,6 +84,18 @@ public:
     // Deletes the matches whose stored bytes cannot be decoded, which every
     // read passes over: a deletion the person asked for takes them with the rest.
     bool DeleteUndecodable(const FieldMatch& match);
+
+    // Every record's lookup columns, by sort text in order and within one by
+    // test, date and result; a walk of one index that reads no record.
+    // `visit` gets the sort text, the test's stored bytes (equal texts give
+    // equal bytes), the date when it is a time, and whether a result is named.
+    struct Lookups {
+        std::u16string_view sortText;
+        std::string_view test;
+        std::optional<FileTime> date;
+        bool hasResult = false;
+    };
+    void ForEachLookups(const std::function<void(const Lookups&)>& visit);
 
     struct State;
 
@@ -155,35 +122,21 @@ private:
 // Why the object store cannot be used, with the file's path; empty when it can.
 // The program asks this once at start-up to tell the user in one message.
 std::u16string ObjectStoreProblem();
+// `found` is called once when a use of the store finds it cannot go on (a
+// damaged page read, a failing disk), with the problem, from inside the store
+// operation: it may not use the store, nor show a window there.
+void OnObjectStoreProblem(std::function<void(const std::u16string&)> found);
 
 // For a reader of a device the program may be using at the same time: while
 // on, the object store is opened read-only and every write fails.
 void SetObjectStoreReadOnly(bool on);
+// Closes the object store; the next use opens it again.
+void CloseObjectStore();
 
 // Why `file` is not a sound object store (not a Vantrel data file, damaged,
-// unreadable); empty when it is. Opens it read-only.
+// unreadable, not what this version wrote); empty when it is. Opens it
+// read-only and reads all of it: SQLite's full check and the store's own.
 std::u16string ObjectStoreFileProblem(const std::filesystem::path& file);
-
-// A record whose stored bytes cannot be decoded. Every read passes over it
-// and leaves it as it is; the other records stay in use.
-struct UnreadableRecord {
-    std::filesystem::path file;
-    std::u16string database;
-    std::int64_t id = 0;  // its row in the file
-};
-// `met` is called when a read first meets such a record in a database (once
-// per database and file in a process), from inside the read: it may not use
-// the store, nor show a window there.
-void OnUnreadableRecord(std::function<void(const UnreadableRecord&)> met);
-// The message that tells a user of it.
-std::u16string UnreadableRecordProblem(const UnreadableRecord& record);
-// Looks at the bytes of every record, so that each database's unreadable
-// record is met even where the reads made so far did not reach it.
-void ReadEveryRecord();
-// Names the first record of the store file `file` whose bytes cannot be
-// decoded; empty when all can, or when the file is not a sound store (which
-// ObjectStoreFileProblem tells).
-std::u16string UndecodableRecordProblem(const std::filesystem::path& file);
 
 // Runs the full check of the object store's file now (it runs by itself only
 // after a program using the file ended without closing it); false when the

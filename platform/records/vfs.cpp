@@ -1,6 +1,6 @@
-#include "platform/store_vfs.h"
+#include "platform/records/vfs.h"
 
-#include "platform/record_store_testing.h"
+#include "platform/records/testing.h"
 
 #include <sqlite3.h>
 
@@ -123,7 +123,7 @@ int CurrentTimeInt64(sqlite3_vfs* vfs, sqlite3_int64* out) {
 
 bool IsLink(const char* path) {
     struct stat info {};
-    return ::lstat(path, &info) == 0 && S_ISLNK(info.st_mode);
+    return ::lstat(path, &info) == 0 && (S_ISLNK(info.st_mode) || (S_ISREG(info.st_mode) && info.st_nlink > 1));
 }
 
 const char* StoreVfsName() {
