@@ -85,22 +85,6 @@ std::vector<SystemTime> TestDates(std::u16string_view user, std::u16string_view 
     return dates;
 }
 
-std::optional<SystemTime> LatestDay(std::u16string_view user, std::u16string_view test,
-                                    const std::u16string* result, const std::optional<SystemTime>& before) {
-    std::optional<SystemTime> found;
-    PropertyDatabase db;
-    if (!db.Open(kTestRecordsDatabase)) return found;
-    FieldMatch match = TestMatch(user, test);
-    if (result) match.result = BoundedText(*result);
-    db.ForEachMatchTime(match, true, [&](FileTime time, std::int64_t) {
-        const SystemTime day = DateAt(time);
-        if (before && DayKey(day) >= DayKey(*before)) return true;
-        found = day;
-        return false;
-    });
-    return found;
-}
-
 TakenTest ReadTakenTest(std::u16string_view user, std::u16string_view test, const SystemTime& date) {
     TakenTest taken{std::u16string(user), std::u16string(test), MakeDate(date.year, date.month, date.day), {}, {}};
     FieldMatch match = TestMatch(user, test);

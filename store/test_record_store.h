@@ -40,11 +40,6 @@ struct TakenTest {
 std::vector<std::u16string> UserTests(std::u16string_view user);
 // The days on which the user took the test, newest first.
 std::vector<SystemTime> TestDates(std::u16string_view user, std::u16string_view test);
-// The latest day before `before` (any day, when none is given) on which the
-// user took the test, with `result` among its results when one is given;
-// read newest first through the date index, so only the days passed are read.
-std::optional<SystemTime> LatestDay(std::u16string_view user, std::u16string_view test,
-                                    const std::u16string* result, const std::optional<SystemTime>& before);
 // The test as stored on the day of `date` (its time of day aside): the results
 // in record order and the comment; none of either when nothing is stored.
 TakenTest ReadTakenTest(std::u16string_view user, std::u16string_view test, const SystemTime& date);
