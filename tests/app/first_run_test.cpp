@@ -14,21 +14,14 @@
 #include "platform/ui/dialog_widget.h"
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
-#include "store/catalog_store.h"
-#include "store/patient_store.h"
-#include "store/settings_store.h"
 #include "store/test_info_file.h"
 #include "store/test_info_import.h"
 #include "support/dialog_driver.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QTimer>
-#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
 
 namespace {
 
@@ -165,43 +158,6 @@ TEST_F(FirstRunTest, AFileBeyondTheBoundIsRefusedWithOneMessageNamingIt) {
                                           u": it is larger than 8 MB or longer than 200000 lines, "
                                           u"far beyond any real catalogue."});
     EXPECT_FALSE(PropertyDatabase::Exists(kTestCatalogDatabase));
-}
-
-// Unscripted, as on a screen: events reach the program while the import runs,
-// and the Installation window then shows the progress drawn so far.
-TEST(InstallWindowTest, ShowsTheImportsProgressWhileItRuns) {
-    TempDevice device;
-    device.WriteTestInfoFile(kSmallTestInfoFile);
-    CDialog owner(IDD_VANTREL);
-    QImage during;
-    double scale = 1;
-    bool firstUserAsked = false;
-    QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-        CDialog* install = OpenWindowOf(IDD_INSTALL);
-        if (CDialog* firstUser = OpenWindowOf(IDD_ADD_PATIENT)) {
-            firstUserAsked = true;
-            firstUser->SendCommand(CAddPatientDlg::kCancelButton);
-        } else if (install && !firstUserAsked && during.isNull() && PropertyDatabase::Exists(kTestCatalogDatabase)) {
-            during = install->Widget()->grab().toImage();
-            scale = during.width() / static_cast<double>(install->ClientWidth());
-        }
-    });
-    watcher.start(0);
-    CreateInstallWindow(owner);
-    QElapsedTimer waited;
-    waited.start();
-    while ((!firstUserAsked || OpenWindowOf(IDD_INSTALL)) && waited.elapsed() < 20000) QApplication::processEvents();
-    EXPECT_TRUE(firstUserAsked);
-    watcher.stop();
-
-    ASSERT_FALSE(during.isNull()) << "no event came through during the import";
-    // "Loading Glucose" in black, where the progress is drawn.
-    int dark = 0;
-    for (int y = static_cast<int>(150 * scale); y < static_cast<int>(162 * scale); ++y)
-        for (int x = static_cast<int>(20 * scale); x < static_cast<int>(100 * scale); ++x)
-            dark += qGray(during.pixel(x, y)) < 128;
-    EXPECT_GT(dark, 20);
 }
 
 TEST(OwnerNameTest, CopiesTheOwnersNameBoundedAndLeavesTheBufferWithoutOne) {

@@ -20,7 +20,6 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QListWidget>
-#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -42,9 +41,6 @@ void Choose(QComboBox* box, const QString& item) {
 
 void AddUser(Person& person, const QString& name) {
     person.Then("Add Patient", [name](QWidget& w) {
-        EXPECT_EQ(Control(w, CAddPatientDlg::kNameEdit)->accessibleName(), "Name");
-        EXPECT_EQ(Control(w, CAddPatientDlg::kBirthdatePicker)->accessibleName(), "Birthdate");
-        EXPECT_EQ(Control(w, CAddPatientDlg::kSexBox)->accessibleName(), "Sex");
         TypeInto(w, CAddPatientDlg::kNameEdit, name);
         QTest::keyClick(Control(w, CAddPatientDlg::kNameEdit), Qt::Key_Tab);
         QTest::keyClicks(QApplication::focusWidget(), "3/14/1975");
