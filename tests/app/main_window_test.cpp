@@ -118,13 +118,6 @@ TEST_F(MainWindowTest, TakeTestListsEveryNewTestLast) {
         CListCtrl(d, CVantrelDlg::kTestList).UserSelect(0);
         TakeTypedTest(d, u"Iron");
         TakeTypedTest(d, u"Albumin");
-        driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [](CTakeTestDlg& x) {
-            CComboBox(x, CTakeTestDlg::kTestNameBox).UserType(u"albumin");
-            x.SendCommand(CTakeTestDlg::kOkButton);  // the day of Albumin again: asked, and No
-            x.SendCommand(CTakeTestDlg::kCancelButton);
-        });
-        d.SendCommand(CVantrelDlg::kTakeTestButton);
-        EXPECT_EQ(driver_.Messages().back(), u"Albumin already has results on 6/14/2026. Add these results to them?");
         EXPECT_EQ(Rows(d), (Texts{u"Iron Studies", u"Iron", u"Albumin"}));
         EXPECT_EQ(CListCtrl(d, CVantrelDlg::kTestList).GetFirstSelectedItem(), 0);  // kept
     });
