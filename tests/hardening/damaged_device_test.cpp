@@ -5,7 +5,6 @@
 
 #include "app/temp_device.h"
 #include "device_snapshot.h"
-#include "support/raw_file.h"
 #include "support/screen.h"
 #include "support/spoiled_record.h"
 
@@ -13,26 +12,17 @@
 #include "app/vantrel_dlg.h"
 #include "platform/device.h"
 #include "platform/device_lock.h"
-#include "platform/recording_surface.h"
 #include "platform/records/record_store.h"
 #include "platform/text.h"
-#include "platform/ui/dialog_widget.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
-#include "store/test_info_import.h"
 #include "store/test_record_layout.h"
 #include "support/dialog_driver.h"
 #include "support/stored_results.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -227,18 +217,11 @@ void ReadMessage(Person& person, std::u16string* seen) {
     });
 }
 
-std::u16string UnreadableText(std::u16string_view database) {
-    return u"The data file " + Utf8ToText(ObjectStorePath().string()) + u" holds a record in \"" +
-           std::u16string(database) + u"\" that Vantrel cannot read; it was left as it was and the other records are shown.";
-}
-
 // One record of a user's results cut short: its database is named once, when
 // a window first reads it, and every other record is shown.
 TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
     TempDevice device;
-    device.WriteTestInfoFile(kSmallTestInfoFile);
-    RecordingSurface progress(nullptr, 240, 320);
-    ASSERT_TRUE(ImportTestInfo(progress));
+    ASSERT_TRUE(SetTestEntry(u"Glucose", u"why", u"To check for diabetes"));  // past the first run
     ASSERT_TRUE(AddPatient(u"Ann", u"Female", MakeDate(1970, 5, 2), u"0", u"Bar"));
     ASSERT_TRUE(CreateSettings(u"Ann"));
     ASSERT_TRUE(StoreResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 1), u"Glucose", u"90", u"70-100", u"mg/dL"));
@@ -280,7 +263,9 @@ TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
         EXPECT_FALSE(app.InitInstance());
     }
     EXPECT_TRUE(person.Done());
-    EXPECT_EQ(message, UnreadableText(kTestRecordsDatabase));
+    EXPECT_EQ(message, u"The data file " + Utf8ToText(ObjectStorePath().string()) + u" holds a record in \"" +
+                           std::u16string(kTestRecordsDatabase) +
+                           u"\" that Vantrel cannot read; it was left as it was and the other records are shown.");
     EXPECT_EQ(ReadResult(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 1))->value, u"90");
     EXPECT_TRUE(ObjectStoreProblem().empty());
     SetDeviceRoot(DeviceRoot());
