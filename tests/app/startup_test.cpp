@@ -50,36 +50,17 @@ TEST_F(StartupTest, PrepareDeviceKeepsTheRootToItsOwnerAndHoldsIt) {
     SetDeviceRoot(device_.Root());
 }
 
-TEST_F(StartupTest, TheShippedFileIsCopiedFromTheFirstFolderHoldingItOnlyWhenMissing) {
-    const fs::path empty = device_.Root() / "empty";
-    const fs::path shipped = device_.Root() / "shipped";
-    const fs::path other = device_.Root() / "other";
-    for (const fs::path& dir : {empty, shipped, other}) fs::create_directories(dir);
+// The shipped file is copied from the first folder holding it, only when the
+// device lacks one, and never through a link, which the refusal names.
+TEST_F(StartupTest, TheShippedFileIsCopiedOnlyWhenMissingAndNeverThroughALink) {
+    const fs::path empty = device_.Root() / "empty", shipped = device_.Root() / "shipped",
+                   other = device_.Root() / "other", elsewhere = device_.Root() / "elsewhere";
+    for (const fs::path& dir : {empty, shipped, other, elsewhere}) fs::create_directories(dir);
     std::ofstream(shipped / "BrennicTests.txt") << kSmallTestInfoFile;
     std::ofstream(other / "BrennicTests.txt") << "other";
-
-    EXPECT_FALSE(SeedTestInfoFile({empty}));
-    EXPECT_FALSE(fs::exists(DeviceTestInfoFile()));
-
-    EXPECT_TRUE(SeedTestInfoFile({empty, shipped, other}));
-    EXPECT_EQ(FileBytes(DeviceTestInfoFile()), kSmallTestInfoFile);
-    EXPECT_FALSE(fs::exists(fs::path(DeviceTestInfoFile()) += ".part"));
-
-    // A file already on the device is the user's: never replaced.
-    EXPECT_TRUE(SeedTestInfoFile({other}));
-    EXPECT_EQ(FileBytes(DeviceTestInfoFile()), kSmallTestInfoFile);
-}
-
-TEST_F(StartupTest, TheSeedWritesThroughNoLinkAndNamesTheOneItFound) {
-    const fs::path shipped = device_.Root() / "shipped";
-    const fs::path elsewhere = device_.Root() / "elsewhere";
-    for (const fs::path& dir : {shipped, elsewhere}) fs::create_directories(dir);
-    std::ofstream(shipped / "BrennicTests.txt") << kSmallTestInfoFile;
     const fs::path victim = elsewhere / "victim.txt";
     std::ofstream(victim) << "mine";
-    const fs::path file = DeviceTestInfoFile();
-    const fs::path windows = file.parent_path();
-    const fs::path part = fs::path(file) += ".part";
+    const fs::path file = DeviceTestInfoFile(), windows = file.parent_path(), part = fs::path(file) += ".part";
     const auto refusedFor = [&](const fs::path& link) {
         std::u16string refusal;
         EXPECT_FALSE(SeedTestInfoFile({shipped}, &refusal));
@@ -89,6 +70,8 @@ TEST_F(StartupTest, TheSeedWritesThroughNoLinkAndNamesTheOneItFound) {
         EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 1);
     };
 
+    EXPECT_FALSE(SeedTestInfoFile({empty}));
+    EXPECT_FALSE(fs::exists(file));
     fs::create_directories(windows);
     fs::create_symlink(victim, part);
     refusedFor(part);
@@ -104,9 +87,12 @@ TEST_F(StartupTest, TheSeedWritesThroughNoLinkAndNamesTheOneItFound) {
     fs::remove(windows);
     fs::create_directories(windows);
     std::ofstream(part) << "cut sh";
-    EXPECT_TRUE(SeedTestInfoFile({shipped}));
+    EXPECT_TRUE(SeedTestInfoFile({empty, shipped, other}));
     EXPECT_EQ(FileBytes(file), kSmallTestInfoFile);
     EXPECT_FALSE(fs::exists(part));
+    // A file already on the device is the user's: never replaced.
+    EXPECT_TRUE(SeedTestInfoFile({other}));
+    EXPECT_EQ(FileBytes(file), kSmallTestInfoFile);
 }
 
 TEST_F(StartupTest, ALockFileThatCannotBeUsedIsNamedWithItsCause) {
