@@ -113,6 +113,19 @@ TEST(DamagedDeviceTest, ADamagedDataFileIsNamedInOneMessageAndLeftAsItWas) {
                          "CREATE TABLE deleted_records(id INTEGER PRIMARY KEY);") +
                  kEndlessView,
              true)},
+        // Closing the refused file must not copy a killed program's log into it
+        // (nor delete the log): the file is damaged, and the log may hold the last saves.
+        {"damaged, with the log of a killed program beside it",
+         [](const fs::path& store) {
+             if (pid_t child = fork(); child == 0) {
+                 AddPatient(u"Bob", u"Male", MakeDate(1980, 1, 1), u"0", u"Bar");
+                 _exit(0);  // without closing: the log stays, not yet copied into the file
+             } else {
+                 waitpid(child, nullptr, 0);
+             }
+             ASSERT_TRUE(fs::exists(fs::path(store) += "-wal"));
+             Overwrite(store, 4096, 4096);
+         }},
         {"a folder in its place",
          [](const fs::path& store) {
              fs::remove(store);
@@ -126,23 +139,6 @@ TEST(DamagedDeviceTest, ADamagedDataFileIsNamedInOneMessageAndLeftAsItWas) {
         make(ObjectStorePath());
         ExpectNamed(RefusedStart(device.Root()), ObjectStorePath().string());
     }
-}
-
-// A program killed while saving leaves its log beside the file. Closing the
-// refused file must not copy that log into it (nor delete the log): the file
-// is damaged, and the log may hold the last saves.
-TEST(DamagedDeviceTest, TheLogOfAKilledProgramIsNotCopiedIntoADamagedFile) {
-    TempDevice device;
-    FillDevice();
-    if (pid_t child = fork(); child == 0) {
-        AddPatient(u"Bob", u"Male", MakeDate(1980, 1, 1), u"0", u"Bar");
-        _exit(0);  // without closing: the log stays, not yet copied into the file
-    } else {
-        waitpid(child, nullptr, 0);
-    }
-    ASSERT_TRUE(fs::exists(fs::path(ObjectStorePath()) += "-wal"));
-    Overwrite(ObjectStorePath(), 4096, 4096);
-    ExpectNamed(RefusedStart(device.Root()), ObjectStorePath().string());
 }
 
 // A link where the data file or a file beside it belongs is never followed:
