@@ -22,9 +22,13 @@ protected:
         ASSERT_TRUE(StoreResult(u"Bob", u"Iron", u"", MakeDate(2004, 2, 5), u"", u"", u"", u""));
     }
 
-    int Run(CSwitchUserDlg& dlg, std::function<void(CSwitchUserDlg&)> script) {
+    // Runs the dialog with `current` as the current user; returns the user it hands back.
+    std::u16string Run(std::u16string current, std::function<void(CSwitchUserDlg&)> script) {
+        CSwitchUserDlg dlg;
+        dlg.userName = std::move(current);
         driver.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, std::move(script));
-        return dlg.DoModal();
+        dlg.DoModal();
+        return dlg.userName;
     }
 
     static Names Listed(CDialog& d) { return ListBoxRows(d, CSwitchUserDlg::kUserList); }
@@ -50,9 +54,7 @@ TEST_F(SwitchUserDlgTest, TheFirstSelectionIsSearchedAfterTheFirstRowAndOkHandsI
         std::u16string current, selected, handedBack;
     } cases[] = {{u"Ann", u"Anna", u"Ann"}, {u"bob", u"Bob", u"bob"}, {u"Zed", u"<none>", u"Bob"}};
     for (const auto& c : cases) {
-        CSwitchUserDlg dlg;
-        dlg.userName = c.current;
-        Run(dlg, [&](CSwitchUserDlg& d) {
+        const std::u16string handedBack = Run(c.current, [&](CSwitchUserDlg& d) {
             EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna", u"Bob"}));
             EXPECT_EQ(Selected(d), c.selected);
             if (c.selected != u"<none>") {
@@ -65,7 +67,7 @@ TEST_F(SwitchUserDlgTest, TheFirstSelectionIsSearchedAfterTheFirstRowAndOkHandsI
             CListBox(d, CSwitchUserDlg::kUserList).UserSelect(2);
             d.SendCommand(IDOK);
         });
-        EXPECT_EQ(dlg.userName, c.handedBack);
+        EXPECT_EQ(handedBack, c.handedBack);
     }
     EXPECT_EQ(driver.Messages(), (Names{u"Please select a user to set as the current user",
                                         u"Please select a user to set as the current user"}));
@@ -74,9 +76,7 @@ TEST_F(SwitchUserDlgTest, TheFirstSelectionIsSearchedAfterTheFirstRowAndOkHandsI
 // A renamed user shows under the new name at once. A rename onto another
 // user's name is the user-change store tests'; the message is the one Add gives.
 TEST_F(SwitchUserDlgTest, AddListsNewNamesOnlyAndEditRenames) {
-    CSwitchUserDlg dlg;
-    dlg.userName = u"Zed";  // not listed: no row selected
-    Run(dlg, [this](CSwitchUserDlg& d) {
+    Run(u"Zed", [this](CSwitchUserDlg& d) {  // not listed: no row selected
         AddPatientThrough(d, CSwitchUserDlg::kAddButton,
                           [](CAddPatientDlg& p) { CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"Cy"); });
         EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna", u"Bob", u"Cy"}));
@@ -104,9 +104,7 @@ TEST_F(SwitchUserDlgTest, AddListsNewNamesOnlyAndEditRenames) {
 }
 
 TEST_F(SwitchUserDlgTest, DeleteAsksNamingWhatGoesAndTheSafeAnswerKeepsIt) {
-    CSwitchUserDlg dlg;
-    dlg.userName = u"Zed";
-    Run(dlg, [this](CSwitchUserDlg& d) {
+    Run(u"Zed", [this](CSwitchUserDlg& d) {
         d.SendCommand(CSwitchUserDlg::kDeleteButton);
         CListBox(d, CSwitchUserDlg::kUserList).UserSelect(2);
         d.SendCommand(CSwitchUserDlg::kDeleteButton);
