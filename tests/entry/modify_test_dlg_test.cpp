@@ -42,11 +42,7 @@ protected:
     }
 
     static Texts Listed(CDialog& d) { return ListRows(d, CModifyTestDlg::kDateList); }
-    static Texts Dates() {
-        Texts texts;
-        for (const SystemTime& date : TestDates(u"Ann", u"Lipid Panel")) texts.push_back(DateText(date));
-        return texts;
-    }
+    static Texts Dates() { return StoredDates(u"Ann", u"Lipid Panel"); }
 
     CModifyTestDlg dlg;
 };
