@@ -47,11 +47,6 @@ std::string Schema(const fs::path& file) {
     return schema;
 }
 
-unsigned Mode(const fs::path& file) {
-    struct stat info {};
-    return ::stat(file.c_str(), &info) == 0 ? info.st_mode & 0777 : ~0u;
-}
-
 class UntrustedStoreTest : public StoreFixture {
 protected:
     void SetUp() override {

@@ -16,18 +16,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <string>
-
-// The permission bits of `file`, or ~0u when it is missing.
-inline unsigned Mode(const std::filesystem::path& file) {
-    struct stat info {};
-    return ::stat(file.c_str(), &info) == 0 ? info.st_mode & 0777 : ~0u;
-}
 
 class ExportTool : public StoreFixture {
 protected:
