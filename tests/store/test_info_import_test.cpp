@@ -260,31 +260,16 @@ TEST_F(TestInfoImportTest, KilledImportLeavesNothingAndTheNextStartImports) {
     for (int i = 0; i < kBlocks; ++i) file += Block("Test " + std::to_string(i), "3", results);
     WriteFile(file);
 
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        ::close(ready[0]);
-        // Tells the parent, then waits to be killed.
-        HookedSurface surface(u"Loading Test " + IntToText(kBlocks - 100), [&ready] {
-            const char byte = 1;
-            if (::write(ready[1], &byte, 1) == 1)
-                for (;;) ::pause();
-            ::_exit(2);
-        });
+        HookedSurface surface(u"Loading Test " + IntToText(kBlocks - 100), [] { ::kill(::getpid(), SIGKILL); });
         ImportTestInfo(surface);
         ::_exit(3);
     }
-    ::close(ready[1]);
-    char byte = 0;
-    const bool stopped = ::read(ready[0], &byte, 1) == 1;
-    ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
-    ::close(ready[0]);
-    ASSERT_TRUE(stopped);
-    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
 
     // This process never opened the store, so it now looks like the next start.
     EXPECT_FALSE(PropertyDatabase::Exists(kTestCatalogDatabase));
