@@ -169,26 +169,21 @@ TEST_F(HostileTextTest, LongTextsAreStoredCutToTheBoundNeverInsideACharacter) {
     EXPECT_EQ(test, stored[1]);
     EXPECT_EQ(StoredTests(), std::vector<Texts>{stored});
 
-    // Edited again, the rows read back from the store come out as stored.
-    CTakeTestDlg edit;
-    edit.userName = user;
-    edit.testName = test;
-    edit.mode = CTakeTestDlg::kModeEdit;
-    edit.testDate = MakeDate(2026, 6, 14);
-    driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& d) {
-        EXPECT_EQ(ListRows(d, CTakeTestDlg::kResultList),
-                  Texts{FormatResultRow(stored[3], stored[4], stored[5], stored[6])});
-        CEdit(d, CTakeTestDlg::kCommentEdit).UserType(stored[2]);
-        d.SendCommand(CTakeTestDlg::kOkButton);
-    });
-    EXPECT_EQ(edit.DoModal(), IDOK);
-    EXPECT_EQ(StoredTests(), std::vector<Texts>{stored});
-
-    // Drawn as stored, never half a character.
+    // Drawn as stored, never half a character; edited again, the rows read
+    // back from the store come out as stored.
     Open<CModifyTestDlg>(IDD_MODIFY_TEST, user, test, [&](CModifyTestDlg& m) {
         EXPECT_NE(RecordPaint(m).FindText(test), nullptr);
+        CListCtrl(m, CModifyTestDlg::kDateList).UserSelect(0);
+        driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& d) {
+            EXPECT_EQ(ListRows(d, CTakeTestDlg::kResultList),
+                      Texts{FormatResultRow(stored[3], stored[4], stored[5], stored[6])});
+            CEdit(d, CTakeTestDlg::kCommentEdit).UserType(stored[2]);
+            d.SendCommand(CTakeTestDlg::kOkButton);
+        });
+        m.SendCommand(CModifyTestDlg::kEditButton);
         m.SendCommand(IDOK);
     });
+    EXPECT_EQ(StoredTests(), std::vector<Texts>{stored});
     Open<CTestReportDlg>(IDD_TEST_REPORT, user, test, [&](CTestReportDlg& r) {
         const Texts drawn = DrawnTexts(r);
         EXPECT_NE(std::find(drawn.begin(), drawn.end(), test), drawn.end());
