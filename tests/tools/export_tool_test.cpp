@@ -34,7 +34,6 @@ TEST_F(ExportTool, ListsUsersInColumnsAlignedByDisplayWidth) {
     SetDeviceRoot(root_);
     ASSERT_TRUE(AddPatient(u"\u674E\u5C0F\u9F8D", u"Male", MakeDate(1990, 1, 1), u"30", u"Bar"));
     Store(u"\u674E\u5C0F\u9F8D", u"Ferritin", MakeDate(2024, 1, 2), u"", u"Ferritin", u"80", u"24-336", u"ng/mL");
-    SetDeviceRoot(folder_ / "elsewhere");
     ToolRun run = Tool("list");
     ASSERT_EQ(run.status, 0) << run.err;
     // Two dates of one test are two tests; three results. The three Chinese
@@ -125,9 +124,7 @@ TEST_F(ExportTool, BackupChangeRestoreGivesBackTheData) {
     EXPECT_TRUE(ObjectStoreFileProblem(folder_ / "saved.vantrel").empty());
     EXPECT_EQ(Tool("backup saved.vantrel").status, 1);  // never overwrites
 
-    SetDeviceRoot(root_);
     Store(u"Tavi Orlenska", u"Ferritin", MakeDate(2024, 3, 10), u"", u"Ferritin", u"20", u"24-336", u"ng/mL");
-    SetDeviceRoot(folder_ / "elsewhere");
     const std::string changed = Tool("csv").out;
     ASSERT_NE(changed, original);
 
@@ -245,7 +242,6 @@ TEST_F(ImportTool, ReadsSpreadsheetFilesIntoAFreshDeviceAsTheFirstRunWould) {
     EXPECT_EQ(StoredEntry(u"Thyroid", u"resultname1"), u"TSH");
     MemoryListing lipids;
     EXPECT_EQ(ListResultNames(u"Lipid Panel", lipids), 1);  // LDL cholesterol was known already
-    SetDeviceRoot(folder_ / "elsewhere");
 }
 
 TEST_F(ImportTool, ABadRowStoresNothingAndNamesItsLine) {
@@ -282,12 +278,10 @@ TEST_F(ImportTool, ABadRowStoresNothingAndNamesItsLine) {
 
 TEST_F(ImportTool, CsvThenImportIntoAnEmptyDeviceThenCsvGivesTheSameFile) {
     // Texts a spreadsheet would run as formulas, and ones that only look guarded.
-    SetDeviceRoot(root_);
     Store(u"=Eve", u"@Lipids", MakeDate(2024, 2, 2), u"'=HYPERLINK(\"http://x\")", u"+LDL", u"-5", u"-1+2",
           u"\tmg/dL");
     Store(u"=Eve", u"@Lipids", MakeDate(2024, 2, 2), u"'=HYPERLINK(\"http://x\")", u"'tis", u"-0.5", u"''@x",
           u"'-5");
-    SetDeviceRoot(folder_ / "elsewhere");
     ASSERT_EQ(Tool("csv -o device.csv").status, 0);
     std::string original = FileBytes(folder_ / "device.csv");
     EXPECT_NE(original.find("'=Eve,'@Lipids,2024-02-02,'+LDL,-5,'-1+2,'\tmg/dL,\"''=HYPERLINK(\"\"http://x\"\")\""),
@@ -360,13 +354,11 @@ TEST_F(ImportTool, DryRunTellsUnchangedRowsAndAnUnchangedFileStoresNothing) {
 // Every result a test ever had, whether or not on its latest date, judged as
 // the windows judge it in the desktop's language.
 TEST_F(ExportTool, SummaryListsEveryResultWithItsLatestAndPreviousValues) {
-    SetDeviceRoot(root_);
     Store(u"Tavi Orlenska", u"Ferritin", MakeDate(2024, 2, 10), u"", u"Ferritin", u"20", u"24-336", u"ng/mL");
     // Stored out of date order: the previous result is the latest before the latest date.
     Store(u"Tavi Orlenska", u"Lipid Panel", MakeDate(2024, 2, 1), u"", u"LDL cholesterol", u"140", u"0-99", u"mg/dL");
     Store(u"Tavi Orlenska", u"Lipid Panel", MakeDate(2023, 12, 1), u"", u"LDL cholesterol", u"170", u"0-99", u"mg/dL");
     Store(u"Tavi Orlenska", u"Lipid Panel", MakeDate(2024, 2, 1), u"", u"Triglycerides", u"131,5", u"0-149", u"mg/dL");
-    SetDeviceRoot(folder_ / "elsewhere");
     const auto summary = [this] {
         const ToolRun run = Tool("summary 'Tavi Orlenska' -f -o tavi.pdf");
         EXPECT_EQ(run.status, 0) << run.err;
