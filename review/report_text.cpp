@@ -4,14 +4,6 @@
 #include "review/goal_reading.h"
 #include "store/test_record_store.h"
 
-UnitParts SplitUnit(std::u16string_view unit) {
-    const std::size_t open = unit.find(u'(');
-    if (open == std::u16string_view::npos) return {std::u16string(unit), {}};
-    std::u16string_view note = unit.substr(open + 1);
-    note = note.substr(0, note.find(u')'));
-    return {std::u16string(unit.substr(0, open)), std::u16string(note)};
-}
-
 int ReportImage(std::u16string_view value, std::u16string_view goal) {
     const double v = ReadResultValue(value);
     const GoalReading g = ReadGoal(goal);

@@ -5,6 +5,7 @@
 
 #include "platform/datetime.h"
 #include "store/result_row.h"
+#include "units/unit_identity.h"
 
 #include <string>
 #include <string_view>
@@ -29,14 +30,6 @@ inline constexpr int kReportHeading = 3;
 inline constexpr int kReportNoImage = 4;
 
 inline constexpr std::size_t kMaxReportNotes = 10;
-
-// A unit text "mg/dL (fasting)": the part before the first '(' and the note
-// after it up to the first ')' that follows (to the end when none follows).
-struct UnitParts {
-    std::u16string unit;
-    std::u16string note;
-};
-UnitParts SplitUnit(std::u16string_view unit);
 
 // The picture that compares a value text with a goal text.
 int ReportImage(std::u16string_view value, std::u16string_view goal);

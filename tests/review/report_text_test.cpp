@@ -60,17 +60,6 @@ TEST(ReportImage, CountsTheEndsAsWithinAndASingleGoalAsBothEnds) {
         EXPECT_EQ(ReportImage(c.value, c.goal), c.image) << TextToUtf8(c.value) << " vs " << TextToUtf8(c.goal);
 }
 
-TEST(SplitUnit, SeparatesTheNoteInParentheses) {
-    EXPECT_EQ(SplitUnit(u"mg/dL (fasting)").unit, u"mg/dL ");
-    EXPECT_EQ(SplitUnit(u"mg/dL (fasting)").note, u"fasting");
-    EXPECT_EQ(SplitUnit(u"(fasting) x").unit, u"");
-    EXPECT_EQ(SplitUnit(u"(fasting) x").note, u"fasting");
-    EXPECT_EQ(SplitUnit(u"mg/dL").unit, u"mg/dL");
-    EXPECT_EQ(SplitUnit(u"mg/dL").note, u"");
-    // No closing parenthesis: the note runs to the end.
-    EXPECT_EQ(SplitUnit(u"mg (after meal").note, u"after meal");
-}
-
 class ReportTextTest : public ReviewTest {
 protected:
     std::vector<Row> Report(std::u16string_view user, std::u16string_view test, const SystemTime& day) {
