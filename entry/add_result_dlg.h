@@ -27,6 +27,7 @@ public:
 private:
     void OnResultChosen();
     void OnPaint(PaintSurface& dc);
+    bool KeepsOtherUnit();
 
     CComboBox resultNameBox_{*this, kResultNameBox};
     CEdit valueEdit_{*this, kValueEdit};

@@ -105,4 +105,41 @@ TEST_F(AddResultDlgTest, AChosenNameIsKnownAndATypedOneIsHandedBackAsTyped) {
     EXPECT_TRUE(driver.Messages().empty());
 }
 
+// A unit other than that of the result's stored values is said before Ok ends
+// the dialog: converted for graphs when the table knows how, else kept apart.
+// No puts the person back into the unit field.
+TEST_F(AddResultDlgTest, OtherUnitThanBeforeIsSaidWithWhatGraphsDo) {
+    ASSERT_TRUE(StoreResult(u"Ann", u"Lipid Panel", u"", kNow, u"LDL", u"130", u"100", u"mg/dl"));
+    CAddResultDlg converted;
+    Run(converted, u"Ann", u"Lipid Panel", [this](CAddResultDlg& d) {
+        CComboBox(d, CAddResultDlg::kResultNameBox).UserChoose(1);
+        TypeInto(d, CAddResultDlg::kValueEdit, "3.4");
+        TypeInto(d, CAddResultDlg::kUnitEdit, "mmol/L");
+        ClickOn(d, IDOK);  // answered No
+        EXPECT_FALSE(d.IsEnded());
+        EXPECT_EQ(d.Widget()->focusWidget(), d.ControlWidget(CAddResultDlg::kUnitEdit));
+        TypeInto(d, CAddResultDlg::kUnitEdit, "MG/DL");  // the same unit: nothing to say
+        ClickOn(d, IDOK);
+    });
+    EXPECT_EQ(converted.resultUnit, u"MG/DL");
+    ASSERT_EQ(driver.Messages().size(), 1u);
+    EXPECT_EQ(driver.Messages()[0], u"LDL was recorded in mg/dl before. Graphs will convert between mmol/L and "
+                                    u"mg/dl as LDL cholesterol, showing the unit of the latest value. Keep mmol/L?");
+
+    driver.ClearMessages();
+    CAddResultDlg apart;
+    Run(apart, u"Ann", u"Lipid Panel", [this](CAddResultDlg& d) {
+        CComboBox(d, CAddResultDlg::kResultNameBox).UserChoose(1);
+        TypeInto(d, CAddResultDlg::kValueEdit, "2");
+        TypeInto(d, CAddResultDlg::kUnitEdit, "mEq/L");
+        driver.AnswerNextQuestion(true);
+        ClickOn(d, IDOK);
+    });
+    EXPECT_EQ(apart.resultUnit, u"mEq/L");
+    ASSERT_EQ(driver.Messages().size(), 1u);
+    EXPECT_EQ(driver.Messages()[0], u"LDL was recorded in mg/dl before. Values in mEq/L cannot be converted to "
+                                    u"it, so a graph shows only those in the unit of the latest value and counts "
+                                    u"the others. Keep mEq/L?");
+}
+
 }  // namespace
