@@ -19,8 +19,6 @@ void Count(std::vector<UnitTally>& tallies, std::u16string_view unit) {
     }
 }
 
-std::u16string Values(int count) { return IntToText(count) + (count == 1 ? u" value in " : u" values in "); }
-
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 }  // namespace
@@ -32,7 +30,7 @@ std::optional<UnitConversion> PictureUnit::From(std::u16string_view unit) const 
     return FindConversion(result_, unit, unit_);
 }
 
-std::optional<double> PictureUnit::Take(double value, std::u16string_view unit) {
+std::optional<double> PictureUnit::Take(double value, std::u16string_view unit, std::u16string_view entered) {
     if (UnitKey(unit) == key_) return value;
     const std::optional<UnitConversion> conversion = From(unit);
     if (!conversion) {
@@ -41,23 +39,30 @@ std::optional<double> PictureUnit::Take(double value, std::u16string_view unit) 
     }
     Count(converted_, unit);
     analyte_ = conversion->analyte;
-    return conversion->Apply(value);
+    return RoundAsEntered(conversion->Apply(value), value, entered);
 }
 
-std::u16string LeftOutText(const UnitTally& tally) { return Values(tally.count) + tally.unit + u" not shown"; }
+std::u16string ValuesInUnit(const UnitTally& tally) {
+    return IntToText(tally.count) + (tally.count == 1 ? u" value in " : u" values in ") + tally.unit;
+}
 
-std::u16string ConvertedText(const UnitTally& tally) { return Values(tally.count) + tally.unit + u" converted"; }
+std::u16string LeftOutText(const UnitTally& tally) { return ValuesInUnit(tally) + u" not shown"; }
 
-double RoundAsEntered(double converted, std::u16string_view enteredText) {
+std::u16string ConvertedText(const UnitTally& tally, std::u16string_view toUnit) {
+    return ValuesInUnit(tally) + u" converted to " + UnitShown(toUnit);
+}
+
+double RoundAsEntered(double converted, double entered, std::u16string_view enteredText) {
     int digits = 0;
     for (const char16_t c : enteredText.substr(0, enteredText.find_first_of(u"eE"))) {
         if (IsDigit(c) && (digits > 0 || c != u'0')) ++digits;
     }
     digits = std::clamp(digits, 2, 10);
-    if (converted == 0 || !std::isfinite(converted)) return converted;
-    const int magnitude = static_cast<int>(std::ceil(std::log10(std::fabs(converted))));
-    const double scale = std::pow(10.0, digits - magnitude);
-    return std::round(converted * scale) / scale;
+    if (converted == 0 || entered == 0 || !std::isfinite(converted) || !std::isfinite(entered)) return converted;
+    // The entered value's last digit, relative to it, carried over to the converted one.
+    const double lastDigit = std::pow(10.0, std::floor(std::log10(std::fabs(entered))) - digits + 1);
+    const double step = std::pow(10.0, std::floor(std::log10(std::fabs(converted) * lastDigit / std::fabs(entered))));
+    return step >= 1 ? std::round(converted / step) * step : std::round(converted / step) / (1 / step);
 }
 
 std::u16string EnteredAsText(std::u16string_view shown, std::u16string_view unit,

@@ -30,10 +30,10 @@ public:
     // From `unit` to the picture's unit; none when the table knows no way.
     std::optional<UnitConversion> From(std::u16string_view unit) const;
 
-    // `value`, recorded in `unit`, in the picture's unit; none when it cannot
-    // be converted. Either way it is counted, under its unit, as converted or
-    // left out.
-    std::optional<double> Take(double value, std::u16string_view unit);
+    // `value`, recorded in `unit` as `entered`, in the picture's unit (a
+    // converted value rounded as RoundAsEntered does); none when it cannot be
+    // converted. Either way it is counted, under its unit, as converted or left out.
+    std::optional<double> Take(double value, std::u16string_view unit, std::u16string_view entered);
 
     // Per unit other than the picture's, in the order first met.
     const std::vector<UnitTally>& Converted() const { return converted_; }
@@ -50,14 +50,18 @@ private:
     std::u16string_view analyte_;
 };
 
-// "3 values in mmol/L not shown"; "1 value in mmol/L not shown".
+// "3 values in mmol/L"; "1 value in mmol/L".
+std::u16string ValuesInUnit(const UnitTally& tally);
+// "3 values in mmol/L not shown".
 std::u16string LeftOutText(const UnitTally& tally);
-// "2 values in mmol/L converted"; the analyte is named apart.
-std::u16string ConvertedText(const UnitTally& tally);
+// "2 values in mmol/L converted to mg/dL".
+std::u16string ConvertedText(const UnitTally& tally, std::u16string_view toUnit);
 
-// A converted value rounded to as many significant digits as the entered
-// value text has (at least 2): 5.4 mmol/L of glucose shows as 97 mg/dL, not 97.29.
-double RoundAsEntered(double converted, std::u16string_view enteredText);
+// A converted value rounded as precisely as `entered` was given: its last
+// digit (of at least two significant ones in `enteredText`), relative to it,
+// is the converted value's. 5.4 mmol/L of glucose shows as 97 mg/dL, not 97.29;
+// 100 mg/dL as 5.55 mmol/L.
+double RoundAsEntered(double converted, double entered, std::u16string_view enteredText);
 
 // "97 mg/dL, entered as 5.4 mmol/L": a converted value, with the value and
 // unit it was stored with. `shown` is the converted number as the picture writes it.
