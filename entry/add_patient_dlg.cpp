@@ -75,7 +75,7 @@ void CAddPatientDlg::OnOkButton() {
         return;
     }
     patient.sex = *sex;
-    if (mode == kModeEdit && patient.name != name && IsOtherUsersName(patient.name, name)) {
+    if (IsNameTaken(patient.name, mode == kModeEdit ? std::u16string_view(name) : std::u16string_view())) {
         MessageBox(this, kNameTaken);
         return;
     }
@@ -95,13 +95,7 @@ void CAddPatientDlg::OnOkButton() {
 }
 
 bool CAddPatientDlg::Store(const Patient& patient) {
-    if (mode != kModeEdit) {
-        const bool added =
-            AddPatient(patient.name, patient.sex, patient.birthdate, patient.graphPeriod, patient.graphType);
-        if (!added) MessageBox(this, kNotSaved);
-        return added;
-    }
-    switch (ChangeUser(name, patient)) {
+    switch (mode == kModeEdit ? ChangeUser(name, patient) : AddUser(patient)) {
     case UserChanged::Done:
         return true;
     case UserChanged::NameTaken:

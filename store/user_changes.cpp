@@ -52,18 +52,30 @@ std::vector<std::u16string> UserNames() {
     return names;
 }
 
-bool IsOtherUsersName(std::u16string_view name, std::u16string_view except) {
-    const std::u16string exceptExact = BoundedText(except);
+bool IsNameTaken(std::u16string_view name, std::u16string_view from) {
+    const std::u16string exact = BoundedText(name), fromExact = BoundedText(from);
+    if (exact == fromExact) return false;
+    if (fromExact.empty() && FindPatient(exact) != -1) return true;
+    // A new user's exact name may be one with tests alone; any other match is someone else.
+    const std::u16string except = fromExact.empty() ? exact : fromExact;
     for (const Patient& patient : ReadPatients())
-        if (patient.name != exceptExact && EqualsNoCase(patient.name, BoundedText(name))) return true;
+        if (patient.name != except && EqualsNoCase(patient.name, exact)) return true;
     for (const std::u16string& user : UsersWithTests())
-        if (user != exceptExact && EqualsNoCase(user, BoundedText(name))) return true;
+        if (user != except && EqualsNoCase(user, exact)) return true;
     return false;
+}
+
+UserChanged AddUser(const Patient& patient) {
+    const std::u16string name = BoundedText(patient.name);
+    if (IsNameTaken(name, u"")) return UserChanged::NameTaken;
+    return AddPatient(name, patient.sex, patient.birthdate, patient.graphPeriod, patient.graphType)
+               ? UserChanged::Done
+               : UserChanged::Failed;
 }
 
 UserChanged ChangeUser(std::u16string_view from, const Patient& patient) {
     const std::u16string old = BoundedText(from), name = BoundedText(patient.name);
-    if (name != old && IsOtherUsersName(name, old)) return UserChanged::NameTaken;
+    if (IsNameTaken(name, old)) return UserChanged::NameTaken;
     StoreTransaction unit;
     bool changed = true;
     if (name != old) {

@@ -16,8 +16,13 @@ enum class UserChanged { Done, NameTaken, Failed };
 // ignoring letter case as a list's own search does. From the indexes: no
 // record is read.
 std::vector<std::u16string> UserNames();
-// Whether `name` is, ignoring letter case, the name of a stored user other than `except`.
-bool IsOtherUsersName(std::u16string_view name, std::u16string_view except);
+// Whether the user `from` (empty for a new user) may not take `name`: it is,
+// ignoring letter case, another stored user's name. A new user may take the
+// exact name of a user who has tests but no patient record: that gives them one.
+bool IsNameTaken(std::u16string_view name, std::u16string_view from);
+
+// Stores `patient` as a new user; a taken name is NameTaken and changes nothing.
+UserChanged AddUser(const Patient& patient);
 
 // Stores `patient` in place of the user `from`. Under a new name everything of
 // theirs follows: the patient record, every test record, and the setting

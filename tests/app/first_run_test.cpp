@@ -90,20 +90,6 @@ protected:
     std::u16string seenName_ = u"(not opened)";
 };
 
-TEST_F(FirstRunTest, WithoutTheFileNothingIsCreatedAndTheNextStartTriesAgain) {
-    const MainWindowSeen first = StartMainWindow(driver_);
-    EXPECT_EQ(first.caption, u"Tests for (no user)");
-    EXPECT_EQ(first.rows, 0);
-    EXPECT_FALSE(PropertyDatabase::Exists(kTestCatalogDatabase));
-    EXPECT_FALSE(PropertyDatabase::Exists(kSettingsDatabase));
-    EXPECT_FALSE(PropertyDatabase::Exists(kPatientsDatabase));
-
-    device_.WriteTestInfoFile(kSmallTestInfoFile);
-    CancelFirstUser();
-    StartMainWindow(driver_);
-    EXPECT_EQ(StoredEntry(u"Glucose", u"why"), u"To check for diabetes");
-}
-
 // The owner's name, else the sample name, is offered; a first user cancelled
 // (or a run that ended there) is asked for again at the next start.
 TEST_F(FirstRunTest, TheFirstUserIsTheOwnerConfirmedOrAskedForAgain) {

@@ -9,6 +9,7 @@
 #include "entry/modify_test_dlg.h"
 #include "entry/switch_user_dlg.h"
 #include "entry/take_test_dlg.h"
+#include "platform/records/testing.h"
 #include "platform/ui/controls.h"
 #include "support/dialog_driver.h"
 #include "res/resource.h"
@@ -161,7 +162,18 @@ TEST_F(MainWindowTest, TheHeadingAndListNeverShowAUserWhoIsNotStored) {
         d.SendCommand(CVantrelDlg::kSwitchUserButton);
     };
     Run([&](CVantrelDlg& d) {
+        // A switch the store cannot record keeps the current user's heading and tests.
+        driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [](CSwitchUserDlg& x) {
+            CListBox(x, CSwitchUserDlg::kUserList).UserSelect(1);
+            SetStoreWriteFailureForTesting(true);
+            x.SendCommand(CSwitchUserDlg::kOkButton);
+        });
+        d.SendCommand(CVantrelDlg::kSwitchUserButton);
+        SetStoreWriteFailureForTesting(false);
+        EXPECT_EQ(driver_.Messages().back(),
+                  u"Could not switch to this user. Check that there is space on the disk and try again.");
         EXPECT_EQ(Heading(d), u"Tests for Ann");
+        EXPECT_EQ(Rows(d), Texts{u"Iron"});
         deleteCurrent(d);
         EXPECT_EQ(Heading(d), u"Tests for Bob");
         EXPECT_EQ(Rows(d), Texts{u"Zinc"});

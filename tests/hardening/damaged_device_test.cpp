@@ -11,8 +11,6 @@
 
 #include "app/vantrel_app.h"
 #include "app/vantrel_dlg.h"
-#include "entry/add_result_dlg.h"
-#include "entry/take_test_dlg.h"
 #include "platform/device.h"
 #include "platform/device_lock.h"
 #include "platform/recording_surface.h"
@@ -175,6 +173,22 @@ TEST(DamagedDeviceTest, ALinkInPlaceOfTheDataFileOrBesideItIsNamed) {
     }
 }
 
+// Another program holding the device (Vantrel itself, or an import): the
+// start says which, once, and never touches the store it holds.
+TEST(DamagedDeviceTest, ADeviceHeldByAnotherProgramIsNamedAndLeftAlone) {
+    for (const auto& [holder, said] : {std::pair{DeviceLock::Holder::Program, u"Vantrel is already running"},
+                                       {DeviceLock::Holder::Import, u"An import is running"}}) {
+        SCOPED_TRACE(TextToUtf8(said));
+        TempDevice device;
+        FillDevice();
+        DeviceLock other;
+        ASSERT_EQ(other.Acquire(device.Root(), holder), DeviceLock::Outcome::Held);
+        const std::u16string message = RefusedStart(device.Root());
+        EXPECT_EQ(message.rfind(said, 0), 0u) << TextToUtf8(message);
+        ExpectNamed(message, device.Root().string());
+    }
+}
+
 // A data file left readable by others (copied in, or made by an older
 // version) is narrowed to its owner when the program opens it.
 TEST(DamagedDeviceTest, AWiderDataFileIsNarrowedToItsOwner) {
@@ -218,9 +232,8 @@ std::u16string UnreadableText(std::u16string_view database) {
            std::u16string(database) + u"\" that Vantrel cannot read; it was left as it was and the other records are shown.";
 }
 
-// One record of a user's results cut short, one catalogue record of a kind no
-// version writes: each database is named once, when a window first reads it;
-// every other record is shown and Take Test still saves.
+// One record of a user's results cut short: its database is named once, when
+// a window first reads it, and every other record is shown.
 TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
     TempDevice device;
     device.WriteTestInfoFile(kSmallTestInfoFile);
@@ -236,12 +249,9 @@ TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
     SetDeviceRoot(DeviceRoot());  // closed, as the program ends
     const SpoiledRecord result = SpoilRecord(
         ObjectStorePath(), kTestRecordsDatabase, [](auto& p) { return Holds(p, kPropResultName, u"Fasting"); }, CutShort);
-    // The first of the test's entries: every lookup of the test meets it first.
-    const SpoiledRecord entry = SpoilRecord(
-        ObjectStorePath(), kTestCatalogDatabase, [](auto& p) { return Holds(p, 201, u"Glucose"); }, UnknownKind);
 
     Person person;
-    std::u16string firstMessage, secondMessage;
+    std::u16string message;
     person.Then("Vantrel", [](QWidget& w) {
         EXPECT_TRUE(ShowsText(w, 10, 15, u"Tests for Ann"));
         EXPECT_EQ(ListItems(w, CVantrelDlg::kTestList), (std::vector<std::string>{"Glucose", "Iron"}));
@@ -253,33 +263,13 @@ TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
         QTest::mouseClick(dates->lineEdit(), Qt::LeftButton);
         QTest::keyClick(dates->lineEdit(), Qt::Key_Down);
     });
-    ReadMessage(person, &firstMessage);
+    ReadMessage(person, &message);
     person.Then("Test Report", [](QWidget& w) {
         EXPECT_EQ(Control<QComboBox>(w, 1009)->currentText(), "6/1/2026");
         auto* report = Control<QListWidget>(w, 1006);
         EXPECT_EQ(report->findItems("Glucose", Qt::MatchStartsWith).size(), 1);
         EXPECT_TRUE(report->findItems("Fasting", Qt::MatchStartsWith).empty());
         Click(w, IDOK);
-    });
-    person.Then("Vantrel", [](QWidget& w) { Click(w, CVantrelDlg::kTakeTestButton); });
-    person.Then("Take Test", [](QWidget& w) {
-        auto* tests = Control<QComboBox>(w, CTakeTestDlg::kTestNameBox);
-        EXPECT_EQ(tests->currentText(), "Glucose");  // the main window's selection
-        QTest::mouseClick(tests->lineEdit(), Qt::LeftButton);
-        QTest::keyClick(tests->lineEdit(), Qt::Key_Tab);
-        QTest::keyClicks(QApplication::focusWidget(), "06/14/2026");
-        Click(w, CTakeTestDlg::kAddButton);
-    });
-    ReadMessage(person, &secondMessage);
-    person.Then("Add Test Result", [](QWidget& w) {
-        // From the catalogue entries after the one that cannot be read.
-        EXPECT_EQ(Control<QLineEdit>(w, CAddResultDlg::kUnitEdit)->text(), "mg/dL");
-        TypeInto(w, CAddResultDlg::kValueEdit, "88");
-        Click(w, IDOK);
-    });
-    person.Then("Take Test", [](QWidget& w) {
-        ASSERT_EQ(Control<QListWidget>(w, CTakeTestDlg::kResultList)->count(), 1);
-        Click(w, CTakeTestDlg::kOkButton);
     });
     person.Then("Vantrel", [](QWidget& w) {
         ASSERT_EQ(qobject_cast<QMessageBox*>(&w), nullptr) << "a message more";
@@ -290,15 +280,11 @@ TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
         EXPECT_FALSE(app.InitInstance());
     }
     EXPECT_TRUE(person.Done());
-    EXPECT_EQ(firstMessage, UnreadableText(kTestRecordsDatabase));
-    EXPECT_EQ(secondMessage, UnreadableText(kTestCatalogDatabase));
-
-    EXPECT_EQ(ReadResult(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 14))->value, u"88");
+    EXPECT_EQ(message, UnreadableText(kTestRecordsDatabase));
     EXPECT_EQ(ReadResult(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 1))->value, u"90");
     EXPECT_TRUE(ObjectStoreProblem().empty());
     SetDeviceRoot(DeviceRoot());
     EXPECT_EQ(StoredBytes(ObjectStorePath(), kTestRecordsDatabase, result), result.bytes);
-    EXPECT_EQ(StoredBytes(ObjectStorePath(), kTestCatalogDatabase, entry), entry.bytes);
 }
 
 }  // namespace

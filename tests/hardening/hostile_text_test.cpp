@@ -329,7 +329,8 @@ TEST_F(HostileTextTest, TheCatalogueFileIsShownAsItWasRead) {
 // one leaves the other with everything it had.
 TEST_F(HostileTextTest, NamesThatDifferOnlyInCaseStayApart) {
     EXPECT_EQ(AddUserTyped(u"\u00E9mile"), u"\u00E9mile");
-    EXPECT_EQ(AddUserTyped(u"\u00C9MILE"), u"\u00C9MILE");
+    // No longer addable by hand, but an earlier version or an import may have stored both.
+    ASSERT_TRUE(AddPatient(u"\u00C9MILE", u"Female", MakeDate(1980, 1, 1), u"0", u"Bar"));
     EXPECT_NE(FindPatient(u"\u00E9mile"), FindPatient(u"\u00C9MILE"));
     TakeTestTyped(u"\u00E9mile", u"Iron", u"", {{u"Fe", u"60", u"50-150", u"mcg/dL"}});
     TakeTestTyped(u"\u00C9MILE", u"Zinc", u"", {});

@@ -1,4 +1,4 @@
-// The record store service when its file cannot be used: a damaged file, a
+// The record store service when its file cannot be used: a file cut short, a
 // folder it cannot write to, a full disk; and records that alone cannot be read.
 
 #include "platform/records/record_store.h"
@@ -38,20 +38,6 @@ protected:
         EXPECT_EQ(db.RecordCount(), 0);
     }
 };
-
-TEST_F(RecordStoreFailureTest, LeavesADamagedFileAsItIsAndSaysSo) {
-    std::string garbage;
-    for (int i = 0; i < 3000; ++i) garbage.push_back(static_cast<char>((i * 7919) % 251));
-    WriteFile(garbage);
-    ExpectEveryOperationFails();
-    EXPECT_EQ(FileBytes(ObjectStorePath()), garbage);
-    EXPECT_EQ(ObjectStoreProblem(), u"The data file " + Utf8ToText(ObjectStorePath().string()) +
-                                        u" is damaged or is not a Vantrel data file.");
-    // Still refused after looking again.
-    SetDeviceRoot(root_);
-    EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
-    EXPECT_EQ(FileBytes(ObjectStorePath()), garbage);
-}
 
 TEST_F(RecordStoreFailureTest, FinishesAFileWhoseMakingWasCutShort) {
     WriteFile("");  // made, then the process ended before the first write
@@ -115,7 +101,7 @@ TEST_F(RecordStoreFailureTest, AFullDiskFailsWritesAndChangesNothing) {
         EXPECT_FALSE(db.Write(MakeRecord(u"a", u"changed"), 1));
         ASSERT_TRUE(db.SeekToIndex(1));
         EXPECT_FALSE(db.DeleteCurrent());
-        EXPECT_EQ(AllTags(db), Tags({u"kept", u"also kept"}));
+        EXPECT_EQ(AllTags(db), Items({u"kept", u"also kept"}));
         EXPECT_EQ(CreateTestDatabase(u"Other"), 0u);
     }
     {
@@ -129,14 +115,14 @@ TEST_F(RecordStoreFailureTest, AFullDiskFailsWritesAndChangesNothing) {
         db.Close();
         EXPECT_FALSE(transaction.Commit());
     }
-    EXPECT_EQ(AllTags(u"List"), Tags({u"kept", u"also kept"}));
+    EXPECT_EQ(AllTags(u"List"), Items({u"kept", u"also kept"}));
     EXPECT_EQ(FileBytes(ObjectStorePath()), before);
 
     SetStoreWriteFailureForTesting(false);
     PropertyDatabase db;
     ASSERT_TRUE(db.Open(u"List"));
     EXPECT_TRUE(AddRecord(db, u"e", u"after"));
-    EXPECT_EQ(AllTags(db), Tags({u"kept", u"also kept", u"after"}));
+    EXPECT_EQ(AllTags(db), Items({u"kept", u"also kept", u"after"}));
 }
 
 // An advancing pass goes over records whose bytes do not decode, as does a
@@ -157,7 +143,7 @@ TEST_F(RecordStoreFailureTest, RecordsThatCannotBeDecodedArePassedOverAndLeftAsT
     std::vector<UnreadableRecord> told;
     OnUnreadableRecord([&told](const UnreadableRecord& record) { told.push_back(record); });
 
-    EXPECT_EQ(AllTags(u"List"), Tags({u"a2", u"c1"}));
+    EXPECT_EQ(AllTags(u"List"), Items({u"a2", u"c1"}));
     PropertyDatabase db;
     ASSERT_TRUE(db.Open(u"List"));
     PropertyRecord record;
@@ -177,10 +163,10 @@ TEST_F(RecordStoreFailureTest, RecordsThatCannotBeDecodedArePassedOverAndLeftAsT
         matched.push_back(TagOf(match));
         return true;
     });
-    EXPECT_EQ(matched, Tags({u"a2"}));
+    EXPECT_EQ(matched, Items({u"a2"}));
     // The others stay in use.
     EXPECT_TRUE(AddRecord(db, u"a", u"a4"));
-    EXPECT_EQ(AllTags(db), Tags({u"a2", u"a4", u"c1"}));
+    EXPECT_EQ(AllTags(db), Items({u"a2", u"a4", u"c1"}));
     ReadEveryRecord();
     db.Close();
     OnUnreadableRecord(nullptr);

@@ -4,6 +4,7 @@
 
 #include "platform/records/record_store.h"
 #include "platform/text.h"
+#include "store/store_test_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -55,8 +56,4 @@ inline std::vector<std::u16string> AllTags(std::u16string_view name) {
     PropertyDatabase db;
     if (!db.Open(name)) return {};
     return AllTags(db);
-}
-
-inline std::vector<std::u16string> Tags(std::initializer_list<const char16_t*> tags) {
-    return std::vector<std::u16string>(tags.begin(), tags.end());
 }

@@ -1,17 +1,11 @@
 // The record store at size: many additions keep the order and the handles'
-// places, records read back from the file whole, damage is found, and a file
-// of the earlier format is converted.
+// places, and records read back from the file whole.
 
 #include "platform/records/record_store.h"
 #include "record_store_helpers.h"
 #include "store/store_fixture.h"
-#include "support/raw_file.h"
-
-#include <sqlite3.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <map>
 #include <random>
 
@@ -32,14 +26,6 @@ protected:
         for (const auto& [key, tag] : added) tags.push_back(tag);
         return tags;
     }
-
-    // Runs `sql` on the closed store's file with a connection of its own.
-    void Raw(const std::string& sql) {
-        SetDeviceRoot(root_);
-        RunSql(ObjectStorePath(), sql);
-    }
-
-    static long long RawNumber(const std::string& sql) { return ::RawNumber(ObjectStorePath(), sql); }
 };
 
 TEST_F(RecordStoreLoadingTest, ManyAdditionsKeepTheOrderAndEveryHandlesPlace) {
@@ -98,30 +84,6 @@ TEST_F(RecordStoreLoadingTest, ManyAdditionsKeepTheOrderAndEveryHandlesPlace) {
     EXPECT_EQ(AllTags(u"List"), expected);  // and the file gives the same order
 }
 
-TEST_F(RecordStoreLoadingTest, APassGoesOnWithTheRecordItWouldHaveReadNext) {
-    CreateTestDatabase(u"List");
-    PropertyDatabase db;
-    ASSERT_TRUE(db.Open(u"List"));
-    for (const char16_t* key : {u"a", u"c", u"e"}) AddRecord(db, key, key);
-    PropertyDatabase pass;
-    ASSERT_TRUE(pass.Open(u"List"));
-    pass.SetAdvanceAfterRead(true);
-    ASSERT_TRUE(pass.SeekToIndex(0));
-    std::vector<std::u16string> seen;
-    PropertyRecord record;
-    while (pass.ReadCurrent(record)) {
-        seen.push_back(TagOf(record));
-        if (seen.back() == u"c") {
-            AddRecord(db, u"b", u"b");   // behind the pass
-            AddRecord(db, u"c", u"c2");  // between the record read and the next one
-            AddRecord(db, u"d", u"d");
-            AddRecord(db, u"f", u"f");   // beyond the next one
-        }
-    }
-    EXPECT_EQ(seen, Tags({u"a", u"c", u"e", u"f"}));
-    EXPECT_EQ(AllTags(db), Tags({u"a", u"b", u"c", u"c2", u"d", u"e", u"f"}));
-}
-
 TEST_F(RecordStoreLoadingTest, RecordsLoadedFromTheFileReadBackWhole) {
     CreateTestDatabase(u"List");
     CreateTestDatabase(u"Other");
@@ -156,32 +118,6 @@ TEST_F(RecordStoreLoadingTest, RecordsLoadedFromTheFileReadBackWhole) {
     ASSERT_TRUE(list.DeleteCurrent());
     EXPECT_EQ(list.RecordCount(), 332);
     EXPECT_EQ(AllTags(u"Other").size(), 167u);
-}
-
-// Opening reads nothing of the records, so damage where no read goes is
-// found by the full check, which runs on request.
-TEST_F(RecordStoreLoadingTest, DamageWhereNoReadGoesIsFoundByTheCheck) {
-    CreateTestDatabase(u"List");
-    {
-        PropertyDatabase db;
-        ASSERT_TRUE(db.Open(u"List"));
-        for (int i = 0; i < 50; ++i) AddRecord(db, u"k", IntToText(i));
-    }
-    SetDeviceRoot(root_);  // closed: the file holds everything
-    const long long pageSize = RawNumber("PRAGMA page_size");
-    const long long indexPage = RawNumber("SELECT rootpage FROM sqlite_master WHERE name = 'records_by_date'");
-    ASSERT_GT(pageSize, 0);
-    ASSERT_GT(indexPage, 1);
-    std::string bytes = FileBytes(ObjectStorePath());
-    ASSERT_GE(bytes.size(), static_cast<std::size_t>(indexPage * pageSize));
-    bytes[static_cast<std::size_t>((indexPage - 1) * pageSize)] = 0x42;  // no kind of page
-    std::ofstream(ObjectStorePath(), std::ios::binary | std::ios::trunc) << bytes;
-
-    EXPECT_TRUE(ObjectStoreProblem().empty());
-    EXPECT_FALSE(CheckObjectStore());
-    EXPECT_NE(ObjectStoreProblem().find(u"is damaged"), std::u16string::npos);
-    EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
-    EXPECT_EQ(FileBytes(ObjectStorePath()), bytes);
 }
 
 }  // namespace

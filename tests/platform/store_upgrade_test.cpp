@@ -42,14 +42,14 @@ TEST_F(StoreUpgradeTest, Format1IsConvertedKeepingOrderAndDeletions) {
                        Record(u"b", u"b4"), Record(u"a", u"other", 2)},
                       {2}));
     EXPECT_TRUE(ObjectStoreProblem().empty());
-    EXPECT_EQ(AllTags(u"List"), Tags({u"a3", u"b1", u"b4", u"B2"}));
-    EXPECT_EQ(AllTags(u"Other"), Tags({u"other"}));
+    EXPECT_EQ(AllTags(u"List"), Items({u"a3", u"b1", u"b4", u"B2"}));
+    EXPECT_EQ(AllTags(u"Other"), Items({u"other"}));
     PropertyDatabase db;
     ASSERT_TRUE(db.Open(u"List"));
     EXPECT_TRUE(AddRecord(db, u"b", u"b5"));
     db.Close();
     ExpectConverted();
-    EXPECT_EQ(AllTags(u"List"), Tags({u"a3", u"b1", u"b4", u"b5", u"B2"}));
+    EXPECT_EQ(AllTags(u"List"), Items({u"a3", u"b1", u"b4", u"b5", u"B2"}));
 }
 
 // The counts format 2 kept are not believed: a run that said it held one
@@ -58,12 +58,12 @@ TEST_F(StoreUpgradeTest, Format2IsConvertedFromItsRowsNotItsCounts) {
     ASSERT_TRUE(WriteFormat2Store(ObjectStorePath(), databases_,
                       {Record(u"ann", u"1"), Record(u"Ann", u"2"), Record(u"ann", u"3"), Record(u"bob", u"4")}));
     RunSql(ObjectStorePath(), "UPDATE runs SET records = 1");
-    EXPECT_EQ(AllTags(u"List"), Tags({u"1", u"3", u"2", u"4"}));
+    EXPECT_EQ(AllTags(u"List"), Items({u"1", u"3", u"2", u"4"}));
     PropertyDatabase db;
     ASSERT_TRUE(db.Open(u"List"));
     ASSERT_TRUE(db.SeekFirstEqual(Property(u"ANN", kKey)));
     ASSERT_TRUE(db.DeleteCurrent());
-    EXPECT_EQ(AllTags(db), Tags({u"3", u"2", u"4"}));
+    EXPECT_EQ(AllTags(db), Items({u"3", u"2", u"4"}));
     db.Close();
     ExpectConverted();
 }
@@ -81,7 +81,7 @@ TEST_F(StoreUpgradeTest, UndecodableRecordsAreCarriedOverAndTheRestConverted) {
                                 : WriteFormat2Store(ObjectStorePath(), databases_, records, {u"a"}));
         std::vector<UnreadableRecord> told;
         OnUnreadableRecord([&told](const UnreadableRecord& record) { told.push_back(record); });
-        EXPECT_EQ(AllTags(u"List"), Tags({u"a1", u"a2"}));
+        EXPECT_EQ(AllTags(u"List"), Items({u"a1", u"a2"}));
         ReadEveryRecord();
         OnUnreadableRecord(nullptr);
         ExpectConverted();
@@ -104,7 +104,7 @@ TEST_F(StoreUpgradeTest, AFullDiskIsToldAsSuchAndLeavesTheFileAsItWas) {
     SetDeviceRoot(root_);
     EXPECT_EQ(FileBytes(ObjectStorePath()), before);
     EXPECT_FALSE(std::filesystem::exists(UpgradeCopyPath(ObjectStorePath())));
-    EXPECT_EQ(AllTags(u"List"), Tags({u"a1"}));
+    EXPECT_EQ(AllTags(u"List"), Items({u"a1"}));
 }
 
 TEST_F(StoreUpgradeTest, AReaderThatMayNotWriteAsksForTheProgramFirst) {
@@ -113,7 +113,7 @@ TEST_F(StoreUpgradeTest, AReaderThatMayNotWriteAsksForTheProgramFirst) {
     EXPECT_FALSE(PropertyDatabase::Exists(u"List"));
     EXPECT_NE(ObjectStoreProblem().find(u"start Vantrel once"), std::u16string::npos);
     SetObjectStoreReadOnly(false);
-    EXPECT_EQ(AllTags(u"List"), Tags({u"a1"}));
+    EXPECT_EQ(AllTags(u"List"), Items({u"a1"}));
 }
 
 // A conversion killed just past its commit left its copy: the next opening

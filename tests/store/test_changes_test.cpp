@@ -135,6 +135,9 @@ TEST_F(TestChangesTest, EachChangeIsWholeOrNotAtAll) {
     EXPECT_EQ(ReplaceTakenTest(u"Panel", day1_, edit, false), TestSaved::Failed);
     RefuseStoreAddsAfterForTesting(1);  // the count and number go in, the result catalogue's name does not
     EXPECT_FALSE(TeachResultName(u"Panel", u"VLDL", u"1", u"u"));
+    TakenTest taken{u"Ann", u"Panel", day2_, u"", {kHdl, kLdl}};
+    RefuseStoreAddsAfterForTesting(1);  // the first result goes in, the second does not
+    EXPECT_EQ(StoreTakenTest(taken, false), TestSaved::Failed);
     SetStoreWriteFailureForTesting(true);
     EXPECT_FALSE(DeleteTakenTest(u"Ann", u"Panel", day1_));
     SetStoreWriteFailureForTesting(false);

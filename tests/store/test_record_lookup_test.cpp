@@ -67,13 +67,15 @@ TEST_F(TestRecordLookupTest, LookupsFollowEveryChangeToTheRecords) {
     ASSERT_EQ(ReplaceTakenTest(u"Lipids", day1_, moved, true), TestSaved::Stored);
     ExpectLookupsAgree("moving a day");
 
-    // Another process adds a record that sorts before all of Ann's.
+    // Another process adds a record that sorts before all of Ann's, and ends
+    // without closing the store: what it was told is stored is there.
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) _exit(Add(u"Aaron", u"Lipids", day1_, u"HDL") ? 0 : 1);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(ReadResult(u"Aaron", u"Lipids", u"HDL", day1_));
     probes_.push_back({u"Aaron", u"Lipids", u"HDL", day1_});
     ExpectLookupsAgree("another process adding");
 }

@@ -71,6 +71,31 @@ TEST_F(UserChangesTest, ARenamedUserTakesEveryTestAndStaysCurrent) {
     EXPECT_NE(FindPatient(u"ANNA"), -1);
     EXPECT_EQ(UserTests(u"ANNA").size(), 2u);
     EXPECT_EQ(StoredSetting(kCurrentUserKey), u"ANNA");
+
+    // So is a deletion: the user and every test stay.
+    SetStoreWriteFailureForTesting(true);
+    EXPECT_FALSE(DeleteUser(u"ANNA"));
+    SetStoreWriteFailureForTesting(false);
+    EXPECT_NE(FindPatient(u"ANNA"), -1);
+    EXPECT_EQ(UserTests(u"ANNA").size(), 2u);
+}
+
+// Adding never writes over a stored user's sex, birthdate and graph choices.
+TEST_F(UserChangesTest, ANewUserNeverTakesAStoredName) {
+    Patient added{u"Ann", u"Male", birth_, u"0", u"Bar"};
+    for (const char16_t* taken : {u"Ann", u"ann", u"BOB", u"zed"}) {
+        added.name = taken;
+        EXPECT_EQ(AddUser(added), UserChanged::NameTaken) << TextToUtf8(taken);
+    }
+    EXPECT_EQ(StoredSex(u"Ann"), u"Female");
+    EXPECT_EQ(ReadPatient(u"Ann")->graphPeriod, u"90");
+    // A user with tests alone is given the patient record they lack.
+    added.name = u"Zed";
+    EXPECT_EQ(AddUser(added), UserChanged::Done);
+    EXPECT_EQ(StoredSex(u"Zed"), u"Male");
+    added.name = u"Cleo";
+    EXPECT_EQ(AddUser(added), UserChanged::Done);
+    EXPECT_EQ(RecordCountOf(kPatientsDatabase), 4);
 }
 
 TEST_F(UserChangesTest, DeletingTheCurrentUserMakesTheNextOneCurrent) {
