@@ -141,7 +141,7 @@ double TimeMainWindow(const HeavyDevice& device, Start start) {
 double TimeReport(const HeavyDevice& device) {
     RowList list;
     Stopwatch watch;
-    FillTestReport(device.heavyUser, device.frequentTest, device.lastTaken, list);
+    FillTestReport(device.heavyUser, device.frequentTest, device.lastTaken, kPlainNumbers, list);
     const double ms = watch.Stop();
     Require(list.RowCount() > 1, "the report holds no result");
     return ms;
@@ -153,7 +153,8 @@ double TimeGraph(const HeavyDevice& device, int period) {
     int points = 0;
     {
         QtPaintSurface surface(image, 1.0, kScreenWidth, kScreenHeight);
-        const GraphSeries series = CollectGraphSeries(device.heavyUser, device.frequentTest, device.frequentResult, period);
+        const GraphSeries series =
+            CollectGraphSeries(device.heavyUser, device.frequentTest, device.frequentResult, period, kPlainNumbers);
         const GraphLayout layout = LayoutGraphPoints(series, period);
         DrawResultsGraph(surface, device.frequentResult, series, period, u"Bar");
         points = static_cast<int>(layout.points.size());

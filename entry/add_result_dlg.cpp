@@ -2,9 +2,11 @@
 
 #include "entry/goal_for_sex.h"
 #include "entry/label_painting.h"
+#include "platform/locale/desktop_numbers.h"
 #include "platform/text.h"
 #include "platform/ui/message_box.h"
 #include "res/resource.h"
+#include "review/goal_reading.h"
 #include "store/catalog_store.h"
 #include "store/test_record_store.h"
 #include "units/unit_conversion.h"
@@ -26,6 +28,8 @@ CataloguedResult ReadCataloguedResult(std::u16string_view test, int number) {
     return {SplitGoalChoices(value), unit};
 }
 
+std::u16string Quoted(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\""; }
+
 }  // namespace
 
 CAddResultDlg::CAddResultDlg(CDialog* parent) : CDialog(IDD_ADD_RESULT, parent) {}
@@ -33,6 +37,7 @@ CAddResultDlg::CAddResultDlg(CDialog* parent) : CDialog(IDD_ADD_RESULT, parent) 
 const CommandTable& CAddResultDlg::Commands() const {
     static const CommandTable table{
         BindNotify(kResultNameBox, kNotifySelectionConfirmed, &CAddResultDlg::OnResultChosen),
+        BindNotify(kResultNameBox, kNotifyEditChanged, &CAddResultDlg::OnNameEdited),
         BindPaint(&CAddResultDlg::OnPaint),
     };
     return table;
@@ -42,24 +47,44 @@ bool CAddResultDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     if (ListResultNames(testName, resultNameBox_) > 0) {
         resultNameBox_.SetCurSel(0);
-        const CataloguedResult first = ReadCataloguedResult(testName, 1);
-        goalEdit_.SetText(GoalForUser(userName, first.goal));
-        valueEdit_.SetText(u"1");
-        unitEdit_.SetText(first.unit);
+        FillFromCatalogue(0, false);
     } else {
-        valueEdit_.SetText(u"160");
+        // Nothing catalogued to go by: the handheld's sample goal and unit.
         goalEdit_.SetText(u"150");
         unitEdit_.SetText(u"mg/dL");
     }
     return true;
 }
 
-// The box is unsorted and filled in catalogue order, so a position is an entry number.
-void CAddResultDlg::OnResultChosen() {
-    const CataloguedResult chosen = ReadCataloguedResult(testName, resultNameBox_.GetCurSel() + 1);
-    goalEdit_.SetText(GoalForUser(userName, chosen.goal));
-    valueEdit_.SetText(chosen.goal.general);
-    unitEdit_.SetText(chosen.unit);
+// The box is unsorted and filled in catalogue order, so a position is an entry
+// number. The value is the person's to type: a catalogued range in its field
+// would be stored as the measured value. The goal for the user shows there as
+// a hint instead.
+void CAddResultDlg::FillFromCatalogue(int index, bool keepTyped) {
+    const CataloguedResult chosen = ReadCataloguedResult(testName, index + 1);
+    const std::u16string goal = GoalInFormat(GoalForUser(userName, chosen.goal), DesktopNumberFormat());
+    if (!keepTyped || goalEdit_.Text().empty() || goalEdit_.Text() == filledGoal_) goalEdit_.SetText(goal);
+    if (!keepTyped || unitEdit_.Text().empty() || unitEdit_.Text() == filledUnit_) unitEdit_.SetText(chosen.unit);
+    valueEdit_.SetCueBanner(goal);
+    filledGoal_ = goal;
+    filledUnit_ = chosen.unit;
+}
+
+void CAddResultDlg::OnResultChosen() { FillFromCatalogue(resultNameBox_.GetCurSel(), false); }
+
+// A typed name the catalogue knows fills the fields as choosing it would; any
+// other takes away what the catalogue filled. What the person typed stays.
+void CAddResultDlg::OnNameEdited() {
+    const int known = resultNameBox_.FindStringExact(-1, OneLine(resultNameBox_.GetWindowText()));
+    if (known >= 0) {
+        FillFromCatalogue(known, true);
+        return;
+    }
+    if (goalEdit_.Text() == filledGoal_) goalEdit_.SetText(u"");
+    if (unitEdit_.Text() == filledUnit_) unitEdit_.SetText(u"");
+    valueEdit_.SetCueBanner(u"");
+    filledGoal_.clear();
+    filledUnit_.clear();
 }
 
 void CAddResultDlg::OnOK() {
@@ -94,7 +119,7 @@ void CAddResultDlg::OnOK() {
         MessageBox(this, u"Please Enter Result Unit");
         return;
     }
-    if (!KeepsOtherUnit()) return;
+    if (!KeepsWhatIsNoNumber() || !KeepsOtherUnit()) return;
     EndDialog(IDOK);
 }
 
@@ -117,7 +142,32 @@ bool CAddResultDlg::KeepsOtherUnit() {
                     u"of the latest value and counts the others.";
     }
     if (AskYesNo(this, question + u" Keep " + (typed.empty() ? u"this unit" : typed) + u"?")) return true;
-    unitEdit_.SetFocus();
+    unitEdit_.FocusSelected();
+    return false;
+}
+
+// A value or goal that is no number is compared with nothing and left out of
+// the graph: the person says whether to keep it so or to correct it.
+bool CAddResultDlg::KeepsWhatIsNoNumber() {
+    const NumberFormat numbers = DesktopNumberFormat();
+    const ValueReading reading = ReadingFor(userName, numbers);
+    const bool valueRead = ReadNumber(resultValue, numbers).has_value();
+    const bool goalRead = ReadGoal(goalValue, reading).has_value();
+    if (valueRead && goalRead) return true;
+    std::u16string question;
+    if (!valueRead && !goalRead) {
+        question = u"Neither the value " + Quoted(resultValue) + u" nor the goal " + Quoted(goalValue) +
+                   u" is a number, so the value will not be compared with its goal or graphed. Keep them as typed?";
+    } else if (!valueRead) {
+        question = u"The value " + Quoted(resultValue) +
+                   u" is not a number, so it will not be compared with its goal or graphed. Keep it as typed?";
+    } else {
+        question = u"The goal " + Quoted(goalValue) + u" is not a number or a range such as " +
+                   GoalInFormat(u"3.5-5.0", numbers) +
+                   u", <100 or >40, so the value will not be compared with it. Keep it as typed?";
+    }
+    if (AskYesNo(this, question)) return true;
+    (valueRead ? goalEdit_ : valueEdit_).FocusSelected();
     return false;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// Asks for one result of a test: name, value, goal and unit, prefilled from
-// the catalogue with the goal that fits the user's sex. Stores nothing itself.
+// Asks for one result of a test: name, value, goal and unit, the goal and unit
+// prefilled from the catalogue, the goal fitting the user's sex. Stores nothing
+// itself.
 
 #include "platform/ui/command_table.h"
 #include "platform/ui/controls.h"
@@ -26,11 +27,16 @@ public:
 
 private:
     void OnResultChosen();
+    void OnNameEdited();
     void OnPaint(PaintSurface& dc);
+    void FillFromCatalogue(int index, bool keepTyped);
+    bool KeepsWhatIsNoNumber();
     bool KeepsOtherUnit();
 
     CComboBox resultNameBox_{*this, kResultNameBox};
     CEdit valueEdit_{*this, kValueEdit};
     CEdit goalEdit_{*this, kGoalEdit};
     CEdit unitEdit_{*this, kUnitEdit};
+    // What the catalogue put into the goal and unit fields.
+    std::u16string filledGoal_, filledUnit_;
 };

@@ -47,7 +47,9 @@ constexpr std::array kVantrelControls{
     ControlTemplate{-1, StaticIcon, u"", 109, 3, 20, 20, kStyleNone, IDI_VANTREL},
 };
 
-// 130: Test Info. The buttons stand in the order Why?, When?, How?, Home?, Results, Exit.
+// 130: Test Info. The buttons stand in the order Why?, When?, How?, Home?, Results, Exit;
+// the scroll bar at the right edge scrolls the painted text when it is longer
+// than the window.
 constexpr std::array kTestInfoControls{
     ControlTemplate{TestInfoIds::kTestBox, ComboBox, u"", 7, 7, 128, 85, kSortedDropDown},
     ControlTemplate{TestInfoIds::kWhyButton, Button, u"Why?", 107, 84, 30, 14, kPushButton},
@@ -57,6 +59,7 @@ constexpr std::array kTestInfoControls{
     ControlTemplate{TestInfoIds::kResultsButton, Button, u"Results", 107, 120, 30, 14, kPushButton},
     ControlTemplate{TestInfoIds::kExitButton, Button, u"Exit", 107, 132, 30, 14, kPushButton},
     ControlTemplate{-1, StaticIcon, u"", 112, 37, 20, 20, kStyleNone, IDI_VANTREL},
+    ControlTemplate{TestInfoIds::kTextScroll, VScrollBar, u"", 137, 23, 3, 134, kStyleTabStop},
 };
 
 // 131: Add Patient.

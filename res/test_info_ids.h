@@ -10,4 +10,5 @@ struct TestInfoIds {
     static constexpr int kHomeButton = 1008;
     static constexpr int kResultsButton = 1009;
     static constexpr int kExitButton = 1011;
+    static constexpr int kTextScroll = 1012;
 };

@@ -1,18 +1,39 @@
 #pragma once
-// How result values and goals are read as numbers, by the report's icons and
-// the graph alike.
+// How a result's value and goal texts are read as numbers and compared: one
+// rule for the report, the graph, the summary and the import. A text that is
+// not wholly a number (or a goal) gets no verdict.
 
+#include "platform/number_text.h"
+
+#include <optional>
+#include <string>
 #include <string_view>
 
-// A value text read as a real number: its leading number, 0 when there is none.
-double ReadResultValue(std::u16string_view value);
-
-// A goal text: its leading number is the low end; exactly one character after
-// that number is skipped, and when any text remains the goal is a range whose
-// high end is the leading number of that rest. Otherwise high equals low.
-struct GoalReading {
-    double low = 0;
-    double high = 0;
-    bool range = false;
+// How one user's texts are read: the numbers of their desktop, and which half
+// of a goal "A[B]" is theirs (B for a user stored as "Female").
+struct ValueReading {
+    NumberFormat numbers;
+    bool female = false;
 };
-GoalReading ReadGoal(std::u16string_view goal);
+ValueReading ReadingFor(std::u16string_view user, const NumberFormat& numbers);
+
+// A goal: one number, a range "3.5-5.0", or an open end "<100", "<=100",
+// ">40", ">=40" (the open side infinite).
+struct Goal {
+    double low = 0, high = 0;
+    bool lowIncluded = true, highIncluded = true;
+    bool operator==(const Goal&) const = default;
+};
+// None unless the whole text is one of those forms, or "A[B]" whose half for
+// the user is; a range's ends in order.
+std::optional<Goal> ReadGoal(std::u16string_view goal, const ValueReading& reading);
+
+enum class Verdict { Below, Within, Above, None };
+Verdict Judge(double value, const Goal& goal);
+// None when the value is not a number or the goal not a goal.
+Verdict Judge(std::u16string_view value, std::u16string_view goal, const ValueReading& reading);
+
+// A goal in the plain form (as the catalogue writes its goals) written as
+// `numbers` writes numbers: "3.5-5.0" becomes "3,5-5,0" where the decimal
+// separator is a comma. A text that is no goal in the plain form is kept.
+std::u16string GoalInFormat(std::u16string_view plainGoal, const NumberFormat& numbers);

@@ -1,12 +1,12 @@
 #include "review/graph_drawing.h"
 
 #include "platform/datetime.h"
+#include "platform/number_text.h"
 #include "platform/text.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <tuple>
 
@@ -61,25 +61,17 @@ int BarWidth(int period, int span) {
     return std::clamp((kTimeSpan / span) / 2, 4, 7);
 }
 
-std::u16string TwoDecimals(double value) {
-    char number[400];  // "%.2f" of the largest double fits
-    std::snprintf(number, sizeof number, "%.2f", value);
-    return Utf8ToText(number);
-}
-
 // "Average Value:" and the average with two decimals, as the graph shows it.
-std::u16string AverageText(double average) { return u"Average Value:" + TwoDecimals(average); }
+std::u16string AverageText(const GraphSeries& series) {
+    return u"Average Value:" + FixedNumberText(series.average, 2, series.numbers);
+}
 
 // Orders dates (and times of day) as they come in the calendar.
 std::tuple<int, int, int, int, int, int> DateKey(const SystemTime& t) {
     return {t.year, t.month, t.day, t.hour, t.minute, t.second};
 }
 
-std::u16string ScaleLabel(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.10g", value);
-    return Utf8ToText(text);
-}
+std::u16string ValuesText(int count) { return IntToText(count) + (count == 1 ? u" value" : u" values"); }
 
 PaintRect Box(int left, int top, int right, int bottom) {
     return {std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
@@ -90,9 +82,11 @@ void Square(PaintSurface& dc, Color color, int left, int top) {
     dc.Rectangle({left, top, left + kMarker, top + kMarker});
 }
 
-void DrawLineChart(PaintSurface& dc, const GraphLayout& layout) {
+void DrawLineChart(PaintSurface& dc, const GraphLayout& layout, bool goal) {
     dc.SelectSolidBrush(kGreen);
-    if (layout.goalLowY == layout.goalHighY) {
+    if (!goal) {
+        // No goal to show.
+    } else if (layout.goalLowY == layout.goalHighY) {
         dc.Rectangle(Box(kLeft, layout.goalLowY, kAxisRight, layout.goalLowY + 5));
     } else {
         dc.Rectangle(Box(kLeft, layout.goalLowY, kAxisRight, layout.goalHighY));
@@ -111,13 +105,14 @@ void DrawLineChart(PaintSurface& dc, const GraphLayout& layout) {
     dc.Polyline(line.data(), static_cast<int>(line.size()));
 }
 
-void DrawBarChart(PaintSurface& dc, const GraphLayout& layout) {
+void DrawBarChart(PaintSurface& dc, const GraphLayout& layout, bool goal) {
     int w = layout.barWidth;
     for (std::size_t i = 0; i < layout.points.size(); ++i) {
         const GraphPoint& p = layout.points[i];
         if (i + 1 == layout.points.size()) --w;  // the last column is one pixel narrower
         dc.SelectSolidBrush(kGreen);
         dc.Rectangle(Box(p.x, p.y, p.x + w, kAxisY));
+        if (!goal) continue;
         dc.SelectSolidBrush(kCyan);
         dc.Rectangle(Box(p.x + w, layout.goalHighY, p.x + 2 * w, kAxisY));
         dc.SelectSolidBrush(kRed);
@@ -179,12 +174,12 @@ void StartGraph(PaintSurface& dc) {
 
 void DrawChart(PaintSurface& dc, std::u16string_view resultName, const GraphSeries& series, int period,
                std::u16string_view type) {
-    if (series.count == 0) {
+    if (series.count == 0 && series.leftOut == 0) {
         dc.SetTextColor(kRed);
         dc.TextOut(25, 60, u"No results for graphing");
         return;
     }
-    if (series.rangeLow == 0 && series.rangeHigh == 0) {
+    if (series.count == 0) {
         dc.SetTextColor(kBlue);
         dc.TextOut(20, 60, u"No numerical results for graphing");
         return;
@@ -200,21 +195,26 @@ void DrawChart(PaintSurface& dc, std::u16string_view resultName, const GraphSeri
 
     dc.Line(13, kTop, 17, kTop);
     dc.SelectFont(&kGraphLabelFont);
-    dc.TextOut(2, 35, ScaleLabel(series.rangeHigh));
+    dc.TextOut(2, 35, ShortNumberText(series.rangeHigh, series.numbers));
     dc.TextOut(10, 15, resultName);
     dc.TextOut(220, 205, today);
     if (series.rangeHigh != series.rangeLow) {
         dc.Line(13, kBottom, 17, kBottom);
-        dc.TextOut(2, 185, ScaleLabel(series.rangeLow));
+        dc.TextOut(2, 185, ShortNumberText(series.rangeLow, series.numbers));
     }
     dc.SelectFont(&kGraphTextFont);
 
     if (type == u"Line") {
-        DrawLineChart(dc, layout);
+        DrawLineChart(dc, layout, series.goal.has_value());
     } else {
-        DrawBarChart(dc, layout);
+        DrawBarChart(dc, layout, series.goal.has_value());
     }
-    dc.TextOut(15, 250, AverageText(series.average));
+    if (series.leftOut > 0) {
+        // Beside the legend, so that nothing of the graph moves.
+        dc.TextOut(120, 215, u"Left out: " + ValuesText(series.leftOut));
+        dc.TextOut(120, 227, u"not read as numbers");
+    }
+    dc.TextOut(15, 250, AverageText(series));
 }
 
 }  // namespace
@@ -237,18 +237,30 @@ std::u16string DescribeGraph(std::u16string_view resultName, const GraphSeries& 
     if (period < 0) text += u", every date";
     else if (period == 0) text += u", today";
     else text += u", the last " + IntToText(period) + u" days";
-    if (series.count == 0) return text + u": no values";
-    text += u": " + IntToText(series.count) + (series.count == 1 ? u" value" : u" values");
-    if (series.rangeLow == 0 && series.rangeHigh == 0) return text + u", none of them a number";
+    if (series.count == 0 && series.leftOut == 0) return text + u": no values";
+    if (series.count == 0) return text + u": " + ValuesText(series.leftOut) + u", none of them a number";
+    text += u": " + ValuesText(series.count);
+    if (series.leftOut > 0) text += u" (" + ValuesText(series.leftOut) + u" left out, not numbers)";
 
+    const NumberFormat& numbers = series.numbers;
+    const auto number = [&numbers](double v) { return ShortNumberText(v, numbers); };
     const std::u16string unit = series.unit.empty() ? u"" : u" " + series.unit;
     int latest = 0;
     for (int i = 1; i < series.count; ++i) {
         if (DateKey(series.dates[i]) > DateKey(series.dates[latest])) latest = i;
     }
-    text += u"; latest " + ScaleLabel(series.values[latest]) + unit + u" on " + DateText(series.dates[latest]);
-    if (!series.goalGiven) text += u"; no goal";
-    else if (series.goalLow == series.goalHigh) text += u"; goal " + ScaleLabel(series.goalLow) + unit;
-    else text += u"; goal " + ScaleLabel(series.goalLow) + u" to " + ScaleLabel(series.goalHigh) + unit;
-    return text + u"; average " + TwoDecimals(series.average) + unit;
+    const std::u16string& latestUnit = series.units[static_cast<std::size_t>(latest)];
+    text += u"; latest " + number(series.values[latest]) + (latestUnit.empty() ? u"" : u" " + latestUnit) + u" on " +
+            DateText(series.dates[latest]);
+    if (!series.goal) {
+        text += u"; no goal";
+    } else {
+        const Goal& g = *series.goal;
+        if (std::isinf(g.low)) text += (g.highIncluded ? u"; goal at most " : u"; goal below ") + number(g.high);
+        else if (std::isinf(g.high)) text += (g.lowIncluded ? u"; goal at least " : u"; goal above ") + number(g.low);
+        else if (g.low == g.high) text += u"; goal " + number(g.low);
+        else text += u"; goal " + number(g.low) + u" to " + number(g.high);
+        text += unit;
+    }
+    return text + u"; average " + FixedNumberText(series.average, 2, numbers) + unit;
 }

@@ -1,18 +1,30 @@
 #include "review/report_text.h"
 
 #include "platform/text.h"
-#include "review/goal_reading.h"
 #include "store/test_record_store.h"
 
-int ReportImage(std::u16string_view value, std::u16string_view goal) {
-    const double v = ReadResultValue(value);
-    const GoalReading g = ReadGoal(goal);
-    if (v < g.low) return kReportBelowGoal;
-    if (v > g.high) return kReportAboveGoal;
-    return kReportAtGoal;
+int ReportImage(Verdict verdict) {
+    switch (verdict) {
+    case Verdict::Below: return kReportBelowGoal;
+    case Verdict::Within: return kReportAtGoal;
+    case Verdict::Above: return kReportAboveGoal;
+    case Verdict::None: break;
+    }
+    return kReportNoVerdict;
 }
 
-bool AddReportResultLine(const ResultRow& result, ReportList& list, int row, std::vector<std::u16string>& notes) {
+std::u16string_view ReportImageWords(int image) {
+    switch (image) {
+    case kReportBelowGoal: return u"below goal";
+    case kReportAtGoal: return u"within goal";
+    case kReportAboveGoal: return u"above goal";
+    case kReportNoVerdict: return u"no goal comparison";
+    default: return {};
+    }
+}
+
+bool AddReportResultLine(const ResultRow& result, const ValueReading& reading, ReportList& list, int row,
+                         std::vector<std::u16string>& notes) {
     const std::u16string& name = result.name;
     const std::u16string& value = result.value;
     const std::u16string& goal = result.goal;
@@ -29,16 +41,17 @@ bool AddReportResultLine(const ResultRow& result, ReportList& list, int row, std
 
     const std::u16string line = BoundedText(name + u": " + value + u" " + unit.unit + u" [Goal: " +
                                             goal + u" " + unit.unit + u"]");
-    list.InsertRow(row, line, ReportImage(value, goal));
+    list.InsertRow(row, line, ReportImage(Judge(value, goal, reading)));
     return noteAdded;
 }
 
 void FillTestReport(std::u16string_view user, std::u16string_view test, const SystemTime& day,
-                    ReportList& list) {
+                    const NumberFormat& numbers, ReportList& list) {
     const TakenTest taken = ReadTakenTest(user, test, day);
+    const ValueReading reading = ReadingFor(user, numbers);
     std::vector<std::u16string> notes;
     list.InsertRow(0, u"Test Results:", kReportHeading);
-    for (const ResultRow& result : taken.results) AddReportResultLine(result, list, list.RowCount(), notes);
+    for (const ResultRow& result : taken.results) AddReportResultLine(result, reading, list, list.RowCount(), notes);
     if (list.RowCount() == 1) list.Clear();  // only the heading: no result line
 
     int row = list.RowCount();

@@ -1,5 +1,6 @@
 #include "review/results_graph_dlg.h"
 
+#include "platform/locale/desktop_numbers.h"
 #include "platform/text.h"
 #include "platform/ui/message_box.h"
 #include "res/resource.h"
@@ -8,12 +9,21 @@
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 
+#include <map>
+#include <utility>
+
 namespace {
 
 // The graph settings live for the whole program run; each opening reloads
 // them from the user's patient record.
 int currentPeriod = 0;
 std::u16string currentType;
+
+// The result a person last chose for each user's test, while the program runs.
+std::map<std::pair<std::u16string, std::u16string>, std::u16string> lastChosen;
+
+// How much there is to graph: 2 for numbers, 1 for values that are none, 0 for nothing.
+int Graphable(const GraphSeries& series) { return series.count > 0 ? 2 : series.leftOut > 0 ? 1 : 0; }
 
 }  // namespace
 
@@ -28,8 +38,27 @@ bool CResultsGraphDlg::OnInitDialog() {
         MessageBox(this, u"No results available for graphing");
         EndDialog(IDCANCEL);
     }
-    resultBox_.SetCurSel(0);
+    resultBox_.SetCurSel(OpeningResult());
     return true;
+}
+
+// The result chosen last for this test when it has as much to graph as any
+// other in the period, else the first that has the most.
+int CResultsGraphDlg::OpeningResult() {
+    const NumberFormat numbers = DesktopNumberFormat();
+    const auto chosen = lastChosen.find({userName, testName});
+    const int remembered = chosen == lastChosen.end() ? -1 : resultBox_.FindStringExact(-1, chosen->second);
+    int best = 0;
+    int bestScore = -1;
+    for (int i = 0; i < resultBox_.GetCount(); ++i) {
+        const int score =
+            Graphable(CollectGraphSeries(userName, testName, resultBox_.GetLBText(i), currentPeriod, numbers));
+        if (score > bestScore || (score == bestScore && i == remembered)) {
+            best = i;
+            bestScore = score;
+        }
+    }
+    return best;
 }
 
 template <int Days>
@@ -86,7 +115,10 @@ void CResultsGraphDlg::OnTypeLine() {
 void CResultsGraphDlg::UpdateTypeBar(CCmdUI& ui) { ui.SetCheck(currentType == u"Bar"); }
 void CResultsGraphDlg::UpdateTypeLine(CCmdUI& ui) { ui.SetCheck(currentType == u"Line"); }
 
-void CResultsGraphDlg::OnResultChosen() { RedrawNow(); }
+void CResultsGraphDlg::OnResultChosen() {
+    lastChosen[{userName, testName}] = resultBox_.SelectedText();
+    RedrawNow();
+}
 
 // A user without a record has nowhere to keep the choice; anyone else is told
 // when it could not be kept, and may try again or close the graph.
@@ -100,7 +132,7 @@ void CResultsGraphDlg::OnExit() {
 
 void CResultsGraphDlg::OnPaint(PaintSurface& dc) {
     const std::u16string result = resultBox_.SelectedText();
-    const GraphSeries series = CollectGraphSeries(userName, testName, result, currentPeriod);
+    const GraphSeries series = CollectGraphSeries(userName, testName, result, currentPeriod, DesktopNumberFormat());
     DrawResultsGraph(dc, result, series, currentPeriod, currentType);
     SetAccessibleDescription(DescribeGraph(result, series, currentPeriod));
 }

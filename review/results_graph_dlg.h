@@ -32,6 +32,7 @@ private:
     void OnResultChosen();
     void OnExit();
     void OnPaint(PaintSurface& dc);
+    int OpeningResult();
 
     CComboBox resultBox_{*this, kResultBox};
     CMenuBar menuBar_;

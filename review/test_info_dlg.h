@@ -26,9 +26,12 @@ private:
     void OnResults();
     void OnHome();
     void OnTestChosen();
+    void OnScrolled();
+    void FitScrollBar();
     void OnExit();
     void OnPaint(PaintSurface& dc);
     void ShowSection(int index);
 
     CComboBox testBox_{*this, kTestBox};
+    CScrollBar textScroll_{*this, kTextScroll};
 };

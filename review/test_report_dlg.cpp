@@ -1,6 +1,7 @@
 #include "review/test_report_dlg.h"
 
 #include "platform/datetime.h"
+#include "platform/locale/desktop_numbers.h"
 #include "platform/text.h"
 #include "platform/ui/message_box.h"
 #include "res/resource.h"
@@ -26,10 +27,8 @@ public:
     void InsertRow(int row, std::u16string_view text, int image) override {
         list_.InsertItem(row, text, image);
         // A screen reader cannot see the icon, so the row says it.
-        constexpr std::u16string_view kGoalWords[] = {u", below goal", u", within goal", u", above goal"};
-        if (image >= kReportBelowGoal && image <= kReportAboveGoal) {
-            list_.SetItemAccessibleText(row, std::u16string(text) + std::u16string(kGoalWords[image]));
-        }
+        const std::u16string_view words = ReportImageWords(image);
+        if (!words.empty()) list_.SetItemAccessibleText(row, std::u16string(text) + u", " + std::u16string(words));
     }
     int RowCount() const override { return list_.GetItemCount(); }
     void Clear() override { list_.DeleteAllItems(); }
@@ -94,7 +93,7 @@ void CTestReportDlg::RefreshReport() {
     date.month = static_cast<std::uint16_t>(month);
     date.day = static_cast<std::uint16_t>(day);
     ListCtrlReport report(reportList_);
-    FillTestReport(userName, testName, date, report);
+    FillTestReport(userName, testName, date, DesktopNumberFormat(), report);
 }
 
 void CTestReportDlg::OnPaint(PaintSurface& dc) {

@@ -160,9 +160,14 @@ void ShowReviewDialogs(DialogDriver& driver, CVantrelDlg& main) {
     main.SendCommand(CVantrelDlg::kEditButton);
 
     driver.Expect<CTestInfoDlg>(IDD_TEST_INFO, [](CTestInfoDlg& d) {
-        d.SendCommand(1001);  // "Why?"
+        d.SendCommand(CTestInfoDlg::kWhyButton);
         Render(d, "test_info");
-        d.SendCommand(1011);
+        // A section longer than the window, with its scroll bar.
+        CComboBox tests(d, CTestInfoDlg::kTestBox);
+        tests.UserChoose(tests.FindStringExact(-1, u"Blood Differential"));
+        d.SendCommand(CTestInfoDlg::kResultsButton);
+        Render(d, "test_info_long");
+        d.SendCommand(CTestInfoDlg::kExitButton);
     });
     main.SendCommand(CVantrelDlg::kInfoButton);
 

@@ -1,9 +1,9 @@
 #include "units/unit_table.h"
 
+#include "platform/number_text.h"
 #include "platform/text.h"
 #include "units/unit_identity.h"
 
-#include <cmath>
 #include <optional>
 
 // The text of res/unit_conversions.txt, compiled in by the build.
@@ -17,16 +17,8 @@ std::u16string_view Trim(std::u16string_view text) {
     return text.substr(first, text.find_last_not_of(u" \t\r") - first + 1);
 }
 
-// A number and nothing else, in the plain "0.0555" form.
-std::optional<double> ReadNumber(std::u16string_view text) {
-    std::size_t used = 0;
-    const double value = TextToReal(text, &used);
-    if (used == 0 || used != text.size() || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
 // "<reference unit> * <factor>", then "+ <offset>" or "- <offset>" where the
-// relation is not a plain factor.
+// relation is not a plain factor; the numbers in the plain "0.0555" form.
 std::optional<UnitScale> ReadScale(std::u16string_view formula,
                                    const std::u16string& referenceKey) {
     const std::size_t times = formula.rfind(u" * ");
@@ -34,13 +26,13 @@ std::optional<UnitScale> ReadScale(std::u16string_view formula,
         return std::nullopt;
     std::u16string_view rest = Trim(formula.substr(times + 3));
     const std::size_t blank = rest.find(u' ');
-    const std::optional<double> factor = ReadNumber(rest.substr(0, blank));
+    const std::optional<double> factor = ReadNumber(rest.substr(0, blank), kPlainNumbers);
     if (!factor || *factor <= 0) return std::nullopt;
     UnitScale scale{{}, *factor, 0};
     if (blank == rest.npos) return scale;
     rest = Trim(rest.substr(blank));
     const char16_t sign = rest.front();
-    const std::optional<double> offset = ReadNumber(Trim(rest.substr(1)));
+    const std::optional<double> offset = ReadNumber(Trim(rest.substr(1)), kPlainNumbers);
     if ((sign != u'+' && sign != u'-') || !offset || *offset < 0) return std::nullopt;
     scale.offset = sign == u'-' ? -*offset : *offset;
     return scale;

@@ -15,6 +15,8 @@ inline constexpr int IDCANCEL = 2;
 
 // Notification codes that reach a command table.
 inline constexpr int kNotifyClicked = 0;             // a button was pressed, a menu command chosen
+inline constexpr int kNotifyEditChanged = 5;         // the user changed a combo box's edit field
+inline constexpr int kNotifyScrolled = 0x115;        // the user moved a scroll bar
 inline constexpr int kNotifySelectionConfirmed = 9;  // a combo box choice was confirmed by the user
 
 // What an update handler sets for one menu command.

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
 
@@ -96,7 +97,10 @@ QWidget* MakeComboBox(DialogWidget& widget, const ControlTemplate& control, int 
         box->setInsertPolicy(QComboBox::NoInsert);
         KeepOneLine(box->lineEdit());
         QObject::connect(box->lineEdit(), &QLineEdit::textEdited, box,
-                         [box](const QString& typed) { ForgetSelection(box, typed); });
+                         [box, dialogWidget = &widget, id = control.id](const QString& typed) {
+                             ForgetSelection(box, typed);
+                             Send(dialogWidget, id, kNotifyEditChanged);
+                         });
         // Qt selects the item equal to the typed text, and reports it chosen, when
         // the field is left or Enter is pressed; leaving a box chooses nothing.
         QObject::disconnect(box->lineEdit(), &QLineEdit::editingFinished, box, nullptr);
@@ -139,6 +143,16 @@ QWidget* MakeListView(DialogWidget& widget, const ControlTemplate& control) {
 
 QWidget* MakeDatePicker(DialogWidget& widget) { return new DatePicker(&widget); }
 
+QWidget* MakeScrollBar(DialogWidget& widget, const ControlTemplate& control) {
+    auto* bar = new QScrollBar(Qt::Vertical, &widget);
+    // A tab stop takes the keys: arrows move a line, Page Up and Page Down a page.
+    bar->setFocusPolicy((control.style & kStyleTabStop) ? Qt::StrongFocus : Qt::NoFocus);
+    QObject::connect(bar, &QScrollBar::valueChanged, bar, [dialogWidget = &widget, id = control.id](int) {
+        Send(dialogWidget, id, kNotifyScrolled);
+    });
+    return bar;
+}
+
 QWidget* MakeIcon(DialogWidget& widget, const ControlTemplate& control) {
     auto* label = new QLabel(&widget);
     const QImage icon = IconImage(control.resource);
@@ -171,6 +185,7 @@ void CreateControls(DialogWidget& widget, const DialogTemplate& dialogTemplate) 
         case ControlClass::ListView: made = MakeListView(widget, control); break;
         case ControlClass::DateTimePicker: made = MakeDatePicker(widget); break;
         case ControlClass::StaticIcon: made = MakeIcon(widget, control); break;
+        case ControlClass::VScrollBar: made = MakeScrollBar(widget, control); break;
         }
         made->setGeometry(widget.ToWidget(rect));
         widget.AddControl(control.id, made);

@@ -8,6 +8,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace {
 
@@ -21,6 +25,15 @@ bool CControl::Exists() const { return Widget() != nullptr; }
 
 void CControl::SetFocus() {
     if (QWidget* widget = Widget()) widget->setFocus();
+}
+
+void CControl::ShowWindow(bool show) {
+    if (QWidget* widget = Widget()) widget->setVisible(show);
+}
+
+bool CControl::IsWindowVisible() const {
+    const QWidget* widget = Widget();
+    return widget && widget->isVisibleTo(widget->parentWidget());
 }
 
 void CControl::SetAccessibleName(std::u16string_view name) {
@@ -53,9 +66,50 @@ void CEdit::SetText(std::u16string_view text) {
     if (QLineEdit* edit = EditOf(Widget())) edit->setText(ToQString(text));
 }
 
+void CEdit::SetCueBanner(std::u16string_view text) {
+    if (QLineEdit* edit = EditOf(Widget())) edit->setPlaceholderText(ToQString(text));
+}
+
+void CEdit::FocusSelected() {
+    if (QLineEdit* edit = EditOf(Widget())) {
+        edit->setFocus(Qt::OtherFocusReason);
+        edit->selectAll();
+    }
+}
+
 void CEdit::UserType(std::u16string_view text) {
     if (QLineEdit* edit = EditOf(Widget())) {
         edit->selectAll();
         edit->insert(ToQString(text));
     }
+}
+
+namespace {
+
+QScrollBar* BarOf(QWidget* widget) { return qobject_cast<QScrollBar*>(widget); }
+
+}  // namespace
+
+void CScrollBar::SetScrollRange(int min, int max, int page) {
+    if (QScrollBar* bar = BarOf(Widget())) {
+        const QSignalBlocker quiet(bar);
+        bar->setRange(min, std::max(min, max));
+        bar->setPageStep(std::max(1, page));
+    }
+}
+
+void CScrollBar::SetScrollPos(int pos) {
+    if (QScrollBar* bar = BarOf(Widget())) {
+        const QSignalBlocker quiet(bar);
+        bar->setValue(pos);
+    }
+}
+
+int CScrollBar::GetScrollPos() const {
+    const QScrollBar* bar = BarOf(Widget());
+    return bar ? bar->value() : 0;
+}
+
+void CScrollBar::UserScroll(int pos) {
+    if (QScrollBar* bar = BarOf(Widget())) bar->setValue(pos);
 }

@@ -23,6 +23,8 @@ public:
     int Id() const { return id_; }
     bool Exists() const;
     void SetFocus();
+    void ShowWindow(bool show);
+    bool IsWindowVisible() const;
     // The name a screen reader gives the control, where no painted label names it.
     void SetAccessibleName(std::u16string_view name);
 
@@ -46,6 +48,10 @@ public:
     // The text as one line (line breaks as blanks), up to 1023 characters.
     std::u16string OneLine() const;
     void SetText(std::u16string_view text);
+    // A hint shown greyed while the field is empty; it is never the field's text.
+    void SetCueBanner(std::u16string_view text);
+    // Gives the field the focus with its text selected, ready to be typed over.
+    void FocusSelected();
     void UserType(std::u16string_view text);  // replaces the field's text as typing would
 };
 
@@ -73,7 +79,8 @@ public:
     int SelectString(int start, std::u16string_view prefix);
 
     void UserChoose(int index);                // selects, then sends kNotifySelectionConfirmed
-    void UserType(std::u16string_view text);   // the box then has no current selection
+    // The box then has no current selection; sends kNotifyEditChanged.
+    void UserType(std::u16string_view text);
 
     int AddItem(std::u16string_view text) override { return AddString(text); }
     int FindExact(std::u16string_view text) const override { return FindStringExact(-1, text); }
@@ -150,6 +157,20 @@ public:
     int FindPrefix(std::u16string_view prefix) const override {
         return FindItem(kFindString | kFindPartial, -1, prefix);
     }
+};
+
+// A vertical scroll bar of its own (a control, not a window's edge). The
+// wheel turned anywhere over its dialog moves it while it is shown.
+class CScrollBar : public CControl {
+public:
+    using CControl::CControl;
+    // Positions from `min` to `max`, `page` of them in view at once; the
+    // position is kept within them. Sends nothing.
+    void SetScrollRange(int min, int max, int page);
+    void SetScrollPos(int pos);  // sends nothing
+    int GetScrollPos() const;
+    // Moves as a person's scrolling would, sending kNotifyScrolled.
+    void UserScroll(int pos);
 };
 
 // A short-date picker. It keeps the time of day it was given; reading it fills

@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-enum class ControlClass { Button, Edit, ComboBox, ListBox, ListView, DateTimePicker, StaticIcon };
+enum class ControlClass { Button, Edit, ComboBox, ListBox, ListView, DateTimePicker, StaticIcon, VScrollBar };
 
 // Control styles (combinable).
 enum ControlStyle : std::uint32_t {

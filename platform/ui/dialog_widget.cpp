@@ -7,9 +7,11 @@
 
 #include <QAbstractButton>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QToolButton>
 
 #include <cmath>
@@ -105,6 +107,19 @@ void DialogWidget::changeEvent(QEvent* event) {
     // Restored from the task bar: painted afresh.
     if (event->type() == QEvent::WindowStateChange && !isMinimized()) update();
     QWidget::changeEvent(event);
+}
+
+// A wheel turned over the window (its painting, or a control that takes no
+// wheel) moves the window's shown scroll bar, if it has one.
+void DialogWidget::wheelEvent(QWheelEvent* event) {
+    for (const auto& [id, control] : controls_) {
+        auto* bar = qobject_cast<QScrollBar*>(control);
+        if (bar && bar->isVisibleTo(this) && bar->isEnabled()) {
+            QCoreApplication::sendEvent(bar, event);
+            return;
+        }
+    }
+    QWidget::wheelEvent(event);
 }
 
 bool DialogWidget::eventFilter(QObject* watched, QEvent* event) {

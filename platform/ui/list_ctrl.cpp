@@ -7,6 +7,7 @@
 #include "platform/ui/qt_text.h"
 
 #include <QListWidget>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -51,7 +52,12 @@ bool CListCtrl::DeleteItem(int row) {
 }
 
 void CListCtrl::DeleteAllItems() {
-    if (QListWidget* list = ListOf(Widget())) list->clear();
+    if (QListWidget* list = ListOf(Widget())) {
+        list->clear();
+        // An emptied list starts again at its top and left, whatever it showed before.
+        list->verticalScrollBar()->setValue(0);
+        list->horizontalScrollBar()->setValue(0);
+    }
 }
 
 int CListCtrl::GetItemCount() const {

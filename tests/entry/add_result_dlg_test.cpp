@@ -2,12 +2,20 @@
 
 #include "entry_fixture.h"
 #include "res/resource.h"
+#include "store/catalog_store.h"
+#include "support/desktop_locale.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QTest>
 
 namespace {
+
+// The greyed hint of the value field.
+std::string ValueHint(CAddResultDlg& d) {
+    return qobject_cast<QLineEdit*>(d.ControlWidget(CAddResultDlg::kValueEdit))->placeholderText().toStdString();
+}
 
 class AddResultDlgTest : public EntryTest {
 protected:
@@ -71,6 +79,10 @@ TEST_F(AddResultDlgTest, AChosenNameIsKnownAndATypedOneIsHandedBackAsTyped) {
                       QAbstractItemView* list = box->view();
                       QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                                         list->visualRect(list->model()->index(2, 0)).center());
+                      // The measured value is the person's: the goal only hints at it.
+                      EXPECT_EQ(Shown(d, CAddResultDlg::kValueEdit), u"");
+                      EXPECT_EQ(ValueHint(d), "135");
+                      TypeInto(d, CAddResultDlg::kValueEdit, QStringLiteral("150"));
                       QTest::mouseClick(d.ControlWidget(IDOK), Qt::LeftButton);
                   }),
               IDOK);
@@ -105,6 +117,74 @@ TEST_F(AddResultDlgTest, AChosenNameIsKnownAndATypedOneIsHandedBackAsTyped) {
     EXPECT_TRUE(driver.Messages().empty());
 }
 
+// Goal and unit follow the name: a catalogued one fills them (its numbers
+// written the desktop's way), another takes away what the catalogue filled
+// but never what the person typed. Ok asks before keeping a value or goal
+// that is no number; No goes back to it.
+TEST_F(AddResultDlgTest, FieldsFollowTheNameAndTextThatIsNoNumberIsKeptOnlyWhenSaid) {
+    SetTestEntry(u"Metabolic Panel", u"resultvalue1", u"135-145");
+    SetTestEntry(u"Metabolic Panel", u"resultunit1", u"mEq/L");
+    SetTestEntry(u"Metabolic Panel", u"resultvalue2", u"3.5-5.0");
+    SetTestEntry(u"Metabolic Panel", u"resultunit2", u"mmol/L");
+    for (const char16_t* name : {u"Sodium", u"Potassium"}) AddResultName(u"Metabolic Panel", name);
+    const auto fields = [](CAddResultDlg& d) {
+        return std::vector<std::u16string>{Shown(d, CAddResultDlg::kValueEdit), Shown(d, CAddResultDlg::kGoalEdit),
+                                           Shown(d, CAddResultDlg::kUnitEdit)};
+    };
+    using Fields = std::vector<std::u16string>;
+
+    const DesktopLocale german(QLocale::German);
+    CAddResultDlg dlg;
+    Run(dlg, u"Bob", u"Metabolic Panel", [&](CAddResultDlg& d) {
+        EXPECT_EQ(fields(d), (Fields{u"", u"135-145", u"mEq/L"}));
+        ClickOn(d, CAddResultDlg::kResultNameBox);
+        PressKey(d, CAddResultDlg::kResultNameBox, Qt::Key_Down);  // Potassium
+        EXPECT_EQ(fields(d), (Fields{u"", u"3,5-5,0", u"mmol/L"}));
+        EXPECT_EQ(ValueHint(d), "3,5-5,0");
+        TypeInto(d, CAddResultDlg::kResultNameBox, "Calcium");
+        EXPECT_EQ(fields(d), (Fields{u"", u"", u""}));
+        EXPECT_EQ(ValueHint(d), "");
+        TypeInto(d, CAddResultDlg::kGoalEdit, "8,5-10,2");
+        TypeInto(d, CAddResultDlg::kUnitEdit, "mg/dL");
+        TypeInto(d, CAddResultDlg::kResultNameBox, "Sodium");  // a known name, typed
+        EXPECT_EQ(fields(d), (Fields{u"", u"8,5-10,2", u"mg/dL"}));
+        TypeInto(d, CAddResultDlg::kResultNameBox, "Calcium");
+
+        TypeInto(d, CAddResultDlg::kValueEdit, "9,1 (repeat)");
+        ClickOn(d, IDOK);  // answered No: back to the value, selected
+        EXPECT_FALSE(d.IsEnded());
+        auto* value = qobject_cast<QLineEdit*>(d.ControlWidget(CAddResultDlg::kValueEdit));
+        EXPECT_EQ(d.Widget()->focusWidget(), value);
+        EXPECT_EQ(value->selectedText(), "9,1 (repeat)");
+        QTest::keyClicks(value, "9,1");
+        ClickOn(d, IDOK);
+    });
+    EXPECT_EQ(driver.Messages(), std::vector<std::u16string>{u"The value \"9,1 (repeat)\" is not a number, so it will "
+                                                             u"not be compared with its goal or graphed. Keep it as "
+                                                             u"typed?"});
+    EXPECT_EQ((Fields{dlg.resultName, dlg.resultValue, dlg.goalValue, dlg.resultUnit}),
+              (Fields{u"Calcium", u"9,1", u"8,5-10,2", u"mg/dL"}));
+
+    // In English 9,1 is no number: kept as typed when the person says so.
+    driver.ClearMessages();
+    const DesktopLocale english(QLocale::English);
+    CAddResultDlg kept;
+    EXPECT_EQ(Run(kept, u"Bob", u"Metabolic Panel",
+                  [&](CAddResultDlg& d) {
+                      CComboBox(d, CAddResultDlg::kResultNameBox).UserChoose(1);
+                      EXPECT_EQ(fields(d), (Fields{u"", u"3.5-5.0", u"mmol/L"}));
+                      TypeInto(d, CAddResultDlg::kValueEdit, "4,1");
+                      TypeInto(d, CAddResultDlg::kGoalEdit, "about 4");
+                      driver.AnswerNextQuestion(true);
+                      ClickOn(d, IDOK);
+                  }),
+              IDOK);
+    EXPECT_EQ(kept.resultValue, u"4,1");
+    EXPECT_EQ(kept.goalValue, u"about 4");
+    ASSERT_EQ(driver.Messages().size(), 1u);
+    EXPECT_TRUE(driver.Messages()[0].starts_with(u"Neither the value \"4,1\" nor the goal \"about 4\""));
+}
+
 // A unit other than that of the result's stored values is said before Ok ends
 // the dialog: converted for graphs when the table knows how, else kept apart.
 // No puts the person back into the unit field.
@@ -118,7 +198,7 @@ TEST_F(AddResultDlgTest, OtherUnitThanBeforeIsSaidWithWhatGraphsDo) {
         ClickOn(d, IDOK);  // answered No
         EXPECT_FALSE(d.IsEnded());
         EXPECT_EQ(d.Widget()->focusWidget(), d.ControlWidget(CAddResultDlg::kUnitEdit));
-        TypeInto(d, CAddResultDlg::kUnitEdit, "MG/DL");  // the same unit: nothing to say
+        QTest::keyClicks(QApplication::focusWidget(), "MG/DL");  // over the unit, selected: the same unit
         ClickOn(d, IDOK);
     });
     EXPECT_EQ(converted.resultUnit, u"MG/DL");

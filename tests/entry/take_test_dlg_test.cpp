@@ -43,13 +43,15 @@ protected:
         ClickOn(d, CTakeTestDlg::kAddButton);
     }
 
-    // Clicks Add, types all four fields and clicks OK.
-    void AddTyped(CTakeTestDlg& d, const ResultRow& row) {
-        driver.Expect<CAddResultDlg>(IDD_ADD_RESULT, [row](CAddResultDlg& r) {
+    // Clicks Add, types all four fields and clicks OK; `keepText`: Yes when Ok
+    // asks whether to keep a value or goal that is no number.
+    void AddTyped(CTakeTestDlg& d, const ResultRow& row, bool keepText = false) {
+        driver.Expect<CAddResultDlg>(IDD_ADD_RESULT, [this, row, keepText](CAddResultDlg& r) {
             TypeInto(r, CAddResultDlg::kResultNameBox, QString::fromStdU16String(row.name));
             TypeInto(r, CAddResultDlg::kValueEdit, QString::fromStdU16String(row.value));
             TypeInto(r, CAddResultDlg::kGoalEdit, QString::fromStdU16String(row.goal));
             TypeInto(r, CAddResultDlg::kUnitEdit, QString::fromStdU16String(row.unit));
+            if (keepText) driver.AnswerNextQuestion(true);
             ClickOn(r, IDOK);
         });
         ClickOn(d, CTakeTestDlg::kAddButton);
@@ -98,10 +100,13 @@ TEST_F(TakeTestDlgTest, EditedTestsKeepEveryFieldAndTheCommentIntoTheReport) {
     take.testName = u"Lipid Panel";
     Run(take, [&](CTakeTestDlg& d) {
         TypeInto(d, CTakeTestDlg::kCommentEdit, QStringLiteral("Fasting"));
-        for (const ResultRow& row : typed) AddTyped(d, row);
+        AddTyped(d, typed[0]);
+        AddTyped(d, typed[1], true);
         EXPECT_EQ(ListedRows(d), shown);
         ClickOn(d, CTakeTestDlg::kOkButton);
     });
+    EXPECT_EQ(driver.Messages(), Rows{u"Neither the value \"12 vs 3\" nor the goal \"x] [y\" is a number, so the value "
+                                      u"will not be compared with its goal or graphed. Keep them as typed?"});
     for (const QString& comment : {QString(), QStringLiteral("Fasting, then water")}) {
         CModifyTestDlg modify;
         modify.userName = u"Ann";

@@ -102,17 +102,30 @@ protected:
         return dlg.name;
     }
 
-    // Presses Add in Take Test and types the four fields of a result.
+    // Presses Add in Take Test and types the four fields of a result; a value
+    // or goal that is no number is kept as typed when Ok asks.
     void AddTypedResult(CTakeTestDlg& d, const ResultRow& typed) {
-        driver_.Expect<CAddResultDlg>(IDD_ADD_RESULT, [typed](CAddResultDlg& r) {
+        driver_.Expect<CAddResultDlg>(IDD_ADD_RESULT, [this, typed](CAddResultDlg& r) {
             CComboBox(r, CAddResultDlg::kResultNameBox).UserType(typed.name);
             CEdit(r, CAddResultDlg::kValueEdit).UserType(typed.value);
             CEdit(r, CAddResultDlg::kGoalEdit).UserType(typed.goal);
             CEdit(r, CAddResultDlg::kUnitEdit).UserType(typed.unit);
-            r.SendCommand(IDOK);
-            EXPECT_TRUE(r.IsEnded());
+            KeepAsTyped(r);
         });
         d.SendCommand(CTakeTestDlg::kAddButton);
+    }
+
+    // Presses Ok, and when it asks whether to keep what is no number, says yes.
+    void KeepAsTyped(CAddResultDlg& r) {
+        r.SendCommand(IDOK);
+        if (r.IsEnded()) return;
+        ASSERT_FALSE(driver_.Messages().empty());
+        EXPECT_TRUE(driver_.Messages().back().ends_with(u"as typed?")) << TextToUtf8(driver_.Messages().back());
+        driver_.ClearMessages();
+        driver_.AnswerNextQuestion(true);
+        r.SendCommand(IDOK);
+        driver_.ClearMessages();
+        EXPECT_TRUE(r.IsEnded());
     }
 
     // Take Test in mode 0 with a typed test name, comment and results; the stored test name.
@@ -219,13 +232,13 @@ TEST_F(HostileTextTest, FormatDirectivesAreStoredAndDrawnLiterally) {
     // The test preset: chosen, not typed.
     EXPECT_EQ(Open<CTakeTestDlg>(IDD_TAKE_TEST, user, directives, [&](CTakeTestDlg& d) {
         CEdit(d, CTakeTestDlg::kCommentEdit).UserType(u"%n%n%n");
-        driver_.Expect<CAddResultDlg>(IDD_ADD_RESULT, [](CAddResultDlg& r) {
+        driver_.Expect<CAddResultDlg>(IDD_ADD_RESULT, [this](CAddResultDlg& r) {
             // Prefilled from the catalogue for a woman: the goal in brackets.
             EXPECT_EQ(CComboBox(r, CAddResultDlg::kResultNameBox).SelectedText(), u"%s");
             EXPECT_EQ(CEdit(r, CAddResultDlg::kGoalEdit).Text(), u"%s");
             EXPECT_EQ(CEdit(r, CAddResultDlg::kUnitEdit).Text(), u"%n (%s)");
             CEdit(r, CAddResultDlg::kValueEdit).UserType(u"%d");
-            r.SendCommand(IDOK);
+            KeepAsTyped(r);
         });
         d.SendCommand(CTakeTestDlg::kAddButton);
         d.SendCommand(CTakeTestDlg::kOkButton);

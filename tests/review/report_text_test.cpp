@@ -1,4 +1,3 @@
-#include "review/goal_reading.h"
 #include "review/report_text.h"
 
 #include "platform/text.h"
@@ -27,44 +26,11 @@ public:
     std::vector<Row> rows;
 };
 
-TEST(GoalReading, ReadsLeadingNumbersAndSkipsOneSeparator) {
-    const struct {
-        std::u16string_view text;
-        bool range;
-        double low, high;
-    } cases[] = {{u"5-6", true, 5, 6},
-                 {u"100", false, 100, 100},
-                 {u"<100", true, 0, 100},  // no leading number: low 0, the '<' is the skipped character
-                 {u"70-", false, 70, 70},  // nothing after the dash: a single goal
-                 {u"4.5-5.25", true, 4.5, 5.25},
-                 {u"", false, 0, 0}};
-    for (const auto& c : cases) {
-        const GoalReading goal = ReadGoal(c.text);
-        EXPECT_EQ(goal.range, c.range) << TextToUtf8(c.text);
-        EXPECT_DOUBLE_EQ(goal.low, c.low) << TextToUtf8(c.text);
-        EXPECT_DOUBLE_EQ(goal.high, c.high) << TextToUtf8(c.text);
-    }
-    EXPECT_DOUBLE_EQ(ReadResultValue(u" 5.7 mmol"), 5.7);
-    EXPECT_DOUBLE_EQ(ReadResultValue(u"n/a"), 0);
-}
-
-// Real values below, within and above a range are the report's rows below.
-TEST(ReportImage, CountsTheEndsAsWithinAndASingleGoalAsBothEnds) {
-    const struct {
-        std::u16string_view value, goal;
-        int image;
-    } cases[] = {{u"5", u"5-6", kReportAtGoal},       {u"6", u"5-6", kReportAtGoal},      {u"100", u"100", kReportAtGoal},
-                 {u"99.5", u"100", kReportBelowGoal}, {u"n/a", u"0", kReportAtGoal},      {u"50", u"<100", kReportAtGoal},
-                 {u"150", u"<100", kReportAboveGoal}, {u"71", u"70-", kReportAboveGoal}};
-    for (const auto& c : cases)
-        EXPECT_EQ(ReportImage(c.value, c.goal), c.image) << TextToUtf8(c.value) << " vs " << TextToUtf8(c.goal);
-}
-
 class ReportTextTest : public ReviewTest {
 protected:
     std::vector<Row> Report(std::u16string_view user, std::u16string_view test, const SystemTime& day) {
         FakeReport report;
-        FillTestReport(user, test, day, report);
+        FillTestReport(user, test, day, kPlainNumbers, report);
         return report.rows;
     }
 };

@@ -7,6 +7,7 @@
 #include "review_fixture.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
+#include "support/desktop_locale.h"
 #include "support/dialog_driver.h"
 #include "support/stored_text.h"
 
@@ -176,6 +177,48 @@ TEST_F(ResultsGraphDlgTest, DescribesTheGraphForAScreenReader) {
     });
 }
 
+// Values and goals are read whole, the desktop's way or plainly: what is no
+// number is left out of the picture and the average, and the graph says how
+// many; numbers are written the desktop's way. The graph opens on a result
+// with values in the period: the one chosen last when it has some.
+TEST_F(ResultsGraphDlgTest, GraphsWholeNumbersTheDesktopsWayFromAResultWithValues) {
+    AddResultName(u"Lipids", u"Apo B");  // sorts first, and has no values
+    AddResultName(u"Lipids", u"LDL");
+    Store(u"Ann", u"Lipids", DaysAgo(1), u"LDL", u"n/a", u"<6");
+    Store(u"Ann", u"Lipids", DaysAgo(2), u"LDL", u"5,4", u"<6");
+    Store(u"Ann", u"Lipids", DaysAgo(4), u"LDL", u"6.1", u"<6");
+    const auto described = [](CResultsGraphDlg& d) { return d.Widget()->accessibleDescription().toStdString(); };
+    {
+        const DesktopLocale german(QLocale::German);
+        Open(u"Ann", u"Lipids", [&](CResultsGraphDlg& d) {
+            CComboBox box{d, CResultsGraphDlg::kResultBox};
+            EXPECT_EQ(box.SelectedText(), u"HDL");
+            box.UserChoose(box.FindStringExact(-1, u"LDL"));
+            EXPECT_EQ(described(d), "LDL, the last 7 days: 2 values (1 value left out, not numbers); latest 5,4 on "
+                                    "3/13/2024; goal below 6; average 5,75");
+            const RecordingSurface drawn = RecordPaint(d);
+            for (const char16_t* text : {u"Average Value:5,75", u"Left out: 1 value", u"not read as numbers", u"6,1",
+                                         u"5,4"})
+                EXPECT_NE(drawn.FindText(text), nullptr) << TextToUtf8(text);
+            ClickExit(d);
+        });
+    }
+    const DesktopLocale english(QLocale::English);
+    Open(u"Ann", u"Lipids", [&](CResultsGraphDlg& d) {
+        EXPECT_EQ((CComboBox{d, CResultsGraphDlg::kResultBox}.SelectedText()), u"LDL");  // chosen last
+        EXPECT_EQ(described(d), "LDL, the last 7 days: 1 value (2 values left out, not numbers); latest 6.1 on "
+                                "3/11/2024; goal below 6; average 6.10");
+        ClickExit(d);
+    });
+    // Today only HDL has a value: the choice of last time has none.
+    Store(u"Ann", u"Lipids", DaysAgo(0), u"HDL", u"4", u"");
+    ASSERT_TRUE(SetGraphPreferences(u"Ann", u"0", u"Line"));
+    Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
+        EXPECT_EQ((CComboBox{d, CResultsGraphDlg::kResultBox}.SelectedText()), u"HDL");
+        d.SendCommand(IDCANCEL);
+    });
+}
+
 TEST_F(ResultsGraphDlgTest, TestWithoutResultNamesSaysSoAndCloses) {
     // The dialog ends while it initialises: no script is needed, none may be left.
     CResultsGraphDlg dialog;
@@ -194,6 +237,9 @@ bool IsColor(const QImage& image, int x, int y, Color c) {
 QImage Shot(CResultsGraphDlg& d) { return d.Widget()->grab().toImage(); }
 
 TEST_F(ResultsGraphDlgTest, RendersBarAndLineCharts) {
+    // A goal of 0: the band and the goal columns stand on the axis.
+    Store(u"Ann", u"Lipids", DaysAgo(3), u"HDL", u"5", u"0");
+    Store(u"Ann", u"Lipids", DaysAgo(5), u"HDL", u"6", u"0");
     Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
         const QImage line = Shot(d);
         EXPECT_TRUE(IsColor(line, 100, 192, kGreen));  // the goal band 190 to 195

@@ -4,7 +4,13 @@
 #include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "store/catalog_store.h"
+#include "platform/text.h"
 #include "review_fixture.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
 
 #include <functional>
 #include <string>
@@ -73,6 +79,49 @@ TEST_F(TestInfoDlgTest, WrapsAtTwentyFiveCharacters) {
         ASSERT_EQ(lines.size(), 5u);
         EXPECT_EQ(lines[3], (Line{120, u"aaaaaaaaaaaaaaaaaaaaaaaaa"}));
         EXPECT_EQ(lines[4], (Line{135, u"b"}));
+    });
+}
+
+// A section longer than the window scrolls, by the wheel over the window and
+// by keys on the scroll bar Tab reaches after Exit, a line at a time, no line
+// drawn in halves; another section starts at its top, and one that fits
+// shows no scroll bar.
+TEST_F(TestInfoDlgTest, ASectionLongerThanTheWindowScrolls) {
+    WriteGlucose();
+    std::u16string results;
+    for (int i = 10; i < 30; ++i) results += u"Result line number " + IntToText(i) + u" ok ";
+    results.pop_back();
+    SetTestEntry(u"Glucose", u"normal results", results);
+    Open(u"Glucose", [](CTestInfoDlg& d) {
+        auto* bar = qobject_cast<QScrollBar*>(d.ControlWidget(CTestInfoDlg::kTextScroll));
+        ASSERT_NE(bar, nullptr);
+        EXPECT_FALSE(bar->isVisibleTo(d.Widget()));
+        QTest::mouseClick(d.ControlWidget(CTestInfoDlg::kResultsButton), Qt::LeftButton);
+        EXPECT_TRUE(bar->isVisibleTo(d.Widget()));
+        std::vector<Line> lines = TextLines(RecordPaint(d));
+        ASSERT_EQ(lines.size(), 21u);
+        EXPECT_EQ(lines.front(), (Line{60, u"Blood sugar"}));
+
+        // The wheel turned down a notch over the text: three lines on.
+        QWheelEvent wheel(QPointF(50, 150), d.Widget()->mapToGlobal(QPointF(50, 150)), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(d.Widget(), &wheel);
+        lines = TextLines(RecordPaint(d));
+        EXPECT_EQ(lines.front(), (Line{45, u"Result line number 10 ok"}));
+
+        QWidget* exit = d.ControlWidget(CTestInfoDlg::kExitButton);
+        exit->setFocus();
+        QTest::keyClick(exit, Qt::Key_Tab);
+        ASSERT_EQ(d.Widget()->focusWidget(), bar);
+        QTest::keyClick(bar, Qt::Key_End);
+        lines = TextLines(RecordPaint(d));
+        EXPECT_EQ(lines.back().text, u"Result line number 29 ok");
+        EXPECT_LE(lines.back().y + 15, d.ClientHeight());
+        EXPECT_GE(lines.front().y, 40);
+
+        QTest::mouseClick(d.ControlWidget(CTestInfoDlg::kWhyButton), Qt::LeftButton);
+        EXPECT_FALSE(bar->isVisibleTo(d.Widget()));
+        EXPECT_EQ(TextLines(RecordPaint(d)).front(), (Line{60, u"Blood sugar"}));
     });
 }
 

@@ -56,7 +56,8 @@ protected:
     }
 
     ToolRun Tool(const std::string& arguments, const std::string& medium = "") const {
-        return RunExportTool(VANTREL_EXPORT, folder_, root_, arguments, medium);
+        // The locale is set for the whole command, which may be a pipeline.
+        return RunExportTool(VANTREL_EXPORT, folder_, root_, arguments, "export LC_ALL=" + language_ + " && " + medium);
     }
 
     // Runs a command that must fail, naming `cause` on its error output.
@@ -67,6 +68,9 @@ protected:
     }
 
     std::string StoreBytes() const { return FileBytes(root_ / "object-store.sqlite"); }
+
+    // The desktop's language the tool runs in, set here rather than taken from the machine.
+    std::string language_ = "en_US.UTF-8";
 };
 
 // One test of the catalogue, as the device's test information file holds it.

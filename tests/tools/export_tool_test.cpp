@@ -225,7 +225,7 @@ TEST_F(ImportTool, ReadsSpreadsheetFilesIntoAFreshDeviceAsTheFirstRunWould) {
     ToolRun first = Tool("import semicolons.csv");
     ASSERT_EQ(first.status, 0) << first.err;
     EXPECT_EQ(first.err, "");
-    EXPECT_NE(first.out.find("Ann: 2 added, 0 updated (a new user"), std::string::npos) << first.out;
+    EXPECT_NE(first.out.find("Ann: 2 added, 0 updated, 0 unchanged (a new user"), std::string::npos) << first.out;
     EXPECT_NE(first.out.find("Ann is now the current user."), std::string::npos) << first.out;
     EXPECT_NE(Csv().find(",\"after a run; \"\"tired\"\" second\"\r\n"), std::string::npos) << Csv();
 
@@ -236,7 +236,7 @@ TEST_F(ImportTool, ReadsSpreadsheetFilesIntoAFreshDeviceAsTheFirstRunWould) {
           "Ann,Lipid Panel,2024-03-01,,,,,\n");
     ToolRun second = Tool("import commas.csv");
     ASSERT_EQ(second.status, 0) << second.err;
-    EXPECT_NE(second.out.find("Ann: 1 added, 1 updated\n"), std::string::npos) << second.out;
+    EXPECT_NE(second.out.find("Ann: 1 added, 1 updated, 0 unchanged\n"), std::string::npos) << second.out;
     // In store order: the update stays in its place; a row without a result adds none to a day that has some.
     EXPECT_EQ(Csv(),
               std::string(kBom) + "user,test,date,result,value,goal,unit,comment\r\n"
@@ -320,8 +320,8 @@ TEST_F(ImportTool, DryRunAndARunningProgramWriteNothing) {
     ToolRun dry = Tool("import more.csv --dry-run");
     ASSERT_EQ(dry.status, 0) << dry.err;
     EXPECT_EQ(dry.out,
-              "Tavi Orlenska: 1 to add, 1 to update\n"
-              "Cleo: 1 to add, 0 to update (a new user: choose their sex and birthdate in Vantrel)\n"
+              "Tavi Orlenska: 1 to add, 1 to update, 0 unchanged\n"
+              "Cleo: 1 to add, 0 to update, 0 unchanged (a new user: choose their sex and birthdate in Vantrel)\n"
               "Dry run: nothing was stored.\n");
     EXPECT_EQ(StoreBytes(), before);
 
@@ -337,20 +337,57 @@ TEST_F(ImportTool, DryRunAndARunningProgramWriteNothing) {
     EXPECT_FALSE(std::filesystem::exists(root_ / "object-store.sqlite"));
 }
 
-TEST_F(ExportTool, SummaryListsEveryTestWithItsLatestAndPreviousResults) {
+// What a file would change is told apart from what it holds as stored; a file
+// imported again stores nothing. A row whose value or goal is no number in the
+// desktop's language is named by its line.
+TEST_F(ImportTool, DryRunTellsUnchangedRowsAndAnUnchangedFileStoresNothing) {
+    Write("more.csv",
+          "user,test,date,result,value,goal,unit,comment\r\n"
+          "Tavi Orlenska,Lipid Panel,2024-01-05,LDL cholesterol,150,0-99,mg/dL,\r\n"
+          "Tavi Orlenska,Lipid Panel,2024-06-05,LDL cholesterol,110,0-99,mg/dL,\r\n"
+          "Tavi Orlenska,Lipid Panel,2024-06-05,LDL cholesterol,110,0-99,mg/dL,\r\n"
+          "Tavi Orlenska,Lipid Panel,2024-06-05,HDL cholesterol,\"52,5\",50-100,mg/dL,\r\n");
+    const std::string notANumber =
+        "1 row holds a value or goal that is not a number (line 5): kept as text, compared with no goal and left "
+        "out of graphs.\n";
+    const std::string before = StoreBytes();
+    EXPECT_EQ(Tool("import more.csv --dry-run").out,
+              "Tavi Orlenska: 2 to add, 0 to update, 2 unchanged\n" + notANumber + "Dry run: nothing was stored.\n");
+    EXPECT_EQ(StoreBytes(), before);
+    EXPECT_EQ(Tool("import more.csv").out, "Tavi Orlenska: 2 added, 0 updated, 2 unchanged\n" + notANumber);
+
+    language_ = "de_DE.UTF-8";  // where 52,5 is a number
+    const std::string imported = StoreBytes();
+    EXPECT_EQ(Tool("import more.csv --dry-run").out,
+              "Tavi Orlenska: 0 to add, 0 to update, 4 unchanged\nDry run: nothing was stored.\n");
+    EXPECT_EQ(Tool("import more.csv").out, "Tavi Orlenska: 0 added, 0 updated, 4 unchanged\n");
+    EXPECT_EQ(StoreBytes(), imported);
+}
+
+// Every result a test ever had, whether or not on its latest date, judged as
+// the windows judge it in the desktop's language.
+TEST_F(ExportTool, SummaryListsEveryResultWithItsLatestAndPreviousValues) {
     SetDeviceRoot(root_);
     Store(u"Tavi Orlenska", u"Ferritin", MakeDate(2024, 2, 10), u"", u"Ferritin", u"20", u"24-336", u"ng/mL");
     // Stored out of date order: the previous result is the latest before the latest date.
     Store(u"Tavi Orlenska", u"Lipid Panel", MakeDate(2024, 2, 1), u"", u"LDL cholesterol", u"140", u"0-99", u"mg/dL");
     Store(u"Tavi Orlenska", u"Lipid Panel", MakeDate(2023, 12, 1), u"", u"LDL cholesterol", u"170", u"0-99", u"mg/dL");
+    Store(u"Tavi Orlenska", u"Lipid Panel", MakeDate(2024, 2, 1), u"", u"Triglycerides", u"131,5", u"0-149", u"mg/dL");
     SetDeviceRoot(folder_ / "elsewhere");
-    ToolRun run = Tool("summary 'Tavi Orlenska' -o tavi.pdf");
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "");  // no warning from a run that succeeds
-    const std::string text = PdfText(folder_ / "tavi.pdf");
+    const auto summary = [this] {
+        const ToolRun run = Tool("summary 'Tavi Orlenska' -f -o tavi.pdf");
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");  // no warning from a run that succeeds
+        return PdfText(folder_ / "tavi.pdf");
+    };
+    std::string text = summary();
     for (const char* expected :
-         {"Tavi Orlenska", "Female | ", "Lipid Panel, latest 3/1/2024", "LDL cholesterol: 130 mg/dL (fasting)",
+         {"Tavi Orlenska", "Female | ", "Lipid Panel, latest 3/1/2024", "LDL cholesterol: 130 mg/dL (fasting) on 3/1/2024",
           "Goal: 0-99 mg/dL (above goal)", "Previous: 140 mg/dL on 2/1/2024", "HDL cholesterol: 55 mg/dL",
-          "No earlier result", "Ferritin, latest 2/10/2024", "Ferritin: 20 ng/mL", "(below goal)", "Page 1 of 1"})
+          "No earlier result", "Triglycerides: 131,5 mg/dL on 2/1/2024", "Goal: 0-149 mg/dL (no goal comparison)",
+          "Ferritin, latest 2/10/2024", "Ferritin: 20 ng/mL", "(below goal)", "Page 1 of 1"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
+    language_ = "de_DE.UTF-8";
+    text = summary();
+    EXPECT_NE(text.find("Goal: 0-149 mg/dL (within goal)"), std::string::npos) << text;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/device.h"
 #include "platform/device_lock.h"
+#include "platform/locale/desktop_numbers.h"
 #include "platform/recording_surface.h"
 #include "platform/text.h"
 #include "store/one_change.h"
@@ -9,6 +10,7 @@
 #include "store/settings_store.h"
 #include "store/test_changes.h"
 #include "store/test_info_import.h"
+#include "review/goal_reading.h"
 #include "tools/export/csv_fields.h"
 #include "tools/export/date_forms.h"
 
@@ -118,7 +120,8 @@ bool StoreResultRow(const Row& row) {
     return StoreTakenTest(taken, true) == TestSaved::Stored;
 }
 
-// Stores one row, or with `dryRun` only counts it. False when a write failed.
+// Stores one row, or with `dryRun` only counts it; a row that changes nothing
+// stores nothing. False when a write failed.
 bool StoreRow(const Row& row, bool dryRun, ImportTally& tally) {
     const auto& t = row.text;
     ImportedUser& user = tally.User(t[kUser]);
@@ -128,12 +131,44 @@ bool StoreRow(const Row& row, bool dryRun, ImportTally& tally) {
         if (!dryRun && !AddPatient(t[kUser], u"", NewUserBirthdate(), kDefaultGraphPeriod, kDefaultGraphType))
             return false;
     }
+    // The result as an earlier row of the file left it, else as stored: value,
+    // goal, unit and the day's comment, which a row without one keeps.
     const std::u16string day = IntToText(row.date.year * 10000 + row.date.month * 100 + row.date.day);
-    const bool fresh = tally.FirstTime(ImportTally::Key('k', {t[kUser], t[kTest], t[kResult], day})) &&
-                       !ReadResult(t[kUser], t[kTest], t[kResult], row.date);
-    ++(fresh ? user.added : user.updated);
+    const std::string key = ImportTally::Key('k', {t[kUser], t[kTest], t[kResult], day});
+    std::optional<std::string> before = tally.Recall(key);
+    if (!before) {
+        if (const std::optional<TestResult> stored = ReadResult(t[kUser], t[kTest], t[kResult], row.date))
+            before = ImportTally::Key('r', {stored->value, stored->goal, stored->unit, stored->comment});
+    }
+    std::u16string comment = t[kComment];
+    if (comment.empty() && before) comment = ImportTally::Parts(*before).back();
+    const std::string after = ImportTally::Key('r', {t[kValue], t[kGoal], t[kUnit], comment});
+    tally.Remember(key, after);
+    if (before == after) {
+        ++user.unchanged;
+        return true;
+    }
+    ++(before ? user.updated : user.added);
     return dryRun || StoreResultRow(row);
 }
+
+// Whether a row's value and goal are read as numbers, as the windows read them.
+class NumberCheck {
+public:
+    bool Judged(const Row& row) {
+        const auto& t = row.text;
+        if (t[kResult].empty()) return true;
+        if (t[kUser] != user_) {
+            user_ = t[kUser];
+            reading_ = ReadingFor(user_, DesktopNumberFormat());
+        }
+        return ReadNumber(t[kValue], reading_.numbers) && ReadGoal(t[kGoal], reading_);
+    }
+
+private:
+    std::u16string user_;
+    ValueReading reading_;
+};
 
 // The file's descriptor ("-": standard input), refused at once when it is larger than an import reads.
 std::string OpenInput(const std::string& file, int& fd) {
@@ -227,11 +262,14 @@ std::string ImportResultsCsv(const std::string& file, bool dryRun, ImportOutcome
         // Each row is checked and stored as it is read.
         Row row;
         std::u16string firstUser;
+        NumberCheck numbers;
         while (reader.Next(csv, problem)) {
             if (std::string failure = ReadFailure(reader, file); !failure.empty()) return failure;
             problem = ReadRow(csv, where, width, row);
             if (!problem.empty()) return problem;
             if (firstUser.empty()) firstUser = row.text[kUser];
+            if (!numbers.Judged(row) && ++outcome.unjudgedRows <= kUnjudgedLinesNamed)
+                outcome.unjudgedLines.push_back(row.line);
             if (!StoreRow(row, dryRun, tally)) return AtLine(row.line, "could not be stored; nothing was imported");
         }
         if (std::string failure = ReadFailure(reader, file); !failure.empty()) return failure;

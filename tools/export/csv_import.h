@@ -7,15 +7,22 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The largest file an import reads: far above any real export (a million
 // results take about 60 MB), small enough that a wrong or hostile file is
 // turned away at once.
 inline constexpr std::uint64_t kImportFileMax = std::uint64_t{256} << 20;
 
+inline constexpr int kUnjudgedLinesNamed = 10;
+
 struct ImportOutcome {
     bool catalogueImported = false;  // the device's first-run catalogue import ran first
     std::u16string madeCurrent;      // the user who became the current user, if any
+    // Rows whose value or goal is not read as a number (they are kept as text
+    // and compared with nothing), and the lines of the first of them.
+    int unjudgedRows = 0;
+    std::vector<int> unjudgedLines;
 };
 
 // Imports every row of `file` ("-": standard input) as one unit: all of it, or

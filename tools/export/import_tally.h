@@ -8,13 +8,16 @@
 
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct ImportedUser {
     std::u16string name;
     int added = 0;
     int updated = 0;
+    int unchanged = 0;
     bool madeUser = false;  // had no user record; one is made
 };
 
@@ -29,14 +32,15 @@ public:
     // The counts of `name`, made empty when first met; the reference holds
     // until the next call.
     ImportedUser& User(std::u16string_view name);
-    // True the first time `key` is met, false after.
-    bool FirstTime(std::string_view key);
-    bool Met(std::string_view key);
+    // What was last remembered with `key`, if it was met before.
+    std::optional<std::string> Recall(std::string_view key);
+    void Remember(std::string_view key, std::string_view fields);
     // Every user met, in the order first met, with their counts.
     void ForEachUser(const std::function<void(const ImportedUser&)>& visit);
 
-    // A key of the kind `kind` made of `parts`.
+    // A key of the kind `kind` made of `parts`, and the parts back from one.
     static std::string Key(char kind, std::initializer_list<std::u16string_view> parts);
+    static std::vector<std::u16string> Parts(std::string_view key);
 
 private:
     sqlite3_stmt* Prepare(const char* sql);
@@ -47,8 +51,8 @@ private:
     sqlite3_stmt* findUser_ = nullptr;
     sqlite3_stmt* addUser_ = nullptr;
     sqlite3_stmt* saveUser_ = nullptr;
-    sqlite3_stmt* addKey_ = nullptr;
     sqlite3_stmt* findKey_ = nullptr;
+    sqlite3_stmt* saveKey_ = nullptr;
     ImportedUser current_;
     sqlite3_int64 currentId_ = 0;  // 0: no user yet
 };

@@ -232,6 +232,18 @@ int Summary(const CommandLine& line, char** argv) {
     return 0;
 }
 
+// Which rows hold a value or goal that is no number, as the windows read numbers.
+std::string UnjudgedRows(const ImportOutcome& outcome) {
+    const int rows = outcome.unjudgedRows;
+    std::string lines;
+    for (const int line : outcome.unjudgedLines) lines += (lines.empty() ? "" : ", ") + std::to_string(line);
+    if (static_cast<std::size_t>(rows) > outcome.unjudgedLines.size())
+        lines += " and " + std::to_string(rows - static_cast<int>(outcome.unjudgedLines.size())) + " more";
+    return std::to_string(rows) + (rows == 1 ? " row holds" : " rows hold") +
+           " a value or goal that is not a number (line" + (rows == 1 ? " " : "s ") + lines +
+           "): kept as text, compared with no goal and left out of graphs.";
+}
+
 int Import(const CommandLine& line) {
     ExpectOperands(line, 1, 1);
     std::error_code error;
@@ -249,9 +261,10 @@ int Import(const CommandLine& line) {
                 : "The device's test information was imported first, as on a first run.");
     tally.ForEachUser([dry](const ImportedUser& user) {
         Say(TextToUtf8(user.name) + ": " + std::to_string(user.added) + (dry ? " to add, " : " added, ") +
-            std::to_string(user.updated) + (dry ? " to update" : " updated") +
-            (user.madeUser ? " (a new user: choose their sex and birthdate in Vantrel)" : ""));
+            std::to_string(user.updated) + (dry ? " to update, " : " updated, ") + std::to_string(user.unchanged) +
+            " unchanged" + (user.madeUser ? " (a new user: choose their sex and birthdate in Vantrel)" : ""));
     });
+    if (outcome.unjudgedRows > 0) Say(UnjudgedRows(outcome));
     if (!outcome.madeCurrent.empty())
         Say(TextToUtf8(outcome.madeCurrent) + (dry ? " would become" : " is now") + " the current user.");
     if (dry) Say("Dry run: nothing was stored.");

@@ -1,5 +1,6 @@
 #include "tools/export/printed_files.h"
 
+#include "platform/locale/desktop_numbers.h"
 #include "platform/text.h"
 #include "platform/paint/qt_paint_surface.h"
 #include "platform/paint/bitmap_images.h"
@@ -64,7 +65,7 @@ QImage PrintedChart(std::u16string_view user, std::u16string_view test, std::u16
     {
         QtPaintSurface surface(image, scale, kGraphWidth, kGraphHeight);
         surface.SetOutlineWidth(kPrintOutline);
-        DrawResultsChart(surface, result, CollectGraphSeries(user, test, result, period), period, type);
+        DrawResultsChart(surface, result, CollectGraphSeries(user, test, result, period, DesktopNumberFormat()), period, type);
     }
     return image;
 }
@@ -76,7 +77,7 @@ QImage ReportIcon(int image) {
 std::string WriteReportPdf(std::u16string_view user, std::u16string_view test, const SystemTime& day,
                            QIODevice& out) {
     CollectedReport report;
-    FillTestReport(user, test, day, report);
+    FillTestReport(user, test, day, DesktopNumberFormat(), report);
     if (report.rows.empty()) return "nothing is recorded for that test on " + TextToUtf8(DateText(day));
 
     std::u16string sex;
@@ -91,9 +92,10 @@ std::string WriteReportPdf(std::u16string_view user, std::u16string_view test, c
         pages.Text(ToQString(u"Test date: " + DateText(day)), PrintFont(11));
         pages.Skip(12);
         for (const ReportRow& row : report.rows) {
-            // Comment and note rows stand under their heading, without an icon.
+            // Comment and note rows stand under their heading, without an icon;
+            // a result compared with nothing has no icon either.
             const bool icon = row.image >= 0 && row.image < 4;
-            const int x = icon ? 22 : 40;
+            const int x = icon || row.image == kReportNoVerdict ? 22 : 40;
             const QFont font = PrintFont(row.image == kReportHeading ? 12 : 11, row.image == kReportHeading);
             pages.Reserve(std::max(pages.TextHeight(ToQString(row.text), font, x), 16) + 4);
             if (icon) pages.Picture(ReportIcon(row.image), 0, 16, 16);

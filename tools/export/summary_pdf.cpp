@@ -1,5 +1,6 @@
 #include "tools/export/summary_pdf.h"
 
+#include "platform/locale/desktop_numbers.h"
 #include "platform/text.h"
 #include "review/graph_data.h"
 #include "review/report_text.h"
@@ -37,52 +38,49 @@ int DayKey(const SystemTime& date) { return date.year * 10000 + date.month * 100
 
 QString Q(const std::u16string& text) { return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())); }
 
-// Every test of the user with the results of its latest date, in name order.
-// One pass that keeps per test only its latest day's records and, per result,
-// the readings of its two latest days: memory grows with the names, not the records.
+// Every test of the user with every result it ever had, in name order; the
+// results in the order first stored. One pass that keeps per result only the
+// readings of its two latest days: memory grows with the names, not the records.
 std::vector<SummaryTest> GatherTests(std::u16string_view user) {
-    struct Latest {
-        std::u16string result, comment;
-        Reading reading;
-    };
     struct TwoLatest {
-        Reading first;  // the first record of the latest day
-        std::optional<Reading> second;  // the first record of the latest day before it
+        Reading first;  // the latest day's
+        std::optional<Reading> second;  // the latest day's before it
     };
     struct Gathered {
         SystemTime latest;
-        std::vector<Latest> ofLatestDay;
+        std::u16string comment;  // of the latest day
+        std::vector<std::u16string> order;
         std::map<std::u16string, TwoLatest> byResult;
     };
     std::map<std::u16string, Gathered> byTest;
     const std::u16string exact(user);
     ForEachTestResult(&exact, [&](const TestResult& record) {
-        const Latest r{record.result, record.comment, {record.value, record.goal, record.unit, record.date}};
-        const int day = DayKey(r.reading.date);
-        auto [at, added] = byTest.try_emplace(record.test, Gathered{r.reading.date, {}, {}});
-        Gathered& test = at->second;
+        const Reading reading{record.value, record.goal, record.unit, record.date};
+        const int day = DayKey(record.date);
+        Gathered& test = byTest.try_emplace(record.test, Gathered{record.date, {}, {}, {}}).first->second;
         if (day > DayKey(test.latest)) {
-            test.latest = r.reading.date;
-            test.ofLatestDay.clear();
+            test.latest = record.date;
+            test.comment.clear();
         }
-        if (day == DayKey(test.latest)) test.ofLatestDay.push_back(r);
-        if (r.result.empty()) return;
-        auto [readings, first] = test.byResult.try_emplace(r.result, TwoLatest{r.reading, std::nullopt});
+        if (day == DayKey(test.latest) && !record.comment.empty()) test.comment = record.comment;
+        if (record.result.empty()) return;
+        auto [readings, first] = test.byResult.try_emplace(record.result, TwoLatest{reading, std::nullopt});
+        if (first) test.order.push_back(record.result);
         TwoLatest& two = readings->second;
         if (first || day == DayKey(two.first.date)) return;
         if (day > DayKey(two.first.date)) {
             two.second = two.first;
-            two.first = r.reading;
+            two.first = reading;
         } else if (!two.second || day > DayKey(two.second->date)) {
-            two.second = r.reading;
+            two.second = reading;
         }
     });
     std::vector<SummaryTest> tests;
     for (auto& [name, gathered] : byTest) {
-        SummaryTest test{name, gathered.latest, {}, {}};
-        for (const Latest& r : gathered.ofLatestDay) {
-            if (!r.comment.empty()) test.comment = r.comment;
-            if (!r.result.empty()) test.results.push_back({r.result, r.reading, gathered.byResult[r.result].second});
+        SummaryTest test{name, gathered.latest, gathered.comment, {}};
+        for (const std::u16string& result : gathered.order) {
+            const TwoLatest& two = gathered.byResult[result];
+            test.results.push_back({result, two.first, two.second});
         }
         tests.push_back(std::move(test));
     }
@@ -96,40 +94,41 @@ constexpr int kTrendHeight = 130;  // the graph's proportions
 constexpr int kTrendDays = 365;
 constexpr int kTextX = 22;
 
-const char16_t* GoalWord(int image) {
-    return image == kReportBelowGoal ? u"below goal" : image == kReportAboveGoal ? u"above goal" : u"within goal";
+int VerdictImage(const Reading& reading, const ValueReading& rule) {
+    return ReportImage(Judge(reading.value, reading.goal, rule));
 }
 
-std::vector<std::u16string> ResultLines(const SummaryResult& r) {
+std::vector<std::u16string> ResultLines(const SummaryResult& r, const ValueReading& rule) {
     UnitParts unit = SplitUnit(r.latest.unit);
     while (!unit.unit.empty() && unit.unit.back() == u' ') unit.unit.pop_back();
     std::vector<std::u16string> lines = {
-        r.name + u": " + r.latest.value + u" " + r.latest.unit,
-        u"Goal: " + r.latest.goal + u" " + unit.unit + u" (" + GoalWord(ReportImage(r.latest.value, r.latest.goal)) +
-            u")"};
+        r.name + u": " + r.latest.value + u" " + r.latest.unit + u" on " + DateText(r.latest.date),
+        u"Goal: " + r.latest.goal + u" " + unit.unit + u" (" +
+            std::u16string(ReportImageWords(VerdictImage(r.latest, rule))) + u")"};
     lines.push_back(r.previous ? u"Previous: " + r.previous->value + u" " + r.previous->unit + u" on " +
                                      DateText(r.previous->date)
                                : u"No earlier result");
     return lines;
 }
 
-bool HasTrend(std::u16string_view user, const SummaryTest& test, const SummaryResult& r) {
-    const GraphSeries series = CollectGraphSeries(user, test.name, r.name, kTrendDays);
-    return series.count > 0 && !(series.rangeLow == 0 && series.rangeHigh == 0);
+bool HasTrend(std::u16string_view user, const SummaryTest& test, const SummaryResult& r,
+              const ValueReading& rule) {
+    return CollectGraphSeries(user, test.name, r.name, kTrendDays, rule.numbers).count > 0;
 }
 
-int ResultHeight(PrintedPages& pages, const SummaryResult& r, bool trend) {
+int ResultHeight(PrintedPages& pages, const SummaryResult& r, bool trend, const ValueReading& rule) {
     const int column = pages.Width() - kTextX - kTrendWidth - 12;
-    const std::vector<std::u16string> lines = ResultLines(r);
+    const std::vector<std::u16string> lines = ResultLines(r, rule);
     int height = 0;
     for (std::size_t i = 0; i < lines.size(); ++i)
         height += pages.TextHeight(Q(lines[i]), PrintFont(10, i == 0), kTextX, column);
     return std::max(height, trend ? kTrendHeight : 16) + 10;
 }
 
-void DrawResult(PrintedPages& pages, std::u16string_view user, const SummaryTest& test, const SummaryResult& r) {
-    const bool trend = HasTrend(user, test, r);
-    const int height = ResultHeight(pages, r, trend);
+void DrawResult(PrintedPages& pages, std::u16string_view user, const SummaryTest& test, const SummaryResult& r,
+                const ValueReading& rule) {
+    const bool trend = HasTrend(user, test, r, rule);
+    const int height = ResultHeight(pages, r, trend, rule);
     const int page = pages.Page();
     pages.Reserve(height);
     if (pages.Page() != page) {
@@ -137,14 +136,14 @@ void DrawResult(PrintedPages& pages, std::u16string_view user, const SummaryTest
         pages.Skip(6);
     }
     const int top = pages.Y();
-    pages.Picture(ReportIcon(ReportImage(r.latest.value, r.latest.goal)), 0, 16, 16);
+    pages.Picture(ReportIcon(VerdictImage(r.latest, rule)), 0, 16, 16);
     if (trend) {
         constexpr double kScale = 3;
         pages.Picture(PrintedChart(user, test.name, r.name, kTrendDays, u"Line", kScale),
                       pages.Width() - kTrendWidth, kTrendWidth, kTrendHeight);
     }
     const int column = pages.Width() - kTextX - kTrendWidth - 12;
-    const std::vector<std::u16string> lines = ResultLines(r);
+    const std::vector<std::u16string> lines = ResultLines(r, rule);
     for (std::size_t i = 0; i < lines.size(); ++i) pages.Text(Q(lines[i]), PrintFont(10, i == 0), kTextX, column);
     pages.SetY(top + height);
 }
@@ -160,6 +159,7 @@ std::string WriteSummaryPdf(std::u16string_view user, QIODevice& out) {
     const std::u16string about = (sex.empty() ? u"Sex not given" : sex) + u" | " +
                                  (age < 0 ? u"age not given" : IntToText(age) + u" years old");
     const std::u16string name(user);
+    const ValueReading rule = ReadingFor(user, DesktopNumberFormat());
 
     return PrintPdf(out, Q(u"Results summary: " + name), Q(name + u"    Results summary"), [&](PrintedPages& pages) {
         pages.Text(QStringLiteral("Results summary"), PrintFont(20, true));
@@ -173,11 +173,12 @@ std::string WriteSummaryPdf(std::u16string_view user, QIODevice& out) {
             int height = pages.TextHeight(heading, PrintFont(13, true), 0) + 6;
             if (!test.comment.empty()) height += pages.TextHeight(comment, PrintFont(10), kTextX) + 4;
             const int headingHeight = height;
-            for (const SummaryResult& r : test.results) height += ResultHeight(pages, r, HasTrend(user, test, r));
+            for (const SummaryResult& r : test.results)
+                height += ResultHeight(pages, r, HasTrend(user, test, r, rule), rule);
             // A test that fits on a page is never split; a longer one starts
             // where at least its heading and first result fit.
             const bool fits = height <= pages.PageRoom();
-            const int firstResult = test.results.empty() ? 0 : ResultHeight(pages, test.results[0], true);
+            const int firstResult = test.results.empty() ? 0 : ResultHeight(pages, test.results[0], true, rule);
             pages.Reserve(fits ? height : headingHeight + firstResult);
             pages.Text(heading, PrintFont(13, true));
             pages.Skip(6);
@@ -186,7 +187,7 @@ std::string WriteSummaryPdf(std::u16string_view user, QIODevice& out) {
                 pages.Skip(4);
             }
             if (test.results.empty()) pages.Text(QStringLiteral("No results recorded"), PrintFont(10), kTextX);
-            for (const SummaryResult& r : test.results) DrawResult(pages, user, test, r);
+            for (const SummaryResult& r : test.results) DrawResult(pages, user, test, r, rule);
             pages.Skip(10);
         }
     });
