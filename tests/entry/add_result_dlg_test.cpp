@@ -198,7 +198,7 @@ TEST_F(AddResultDlgTest, OtherUnitThanBeforeIsSaidWithWhatGraphsDo) {
         ClickOn(d, IDOK);  // answered No
         EXPECT_FALSE(d.IsEnded());
         EXPECT_EQ(d.Widget()->focusWidget(), d.ControlWidget(CAddResultDlg::kUnitEdit));
-        QTest::keyClicks(QApplication::focusWidget(), "MG/DL");  // over the unit, selected: the same unit
+        QTest::keyClicks(d.Widget()->focusWidget(), "MG/DL");  // over the unit, selected: the same unit
         ClickOn(d, IDOK);
     });
     EXPECT_EQ(converted.resultUnit, u"MG/DL");
