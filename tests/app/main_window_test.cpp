@@ -111,38 +111,28 @@ TEST_F(MainWindowTest, AnEmptyListAsksForATestBeforeReportGraphAndEdit) {
     });
 }
 
-// No listed name hides another: a new name is listed last, whatever it begins or ends.
-TEST_F(MainWindowTest, TakeTestListsEveryNewTestLast) {
+// The list shows at once what Take Test and Edit changed: a new name last,
+// whatever it begins or ends (no listed name hides another), and a test that
+// lost its last day gone.
+TEST_F(MainWindowTest, TheListShowsWhatTakeTestAndEditChangedAtOnce) {
     AddTest(u"Ann", u"Iron Studies", MakeDate(2026, 5, 1));
+    AddTest(u"Ann", u"Glucose", MakeDate(2026, 5, 1));
     Run([&](CVantrelDlg& d) {
-        CListCtrl(d, CVantrelDlg::kTestList).UserSelect(0);
+        CListCtrl list(d, CVantrelDlg::kTestList);
+        list.UserSelect(0);
         TakeTypedTest(d, u"Iron");
         TakeTypedTest(d, u"Albumin");
-        driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [](CTakeTestDlg& x) {
-            CComboBox(x, CTakeTestDlg::kTestNameBox).UserType(u"albumin");
-            x.SendCommand(CTakeTestDlg::kOkButton);  // the day of Albumin again: asked, and No
-            x.SendCommand(CTakeTestDlg::kCancelButton);
-        });
-        d.SendCommand(CVantrelDlg::kTakeTestButton);
-        EXPECT_EQ(driver_.Messages().back(), u"Albumin already has results on 6/14/2026. Add these results to them?");
-        EXPECT_EQ(Rows(d), (Texts{u"Iron Studies", u"Iron", u"Albumin"}));
-        EXPECT_EQ(CListCtrl(d, CVantrelDlg::kTestList).GetFirstSelectedItem(), 0);  // kept
-    });
-}
-
-// A test that lost its last day, or whose day moved to another test, shows at once.
-TEST_F(MainWindowTest, EditListsTheTestsAsTheyAreAfterwards) {
-    AddTest(u"Ann", u"Glucose", MakeDate(2026, 5, 1));
-    AddTest(u"Ann", u"Iron", MakeDate(2026, 5, 1));
-    Run([&](CVantrelDlg& d) {
+        EXPECT_EQ(Rows(d), (Texts{u"Iron Studies", u"Glucose", u"Iron", u"Albumin"}));
+        EXPECT_EQ(list.GetFirstSelectedItem(), 0);  // kept
+        list.UserSelect(1);
         driver_.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [this](CModifyTestDlg& x) {
             CListCtrl(x, CModifyTestDlg::kDateList).UserSelect(0);
             driver_.AnswerNextQuestion(true);
             x.SendCommand(CModifyTestDlg::kDeleteButton);
             x.SendCommand(IDOK);
         });
-        d.SendCommand(CVantrelDlg::kEditButton);  // on the first row, Glucose
-        EXPECT_EQ(Rows(d), Texts{u"Iron"});
+        d.SendCommand(CVantrelDlg::kEditButton);
+        EXPECT_EQ(Rows(d), (Texts{u"Iron Studies", u"Iron", u"Albumin"}));
     });
 }
 

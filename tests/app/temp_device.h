@@ -54,26 +54,9 @@ private:
 
 // Two complete test blocks in the file's format.
 inline const char* kSmallTestInfoFile =
-    "<name>Glucose\n"
-    "<other name>Blood sugar; fasting blood sugar\n"
-    "<why>To check for diabetes\n"
-    "<when>When you have symptoms of high blood sugar\n"
-    "<how>A blood sample from a vein\n"
-    "<normal results>70 to 100 mg/dL when fasting\n"
-    "<home test>Yes\n"
-    "<number of results>1\n"
-    "<resultname1>Glucose\n"
-    "<resultvalue1>100\n"
-    "<resultunit1>mg/dL\n"
-    "\n"
-    "\n"
-    "<name>Iron\n"
-    "<other name>Serum iron\n"
-    "<why>To check for anaemia\n"
-    "<when>When you feel tired\n"
-    "<how>A blood sample from a vein\n"
-    "<normal results>60 to 170 mcg/dL\n"
-    "<home test>No\n"
-    "<number of results>0\n"
-    "\n"
-    "\n";
+    "<name>Glucose\n<other name>Blood sugar; fasting blood sugar\n<why>To check for diabetes\n"
+    "<when>When you have symptoms of high blood sugar\n<how>A blood sample from a vein\n"
+    "<normal results>70 to 100 mg/dL when fasting\n<home test>Yes\n<number of results>1\n"
+    "<resultname1>Glucose\n<resultvalue1>100\n<resultunit1>mg/dL\n\n\n"
+    "<name>Iron\n<other name>Serum iron\n<why>To check for anaemia\n<when>When you feel tired\n"
+    "<how>A blood sample from a vein\n<normal results>60 to 170 mcg/dL\n<home test>No\n<number of results>0\n\n\n";

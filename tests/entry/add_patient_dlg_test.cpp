@@ -18,9 +18,14 @@ using Texts = std::vector<std::u16string>;
 
 class AddPatientDlgTest : public EntryTest {
 protected:
-    int Run(CAddPatientDlg& dlg, std::function<void(CAddPatientDlg&)> script) {
+    // Runs the dialog in `mode` on `name`; returns how it ended and the name it hands back.
+    std::pair<int, std::u16string> Run(int mode, std::u16string name, std::function<void(CAddPatientDlg&)> script) {
+        CAddPatientDlg dlg;
+        dlg.mode = mode;
+        dlg.name = std::move(name);
         driver.Expect<CAddPatientDlg>(IDD_ADD_PATIENT, std::move(script));
-        return dlg.DoModal();
+        const int result = dlg.DoModal();
+        return {result, dlg.name};
     }
 
     // The next Graph Options run: `choose` acts on it, then OK is pressed.
@@ -56,25 +61,20 @@ TEST_F(AddPatientDlgTest, EachModeStartsWithItsFields) {
                  {CAddPatientDlg::kModeNew, u"", u"Tavi Orlenska", u"Male", in1960},
                  {CAddPatientDlg::kModeEdit, u"Ann", u"Ann", u"Female", kBirthdate}};
     for (const auto& c : cases) {
-        CAddPatientDlg dlg;
-        dlg.mode = c.mode;
-        dlg.name = c.name;
-        Run(dlg, [&](CAddPatientDlg& d) {
+        const auto ended = Run(c.mode, c.name, [&](CAddPatientDlg& d) {
             EXPECT_EQ(Shown(d, CAddPatientDlg::kNameEdit), c.shownName);
             EXPECT_EQ(ShownSex(d), c.shownSex);
             ExpectSameMoment(ShownBirthdate(d), c.birthdate);
             d.SendCommand(CAddPatientDlg::kCancelButton);
         });
-        EXPECT_EQ(dlg.name, c.name);  // Cancel keeps the caller's name and stores nothing
+        EXPECT_EQ(ended.second, c.name);  // Cancel keeps the caller's name and stores nothing
     }
     EXPECT_EQ(FindPatient(u"Tavi Orlenska"), -1);
 
     // 29 February stays valid in 1960, a leap year.
     const SystemTime leapDay{2004, 2, 0, 29, 7, 45, 0, 0};
     SetLocalTimeForTesting(&leapDay);
-    CAddPatientDlg leap;
-    leap.mode = CAddPatientDlg::kModeNew;
-    Run(leap, [](CAddPatientDlg& d) {
+    Run(CAddPatientDlg::kModeNew, u"", [](CAddPatientDlg& d) {
         ExpectSameMoment(ShownBirthdate(d), SystemTime{1960, 2, 0, 29, 7, 45, 0, 0});
         d.SendCommand(CAddPatientDlg::kCancelButton);
     });
@@ -82,9 +82,7 @@ TEST_F(AddPatientDlgTest, EachModeStartsWithItsFields) {
 
 // A sex typed into the box counts when it is Female or Male in any letter case.
 TEST_F(AddPatientDlgTest, OkStoresThePatientAsTypedAndTheSexTypedOrChosen) {
-    CAddPatientDlg dlg;
-    dlg.mode = CAddPatientDlg::kModeNew;
-    const int result = Run(dlg, [this](CAddPatientDlg& d) {
+    const auto ended = Run(CAddPatientDlg::kModeNew, u"", [this](CAddPatientDlg& d) {
         PasteInto(d, CAddPatientDlg::kNameEdit, QStringLiteral("Cy\r\nRell"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTest::keyClicks(QApplication::focusWidget(), "7/9/1981");
@@ -95,17 +93,14 @@ TEST_F(AddPatientDlgTest, OkStoresThePatientAsTypedAndTheSexTypedOrChosen) {
         ExpectGraphOptions();  // OK untouched
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     });
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(dlg.name, u"Cy Rell");
+    EXPECT_EQ(ended, std::pair(IDOK, std::u16string(u"Cy Rell")));
     EXPECT_EQ(StoredSex(u"Cy Rell"), u"Female");
     EXPECT_EQ(GetGraphPeriod(u"Cy Rell"), 0);
     EXPECT_EQ(StoredGraphType(u"Cy Rell"), u"Bar");
     ExpectSameMoment(GetBirthdate(u"Cy Rell"), SystemTime{1981, 7, 0, 9, 10, 30, 0, 0});
 
     // No name is no user.
-    CAddPatientDlg nameless;
-    nameless.mode = CAddPatientDlg::kModeNew;
-    Run(nameless, [](CAddPatientDlg& d) {
+    Run(CAddPatientDlg::kModeNew, u"", [](CAddPatientDlg& d) {
         CEdit(d, CAddPatientDlg::kNameEdit).UserType(u"");
         d.SendCommand(CAddPatientDlg::kOkButton);
         d.SendCommand(CAddPatientDlg::kCancelButton);
@@ -117,10 +112,7 @@ TEST_F(AddPatientDlgTest, OkStoresThePatientAsTypedAndTheSexTypedOrChosen) {
 // unknown until one is picked.
 TEST_F(AddPatientDlgTest, EditingKeepsWhatIsNotChanged) {
     AddPatient(u"Cy", u"", kBirthdate, u"-2", u"Line");
-    CAddPatientDlg edit;
-    edit.mode = CAddPatientDlg::kModeEdit;
-    edit.name = u"Cy";
-    Run(edit, [&](CAddPatientDlg& d) {
+    Run(CAddPatientDlg::kModeEdit, u"Cy", [&](CAddPatientDlg& d) {
         EXPECT_EQ(Shown(d, CAddPatientDlg::kSexBox), u"");
         ExpectGraphOptions([](CGraphOptionsDlg& g) {
             EXPECT_EQ(Shown(g, 1009), u"All Dates");
@@ -136,9 +128,7 @@ TEST_F(AddPatientDlgTest, EditingKeepsWhatIsNotChanged) {
 TEST_F(AddPatientDlgTest, AFailedSaveSaysSoAndKeepsTheFieldsAsTyped) {
     const std::u16string notSaved = u"Could not save this user. Check that there is space on the disk and try again.";
     AddUsers();
-    CAddPatientDlg fresh;
-    fresh.mode = CAddPatientDlg::kModeNew;
-    const int result = Run(fresh, [&](CAddPatientDlg& d) {
+    const int result = Run(CAddPatientDlg::kModeNew, u"", [&](CAddPatientDlg& d) {
         CEdit(d, CAddPatientDlg::kNameEdit).UserType(u"Cy");
         CComboBox(d, CAddPatientDlg::kSexBox).UserChoose(0);
         ExpectGraphOptions();
@@ -152,7 +142,7 @@ TEST_F(AddPatientDlgTest, AFailedSaveSaysSoAndKeepsTheFieldsAsTyped) {
         EXPECT_EQ(ShownSex(d), u"Female");
         ExpectGraphOptions();
         d.SendCommand(CAddPatientDlg::kOkButton);  // space again
-    });
+    }).first;
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(StoredSex(u"Cy"), u"Female");
 }

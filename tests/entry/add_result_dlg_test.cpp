@@ -12,6 +12,8 @@
 
 namespace {
 
+using Fields = std::vector<std::u16string>;
+
 // The greyed hint of the value field.
 std::string ValueHint(CAddResultDlg& d) {
     return qobject_cast<QLineEdit*>(d.ControlWidget(CAddResultDlg::kValueEdit))->placeholderText().toStdString();
@@ -25,19 +27,20 @@ protected:
         AddUsers();
     }
 
-    // Opens the dialog for `user` and `test`, runs `script` in it, returns the modal result.
-    int Run(CAddResultDlg& dlg, std::u16string_view user, std::u16string_view test,
-            std::function<void(CAddResultDlg&)> script) {
+    // Opens the dialog for `user` and `test` and runs `script` in it. Returns what
+    // Ok hands back (name, value, goal, unit, and whether the name is new), else nothing.
+    Fields Run(std::u16string_view user, std::u16string_view test, std::function<void(CAddResultDlg&)> script) {
+        CAddResultDlg dlg;
         dlg.userName = user;
         dlg.testName = test;
         driver.Expect<CAddResultDlg>(IDD_ADD_RESULT, std::move(script));
-        return dlg.DoModal();
+        if (dlg.DoModal() != IDOK) return {};
+        return {dlg.resultName, dlg.resultValue, dlg.goalValue, dlg.resultUnit, dlg.newName ? u"new" : u"known"};
     }
 };
 
 TEST_F(AddResultDlgTest, OkAsksForTheFirstEmptyFieldOnly) {
-    CAddResultDlg dlg;
-    const int result = Run(dlg, u"Ann", u"Lipid Panel", [this](CAddResultDlg& d) {
+    const Fields handed = Run(u"Ann", u"Lipid Panel", [this](CAddResultDlg& d) {
         CComboBox names(d, CAddResultDlg::kResultNameBox);
         CEdit value(d, CAddResultDlg::kValueEdit), goal(d, CAddResultDlg::kGoalEdit),
             unit(d, CAddResultDlg::kUnitEdit);
@@ -62,17 +65,11 @@ TEST_F(AddResultDlgTest, OkAsksForTheFirstEmptyFieldOnly) {
               (std::vector<std::u16string>{u"Please Enter Result Name", u"Please Enter Result Value",
                                            u"Please Enter Goal Result Value",
                                            u"Please Enter Result Unit"}));
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(dlg.resultName, u"VLDL");
-    EXPECT_EQ(dlg.resultValue, u"30");
-    EXPECT_EQ(dlg.goalValue, u"20");
-    EXPECT_EQ(dlg.resultUnit, u"mg/dL");
-    EXPECT_EQ(dlg.newName, 1);
+    EXPECT_EQ(handed, (Fields{u"VLDL", u"30", u"20", u"mg/dL", u"new"}));
 }
 
 TEST_F(AddResultDlgTest, AChosenNameIsKnownAndATypedOneIsHandedBackAsTyped) {
-    CAddResultDlg chosen;
-    EXPECT_EQ(Run(chosen, u"Ann", u"Lipid Panel",
+    EXPECT_EQ(Run(u"Ann", u"Lipid Panel",
                   [](CAddResultDlg& d) {
                       auto* box = qobject_cast<QComboBox*>(d.ControlWidget(CAddResultDlg::kResultNameBox));
                       box->showPopup();
@@ -85,35 +82,23 @@ TEST_F(AddResultDlgTest, AChosenNameIsKnownAndATypedOneIsHandedBackAsTyped) {
                       TypeInto(d, CAddResultDlg::kValueEdit, QStringLiteral("150"));
                       QTest::mouseClick(d.ControlWidget(IDOK), Qt::LeftButton);
                   }),
-              IDOK);
-    EXPECT_EQ(chosen.resultName, u"Triglycerides");
-    EXPECT_EQ(chosen.resultValue, u"150");
-    EXPECT_EQ(chosen.goalValue, u"135");
-    EXPECT_EQ(chosen.resultUnit, u"mmol/L");
-    EXPECT_EQ(chosen.newName, 0);
+              (Fields{u"Triglycerides", u"150", u"135", u"mmol/L", u"known"}));
     // A man's goal is the one before the brackets.
-    CAddResultDlg bob;
-    Run(bob, u"Bob", u"Lipid Panel", [](CAddResultDlg& d) {
+    Run(u"Bob", u"Lipid Panel", [](CAddResultDlg& d) {
         CComboBox(d, CAddResultDlg::kResultNameBox).UserChoose(2);
         EXPECT_EQ(CEdit(d, CAddResultDlg::kGoalEdit).Text(), u"150");
         d.SendCommand(IDCANCEL);
     });
 
     // A listed name typed and left with Tab is not chosen: the fields keep what was typed.
-    CAddResultDlg typed;
-    Run(typed, u"Ann", u"Lipid Panel", [](CAddResultDlg& d) {
+    EXPECT_EQ(Run(u"Ann", u"Lipid Panel", [](CAddResultDlg& d) {
         TypeInto(d, CAddResultDlg::kResultNameBox, "LDL");
         for (const char* field : {"123", "99", "mmol/L"}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QTest::keyClicks(QApplication::focusWidget(), field);
         }
         QTest::mouseClick(d.ControlWidget(IDOK), Qt::LeftButton);
-    });
-    EXPECT_EQ(typed.resultName, u"LDL");
-    EXPECT_EQ(typed.resultValue, u"123");
-    EXPECT_EQ(typed.goalValue, u"99");
-    EXPECT_EQ(typed.resultUnit, u"mmol/L");
-    EXPECT_EQ(typed.newName, 1);
+    }), (Fields{u"LDL", u"123", u"99", u"mmol/L", u"new"}));
     EXPECT_TRUE(driver.Messages().empty());
 }
 
@@ -131,11 +116,8 @@ TEST_F(AddResultDlgTest, FieldsFollowTheNameAndTextThatIsNoNumberIsKeptOnlyWhenS
         return std::vector<std::u16string>{Shown(d, CAddResultDlg::kValueEdit), Shown(d, CAddResultDlg::kGoalEdit),
                                            Shown(d, CAddResultDlg::kUnitEdit)};
     };
-    using Fields = std::vector<std::u16string>;
-
     const DesktopLocale german(QLocale::German);
-    CAddResultDlg dlg;
-    Run(dlg, u"Bob", u"Metabolic Panel", [&](CAddResultDlg& d) {
+    const Fields handed = Run(u"Bob", u"Metabolic Panel", [&](CAddResultDlg& d) {
         EXPECT_EQ(fields(d), (Fields{u"", u"135-145", u"mEq/L"}));
         ClickOn(d, CAddResultDlg::kResultNameBox);
         PressKey(d, CAddResultDlg::kResultNameBox, Qt::Key_Down);  // Potassium
@@ -162,25 +144,19 @@ TEST_F(AddResultDlgTest, FieldsFollowTheNameAndTextThatIsNoNumberIsKeptOnlyWhenS
     EXPECT_EQ(driver.Messages(), std::vector<std::u16string>{u"The value \"9,1 (repeat)\" is not a number, so it will "
                                                              u"not be compared with its goal or graphed. Keep it as "
                                                              u"typed?"});
-    EXPECT_EQ((Fields{dlg.resultName, dlg.resultValue, dlg.goalValue, dlg.resultUnit}),
-              (Fields{u"Calcium", u"9,1", u"8,5-10,2", u"mg/dL"}));
+    EXPECT_EQ(handed, (Fields{u"Calcium", u"9,1", u"8,5-10,2", u"mg/dL", u"new"}));
 
     // In English 9,1 is no number: kept as typed when the person says so.
     driver.ClearMessages();
     const DesktopLocale english(QLocale::English);
-    CAddResultDlg kept;
-    EXPECT_EQ(Run(kept, u"Bob", u"Metabolic Panel",
-                  [&](CAddResultDlg& d) {
-                      CComboBox(d, CAddResultDlg::kResultNameBox).UserChoose(1);
-                      EXPECT_EQ(fields(d), (Fields{u"", u"3.5-5.0", u"mmol/L"}));
-                      TypeInto(d, CAddResultDlg::kValueEdit, "4,1");
-                      TypeInto(d, CAddResultDlg::kGoalEdit, "about 4");
-                      driver.AnswerNextQuestion(true);
-                      ClickOn(d, IDOK);
-                  }),
-              IDOK);
-    EXPECT_EQ(kept.resultValue, u"4,1");
-    EXPECT_EQ(kept.goalValue, u"about 4");
+    EXPECT_EQ(Run(u"Bob", u"Metabolic Panel", [&](CAddResultDlg& d) {
+        CComboBox(d, CAddResultDlg::kResultNameBox).UserChoose(1);
+        EXPECT_EQ(fields(d), (Fields{u"", u"3.5-5.0", u"mmol/L"}));
+        TypeInto(d, CAddResultDlg::kValueEdit, "4,1");
+        TypeInto(d, CAddResultDlg::kGoalEdit, "about 4");
+        driver.AnswerNextQuestion(true);
+        ClickOn(d, IDOK);
+    }), (Fields{u"Potassium", u"4,1", u"about 4", u"mmol/L", u"known"}));
     ASSERT_EQ(driver.Messages().size(), 1u);
     EXPECT_TRUE(driver.Messages()[0].starts_with(u"Neither the value \"4,1\" nor the goal \"about 4\""));
 }

@@ -25,17 +25,10 @@ void EntryTest::TearDown() {
 
 void EntryTest::WriteCatalogue() {
     const std::u16string lipid = u"Lipid Panel";
-    SetTestEntry(lipid, u"number of results", u"3");
-    const std::u16string_view names[] = {u"HDL", u"LDL", u"Triglycerides"};
-    const std::u16string_view values[] = {u"40[50]", u"100", u"150[135]"};
-    const std::u16string_view units[] = {u"mg/dL", u"mg/dL", u"mmol/L"};
-    for (int i = 0; i < 3; ++i) {
-        const std::u16string n = std::u16string(1, static_cast<char16_t>(u'1' + i));
-        SetTestEntry(lipid, u"resultname" + n, names[i]);
-        SetTestEntry(lipid, u"resultvalue" + n, values[i]);
-        SetTestEntry(lipid, u"resultunit" + n, units[i]);
-        AddResultName(lipid, names[i]);
-    }
+    SetTestEntry(lipid, u"number of results", u"0");  // a catalogue to teach, as after a first run
+    TeachResultName(lipid, u"HDL", u"40[50]", u"mg/dL");
+    TeachResultName(lipid, u"LDL", u"100", u"mg/dL");
+    TeachResultName(lipid, u"Triglycerides", u"150[135]", u"mmol/L");
     AddResultName(u"Glucose", u"");
     AddResultName(u"Glucose Tolerance", u"");
 }

@@ -42,17 +42,14 @@ protected:
     }
 
     static Texts Listed(CDialog& d) { return ListRows(d, CModifyTestDlg::kDateList); }
-    static Texts Dates() {
-        Texts texts;
-        for (const SystemTime& date : TestDates(u"Ann", u"Lipid Panel")) texts.push_back(DateText(date));
-        return texts;
-    }
+    static Texts Dates() { return StoredDates(u"Ann", u"Lipid Panel"); }
 
     CModifyTestDlg dlg;
 };
 
-// Removed rows go, the comment shown is every result's, and a moved day leaves nothing behind.
-TEST_F(ModifyTestDlgTest, AnEditStoresWhatItShowsAndAMovedDayShowsAtOnce) {
+// Removed rows go and a moved day shows at once; onto a day that holds the
+// test, No keeps Take Test open with nothing changed and Yes joins them.
+TEST_F(ModifyTestDlgTest, EditsAndAddsShowInTheListAtOnce) {
     const int result = Run([this](CModifyTestDlg& d) {
         EXPECT_EQ(Listed(d), (Texts{u"12/7/2004", u"9/15/2004", u"1/5/2004"}));  // newest first
         d.SendCommand(CModifyTestDlg::kEditButton);
@@ -65,36 +62,32 @@ TEST_F(ModifyTestDlgTest, AnEditStoresWhatItShowsAndAMovedDayShowsAtOnce) {
             ClickOn(t, CTakeTestDlg::kOkButton);
         });
         EXPECT_EQ(Listed(d), (Texts{u"12/7/2004", u"9/16/2004", u"1/5/2004"}));
-        ClickOn(d, IDOK);  // Close
-    });
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(ReadTakenTest(u"Ann", u"Lipid Panel", MakeDate(2004, 9, 16)).results,
-              (std::vector<ResultRow>{kHdl, kLdl}));
-    for (const TestResult& r : AllResults()) {
-        if (r.date == MakeDate(2004, 9, 16)) {
-            EXPECT_EQ(r.comment, u"new");
-        }
-    }
-    EXPECT_EQ(Dates(), (Texts{u"12/7/2004", u"9/16/2004", u"1/5/2004"}));
-}
-
-// Onto a day that holds the test: No keeps Take Test open with nothing changed, Yes joins them.
-TEST_F(ModifyTestDlgTest, MovingOntoAHeldDayAsksFirst) {
-    const std::u16string asked = u"Lipid Panel already has results on 1/5/2004. Add these results to them?";
-    Run([&](CModifyTestDlg& d) {
         Edit(d, 0, [&](CTakeTestDlg& t) {
             CDateTimeCtrl(t, CTakeTestDlg::kDatePicker).UserSetDate(2004, 1, 5);
             ClickOn(t, CTakeTestDlg::kOkButton);
-            EXPECT_EQ(driver.Messages().back(), asked);
+            EXPECT_EQ(driver.Messages().back(),
+                      u"Lipid Panel already has results on 1/5/2004. Add these results to them?");
             EXPECT_FALSE(t.IsEnded());
             EXPECT_EQ(Dates().size(), 3u);
             driver.AnswerNextQuestion(true);
             ClickOn(t, CTakeTestDlg::kOkButton);
         });
-        EXPECT_EQ(Listed(d), (Texts{u"9/15/2004", u"1/5/2004"}));
-        ClickOn(d, IDOK);
+        EXPECT_EQ(Listed(d), (Texts{u"9/16/2004", u"1/5/2004"}));
+        driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [](CTakeTestDlg& t) {
+            EXPECT_EQ(t.mode, CTakeTestDlg::kModeAddDate);
+            CDateTimeCtrl(t, CTakeTestDlg::kDatePicker).UserSetDate(2004, 10, 1);
+            t.SendCommand(CTakeTestDlg::kOkButton);  // no results
+        });
+        d.SendCommand(CModifyTestDlg::kAddButton);
+        EXPECT_EQ(Listed(d), (Texts{u"10/1/2004", u"9/16/2004", u"1/5/2004"}));
+        ClickOn(d, IDOK);  // Close
     });
+    EXPECT_EQ(result, IDOK);
+    const TakenTest moved = ReadTakenTest(u"Ann", u"Lipid Panel", MakeDate(2004, 9, 16));
+    EXPECT_EQ(moved.results, (std::vector<ResultRow>{kHdl, kLdl}));
+    EXPECT_EQ(moved.comment, u"new");  // every record's, as the store's own tests check
     EXPECT_EQ(ReadTakenTest(u"Ann", u"Lipid Panel", MakeDate(2004, 1, 5)).results, std::vector<ResultRow>{kHdl});
+    EXPECT_EQ(Dates(), (Texts{u"10/1/2004", u"9/16/2004", u"1/5/2004"}));
 }
 
 TEST_F(ModifyTestDlgTest, DeleteAsksAndTheSafeAnswerKeepsTheDay) {
@@ -121,19 +114,6 @@ TEST_F(ModifyTestDlgTest, DeleteAsksAndTheSafeAnswerKeepsTheDay) {
         ClickOn(d, IDOK);
     });
     EXPECT_EQ(Dates(), (Texts{u"9/15/2004", u"1/5/2004"}));
-}
-
-TEST_F(ModifyTestDlgTest, AddListsANewDateInItsPlace) {
-    Run([this](CModifyTestDlg& d) {
-        driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [](CTakeTestDlg& t) {
-            EXPECT_EQ(t.mode, CTakeTestDlg::kModeAddDate);
-            CDateTimeCtrl(t, CTakeTestDlg::kDatePicker).UserSetDate(2004, 10, 1);
-            t.SendCommand(CTakeTestDlg::kOkButton);  // no results
-        });
-        d.SendCommand(CModifyTestDlg::kAddButton);
-        EXPECT_EQ(Listed(d), (Texts{u"12/7/2004", u"10/1/2004", u"9/15/2004", u"1/5/2004"}));
-        d.SendCommand(IDOK);
-    });
 }
 
 }  // namespace

@@ -24,9 +24,10 @@ protected:
         AddUsers();
     }
 
-    // Runs Take Test for Ann with `script`; returns the modal result.
-    int Run(CTakeTestDlg& dlg, std::function<void(CTakeTestDlg&)> script) {
-        if (dlg.userName.empty()) dlg.userName = u"Ann";
+    // Runs Take Test for Ann on `test` with `script`; returns the modal result.
+    int Run(CTakeTestDlg& dlg, std::u16string test, std::function<void(CTakeTestDlg&)> script) {
+        dlg.userName = u"Ann";
+        dlg.testName = std::move(test);
         driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, std::move(script));
         return dlg.DoModal();
     }
@@ -65,8 +66,7 @@ protected:
 
 TEST_F(TakeTestDlgTest, ResultsOfOneTestBecomeRecordsOfOneUserTestDayAndComment) {
     CTakeTestDlg dlg;
-    dlg.testName = u"lipid";
-    const int result = Run(dlg, [this](CTakeTestDlg& d) {
+    const int result = Run(dlg, u"lipid", [this](CTakeTestDlg& d) {
         EXPECT_EQ(ChosenTest(d), u"Lipid Panel");
         CDateTimeCtrl(d, CTakeTestDlg::kDatePicker).UserSetDate(2004, 3, 1);
         // Each break, a CR LF pair too, is one blank on screen and in the store.
@@ -79,14 +79,11 @@ TEST_F(TakeTestDlgTest, ResultsOfOneTestBecomeRecordsOfOneUserTestDayAndComment)
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(dlg.testName, u"Lipid Panel");
     EXPECT_EQ(dlg.dateText, u"3/1/2004");
-    const TestResult hdl{u"Ann", u"Lipid Panel", MakeDate(2004, 3, 1), u"HDL", u"45", u"50", u"mg/dL",
-                         u"Fasting no breakfast since 8"};
-    TestResult triglycerides = hdl;
-    triglycerides.result = u"Triglycerides";
-    triglycerides.value = u"140";
-    triglycerides.goal = u"135";
-    triglycerides.unit = u"mmol/L";
-    EXPECT_EQ(AllResults(), (std::vector<TestResult>{hdl, triglycerides}));
+    const std::u16string comment = u"Fasting no breakfast since 8";
+    EXPECT_EQ(AllResults(), (std::vector<TestResult>{
+                                {u"Ann", u"Lipid Panel", MakeDate(2004, 3, 1), u"HDL", u"45", u"50", u"mg/dL", comment},
+                                {u"Ann", u"Lipid Panel", MakeDate(2004, 3, 1), u"Triglycerides", u"140", u"135",
+                                 u"mmol/L", comment}}));
     EXPECT_EQ(StoredEntry(u"Lipid Panel", u"number of results"), u"3");  // nothing typed, nothing taught
 }
 
@@ -97,8 +94,7 @@ TEST_F(TakeTestDlgTest, EditedTestsKeepEveryFieldAndTheCommentIntoTheReport) {
                                        {u"N vs M", u"12 vs 3", u"x] [y", u"U ] V"}};
     const Rows shown{u"Fe [serum] [ 5 vs 3-7 ] ug/dL", u"N vs M [ 12 vs 3 vs x] [y ] U ] V"};
     CTakeTestDlg take;
-    take.testName = u"Lipid Panel";
-    Run(take, [&](CTakeTestDlg& d) {
+    Run(take, u"Lipid Panel", [&](CTakeTestDlg& d) {
         TypeInto(d, CTakeTestDlg::kCommentEdit, QStringLiteral("Fasting"));
         AddTyped(d, typed[0]);
         AddTyped(d, typed[1], true);
@@ -140,8 +136,7 @@ TEST_F(TakeTestDlgTest, EditedTestsKeepEveryFieldAndTheCommentIntoTheReport) {
 // Taught at once, and kept although the test is cancelled.
 TEST_F(TakeTestDlgTest, TypedResultNamesAreNumberedAfterTheKnownOnes) {
     CTakeTestDlg lipid;
-    lipid.testName = u"Lipid Panel";
-    Run(lipid, [&](CTakeTestDlg& d) {
+    Run(lipid, u"Lipid Panel", [&](CTakeTestDlg& d) {
         AddTyped(d, {u"VLDL", u"30", u"20", u"mg/dL"});
         d.SendCommand(CTakeTestDlg::kCancelButton);
     });
@@ -160,8 +155,7 @@ TEST_F(TakeTestDlgTest, APresetNameSelectsTheItemEqualToItElseOneBeginningWithIt
                  {u"Iron", u""}};
     for (const auto& c : cases) {
         CTakeTestDlg dlg;
-        dlg.testName = c.preset;
-        Run(dlg, [&](CTakeTestDlg& d) {
+        Run(dlg, c.preset, [&](CTakeTestDlg& d) {
             EXPECT_EQ(ChosenTest(d), c.chosen) << TextToUtf8(c.preset);
             SystemTime shown;
             CDateTimeCtrl(d, CTakeTestDlg::kDatePicker).GetTime(shown);
@@ -177,10 +171,9 @@ TEST_F(TakeTestDlgTest, EditingStoresUnderTheEditedTestOnly) {
     const SystemTime jan15 = MakeDate(2004, 1, 15);
     ASSERT_TRUE(StoreResult(u"Ann", u"lipid panel", u"", jan15, u"HDL", u"45", u"50", u"mg/dL"));
     CTakeTestDlg dlg;
-    dlg.testName = u"lipid panel";
     dlg.mode = CTakeTestDlg::kModeEdit;
     dlg.testDate = jan15;
-    Run(dlg, [&](CTakeTestDlg& d) {
+    Run(dlg, u"lipid panel", [&](CTakeTestDlg& d) {
         EXPECT_EQ(ChosenTest(d), u"Lipid Panel");
         TypeInto(d, CTakeTestDlg::kCommentEdit, QStringLiteral("edited"));
         ClickOn(d, CTakeTestDlg::kOkButton);
@@ -194,8 +187,7 @@ TEST_F(TakeTestDlgTest, EditingStoresUnderTheEditedTestOnly) {
 // the catalogue: the hostile text tests' typed tests.
 TEST_F(TakeTestDlgTest, ATypedTestNameIsStoredWhileNoNameIsRefused) {
     CTakeTestDlg dlg;
-    dlg.testName = u"Iron";  // not offered: nothing selected
-    const int result = Run(dlg, [this](CTakeTestDlg& d) {
+    const int result = Run(dlg, u"Iron", [this](CTakeTestDlg& d) {  // not offered: nothing selected
         d.SendCommand(CTakeTestDlg::kOkButton);
         EXPECT_EQ(driver.Messages(), Rows{u"Please Enter Test Name"});
         EXPECT_FALSE(d.IsEnded());
@@ -210,8 +202,7 @@ TEST_F(TakeTestDlgTest, ATypedTestNameIsStoredWhileNoNameIsRefused) {
 
 TEST_F(TakeTestDlgTest, ATestNotSavedIsSaidAndKeepsEverythingAsEntered) {
     CTakeTestDlg dlg;
-    dlg.testName = u"Lipid Panel";
-    const int result = Run(dlg, [this](CTakeTestDlg& d) {
+    const int result = Run(dlg, u"Lipid Panel", [this](CTakeTestDlg& d) {
         AddChosen(d, 0, u"45");
         AddChosen(d, 1, u"110");
         CEdit(d, CTakeTestDlg::kCommentEdit).UserType(u"Fasting");

@@ -5,33 +5,25 @@
 
 #include "app/temp_device.h"
 #include "device_snapshot.h"
-#include "support/raw_file.h"
-#include "support/screen.h"
+#include "support/list_rows.h"
 #include "support/spoiled_record.h"
 
 #include "app/vantrel_app.h"
 #include "app/vantrel_dlg.h"
 #include "platform/device.h"
 #include "platform/device_lock.h"
-#include "platform/recording_surface.h"
 #include "platform/records/record_store.h"
 #include "platform/text.h"
-#include "platform/ui/dialog_widget.h"
+#include "res/resource.h"
+#include "review/test_report_dlg.h"
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
-#include "store/test_info_import.h"
 #include "store/test_record_layout.h"
 #include "support/dialog_driver.h"
 #include "support/stored_results.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -123,6 +115,19 @@ TEST(DamagedDeviceTest, ADamagedDataFileIsNamedInOneMessageAndLeftAsItWas) {
                          "CREATE TABLE deleted_records(id INTEGER PRIMARY KEY);") +
                  kEndlessView,
              true)},
+        // Closing the refused file must not copy a killed program's log into it
+        // (nor delete the log): the file is damaged, and the log may hold the last saves.
+        {"damaged, with the log of a killed program beside it",
+         [](const fs::path& store) {
+             if (pid_t child = fork(); child == 0) {
+                 AddPatient(u"Bob", u"Male", MakeDate(1980, 1, 1), u"0", u"Bar");
+                 _exit(0);  // without closing: the log stays, not yet copied into the file
+             } else {
+                 waitpid(child, nullptr, 0);
+             }
+             ASSERT_TRUE(fs::exists(fs::path(store) += "-wal"));
+             Overwrite(store, 4096, 4096);
+         }},
         {"a folder in its place",
          [](const fs::path& store) {
              fs::remove(store);
@@ -136,23 +141,6 @@ TEST(DamagedDeviceTest, ADamagedDataFileIsNamedInOneMessageAndLeftAsItWas) {
         make(ObjectStorePath());
         ExpectNamed(RefusedStart(device.Root()), ObjectStorePath().string());
     }
-}
-
-// A program killed while saving leaves its log beside the file. Closing the
-// refused file must not copy that log into it (nor delete the log): the file
-// is damaged, and the log may hold the last saves.
-TEST(DamagedDeviceTest, TheLogOfAKilledProgramIsNotCopiedIntoADamagedFile) {
-    TempDevice device;
-    FillDevice();
-    if (pid_t child = fork(); child == 0) {
-        AddPatient(u"Bob", u"Male", MakeDate(1980, 1, 1), u"0", u"Bar");
-        _exit(0);  // without closing: the log stays, not yet copied into the file
-    } else {
-        waitpid(child, nullptr, 0);
-    }
-    ASSERT_TRUE(fs::exists(fs::path(ObjectStorePath()) += "-wal"));
-    Overwrite(ObjectStorePath(), 4096, 4096);
-    ExpectNamed(RefusedStart(device.Root()), ObjectStorePath().string());
 }
 
 // A link where the data file or a file beside it belongs is never followed:
@@ -217,28 +205,11 @@ TEST(DamagedDeviceTest, AFolderThatCannotBeWrittenIsNamedInOneMessage) {
     SetDeviceRoot(device.Root());
 }
 
-// The person reads the message box in front and presses its OK.
-void ReadMessage(Person& person, std::u16string* seen) {
-    person.Then("Vantrel", [seen](QWidget& w) {
-        auto* box = qobject_cast<QMessageBox*>(&w);
-        ASSERT_NE(box, nullptr) << "the main window, not a message";
-        *seen = FromQString(box->text());
-        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-    });
-}
-
-std::u16string UnreadableText(std::u16string_view database) {
-    return u"The data file " + Utf8ToText(ObjectStorePath().string()) + u" holds a record in \"" +
-           std::u16string(database) + u"\" that Vantrel cannot read; it was left as it was and the other records are shown.";
-}
-
 // One record of a user's results cut short: its database is named once, when
 // a window first reads it, and every other record is shown.
 TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
     TempDevice device;
-    device.WriteTestInfoFile(kSmallTestInfoFile);
-    RecordingSurface progress(nullptr, 240, 320);
-    ASSERT_TRUE(ImportTestInfo(progress));
+    ASSERT_TRUE(SetTestEntry(u"Glucose", u"why", u"To check for diabetes"));  // past the first run
     ASSERT_TRUE(AddPatient(u"Ann", u"Female", MakeDate(1970, 5, 2), u"0", u"Bar"));
     ASSERT_TRUE(CreateSettings(u"Ann"));
     ASSERT_TRUE(StoreResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 1), u"Glucose", u"90", u"70-100", u"mg/dL"));
@@ -250,37 +221,37 @@ TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
     const SpoiledRecord result = SpoilRecord(
         ObjectStorePath(), kTestRecordsDatabase, [](auto& p) { return Holds(p, kPropResultName, u"Fasting"); }, CutShort);
 
-    Person person;
-    std::u16string message;
-    person.Then("Vantrel", [](QWidget& w) {
-        EXPECT_TRUE(ShowsText(w, 10, 15, u"Tests for Ann"));
-        EXPECT_EQ(ListItems(w, CVantrelDlg::kTestList), (std::vector<std::string>{"Glucose", "Iron"}));
-        Click(w, CVantrelDlg::kReportButton);
-    });
-    person.Then("Test Report", [](QWidget& w) {
-        auto* dates = Control<QComboBox>(w, 1009);
-        EXPECT_EQ(dates->currentText(), "6/10/2026");  // the newest
-        QTest::mouseClick(dates->lineEdit(), Qt::LeftButton);
-        QTest::keyClick(dates->lineEdit(), Qt::Key_Down);
-    });
-    ReadMessage(person, &message);
-    person.Then("Test Report", [](QWidget& w) {
-        EXPECT_EQ(Control<QComboBox>(w, 1009)->currentText(), "6/1/2026");
-        auto* report = Control<QListWidget>(w, 1006);
-        EXPECT_EQ(report->findItems("Glucose", Qt::MatchStartsWith).size(), 1);
-        EXPECT_TRUE(report->findItems("Fasting", Qt::MatchStartsWith).empty());
-        Click(w, IDOK);
-    });
-    person.Then("Vantrel", [](QWidget& w) {
-        ASSERT_EQ(qobject_cast<QMessageBox*>(&w), nullptr) << "a message more";
-        Click(w, CVantrelDlg::kCloseButton);
+    DialogDriver driver;
+    driver.Expect<CVantrelDlg>(IDD_VANTREL, [&driver](CVantrelDlg& d) {
+        EXPECT_EQ(ListRows(d, CVantrelDlg::kTestList), (std::vector<std::u16string>{u"Glucose", u"Iron"}));
+        driver.Expect<CTestReportDlg>(IDD_TEST_REPORT, [&driver](CTestReportDlg& r) {
+            CComboBox dates(r, CTestReportDlg::kDateBox);
+            EXPECT_EQ(dates.GetWindowText(), u"6/10/2026");  // the newest
+            EXPECT_TRUE(driver.Messages().empty());
+            dates.UserChoose(1);
+            EXPECT_EQ(dates.GetWindowText(), u"6/1/2026");
+            EXPECT_TRUE(QTest::qWaitFor([&driver] { return !driver.Messages().empty(); }));  // shown once read
+            int glucose = 0, fasting = 0;
+            for (const std::u16string& row : ListRows(r, CTestReportDlg::kReportList)) {
+                glucose += row.starts_with(u"Glucose");
+                fasting += row.starts_with(u"Fasting");
+            }
+            EXPECT_EQ(std::pair(glucose, fasting), std::pair(1, 0));
+            r.SendCommand(CTestReportDlg::kCloseButton);
+        });
+        d.SendCommand(CVantrelDlg::kReportButton);
+        d.SendCommand(CVantrelDlg::kCloseButton);
     });
     {
         CVantrelApp app;
         EXPECT_FALSE(app.InitInstance());
     }
-    EXPECT_TRUE(person.Done());
-    EXPECT_EQ(message, UnreadableText(kTestRecordsDatabase));
+    EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
+    EXPECT_EQ(driver.Messages(),  // once only
+              std::vector<std::u16string>{u"The data file " + Utf8ToText(ObjectStorePath().string()) +
+                                          u" holds a record in \"" + std::u16string(kTestRecordsDatabase) +
+                                          u"\" that Vantrel cannot read; it was left as it was and the other "
+                                          u"records are shown."});
     EXPECT_EQ(ReadResult(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 1))->value, u"90");
     EXPECT_TRUE(ObjectStoreProblem().empty());
     SetDeviceRoot(DeviceRoot());

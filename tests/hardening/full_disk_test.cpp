@@ -20,7 +20,6 @@
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
-#include "store/test_record_layout.h"
 #include "support/dialog_driver.h"
 #include "support/stored_results.h"
 

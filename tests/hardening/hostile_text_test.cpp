@@ -34,7 +34,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -62,22 +61,10 @@ bool HasLoneSurrogate(std::u16string_view text) {
     return false;
 }
 
-struct StoredTest {
-    std::u16string user, test, comment, name, value, goal, unit;
-    bool operator==(const StoredTest&) const = default;
-};
-
-void PrintTo(const StoredTest& t, std::ostream* out) {
-    for (const std::u16string* field : {&t.user, &t.test, &t.comment, &t.name, &t.value, &t.goal, &t.unit})
-        *out << "[" << TextToUtf8(*field) << "]";
-}
-
-std::vector<StoredTest> StoredTests() {
-    std::vector<StoredTest> out;
-    for (const auto& t : RecordTexts(kTestRecordsDatabase, {kPropUser, kPropTestName, kPropComment, kPropResultName,
-                                                            kPropResultValue, kPropGoalValue, kPropResultUnit}))
-        out.push_back({t[0], t[1], t[2], t[3], t[4], t[5], t[6]});
-    return out;
+// Each stored record as user, test, comment, result name, value, goal and unit.
+std::vector<Texts> StoredTests() {
+    return RecordTexts(kTestRecordsDatabase, {kPropUser, kPropTestName, kPropComment, kPropResultName,
+                                              kPropResultValue, kPropGoalValue, kPropResultUnit});
 }
 
 std::vector<std::u16string> DrawnTexts(CDialog& d) {
@@ -172,36 +159,31 @@ TEST_F(HostileTextTest, LongTextsAreStoredCutToTheBoundNeverInsideACharacter) {
 
     const ResultRow typed{Straddling(u'n'), EndingInPair(u'v'), Straddling(u'g'), EndingInPair(u'e')};
     const std::u16string test = TakeTestTyped(user, EndingInPair(u't'), Straddling(u'c'), {typed});
-    const StoredTest stored{user,
+    const Texts stored{user,
                             std::u16string(kTextMax - 2, u't') + kSmile,
                             std::u16string(kTextMax - 1, u'c'),
                             std::u16string(kTextMax - 1, u'n'),
                             std::u16string(kTextMax - 2, u'v') + kSmile,
                             std::u16string(kTextMax - 1, u'g'),
                             std::u16string(kTextMax - 2, u'e') + kSmile};
-    EXPECT_EQ(test, stored.test);
-    EXPECT_EQ(StoredTests(), std::vector<StoredTest>{stored});
+    EXPECT_EQ(test, stored[1]);
+    EXPECT_EQ(StoredTests(), std::vector<Texts>{stored});
 
-    // Edited again, the rows read back from the store come out as stored.
-    CTakeTestDlg edit;
-    edit.userName = user;
-    edit.testName = test;
-    edit.mode = CTakeTestDlg::kModeEdit;
-    edit.testDate = MakeDate(2026, 6, 14);
-    driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& d) {
-        EXPECT_EQ(ListRows(d, CTakeTestDlg::kResultList),
-                  Texts{FormatResultRow(stored.name, stored.value, stored.goal, stored.unit)});
-        CEdit(d, CTakeTestDlg::kCommentEdit).UserType(stored.comment);
-        d.SendCommand(CTakeTestDlg::kOkButton);
-    });
-    EXPECT_EQ(edit.DoModal(), IDOK);
-    EXPECT_EQ(StoredTests(), std::vector<StoredTest>{stored});
-
-    // Drawn as stored, never half a character.
+    // Drawn as stored, never half a character; edited again, the rows read
+    // back from the store come out as stored.
     Open<CModifyTestDlg>(IDD_MODIFY_TEST, user, test, [&](CModifyTestDlg& m) {
         EXPECT_NE(RecordPaint(m).FindText(test), nullptr);
+        CListCtrl(m, CModifyTestDlg::kDateList).UserSelect(0);
+        driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& d) {
+            EXPECT_EQ(ListRows(d, CTakeTestDlg::kResultList),
+                      Texts{FormatResultRow(stored[3], stored[4], stored[5], stored[6])});
+            CEdit(d, CTakeTestDlg::kCommentEdit).UserType(stored[2]);
+            d.SendCommand(CTakeTestDlg::kOkButton);
+        });
+        m.SendCommand(CModifyTestDlg::kEditButton);
         m.SendCommand(IDOK);
     });
+    EXPECT_EQ(StoredTests(), std::vector<Texts>{stored});
     Open<CTestReportDlg>(IDD_TEST_REPORT, user, test, [&](CTestReportDlg& r) {
         const Texts drawn = DrawnTexts(r);
         EXPECT_NE(std::find(drawn.begin(), drawn.end(), test), drawn.end());
@@ -213,7 +195,7 @@ TEST_F(HostileTextTest, LongTextsAreStoredCutToTheBoundNeverInsideACharacter) {
         r.SendCommand(IDOK);
     });
     Open<CResultsGraphDlg>(IDD_RESULTS_GRAPH, user, test, [&](CResultsGraphDlg& g) {
-        EXPECT_EQ(CComboBox(g, 1009).SelectedText(), stored.name);
+        EXPECT_EQ(CComboBox(g, 1009).SelectedText(), stored[3]);
         for (const std::u16string& text : DrawnTexts(g)) EXPECT_FALSE(HasLoneSurrogate(text));
         g.SendCommand(ID_EXIT);
     });
@@ -243,7 +225,7 @@ TEST_F(HostileTextTest, FormatDirectivesAreStoredAndDrawnLiterally) {
         d.SendCommand(CTakeTestDlg::kAddButton);
         d.SendCommand(CTakeTestDlg::kOkButton);
     }), IDOK);
-    EXPECT_EQ(StoredTests(), (std::vector<StoredTest>{{user, directives, u"%n%n%n", u"%s", u"%d", u"%s", u"%n (%s)"}}));
+    EXPECT_EQ(StoredTests(), (std::vector<Texts>{{user, directives, u"%n%n%n", u"%s", u"%d", u"%s", u"%n (%s)"}}));
 
     Open<CTestReportDlg>(IDD_TEST_REPORT, user, directives, [&](CTestReportDlg& r) {
         const Texts drawn = DrawnTexts(r);
@@ -272,7 +254,7 @@ TEST_F(HostileTextTest, ALineBreakInAOneLineFieldIsABlank) {
         TakeTestTyped(user, u"Iron\tPanel\nsecond", u"Fasting\x01\tno breakfast\r\nsecond line",
                       {{u"Fe\tx\r\ny", u"60\n70", u"50-150\rz", u"mcg/dL\x7F\nx"}});
     EXPECT_EQ(test, u"Iron\tPanel second");
-    EXPECT_EQ(StoredTests(), (std::vector<StoredTest>{{user, u"Iron\tPanel second",
+    EXPECT_EQ(StoredTests(), (std::vector<Texts>{{user, u"Iron\tPanel second",
                                                        u"Fasting\x01\tno breakfast second line", u"Fe\tx y",
                                                        u"60 70", u"50-150 z", u"mcg/dL\x7F x"}}));
     // Taught to the catalogue as stored (before a first run, the name alone).
@@ -374,7 +356,7 @@ TEST_F(HostileTextTest, NamesThatDifferOnlyInCaseStayApart) {
     });
     main.DoModal();
     EXPECT_EQ(FindPatient(u"\u00E9mile"), -1);
-    EXPECT_EQ(StoredTests(), (std::vector<StoredTest>{{u"\u00C9MILE", u"Zinc", u"", u"", u"", u"", u""}}));
+    EXPECT_EQ(StoredTests(), (std::vector<Texts>{{u"\u00C9MILE", u"Zinc", u"", u"", u"", u"", u""}}));
     ExpectDriverDone();
 }
 

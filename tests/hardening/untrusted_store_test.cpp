@@ -47,11 +47,6 @@ std::string Schema(const fs::path& file) {
     return schema;
 }
 
-unsigned Mode(const fs::path& file) {
-    struct stat info {};
-    return ::stat(file.c_str(), &info) == 0 ? info.st_mode & 0777 : ~0u;
-}
-
 class UntrustedStoreTest : public StoreFixture {
 protected:
     void SetUp() override {
@@ -304,21 +299,18 @@ TEST_F(UntrustedStoreTest, ARestoreKilledAnywhereLeavesAWholeStore) {
     }
 }
 
-// Each refusal names what holds the device.
+// Each refusal names what holds the device. A held program is the export
+// tool tests' refusal, an import the start-up's (DamagedDeviceTest): the same
+// words come from the lock for every holder.
 TEST_F(UntrustedStoreTest, ARefusalNamesWhatHoldsTheDevice) {
     std::ofstream(folder_ / "rows.csv") << "user,test,date\nAnn,Iron,2024-02-01\n";
     ASSERT_EQ(Tool("backup saved.sqlite").status, 0);
-    for (const auto& [holder, named] : {std::pair{DeviceLock::Holder::Program, "Vantrel is running"},
-                                        {DeviceLock::Holder::Import, "An import is running"},
-                                        {DeviceLock::Holder::Restore, "A restore is running"}}) {
-        SCOPED_TRACE(named);
-        DeviceLock lock;
-        ASSERT_EQ(lock.Acquire(root_, holder), DeviceLock::Outcome::Held);
-        for (const char* command : {"import rows.csv", "restore saved.sqlite"}) {
-            const ToolRun run = Tool(command);
-            EXPECT_EQ(run.status, 1);
-            EXPECT_NE(run.err.find(named), std::string::npos) << run.err;
-        }
+    DeviceLock lock;
+    ASSERT_EQ(lock.Acquire(root_, DeviceLock::Holder::Restore), DeviceLock::Outcome::Held);
+    for (const char* command : {"import rows.csv", "restore saved.sqlite"}) {
+        const ToolRun run = Tool(command);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("A restore is running"), std::string::npos) << run.err;
     }
 }
 

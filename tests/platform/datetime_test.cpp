@@ -1,9 +1,11 @@
 // Calendar records, file times, variant times, the clock and the date text.
 
 #include "platform/datetime.h"
+#include "platform/text.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 
 namespace {
@@ -72,28 +74,24 @@ TEST(DateTimeTest, WritesAndScansTheDateText) {
     EXPECT_EQ(DateText(MakeDate(2004, 1, 5)), u"1/5/2004");
     EXPECT_EQ(DateText(MakeDate(1999, 12, 31)), u"12/31/1999");
 
-    int month = -1, day = -1, year = -1;
-    EXPECT_EQ(ScanDateText(u"1/5/2004", month, day, year), 3);
-    EXPECT_EQ(month, 1);
-    EXPECT_EQ(day, 5);
-    EXPECT_EQ(year, 2004);
-    EXPECT_EQ(ScanDateText(u" 12/ +3/ -7 trailing", month, day, year), 3);
-    EXPECT_EQ(day, 3);
-    EXPECT_EQ(year, -7);
-
-    month = day = year = -1;
-    EXPECT_EQ(ScanDateText(u"4/ x/2004", month, day, year), 1);  // stops at the first misfit
-    EXPECT_EQ(month, 4);
-    EXPECT_EQ(day, -1);
-    EXPECT_EQ(year, -1);
-    EXPECT_EQ(ScanDateText(u"4 /5/2004", month, day, year), 1);  // no blank before a '/'
-    EXPECT_EQ(ScanDateText(u"6/7", month, day, year), 2);
-    EXPECT_EQ(day, 7);
-    EXPECT_EQ(ScanDateText(u"", month, day, year), 0);
-    EXPECT_EQ(ScanDateText(u"/5/2004", month, day, year), 0);
-    EXPECT_EQ(ScanDateText(u"-/5/2004", month, day, year), 0);
-    EXPECT_EQ(ScanDateText(u"99999999999/1/1", month, day, year), 3);
-    EXPECT_EQ(month, 2147483647);
+    // Each row: the text, how many numbers it gives, and those numbers (-1: left as it was).
+    const struct {
+        const char16_t* text;
+        int read, month, day, year;
+    } scans[] = {{u"1/5/2004", 3, 1, 5, 2004},
+                 {u" 12/ +3/ -7 trailing", 3, 12, 3, -7},
+                 {u"4/ x/2004", 1, 4, -1, -1},  // stops at the first misfit
+                 {u"4 /5/2004", 1, 4, -1, -1},  // no blank before a '/'
+                 {u"6/7", 2, 6, 7, -1},
+                 {u"", 0, -1, -1, -1},
+                 {u"/5/2004", 0, -1, -1, -1},
+                 {u"-/5/2004", 0, -1, -1, -1},
+                 {u"99999999999/1/1", 3, 2147483647, 1, 1}};
+    for (const auto& scan : scans) {
+        int month = -1, day = -1, year = -1;
+        EXPECT_EQ(ScanDateText(scan.text, month, day, year), scan.read) << TextToUtf8(scan.text);
+        EXPECT_EQ((std::array{month, day, year}), (std::array{scan.month, scan.day, scan.year})) << TextToUtf8(scan.text);
+    }
 }
 
 }  // namespace

@@ -83,12 +83,7 @@ TEST_F(RecordStoreFailureTest, AFullDiskFailsWritesAndChangesNothing) {
     SetStoreWriteFailureForTesting(false);
 
     ASSERT_NE(CreateTestDatabase(u"List"), 0u);
-    {
-        PropertyDatabase db;
-        ASSERT_TRUE(db.Open(u"List"));
-        AddRecord(db, u"a", u"kept");
-        AddRecord(db, u"b", u"also kept");
-    }
+    ASSERT_TRUE(AddTo(u"List", u"a", u"kept") && AddTo(u"List", u"b", u"also kept"));
     SetDeviceRoot(root_);  // checkpoints, so the file holds everything
     std::string before = FileBytes(ObjectStorePath());
 
@@ -119,10 +114,8 @@ TEST_F(RecordStoreFailureTest, AFullDiskFailsWritesAndChangesNothing) {
     EXPECT_EQ(FileBytes(ObjectStorePath()), before);
 
     SetStoreWriteFailureForTesting(false);
-    PropertyDatabase db;
-    ASSERT_TRUE(db.Open(u"List"));
-    EXPECT_TRUE(AddRecord(db, u"e", u"after"));
-    EXPECT_EQ(AllTags(db), Items({u"kept", u"also kept", u"after"}));
+    EXPECT_TRUE(AddTo(u"List", u"e", u"after"));
+    EXPECT_EQ(AllTags(u"List"), Items({u"kept", u"also kept", u"after"}));
 }
 
 // An advancing pass goes over records whose bytes do not decode, as does a

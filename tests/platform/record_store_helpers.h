@@ -29,6 +29,12 @@ inline bool AddRecord(PropertyDatabase& db, std::u16string_view key, std::u16str
     return db.Write(MakeRecord(key, tag), 0);
 }
 
+// Adds through a handle of its own, as a store operation does.
+inline bool AddTo(std::u16string_view database, std::u16string_view key, std::u16string_view tag) {
+    PropertyDatabase db;
+    return db.Open(database) && AddRecord(db, key, tag);
+}
+
 inline std::u16string TagOf(const PropertyRecord& record) {
     const Property* tag = record.GetProperty(kTag);
     return tag ? tag->StringValue() : u"?";

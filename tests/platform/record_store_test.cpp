@@ -5,7 +5,6 @@
 #include "record_store_helpers.h"
 #include "store/store_fixture.h"
 
-
 namespace {
 
 class RecordStoreTest : public StoreFixture {};
@@ -158,11 +157,7 @@ TEST_F(RecordStoreTest, KeepsEveryTextExactlyThroughTheFile) {
                                     std::u16string(1, char16_t(0xD800)) + u"lone", std::u16string(kTextMax, u'x'),
                                     std::u16string(3, u'\0')};
     CreateTestDatabase(u"List");
-    {
-        PropertyDatabase db;
-        ASSERT_TRUE(db.Open(u"List"));
-        for (const std::u16string& text : texts) ASSERT_TRUE(AddRecord(db, u"k", text));
-    }
+    for (const std::u16string& text : texts) ASSERT_TRUE(AddTo(u"List", u"k", text));
     SetDeviceRoot(root_);
     const std::vector<std::u16string> tags = AllTags(u"List");
     ASSERT_EQ(tags.size(), std::size(texts));
@@ -185,35 +180,24 @@ TEST_F(RecordStoreTest, TransactionsCommitOrLeaveNothing) {
     CreateTestDatabase(u"List");
     {
         StoreTransaction transaction;
-        PropertyDatabase db;
-        ASSERT_TRUE(db.Open(u"List"));
-        AddRecord(db, u"a", u"rolled back");
+        ASSERT_TRUE(AddTo(u"List", u"a", u"rolled back"));
         ASSERT_NE(CreateTestDatabase(u"Made inside"), 0u);
         EXPECT_TRUE(PropertyDatabase::Exists(u"Made inside"));
-        EXPECT_EQ(AllTags(db), Items({u"rolled back"}));  // visible inside
+        EXPECT_EQ(AllTags(u"List"), Items({u"rolled back"}));  // visible inside
     }
     EXPECT_EQ(AllTags(u"List"), Items({}));
     EXPECT_FALSE(PropertyDatabase::Exists(u"Made inside"));
 
     {
         StoreTransaction outer;
+        ASSERT_TRUE(AddTo(u"List", u"a", u"outer"));
         {
-            PropertyDatabase db;
-            ASSERT_TRUE(db.Open(u"List"));
-            AddRecord(db, u"a", u"outer");
+            StoreTransaction inner;
+            ASSERT_TRUE(AddTo(u"List", u"b", u"inner undone"));
         }
         {
             StoreTransaction inner;
-            PropertyDatabase db;
-            ASSERT_TRUE(db.Open(u"List"));
-            AddRecord(db, u"b", u"inner undone");
-        }
-        {
-            StoreTransaction inner;
-            PropertyDatabase db;
-            ASSERT_TRUE(db.Open(u"List"));
-            AddRecord(db, u"c", u"inner kept");
-            db.Close();
+            ASSERT_TRUE(AddTo(u"List", u"c", u"inner kept"));
             EXPECT_TRUE(inner.Commit());
             EXPECT_FALSE(inner.Commit());
         }

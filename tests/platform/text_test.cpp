@@ -50,28 +50,20 @@ TEST(TextTest, ReadsIntegersLikeThePlatform) {
 }
 
 TEST(TextTest, ReadsTheLeadingRealNumber) {
-    std::size_t used = 99;
-    EXPECT_DOUBLE_EQ(TextToReal(u"12.5", &used), 12.5);
-    EXPECT_EQ(used, 4u);
-    EXPECT_DOUBLE_EQ(TextToReal(u"  -3.25 mg", &used), -3.25);
-    EXPECT_EQ(used, 7u);
-    EXPECT_DOUBLE_EQ(TextToReal(u"1.5e3x", &used), 1500.0);
-    EXPECT_EQ(used, 5u);
-    // An exponent without digits is not part of the number.
-    EXPECT_DOUBLE_EQ(TextToReal(u"4e+", &used), 4.0);
-    EXPECT_EQ(used, 1u);
-    EXPECT_DOUBLE_EQ(TextToReal(u"70-100", &used), 70.0);
-    EXPECT_EQ(used, 2u);
-    for (const char16_t* none : {u"", u"abc", u".", u"-", u"+.e5", u"inf", u"nan", u"0x1A"}) {
-        std::size_t taken = 99;
-        double value = TextToReal(none, &taken);
-        if (std::u16string_view(none) == u"0x1A") {
-            EXPECT_EQ(value, 0.0);  // the leading 0 only
-            EXPECT_EQ(taken, 1u);
-        } else {
-            EXPECT_EQ(value, 0.0) << TextToUtf8(none);
-            EXPECT_EQ(taken, 0u) << TextToUtf8(none);
-        }
+    // Each row: the text, its reading, and how many units the number took.
+    const struct {
+        const char16_t* text;
+        double value;
+        std::size_t used;
+    } reads[] = {{u"12.5", 12.5, 4}, {u"  -3.25 mg", -3.25, 7}, {u"1.5e3x", 1500, 5},
+                 {u"4e+", 4, 1},  // an exponent without digits is not part of the number
+                 {u"70-100", 70, 2}, {u"0x1A", 0, 1},  // the leading 0 only
+                 {u"", 0, 0}, {u"abc", 0, 0}, {u".", 0, 0}, {u"-", 0, 0}, {u"+.e5", 0, 0}, {u"inf", 0, 0},
+                 {u"nan", 0, 0}};
+    for (const auto& read : reads) {
+        std::size_t used = 99;
+        EXPECT_DOUBLE_EQ(TextToReal(read.text, &used), read.value) << TextToUtf8(read.text);
+        EXPECT_EQ(used, read.used) << TextToUtf8(read.text);
     }
     EXPECT_TRUE(std::isinf(TextToReal(u"1e999")));
     EXPECT_DOUBLE_EQ(TextToReal(u"3.5"), 3.5);

@@ -6,45 +6,41 @@
 #include "platform/records/record_store.h"
 #include "store/store_fixture.h"
 #include "store/store_test_helpers.h"
+#include "support/stored_text.h"
 
 namespace {
 
 class CatalogStoreTest : public StoreFixture {};
 
 TEST_F(CatalogStoreTest, FindsEntriesByTestNameIgnoringCaseAndByExactKey) {
-    std::u16string text = u"unchanged";
-    EXPECT_FALSE(GetTestEntry(u"CBC", u"why", text));  // no catalogue yet
+    EXPECT_EQ(StoredEntry(u"CBC", u"why"), u"<missing>");  // no catalogue yet
     EXPECT_EQ(FindTestEntry(u"CBC", u"why"), -1);
     ASSERT_TRUE(SetTestEntry(u"CBC", u"why", u"Counts the cells."));
     ASSERT_TRUE(SetTestEntry(u"Lipids", u"why", u"Fats."));
     ASSERT_TRUE(SetTestEntry(u"CBC", u"how", u"A blood sample."));
     EXPECT_EQ(RecordCountOf(kTestCatalogDatabase), 3);
 
-    ASSERT_TRUE(GetTestEntry(u"cbc", u"how", text));
-    EXPECT_EQ(text, u"A blood sample.");
-    text = u"unchanged";
-    EXPECT_FALSE(GetTestEntry(u"CBC", u"How", text));
-    EXPECT_EQ(text, u"unchanged");
-    EXPECT_FALSE(GetTestEntry(u"CB", u"how", text));
+    EXPECT_EQ(StoredEntry(u"cbc", u"how"), u"A blood sample.");
+    EXPECT_EQ(StoredEntry(u"CBC", u"How"), u"<missing>");  // not found, and left as it was
+    EXPECT_EQ(StoredEntry(u"CB", u"how"), u"<missing>");
     EXPECT_EQ(FindTestEntry(u"CBC", u"how"), 1);  // the run of CBC, in the order added
 
     // Setting a stored pair replaces its text; a new pair adds a record.
     ASSERT_TRUE(SetTestEntry(u"cBc", u"why", u"Counts blood cells."));
     EXPECT_EQ(RecordCountOf(kTestCatalogDatabase), 3);
-    ASSERT_TRUE(GetTestEntry(u"CBC", u"why", text));
-    EXPECT_EQ(text, u"Counts blood cells.");
+    EXPECT_EQ(StoredEntry(u"CBC", u"why"), u"Counts blood cells.");
     ASSERT_TRUE(SetTestEntry(u"CBC", u"When", u"Yearly."));
     EXPECT_EQ(RecordCountOf(kTestCatalogDatabase), 4);
     EXPECT_FALSE(UpdateTestEntry(u"CBC", u"home test", u"No."));
     EXPECT_EQ(RecordCountOf(kTestCatalogDatabase), 4);
-    EXPECT_FALSE(GetTestEntry(u"CBC", u"home test", text));
+    EXPECT_EQ(StoredEntry(u"CBC", u"home test"), u"<missing>");
 }
 
 TEST_F(CatalogStoreTest, ListsTestsAndResultNamesAsTheBoxesNeedThem) {
     MemoryListing empty(true);
     ListResultTests(empty);
-    EXPECT_TRUE(empty.Items().empty());
     EXPECT_EQ(ListResultNames(u"CBC", empty), 0);
+    EXPECT_TRUE(empty.Items().empty());
     EXPECT_FALSE(PropertyDatabase::Exists(kResultCatalogDatabase));
 
     ASSERT_TRUE(AddResultName(u"CBC", u"WBC"));
@@ -66,12 +62,11 @@ TEST_F(CatalogStoreTest, ListsTestsAndResultNamesAsTheBoxesNeedThem) {
     MemoryListing names;
     EXPECT_EQ(ListResultNames(u"CBC", names), 3);
     EXPECT_EQ(names.Items(), Items({u"WBC", u"RBC", u"Hemoglobin"}));
-    MemoryListing lower;
+    EXPECT_EQ(ListResultNames(u"CBC", names), 0);  // all already in the box
+    MemoryListing lower, urine;
     EXPECT_EQ(ListResultNames(u"cbc", lower), 1);
     EXPECT_EQ(lower.Items(), Items({u"Platelets"}));
-    MemoryListing urine;
     EXPECT_EQ(ListResultNames(u"Urine", urine), 0);
-    EXPECT_EQ(ListResultNames(u"CBC", names), 0);  // all already in the box
 }
 
 // A name the test has, in any letter case, gets no second number: the
@@ -84,11 +79,8 @@ TEST_F(CatalogStoreTest, TeachingNumbersEachNewNameOnce) {
     ASSERT_TRUE(SetTestEntry(u"CBC", u"why", u"Counts the cells."));
     ASSERT_TRUE(TeachResultName(u"CBC", u"RBC", u"4", u"M/uL"));
     ASSERT_TRUE(TeachResultName(u"CBC", u"rbc", u"9", u"x"));
-    std::u16string count, name;
-    ASSERT_TRUE(GetTestEntry(u"CBC", u"number of results", count));
-    ASSERT_TRUE(GetTestEntry(u"CBC", u"resultname1", name));
-    EXPECT_EQ(count, u"1");
-    EXPECT_EQ(name, u"RBC");
+    EXPECT_EQ(StoredEntry(u"CBC", u"number of results"), u"1");
+    EXPECT_EQ(StoredEntry(u"CBC", u"resultname1"), u"RBC");
 }
 
 }  // namespace

@@ -4,48 +4,32 @@
 
 #include "store/store_fixture.h"
 #include "store/store_test_helpers.h"
+#include "support/stored_text.h"
 
 namespace {
 
 class PatientStoreTest : public StoreFixture {
 protected:
-    SystemTime birth_ = [] {
-        SystemTime t = MakeDate(1980, 6, 1);
-        t.hour = 7;
-        t.minute = 45;
-        t.second = 12;
-        return t;
-    }();
+    const SystemTime birth_{1980, 6, 0, 1, 7, 45, 12, 0};  // 1 June 1980 was a Sunday
 };
 
 TEST_F(PatientStoreTest, AddingAStoredNameRewritesItsRecordInPlace) {
     ASSERT_TRUE(AddPatient(u"Dana", u"Female", birth_, u"30", u"Bar"));
     ASSERT_TRUE(AddPatient(u"Eve", u"Female", birth_, u"0", u"Bar"));
-    SystemTime later = MakeDate(1990, 2, 3);
+    const SystemTime later{1990, 2, 6, 3, 0, 0, 0, 0};  // a Saturday
     ASSERT_TRUE(AddPatient(u"Dana", u"Male", later, u"-2", u"Line"));
     EXPECT_EQ(RecordCountOf(kPatientsDatabase), 2);
-    std::u16string sex, type;
-    ASSERT_TRUE(GetPatientSex(u"Dana", sex));
-    ASSERT_TRUE(GetGraphType(u"Dana", type));
-    EXPECT_EQ(sex, u"Male");
-    EXPECT_EQ(type, u"Line");
+    EXPECT_EQ(StoredSex(u"Dana"), u"Male");
+    EXPECT_EQ(StoredGraphType(u"Dana"), u"Line");
     EXPECT_EQ(GetGraphPeriod(u"Dana"), -2);
-    SystemTime read = GetBirthdate(u"Dana");
-    EXPECT_EQ(read.year, 1990);
-    EXPECT_EQ(read.day, 3);
+    EXPECT_EQ(GetBirthdate(u"Dana"), later);
 
     // Graph preferences change only those two.
     ASSERT_TRUE(SetGraphPreferences(u"Eve", u"365", u"Line"));
     EXPECT_EQ(GetGraphPeriod(u"Eve"), 365);
-    ASSERT_TRUE(GetGraphType(u"Eve", type));
-    EXPECT_EQ(type, u"Line");
-    ASSERT_TRUE(GetPatientSex(u"Eve", sex));
-    EXPECT_EQ(sex, u"Female");
-    SystemTime kept = GetBirthdate(u"Eve");
-    EXPECT_EQ(kept.hour, 7);  // birthdates keep their time of day
-    EXPECT_EQ(kept.minute, 45);
-    EXPECT_EQ(kept.second, 12);
-    EXPECT_EQ(kept.dayOfWeek, 0);  // 1 June 1980 was a Sunday
+    EXPECT_EQ(StoredGraphType(u"Eve"), u"Line");
+    EXPECT_EQ(StoredSex(u"Eve"), u"Female");
+    EXPECT_EQ(GetBirthdate(u"Eve"), birth_);  // with its time of day, and Sunday as its weekday
     EXPECT_FALSE(SetGraphPreferences(u"eve", u"7", u"Bar"));
     EXPECT_EQ(GetGraphPeriod(u"Eve"), 365);
     EXPECT_EQ(RecordCountOf(kPatientsDatabase), 2);

@@ -13,9 +13,9 @@
 
 #include <csignal>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <sys/wait.h>
@@ -28,29 +28,13 @@ using namespace std::string_literals;
 
 namespace {
 
-struct Entry {
-    std::u16string test, key, text;
-    bool operator==(const Entry&) const = default;
-};
-
-struct ResultName {
-    std::u16string test, name;
-    bool operator==(const ResultName&) const = default;
-};
+// Catalogue entries as test, key, text; result names as test, name.
+using Entry = std::vector<std::u16string>;
+using Entries = std::vector<Entry>;
 
 std::u16string U(std::string_view utf8) { return Utf8ToText(utf8); }
-
-std::vector<Entry> CatalogEntries() {
-    std::vector<Entry> entries;
-    for (auto& r : RecordTexts(kTestCatalogDatabase, {201, 202, 203})) entries.push_back({r[0], r[1], r[2]});
-    return entries;
-}
-
-std::vector<ResultName> ResultNames() {
-    std::vector<ResultName> names;
-    for (auto& r : RecordTexts(kResultCatalogDatabase, {901, 902})) names.push_back({r[0], r[1]});
-    return names;
-}
+Entries CatalogEntries() { return RecordTexts(kTestCatalogDatabase, {201, 202, 203}); }
+Entries ResultNames() { return RecordTexts(kResultCatalogDatabase, {901, 902}); }
 
 // One block: name line, the six sections, the count line, then `resultLines`
 // and the two separator lines.
@@ -84,7 +68,7 @@ protected:
     }
 
     // Imports `bytes` and returns the catalogue entries.
-    static std::vector<Entry> Import(const std::string& bytes) {
+    static Entries Import(const std::string& bytes) {
         WriteFile(bytes);
         RecordingSurface surface;
         EXPECT_TRUE(ImportTestInfo(surface));
@@ -96,20 +80,19 @@ TEST_F(TestInfoImportTest, ResultCountReadsAsAnInteger) {
     // 0, empty and non-numbers all mean no results and add the marker; a
     // negative count ends the block after its seventh line; leading blanks and
     // trailing text are allowed.
-    const std::vector<Entry> entries = Import(
+    const Entries entries = Import(
         Block("A", "0") + Block("B", "") + Block("C", "none") + Block("D", "-3") +
         Block("E", " 1 result", {"<resultname1>e1", "<resultvalue1>1-2", "<resultunit1>u"}));
 
     EXPECT_EQ(entries.size(), 5u * 7 + 3);
-    EXPECT_EQ(ResultNames(), (std::vector<ResultName>{
-                                 {u"A", u""}, {u"B", u""}, {u"C", u""}, {u"E", u"e1"}}));
+    EXPECT_EQ(ResultNames(), (Entries{{u"A", u""}, {u"B", u""}, {u"C", u""}, {u"E", u"e1"}}));
     std::u16string count;
     EXPECT_TRUE(GetTestEntry(u"D", u"number of results", count));
     EXPECT_EQ(count, u"-3");
 }
 
 TEST_F(TestInfoImportTest, LinesSplitAtTheFirstMarksAndNothingIsTrimmed) {
-    const std::vector<Entry> entries = Import(
+    const Entries entries = Import(
         "Test Name>  Spaced Name \n"
         "   <how>  by a needle  \n"
         "junk<why>x < y > z<b>\n"
@@ -123,8 +106,8 @@ TEST_F(TestInfoImportTest, LinesSplitAtTheFirstMarksAndNothingIsTrimmed) {
         "<a>1\n<b>2\n<c>3\n<d>4\n<e>5\n<f>6\n<g>0\n\n\n");
 
     const std::u16string name = u"  Spaced Name ";
-    EXPECT_EQ(std::vector<Entry>(entries.begin() + 7, entries.end()),
-              (std::vector<Entry>{{name, u"how", u"  by a needle  "},
+    EXPECT_EQ(Entries(entries.begin() + 7, entries.end()),
+              (Entries{{name, u"how", u"  by a needle  "},
                                   {name, u"why", u"x < y > z<b>"},
                                   {name, u"when", u">starts with a mark"},
                                   {name, u" other name ", u""},
@@ -146,9 +129,9 @@ TEST_F(TestInfoImportTest, EncodingsAndLineEndsReadAlike) {
     // é, a letter outside the basic plane and a CJK letter in the name.
     const std::string utf8 = Block("Gluc\xC3\xA9se \xF0\x9F\xA9\xB8 \xE8\xA1\x80", "1",
                                    {"<resultname1>Sugar", "<resultvalue1>70-100", "<resultunit1>mg/dL"});
-    const std::vector<Entry> expected = Import(utf8);
+    const Entries expected = Import(utf8);
     ASSERT_EQ(expected.size(), 10u);
-    EXPECT_EQ(expected[0].test, u"Gluc\u00E9se \U0001FA78 \u8840");
+    EXPECT_EQ(expected[0][0], u"Gluc\u00E9se \U0001FA78 \u8840");
 
     std::string crlf, cr, noFinalEnd = utf8.substr(0, utf8.size() - 1);
     for (const char c : utf8) {
@@ -162,14 +145,14 @@ TEST_F(TestInfoImportTest, EncodingsAndLineEndsReadAlike) {
         SCOPED_TRACE(bytes.substr(0, 8));
         Restart();
         EXPECT_EQ(Import(bytes), expected);
-        EXPECT_EQ(ResultNames(), (std::vector<ResultName>{{expected[0].test, u"Sugar"}}));
+        EXPECT_EQ(ResultNames(), (Entries{{expected[0][0], u"Sugar"}}));
     }
 }
 
 // Broken UTF-8 and NULs in a UTF-8 file are the hostile text test's; here UTF-16.
 TEST_F(TestInfoImportTest, BadUtf16IsReplacedOrDropped) {
     const std::u16string text = u"<name>S\xD800x\n<why>\xDC00\0y\xD83D\n<a>\n<b>\n<c>\n<d>\n<number of results>0\n\n\n"s;
-    std::vector<Entry> entries = Import(Utf16(text, true));
+    Entries entries = Import(Utf16(text, true));
     ASSERT_EQ(entries.size(), 7u);
     EXPECT_EQ(entries[0], (Entry{u"S\uFFFDx", u"why", u"\uFFFDy\uFFFD"}));
 
@@ -177,21 +160,21 @@ TEST_F(TestInfoImportTest, BadUtf16IsReplacedOrDropped) {
     Restart();
     entries = Import(Utf16(u"<name>T\n<why>w", false) + "w");
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].text, u"w\uFFFD");
+    EXPECT_EQ(entries[0][2], u"w\uFFFD");
 }
 
 TEST_F(TestInfoImportTest, LongLinesAreCutButNeverSplit) {
     const std::string longValue(1500, 'v');
     // A letter outside the basic plane straddling the bound is dropped whole.
     const std::string straddling = std::string(1016, 'n') + "\xF0\x9F\xA9\xB8" + "tail";
-    const std::vector<Entry> entries =
+    const Entries entries =
         Import("<name>" + straddling + "\n<why>" + longValue + "\n<a>1\n<b>2\n<c>3\n<d>4\n<e>5\n"
                "<number of results>0\n\n\n" + Block("Zed", "0"));
 
     const std::u16string name = std::u16string(1016, u'n');
     ASSERT_EQ(entries.size(), 14u);
-    EXPECT_EQ(entries[0].test, name);
-    EXPECT_EQ(entries[0].text, std::u16string(kTextMax - 5, u'v'));
+    EXPECT_EQ(entries[0][0], name);
+    EXPECT_EQ(entries[0][2], std::u16string(kTextMax - 5, u'v'));
     EXPECT_EQ(entries[1], (Entry{name, u"a", u"1"}));
     // The long line counted as one, so the seventh entry is still the count
     // and the next block starts where it should.
@@ -199,9 +182,9 @@ TEST_F(TestInfoImportTest, LongLinesAreCutButNeverSplit) {
     EXPECT_EQ(entries[7], (Entry{u"Zed", u"other name", u"Zed other name"}));
 
     Restart();
-    const std::vector<Entry> wide = Import(Utf16(U("<name>W\n<why>" + longValue + "\n<b>2\n"), false));
+    const Entries wide = Import(Utf16(U("<name>W\n<why>" + longValue + "\n<b>2\n"), false));
     ASSERT_EQ(wide.size(), 2u);
-    EXPECT_EQ(wide[0].text.size(), kTextMax - 5);
+    EXPECT_EQ(wide[0][2].size(), kTextMax - 5);
     EXPECT_EQ(wide[1], (Entry{u"W", u"b", u"2"}));
 }
 
@@ -209,7 +192,7 @@ TEST_F(TestInfoImportTest, EndOfFileInsideABlockKeepsTheCompleteLines) {
     WriteFile(Block("Whole", "0") + "<name>Cut\n<why>w\n<how>h");
     RecordingSurface surface;
     EXPECT_TRUE(ImportTestInfo(surface));
-    const std::vector<Entry> entries = CatalogEntries();
+    const Entries entries = CatalogEntries();
     ASSERT_EQ(entries.size(), 9u);
     EXPECT_EQ(entries[1], (Entry{u"Cut", u"how", u"h"}));
     EXPECT_NE(surface.FindText(u"Loading Cut"), nullptr);
@@ -252,21 +235,18 @@ TEST_F(TestInfoImportTest, AFileBeyondItsBoundsOrNoFileIsRefusedBeforeAnythingIs
               kTestInfoMaxLines / 10 * 7);
 }
 
-// Stops the import at the progress of block `stopAt`: tells the parent, then waits to be killed.
-class StoppingSurface : public RecordingSurface {
+// Calls `hook` once the progress text `at` is drawn.
+class HookedSurface : public RecordingSurface {
 public:
-    StoppingSurface(int ready, std::u16string stopAt) : ready_(ready), stopAt_(std::move(stopAt)) {}
-    void TextOut(int, int, std::u16string_view text) override {
-        if (text != stopAt_) return;
-        const char byte = 1;
-        if (::write(ready_, &byte, 1) == 1)
-            for (;;) ::pause();
-        ::_exit(2);
+    HookedSurface(std::u16string at, std::function<void()> hook) : at_(std::move(at)), hook_(std::move(hook)) {}
+    void TextOut(int x, int y, std::u16string_view text) override {
+        RecordingSurface::TextOut(x, y, text);
+        if (text == at_) hook_();
     }
 
 private:
-    int ready_;
-    std::u16string stopAt_;
+    std::u16string at_;
+    std::function<void()> hook_;
 };
 
 TEST_F(TestInfoImportTest, KilledImportLeavesNothingAndTheNextStartImports) {
@@ -280,25 +260,16 @@ TEST_F(TestInfoImportTest, KilledImportLeavesNothingAndTheNextStartImports) {
     for (int i = 0; i < kBlocks; ++i) file += Block("Test " + std::to_string(i), "3", results);
     WriteFile(file);
 
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        ::close(ready[0]);
-        StoppingSurface surface(ready[1], u"Loading Test " + IntToText(kBlocks - 100));
+        HookedSurface surface(u"Loading Test " + IntToText(kBlocks - 100), [] { ::kill(::getpid(), SIGKILL); });
         ImportTestInfo(surface);
         ::_exit(3);
     }
-    ::close(ready[1]);
-    char byte = 0;
-    const bool stopped = ::read(ready[0], &byte, 1) == 1;
-    ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
-    ::close(ready[0]);
-    ASSERT_TRUE(stopped);
-    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
 
     // This process never opened the store, so it now looks like the next start.
     EXPECT_FALSE(PropertyDatabase::Exists(kTestCatalogDatabase));
@@ -309,19 +280,6 @@ TEST_F(TestInfoImportTest, KilledImportLeavesNothingAndTheNextStartImports) {
     EXPECT_EQ(ResultNames().size(), kBlocks * 3u);
 }
 
-// Makes the disk full once the progress text `at` is drawn.
-class FillingSurface : public RecordingSurface {
-public:
-    explicit FillingSurface(std::u16string at) : at_(std::move(at)) {}
-    void TextOut(int x, int y, std::u16string_view text) override {
-        RecordingSurface::TextOut(x, y, text);
-        if (text == at_) SetStoreWriteFailureForTesting(true);
-    }
-
-private:
-    std::u16string at_;
-};
-
 TEST_F(TestInfoImportTest, FullDiskLeavesNothingAndTheNextStartImports) {
     const std::vector<std::string> results = {"<resultname1>r", "<resultvalue1>1", "<resultunit1>u"};
     WriteFile(Block("A", "1", results) + Block("B", "0") + Block("C", "1", results));
@@ -330,7 +288,7 @@ TEST_F(TestInfoImportTest, FullDiskLeavesNothingAndTheNextStartImports) {
     for (const char16_t* fullFrom : {u"", u"Loading A", u"Loading C"}) {
         SCOPED_TRACE(TextToUtf8(fullFrom));
         SetStoreWriteFailureForTesting(*fullFrom == u'\0');
-        FillingSurface surface(fullFrom);
+        HookedSurface surface(fullFrom, [] { SetStoreWriteFailureForTesting(true); });
         EXPECT_FALSE(ImportTestInfo(surface));
         SetStoreWriteFailureForTesting(false);
         EXPECT_FALSE(PropertyDatabase::Exists(kTestCatalogDatabase));

@@ -18,11 +18,6 @@ protected:
                     std::u16string_view result, std::u16string_view value = u"1") {
         return StoreResult(user, test, u"fasting", date, result, value, u"70-100", u"mg/dL");
     }
-    static std::vector<std::u16string> Texts(const std::vector<SystemTime>& dates) {
-        std::vector<std::u16string> texts;
-        for (const SystemTime& date : dates) texts.push_back(DateText(date));
-        return texts;
-    }
 };
 
 // No listed name may hide another: "Iron" stored after "Iron Studies" is listed too.
@@ -44,7 +39,7 @@ TEST_F(TestRecordReadTest, ListsEveryDayNewestFirst) {
     for (const SystemTime& date : {MakeDate(2026, 9, 15), far, MakeDate(2004, 1, 1), MakeDate(2026, 12, 7),
                                    MakeDate(2004, 1, 1), MakeDate(2026, 9, 15)})
         ASSERT_TRUE(Add(u"Ann", u"Lipids", date, u"HDL"));
-    EXPECT_EQ(Texts(TestDates(u"Ann", u"Lipids")), Items({u"1/1/20040", u"12/7/2026", u"9/15/2026", u"1/1/2004"}));
+    EXPECT_EQ(StoredDates(u"Ann", u"Lipids"), Items({u"1/1/20040", u"12/7/2026", u"9/15/2026", u"1/1/2004"}));
 }
 
 TEST_F(TestRecordReadTest, ReadsOneDayWithItsCommentAndEveryResult) {

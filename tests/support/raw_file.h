@@ -6,10 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+// The permission bits of `file`, or ~0u when it is missing.
+inline unsigned Mode(const std::filesystem::path& file) {
+    struct stat info {};
+    return ::stat(file.c_str(), &info) == 0 ? info.st_mode & 0777 : ~0u;
+}
 
 inline std::string FileBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);

@@ -18,6 +18,13 @@ inline bool StoreResult(std::u16string_view user, std::u16string_view test, std:
     return StoreTakenTest(taken, true) == TestSaved::Stored;
 }
 
+// The user's days of the test as the windows write them, newest first.
+inline std::vector<std::u16string> StoredDates(std::u16string_view user, std::u16string_view test) {
+    std::vector<std::u16string> texts;
+    for (const SystemTime& date : TestDates(user, test)) texts.push_back(DateText(date));
+    return texts;
+}
+
 // Every stored result of every user, in store order.
 inline std::vector<TestResult> AllResults() {
     std::vector<TestResult> all;

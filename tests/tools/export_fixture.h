@@ -16,18 +16,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <string>
-
-// The permission bits of `file`, or ~0u when it is missing.
-inline unsigned Mode(const std::filesystem::path& file) {
-    struct stat info {};
-    return ::stat(file.c_str(), &info) == 0 ? info.st_mode & 0777 : ~0u;
-}
 
 class ExportTool : public StoreFixture {
 protected:
@@ -46,13 +39,15 @@ protected:
               u"mg/dL");
         Store(u"Ben, \"the\" Second", u"Ferritin", MakeDate(2023, 12, 24), u"", u"Ferritin", u"80", u"24-336",
               u"ng/mL");
-        SetDeviceRoot(folder_ / "elsewhere");  // the tool is the only user of the device now
     }
 
-    static void Store(std::u16string_view user, std::u16string_view test, const SystemTime& date,
-                      std::u16string_view comment, std::u16string_view result, std::u16string_view value,
-                      std::u16string_view goal, std::u16string_view unit) {
+    // Stores one result on the device, then leaves the device to the tool alone.
+    void Store(std::u16string_view user, std::u16string_view test, const SystemTime& date, std::u16string_view comment,
+               std::u16string_view result, std::u16string_view value, std::u16string_view goal,
+               std::u16string_view unit) const {
+        SetDeviceRoot(root_);
         ASSERT_TRUE(StoreResult(user, test, comment, date, result, value, goal, unit));
+        SetDeviceRoot(folder_ / "elsewhere");
     }
 
     ToolRun Tool(const std::string& arguments, const std::string& medium = "") const {

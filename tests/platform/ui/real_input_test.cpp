@@ -1,26 +1,19 @@
 // Windows and controls under a person's input: keys, clicks, focus moves,
-// the date typed or picked, what each paint shows, and where windows stand.
+// the date typed or picked, and what each paint shows.
 
 #include "support/screen.h"
 
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
-#include "platform/ui/message_box.h"
 #include "res/resource.h"
 #include "support/dialog_driver.h"
 
 #include <QCalendarWidget>
 #include <QAbstractItemView>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QAbstractButton>
-#include <QMessageBox>
-#include <QTest>
 #include <QWheelEvent>
-#include <gtest/gtest.h>
 
 #include <functional>
-#include <optional>
 
 namespace {
 
@@ -83,7 +76,7 @@ protected:
 
     static constexpr SystemTime kNow{2026, 6, 0, 14, 9, 30, 5, 0};  // a Sunday
     SystemTime now_ = kNow;
-    std::optional<DialogDriver> driver_{std::in_place};  // records message boxes
+    DialogDriver driver_;  // records message boxes
     Probe probe_;
     QWidget* window_ = nullptr;
     QComboBox* box_ = nullptr;
@@ -161,7 +154,7 @@ TEST_F(RealInputTest, ADateTypedAfterTabOrClickReadsBackAndAnImpossibleOneIsRefu
         EXPECT_FALSE(add->isDown());
     }
     EXPECT_EQ(Picked(), (SystemTime{1975, 3, 2, 4, 9, 30, 5, 0}));
-    EXPECT_EQ(driver_->Messages().size(), std::size(impossible));
+    EXPECT_EQ(driver_.Messages().size(), std::size(impossible));
     EXPECT_TRUE(probe_.heard.empty());
     QTest::keyClicks(picker_, "3/4/1975");
 
@@ -191,44 +184,20 @@ TEST_F(RealInputTest, EveryPaintRunsTheHandlerAfreshAndARunEndingRepaintsTheWind
 
     // A run above it ends: the window paints again without being asked.
     probe_.opens = true;
-    driver_->ExpectModal(IDD_ABOUT, [](CDialog& about) {
+    driver_.ExpectModal(IDD_ABOUT, [](CDialog& about) {
         g_heading = u"third";
         about.SendCommand(IDOK);
     });
     const int before = probe_.paints;
     QTest::mouseClick(probe_.ControlWidget(1011), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return probe_.paints > before; }));
-    EXPECT_TRUE(driver_->Failures().empty());
+    EXPECT_TRUE(driver_.Failures().empty());
 
     // A caret blinking in a field repaints the field alone.
     const int painted = probe_.paints;
     probe_.ControlWidget(1007)->repaint();
     EXPECT_EQ(probe_.paints, painted);
     g_heading = u"first";
-}
-
-TEST_F(RealInputTest, DialogsAndMessageBoxesStandCentredOverTheWindowTheyOpenFrom) {
-    window_->move(40, 30);
-    const QPoint centre = window_->frameGeometry().center();
-    probe_.opens = true;
-    QPoint aboutCentre;
-    driver_->ExpectModal(IDD_ABOUT, [&](CDialog& about) {
-        aboutCentre = about.Widget()->frameGeometry().center();
-        about.SendCommand(IDOK);
-    });
-    QTest::mouseClick(probe_.ControlWidget(1011), Qt::LeftButton);
-    EXPECT_LE((aboutCentre - centre).manhattanLength(), 2);
-
-    driver_.reset();  // a real message box
-    QPoint boxCentre;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        boxCentre = box->frameGeometry().center();
-        QTest::mouseClick(static_cast<QWidget*>(box->button(QMessageBox::Ok)), Qt::LeftButton);
-    });
-    MessageBox(&probe_, u"Please Enter Test Name");
-    EXPECT_LE((boxCentre - centre).manhattanLength(), 2);
 }
 
 // The program's side of a sorted drop-down box: insertion, searches, selection.
