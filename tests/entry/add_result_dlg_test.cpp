@@ -166,8 +166,7 @@ TEST_F(AddResultDlgTest, FieldsFollowTheNameAndTextThatIsNoNumberIsKeptOnlyWhenS
 // No puts the person back into the unit field.
 TEST_F(AddResultDlgTest, OtherUnitThanBeforeIsSaidWithWhatGraphsDo) {
     ASSERT_TRUE(StoreResult(u"Ann", u"Lipid Panel", u"", kNow, u"LDL", u"130", u"100", u"mg/dl"));
-    CAddResultDlg converted;
-    Run(converted, u"Ann", u"Lipid Panel", [this](CAddResultDlg& d) {
+    const Fields converted = Run(u"Ann", u"Lipid Panel", [this](CAddResultDlg& d) {
         CComboBox(d, CAddResultDlg::kResultNameBox).UserChoose(1);
         TypeInto(d, CAddResultDlg::kValueEdit, "3.4");
         TypeInto(d, CAddResultDlg::kUnitEdit, "mmol/L");
@@ -177,21 +176,20 @@ TEST_F(AddResultDlgTest, OtherUnitThanBeforeIsSaidWithWhatGraphsDo) {
         QTest::keyClicks(d.Widget()->focusWidget(), "MG/DL");  // over the unit, selected: the same unit
         ClickOn(d, IDOK);
     });
-    EXPECT_EQ(converted.resultUnit, u"MG/DL");
+    EXPECT_EQ(converted, (Fields{u"LDL", u"3.4", u"100", u"MG/DL", u"known"}));
     ASSERT_EQ(driver.Messages().size(), 1u);
     EXPECT_EQ(driver.Messages()[0], u"LDL was recorded in mg/dl before. Graphs will convert between mmol/L and "
                                     u"mg/dl as LDL cholesterol, showing the unit of the latest value. Keep mmol/L?");
 
     driver.ClearMessages();
-    CAddResultDlg apart;
-    Run(apart, u"Ann", u"Lipid Panel", [this](CAddResultDlg& d) {
+    const Fields apart = Run(u"Ann", u"Lipid Panel", [this](CAddResultDlg& d) {
         CComboBox(d, CAddResultDlg::kResultNameBox).UserChoose(1);
         TypeInto(d, CAddResultDlg::kValueEdit, "2");
         TypeInto(d, CAddResultDlg::kUnitEdit, "mEq/L");
         driver.AnswerNextQuestion(true);
         ClickOn(d, IDOK);
     });
-    EXPECT_EQ(apart.resultUnit, u"mEq/L");
+    EXPECT_EQ(apart, (Fields{u"LDL", u"2", u"100", u"mEq/L", u"known"}));
     ASSERT_EQ(driver.Messages().size(), 1u);
     EXPECT_EQ(driver.Messages()[0], u"LDL was recorded in mg/dl before. Values in mEq/L cannot be converted to "
                                     u"it, so a graph shows only those in the unit of the latest value and counts "
