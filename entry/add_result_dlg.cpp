@@ -8,6 +8,9 @@
 #include "res/resource.h"
 #include "review/goal_reading.h"
 #include "store/catalog_store.h"
+#include "store/test_record_store.h"
+#include "units/unit_conversion.h"
+#include "units/unit_identity.h"
 
 namespace {
 
@@ -116,8 +119,31 @@ void CAddResultDlg::OnOK() {
         MessageBox(this, u"Please Enter Result Unit");
         return;
     }
-    if (!KeepsWhatIsNoNumber()) return;
+    if (!KeepsWhatIsNoNumber() || !KeepsOtherUnit()) return;
     EndDialog(IDOK);
+}
+
+// A unit other than that of the result's latest stored value changes what its
+// graph can show: the person hears whether the values will be converted or
+// kept apart, and may correct the unit instead.
+bool CAddResultDlg::KeepsOtherUnit() {
+    const std::vector<TestResult> latest = ResultValues(userName, testName, resultName, -1, 1);
+    if (latest.empty() || SameUnit(latest.front().unit, resultUnit)) return true;
+    const std::u16string earlier = UnitShown(latest.front().unit);
+    const std::u16string typed = UnitShown(resultUnit);
+    std::u16string question = resultName + u" was recorded " + (earlier.empty() ? u"without a unit" : u"in " + earlier) +
+                              u" before. ";
+    const std::optional<UnitConversion> conversion = FindConversion(resultName, resultUnit, latest.front().unit);
+    if (conversion) {
+        question += u"Graphs will convert between " + typed + u" and " + earlier + u" as " +
+                    std::u16string(conversion->analyte) + u", showing the unit of the latest value.";
+    } else {
+        question += u"Values in " + typed + u" cannot be converted to it, so a graph shows only those in the unit "
+                    u"of the latest value and counts the others.";
+    }
+    if (AskYesNo(this, question + u" Keep " + (typed.empty() ? u"this unit" : typed) + u"?")) return true;
+    unitEdit_.FocusSelected();
+    return false;
 }
 
 // A value or goal that is no number is compared with nothing and left out of

@@ -31,6 +31,7 @@ private:
     void OnPaint(PaintSurface& dc);
     void FillFromCatalogue(int index, bool keepTyped);
     bool KeepsWhatIsNoNumber();
+    bool KeepsOtherUnit();
 
     CComboBox resultNameBox_{*this, kResultNameBox};
     CEdit valueEdit_{*this, kValueEdit};

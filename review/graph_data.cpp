@@ -2,6 +2,7 @@
 
 #include "store/test_record_store.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -22,28 +23,40 @@ GraphSeries CollectGraphSeries(std::u16string_view user, std::u16string_view tes
     if (result.empty()) return series;
 
     const std::vector<TestResult> gathered = ResultValues(user, test, result, period, kGraphCapacity);
-    if (gathered.empty()) return series;
-    const ValueReading reading = ReadingFor(user, numbers);
+    std::vector<std::optional<double>> read;
+    for (const TestResult& record : gathered) read.push_back(ReadNumber(record.value, numbers));
+    // The latest number's unit is the graph's: what the person sees now.
+    std::size_t latest = read.size();
+    while (latest > 0 && !read[latest - 1]) --latest;
+    series.leftOut = static_cast<int>(std::count(read.begin(), read.end(), std::nullopt));
+    if (latest == 0) return series;
+    PictureUnit picture(result, gathered[latest - 1].unit);
+
+    const TestResult* oldestShown = nullptr;
     double sum = 0;
-    for (const TestResult& record : gathered) {
-        const std::optional<double> v = ReadNumber(record.value, numbers);
-        if (!v) {
-            ++series.leftOut;
-            continue;
-        }
+    for (std::size_t r = 0; r < gathered.size(); ++r) {
+        if (!read[r]) continue;
+        const std::optional<double> v = picture.Take(*read[r], gathered[r].unit, gathered[r].value);
+        if (!v) continue;
+        if (!oldestShown) oldestShown = &gathered[r];
         const auto i = static_cast<std::size_t>(series.count++);
-        series.dates[i] = record.date;
+        series.dates[i] = gathered[r].date;
         series.values[i] = *v;
-        series.units[i] = record.unit;
         sum += *v;
         Widen(series, *v);
     }
-    if (series.count > 0) series.average = sum / series.count;
+    series.average = sum / series.count;
+    series.unit = picture.Unit();
+    series.convertedUnits = picture.Converted();
+    series.leftOutUnits = picture.LeftOut();
+    series.analyte = picture.Analyte();
 
-    // The oldest gathered record's goal and unit serve for the whole graph.
-    series.unit = gathered.front().unit;
-    series.goal = ReadGoal(gathered.front().goal, reading);
+    // The oldest shown value's goal serves for the whole graph, converted with it.
+    series.goal = ReadGoal(oldestShown->goal, ReadingFor(user, numbers));
     if (!series.goal) return series;
+    const std::optional<UnitConversion> conversion = picture.From(oldestShown->unit);
+    for (double* end : {&series.goal->low, &series.goal->high})
+        *end = RoundAsEntered(conversion->Apply(*end), *end, ShortNumberText(*end, kPlainNumbers));
     // Goal low first, then goal high; a goal above the range never also lowers it.
     for (const double g : {series.goal->low, series.goal->high}) {
         if (std::isinf(g)) continue;

@@ -73,6 +73,45 @@ std::tuple<int, int, int, int, int, int> DateKey(const SystemTime& t) {
 
 std::u16string ValuesText(int count) { return IntToText(count) + (count == 1 ? u" value" : u" values"); }
 
+int Sum(const std::vector<UnitTally>& tallies) {
+    int sum = 0;
+    for (const UnitTally& t : tallies) sum += t.count;
+    return sum;
+}
+
+std::u16string Joined(const std::vector<std::u16string>& parts) {
+    std::u16string text;
+    for (const std::u16string& part : parts) text += (text.empty() ? u"" : u", ") + part;
+    return text;
+}
+
+// What the picture does not show as stored, in at most four short lines:
+// values converted from other units, then those left out.
+std::vector<std::u16string> NoteLines(const GraphSeries& series) {
+    std::vector<std::u16string> lines;
+    if (!series.convertedUnits.empty()) {
+        std::vector<std::u16string> units;
+        for (const UnitTally& t : series.convertedUnits) units.push_back(t.unit);
+        lines.push_back(ValuesInUnit({Joined(units), Sum(series.convertedUnits)}));
+        lines.push_back(u"converted to " + series.unit);
+    }
+    const int notShown = series.leftOut + Sum(series.leftOutUnits);
+    if (series.leftOutUnits.empty() && series.leftOut > 0) {
+        lines.push_back(u"Left out: " + ValuesText(series.leftOut));
+        lines.push_back(u"not read as numbers");
+    } else if (series.leftOutUnits.size() == 1 && series.leftOut == 0) {
+        lines.push_back(ValuesInUnit(series.leftOutUnits.front()));
+        lines.push_back(u"not shown");
+    } else if (notShown > 0) {
+        std::vector<std::u16string> why;
+        for (const UnitTally& t : series.leftOutUnits) why.push_back(u"in " + t.unit);
+        if (series.leftOut > 0) why.push_back(u"not numbers");
+        lines.push_back(u"Not shown: " + ValuesText(notShown));
+        lines.push_back(Joined(why));
+    }
+    return lines;
+}
+
 PaintRect Box(int left, int top, int right, int bottom) {
     return {std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
 }
@@ -195,8 +234,9 @@ void DrawChart(PaintSurface& dc, std::u16string_view resultName, const GraphSeri
 
     dc.Line(13, kTop, 17, kTop);
     dc.SelectFont(&kGraphLabelFont);
-    dc.TextOut(2, 35, ShortNumberText(series.rangeHigh, series.numbers));
     dc.TextOut(10, 15, resultName);
+    dc.TextOut(10, 25, series.unit);  // the vertical axis's unit, above its top value
+    dc.TextOut(2, 35, ShortNumberText(series.rangeHigh, series.numbers));
     dc.TextOut(220, 205, today);
     if (series.rangeHigh != series.rangeLow) {
         dc.Line(13, kBottom, 17, kBottom);
@@ -209,11 +249,14 @@ void DrawChart(PaintSurface& dc, std::u16string_view resultName, const GraphSeri
     } else {
         DrawBarChart(dc, layout, series.goal.has_value());
     }
-    if (series.leftOut > 0) {
-        // Beside the legend, so that nothing of the graph moves.
-        dc.TextOut(120, 215, u"Left out: " + ValuesText(series.leftOut));
-        dc.TextOut(120, 227, u"not read as numbers");
+    // Beside the legend, so that nothing of the graph moves.
+    dc.SelectFont(&kGraphLabelFont);
+    int y = 214;
+    for (const std::u16string& line : NoteLines(series)) {
+        dc.TextOut(125, y, line);
+        y += 10;
     }
+    dc.SelectFont(&kGraphTextFont);
     dc.TextOut(15, 250, AverageText(series));
 }
 
@@ -241,6 +284,9 @@ std::u16string DescribeGraph(std::u16string_view resultName, const GraphSeries& 
     if (series.count == 0) return text + u": " + ValuesText(series.leftOut) + u", none of them a number";
     text += u": " + ValuesText(series.count);
     if (series.leftOut > 0) text += u" (" + ValuesText(series.leftOut) + u" left out, not numbers)";
+    for (const UnitTally& t : series.convertedUnits)
+        text += u"; " + ConvertedText(t, series.unit) + u" as " + series.analyte;
+    for (const UnitTally& t : series.leftOutUnits) text += u"; " + LeftOutText(t);
 
     const NumberFormat& numbers = series.numbers;
     const auto number = [&numbers](double v) { return ShortNumberText(v, numbers); };
@@ -249,9 +295,8 @@ std::u16string DescribeGraph(std::u16string_view resultName, const GraphSeries& 
     for (int i = 1; i < series.count; ++i) {
         if (DateKey(series.dates[i]) > DateKey(series.dates[latest])) latest = i;
     }
-    const std::u16string& latestUnit = series.units[static_cast<std::size_t>(latest)];
-    text += u"; latest " + number(series.values[latest]) + (latestUnit.empty() ? u"" : u" " + latestUnit) + u" on " +
-            DateText(series.dates[latest]);
+    // The latest value is in the graph's unit, as it was entered.
+    text += u"; latest " + number(series.values[latest]) + unit + u" on " + DateText(series.dates[latest]);
     if (!series.goal) {
         text += u"; no goal";
     } else {

@@ -3,14 +3,6 @@
 #include "platform/text.h"
 #include "store/test_record_store.h"
 
-UnitParts SplitUnit(std::u16string_view unit) {
-    const std::size_t open = unit.find(u'(');
-    if (open == std::u16string_view::npos) return {std::u16string(unit), {}};
-    std::u16string_view note = unit.substr(open + 1);
-    note = note.substr(0, note.find(u')'));
-    return {std::u16string(unit.substr(0, open)), std::u16string(note)};
-}
-
 int ReportImage(Verdict verdict) {
     switch (verdict) {
     case Verdict::Below: return kReportBelowGoal;

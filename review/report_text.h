@@ -7,6 +7,7 @@
 #include "platform/number_text.h"
 #include "review/goal_reading.h"
 #include "store/result_row.h"
+#include "units/unit_identity.h"
 
 #include <string>
 #include <string_view>
@@ -33,14 +34,6 @@ inline constexpr int kReportNoImage = 4;
 inline constexpr int kReportNoVerdict = 5;
 
 inline constexpr std::size_t kMaxReportNotes = 10;
-
-// A unit text "mg/dL (fasting)": the part before the first '(' and the note
-// after it up to the first ')' that follows (to the end when none follows).
-struct UnitParts {
-    std::u16string unit;
-    std::u16string note;
-};
-UnitParts SplitUnit(std::u16string_view unit);
 
 // The picture of a verdict.
 int ReportImage(Verdict verdict);

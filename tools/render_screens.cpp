@@ -93,6 +93,11 @@ void StoreSampleTests() {
                {u"HDL cholesterol", l.hdl, u"50-100", u"mg/dL"},
                {u"Triglycerides", l.triglycerides, u"0-149", u"mg/dL (fasting)"}});
     }
+    // The laboratory before reported in SI units: the graphs convert them.
+    store(kUser, u"Lipid Panel", 2025, 12, 28, u"", {{u"Total cholesterol", u"6.2", u"0-5.2", u"mmol/L"},
+                                                   {u"LDL cholesterol", u"4.1", u"0-2.6", u"mmol/L"},
+                                                   {u"HDL cholesterol", u"1.2", u"1.3-2.6", u"mmol/L"},
+                                                   {u"Triglycerides", u"2.0", u"0-1.7", u"mmol/L"}});
     store(kUser, u"Hemoglobin A1c", 2026, 1, 20, u"", {{u"A1c", u"5.9", u"4.0-5.6", u"%"}});
     store(kUser, u"Hemoglobin A1c", 2026, 5, 4, u"After the diet change", {{u"A1c", u"5.5", u"4.0-5.6", u"%"}});
     store(kUser, u"TSH", 2026, 4, 15, u"", {{u"TSH", u"2.1", u"0.4-4.0", u"mIU/L"}});

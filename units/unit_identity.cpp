@@ -41,9 +41,24 @@ void SpellMicroAlike(std::u16string& key) {
 
 }  // namespace
 
+UnitParts SplitUnit(std::u16string_view unit) {
+    const std::size_t open = unit.find(u'(');
+    if (open == std::u16string_view::npos) return {std::u16string(unit), {}};
+    std::u16string_view note = unit.substr(open + 1);
+    note = note.substr(0, note.find(u')'));
+    return {std::u16string(unit.substr(0, open)), std::u16string(note)};
+}
+
+std::u16string UnitShown(std::u16string_view unit) {
+    std::u16string shown = SplitUnit(unit).unit;
+    const std::size_t first = shown.find_first_not_of(u' ');
+    if (first == std::u16string::npos) return {};
+    return shown.substr(first, shown.find_last_not_of(u' ') - first + 1);
+}
+
 std::u16string UnitKey(std::u16string_view unit) {
     std::u16string key;
-    for (char16_t c : FoldCase(unit.substr(0, unit.find(u'('))))
+    for (char16_t c : FoldCase(SplitUnit(unit).unit))
         if (!IsBlank(c)) key.push_back(c == u'\u00B5' ? kMicro : c);
     SpellMicroAlike(key);
     return key;

@@ -5,6 +5,18 @@
 #include <string>
 #include <string_view>
 
+// A unit text "mg/dL (fasting)": the part before the first '(' (with any
+// blank before it) and the note after it up to the first ')' that follows (to
+// the end when none follows).
+struct UnitParts {
+    std::u16string unit;
+    std::u16string note;
+};
+UnitParts SplitUnit(std::u16string_view unit);
+
+// The unit part without blanks at its ends, as a picture names its unit.
+std::u16string UnitShown(std::u16string_view unit);
+
 // The unit as compared: the text before a note in parentheses ("mg/dL
 // (fasting)" is mg/dL), case-folded, without blanks, with the micro prefix in
 // one spelling (µ, μ, u and mc alike). Equal keys are the same unit; an empty

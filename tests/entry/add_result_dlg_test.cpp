@@ -161,4 +161,39 @@ TEST_F(AddResultDlgTest, FieldsFollowTheNameAndTextThatIsNoNumberIsKeptOnlyWhenS
     EXPECT_TRUE(driver.Messages()[0].starts_with(u"Neither the value \"4,1\" nor the goal \"about 4\""));
 }
 
+// A unit other than that of the result's stored values is said before Ok ends
+// the dialog: converted for graphs when the table knows how, else kept apart.
+// No puts the person back into the unit field.
+TEST_F(AddResultDlgTest, OtherUnitThanBeforeIsSaidWithWhatGraphsDo) {
+    ASSERT_TRUE(StoreResult(u"Ann", u"Lipid Panel", u"", kNow, u"LDL", u"130", u"100", u"mg/dl"));
+    const Fields converted = Run(u"Ann", u"Lipid Panel", [this](CAddResultDlg& d) {
+        CComboBox(d, CAddResultDlg::kResultNameBox).UserChoose(1);
+        TypeInto(d, CAddResultDlg::kValueEdit, "3.4");
+        TypeInto(d, CAddResultDlg::kUnitEdit, "mmol/L");
+        ClickOn(d, IDOK);  // answered No
+        EXPECT_FALSE(d.IsEnded());
+        EXPECT_EQ(d.Widget()->focusWidget(), d.ControlWidget(CAddResultDlg::kUnitEdit));
+        QTest::keyClicks(d.Widget()->focusWidget(), "MG/DL");  // over the unit, selected: the same unit
+        ClickOn(d, IDOK);
+    });
+    EXPECT_EQ(converted, (Fields{u"LDL", u"3.4", u"100", u"MG/DL", u"known"}));
+    ASSERT_EQ(driver.Messages().size(), 1u);
+    EXPECT_EQ(driver.Messages()[0], u"LDL was recorded in mg/dl before. Graphs will convert between mmol/L and "
+                                    u"mg/dl as LDL cholesterol, showing the unit of the latest value. Keep mmol/L?");
+
+    driver.ClearMessages();
+    const Fields apart = Run(u"Ann", u"Lipid Panel", [this](CAddResultDlg& d) {
+        CComboBox(d, CAddResultDlg::kResultNameBox).UserChoose(1);
+        TypeInto(d, CAddResultDlg::kValueEdit, "2");
+        TypeInto(d, CAddResultDlg::kUnitEdit, "mEq/L");
+        driver.AnswerNextQuestion(true);
+        ClickOn(d, IDOK);
+    });
+    EXPECT_EQ(apart, (Fields{u"LDL", u"2", u"100", u"mEq/L", u"known"}));
+    ASSERT_EQ(driver.Messages().size(), 1u);
+    EXPECT_EQ(driver.Messages()[0], u"LDL was recorded in mg/dl before. Values in mEq/L cannot be converted to "
+                                    u"it, so a graph shows only those in the unit of the latest value and counts "
+                                    u"the others. Keep mEq/L?");
+}
+
 }  // namespace

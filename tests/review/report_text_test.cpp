@@ -26,17 +26,6 @@ public:
     std::vector<Row> rows;
 };
 
-TEST(SplitUnit, SeparatesTheNoteInParentheses) {
-    EXPECT_EQ(SplitUnit(u"mg/dL (fasting)").unit, u"mg/dL ");
-    EXPECT_EQ(SplitUnit(u"mg/dL (fasting)").note, u"fasting");
-    EXPECT_EQ(SplitUnit(u"(fasting) x").unit, u"");
-    EXPECT_EQ(SplitUnit(u"(fasting) x").note, u"fasting");
-    EXPECT_EQ(SplitUnit(u"mg/dL").unit, u"mg/dL");
-    EXPECT_EQ(SplitUnit(u"mg/dL").note, u"");
-    // No closing parenthesis: the note runs to the end.
-    EXPECT_EQ(SplitUnit(u"mg (after meal").note, u"after meal");
-}
-
 class ReportTextTest : public ReviewTest {
 protected:
     std::vector<Row> Report(std::u16string_view user, std::u16string_view test, const SystemTime& day) {

@@ -262,6 +262,34 @@ TEST_F(ResultsGraphDlgTest, RendersBarAndLineCharts) {
     });
 }
 
+// Glucose once in mmol/L, now in mg/dL: one graph in the latest unit, the old
+// value and its goal converted, a value in a unit that does not convert left
+// out and counted; the axis and the description name the unit.
+TEST_F(ResultsGraphDlgTest, DrawsValuesInOtherUnitsInTheLatestUnit) {
+    AddResultName(u"Sugar", u"Glucose");
+    Store(u"Ann", u"Sugar", DaysAgo(5), u"Glucose", u"5.4", u"3.9-5.5", u"mmol/L");
+    Store(u"Ann", u"Sugar", DaysAgo(3), u"Glucose", u"2", u"", u"mEq/L");
+    Store(u"Ann", u"Sugar", DaysAgo(1), u"Glucose", u"100", u"70-100", u"mg/dL");
+    Open(u"Ann", u"Sugar", [](CResultsGraphDlg& d) {
+        EXPECT_EQ(d.Widget()->accessibleDescription(),
+                  "Glucose, the last 7 days: 2 values; 1 value in mmol/L converted to mg/dL as Glucose; 1 value in "
+                  "mEq/L not shown; latest 100 mg/dL on 3/14/2024; goal 70 to 99 mg/dL; average 98.50 mg/dL");
+        // 97 and 100 mg/dL over the goal 70-99 mg/dL: the range 70 to 100, 5 pixels a unit.
+        const QImage shot = Shot(d);
+        EXPECT_TRUE(IsColor(shot, 77, 57, kRed));     // 5.4 mmol/L as 97 mg/dL, 5 days back
+        EXPECT_TRUE(IsColor(shot, 197, 42, kRed));    // 100 mg/dL yesterday
+        EXPECT_TRUE(IsColor(shot, 100, 47, kGreen));  // the goal band from 99 ...
+        EXPECT_TRUE(IsColor(shot, 100, 188, kGreen)); // ... down to 70
+        EXPECT_TRUE(IsColor(shot, 100, 43, kWhite));
+        for (int y = 20; y < 200; ++y) EXPECT_FALSE(IsColor(shot, 137, y, kRed)) << y;  // no mEq/L marker
+        const RecordingSurface drawn = RecordPaint(d);
+        for (const char16_t* text : {u"mg/dL", u"1 value in mmol/L", u"converted to mg/dL", u"1 value in mEq/L",
+                                     u"not shown", u"Average Value:98.50"})
+            EXPECT_NE(drawn.FindText(text), nullptr) << TextToUtf8(text);
+        d.SendCommand(IDCANCEL);
+    });
+}
+
 // A stored period the menu does not offer, a multiple of 31, and series that
 // cannot be scaled as usual draw without dividing by nothing; every date
 // keeps the 60 most recent tests.

@@ -359,6 +359,11 @@ TEST_F(ExportTool, SummaryListsEveryResultWithItsLatestAndPreviousValues) {
     Store(u"Tavi Orlenska", u"Lipid Panel", MakeDate(2024, 2, 1), u"", u"LDL cholesterol", u"140", u"0-99", u"mg/dL");
     Store(u"Tavi Orlenska", u"Lipid Panel", MakeDate(2023, 12, 1), u"", u"LDL cholesterol", u"170", u"0-99", u"mg/dL");
     Store(u"Tavi Orlenska", u"Lipid Panel", MakeDate(2024, 2, 1), u"", u"Triglycerides", u"131,5", u"0-149", u"mg/dL");
+    // A new laboratory's units: the previous value in the latest's unit, or marked.
+    Store(u"Tavi Orlenska", u"Chemistry", MakeDate(2024, 1, 5), u"", u"Glucose", u"5.4", u"3.9-5.5", u"mmol/L");
+    Store(u"Tavi Orlenska", u"Chemistry", MakeDate(2024, 1, 5), u"", u"Sodium", u"140", u"135-145", u"mEq/L");
+    Store(u"Tavi Orlenska", u"Chemistry", MakeDate(2024, 2, 5), u"", u"Glucose", u"100", u"70-99", u"mg/dL");
+    Store(u"Tavi Orlenska", u"Chemistry", MakeDate(2024, 2, 5), u"", u"Sodium", u"139", u"135-145", u"mmol/L");
     const auto summary = [this] {
         const ToolRun run = Tool("summary 'Tavi Orlenska' -f -o tavi.pdf");
         EXPECT_EQ(run.status, 0) << run.err;
@@ -370,7 +375,9 @@ TEST_F(ExportTool, SummaryListsEveryResultWithItsLatestAndPreviousValues) {
          {"Tavi Orlenska", "Female | ", "Lipid Panel, latest 3/1/2024", "LDL cholesterol: 130 mg/dL (fasting) on 3/1/2024",
           "Goal: 0-99 mg/dL (above goal)", "Previous: 140 mg/dL on 2/1/2024", "HDL cholesterol: 55 mg/dL",
           "No earlier result", "Triglycerides: 131,5 mg/dL on 2/1/2024", "Goal: 0-149 mg/dL (no goal comparison)",
-          "Ferritin, latest 2/10/2024", "Ferritin: 20 ng/mL", "(below goal)", "Page 1 of 1"})
+          "Ferritin, latest 2/10/2024", "Ferritin: 20 ng/mL", "(below goal)",
+          "Previous: 97 mg/dL, entered as 5.4 mmol/L on 1/5/2024", "Previous: 140 mEq/L (in another unit) on 1/5/2024",
+          "Page 1 of 1"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
     language_ = "de_DE.UTF-8";
     text = summary();

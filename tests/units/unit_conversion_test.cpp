@@ -183,6 +183,18 @@ TEST(UnitConversionTest, SpellingsOfOneUnit) {
     EXPECT_EQ(*same, 95);
 }
 
+// The note a unit text carries in parentheses, which the report lists apart.
+TEST(UnitConversionTest, SplitUnitSeparatesTheNoteInParentheses) {
+    EXPECT_EQ(SplitUnit(u"mg/dL (fasting)").unit, u"mg/dL ");
+    EXPECT_EQ(SplitUnit(u"mg/dL (fasting)").note, u"fasting");
+    EXPECT_EQ(SplitUnit(u"(fasting) x").unit, u"");
+    EXPECT_EQ(SplitUnit(u"(fasting) x").note, u"fasting");
+    EXPECT_EQ(SplitUnit(u"mg/dL").unit, u"mg/dL");
+    EXPECT_EQ(SplitUnit(u"mg/dL").note, u"");
+    // No closing parenthesis: the note runs to the end.
+    EXPECT_EQ(SplitUnit(u"mg (after meal").note, u"after meal");
+}
+
 TEST(UnitConversionTest, UnknownPairsStayUnconverted) {
     const struct {
         const char16_t* name;

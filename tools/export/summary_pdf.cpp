@@ -1,6 +1,7 @@
 #include "tools/export/summary_pdf.h"
 
 #include "platform/locale/desktop_numbers.h"
+#include "platform/number_text.h"
 #include "platform/text.h"
 #include "review/graph_data.h"
 #include "review/report_text.h"
@@ -8,6 +9,8 @@
 #include "store/test_record_store.h"
 #include "tools/export/printed_files.h"
 #include "tools/export/printed_pages.h"
+#include "units/picture_unit.h"
+#include "units/unit_identity.h"
 
 #include <algorithm>
 #include <map>
@@ -98,6 +101,19 @@ int VerdictImage(const Reading& reading, const ValueReading& rule) {
     return ReportImage(Judge(reading.value, reading.goal, rule));
 }
 
+// The result before the latest, in the latest's unit when it was stored in
+// another one that converts; marked when it does not.
+std::u16string PreviousValue(const SummaryResult& r, const NumberFormat& numbers) {
+    const Reading& previous = *r.previous;
+    const std::u16string stored = previous.value + u" " + previous.unit;
+    if (SameUnit(previous.unit, r.latest.unit)) return stored;
+    const std::optional<double> value = ReadNumber(previous.value, numbers);
+    const std::optional<UnitConversion> conversion = FindConversion(r.name, previous.unit, r.latest.unit);
+    if (!value || !conversion) return stored + u" (in another unit)";
+    const double shown = RoundAsEntered(conversion->Apply(*value), *value, previous.value);
+    return EnteredAsText(ShortNumberText(shown, numbers), r.latest.unit, previous.value, previous.unit);
+}
+
 std::vector<std::u16string> ResultLines(const SummaryResult& r, const ValueReading& rule) {
     UnitParts unit = SplitUnit(r.latest.unit);
     while (!unit.unit.empty() && unit.unit.back() == u' ') unit.unit.pop_back();
@@ -105,8 +121,7 @@ std::vector<std::u16string> ResultLines(const SummaryResult& r, const ValueReadi
         r.name + u": " + r.latest.value + u" " + r.latest.unit + u" on " + DateText(r.latest.date),
         u"Goal: " + r.latest.goal + u" " + unit.unit + u" (" +
             std::u16string(ReportImageWords(VerdictImage(r.latest, rule))) + u")"};
-    lines.push_back(r.previous ? u"Previous: " + r.previous->value + u" " + r.previous->unit + u" on " +
-                                     DateText(r.previous->date)
+    lines.push_back(r.previous ? u"Previous: " + PreviousValue(r, rule.numbers) + u" on " + DateText(r.previous->date)
                                : u"No earlier result");
     return lines;
 }
