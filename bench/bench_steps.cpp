@@ -237,7 +237,7 @@ double TimeDeleteUser(const HeavyDevice& device, const fs::path& pristine, doubl
     Stopwatch watch;
     Require(DeleteUser(device.heavyUser), "the user was not deleted");
     const double ms = watch.Stop();
-    Require(FindPatient(device.heavyUser) == -1, "the user was not deleted");
+    Require(!HasPatient(device.heavyUser), "the user was not deleted");
     Require(UserTests(device.heavyUser).empty(), "the user's tests were not deleted");
     watch.Start();
     CloseObjectStore();

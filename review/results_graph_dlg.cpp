@@ -123,7 +123,7 @@ void CResultsGraphDlg::OnResultChosen() {
 // A user without a record has nowhere to keep the choice; anyone else is told
 // when it could not be kept, and may try again or close the graph.
 void CResultsGraphDlg::OnExit() {
-    if (!SetGraphPreferences(userName, IntToText(currentPeriod), currentType) && FindPatient(userName) != -1) {
+    if (!SetGraphPreferences(userName, IntToText(currentPeriod), currentType) && HasPatient(userName)) {
         MessageBox(this, u"Could not save the graph settings. Check that there is space on the disk and try again.");
         return;
     }

@@ -81,19 +81,29 @@ bool AddResultName(std::u16string_view test, std::u16string_view name) {
 }
 
 bool KnowsResult(std::u16string_view test, std::u16string_view name) {
-    return FindInRun(kResultCatalogDatabase, TextProperty(test, kPropResultTest), [name](const PropertyRecord& record) {
-               return name.empty() || EqualsNoCase(TextOf(record, kPropResultName), BoundedText(name));
-           }) != -1;
+    PropertyDatabase db;
+    PropertyRecord record;
+    return SeekInRun(
+        db, kResultCatalogDatabase, TextProperty(test, kPropResultTest),
+        [name](const PropertyRecord& found) {
+            return name.empty() || EqualsNoCase(TextOf(found, kPropResultName), BoundedText(name));
+        },
+        record);
 }
 
 std::optional<std::unordered_set<std::u16string>> KnownResultNames(std::u16string_view test) {
     std::optional<std::unordered_set<std::u16string>> names;
-    FindInRun(kResultCatalogDatabase, TextProperty(test, kPropResultTest), [&names](const PropertyRecord& record) {
-        if (!names) names.emplace();
-        if (const std::u16string_view name = TextOf(record, kPropResultName); !name.empty())
-            names->insert(FoldCase(BoundedText(name)));
-        return false;  // on through the whole run
-    });
+    PropertyDatabase db;
+    PropertyRecord record;
+    SeekInRun(
+        db, kResultCatalogDatabase, TextProperty(test, kPropResultTest),
+        [&names](const PropertyRecord& found) {
+            if (!names) names.emplace();
+            if (const std::u16string_view name = TextOf(found, kPropResultName); !name.empty())
+                names->insert(FoldCase(BoundedText(name)));
+            return false;  // on through the whole run
+        },
+        record);
     return names;
 }
 

@@ -29,8 +29,25 @@ bool FillPatient(PropertyRecord& record, std::u16string_view name, std::u16strin
     return true;
 }
 
+// Opens `db` on the patient named exactly `name` and reads it into `record`.
+bool SeekPatient(PropertyDatabase& db, std::u16string_view name, PropertyRecord& record) {
+    const std::u16string exact = BoundedText(name);
+    return SeekInRun(db, kPatientsDatabase, TextProperty(exact, kPropName),
+                     [&exact](const PropertyRecord& found) { return TextOf(found, kPropName) == exact; }, record);
+}
+
+template <class Change>
+bool ChangePatient(std::u16string_view name, Change change) {
+    PropertyDatabase db;
+    PropertyRecord record;
+    if (!SeekPatient(db, name, record)) return false;
+    change(record);
+    return db.Write(record, 1);
+}
+
 bool ReadPatient(std::u16string_view name, PropertyRecord& record) {
-    return ReadRecordAt(kPatientsDatabase, FindPatient(name), record);
+    PropertyDatabase db;
+    return SeekPatient(db, name, record);
 }
 
 Patient PatientOf(const PropertyRecord& record) {
@@ -44,8 +61,7 @@ bool UpdatePatient(std::u16string_view name, std::u16string_view sex, const Syst
                    std::u16string_view period, std::u16string_view type) {
     PropertyRecord replacement;
     if (!FillPatient(replacement, name, sex, birthdate, period, type)) return false;
-    return ChangeRecordAt(kPatientsDatabase, FindPatient(name),
-                          [&replacement](PropertyRecord& record) { record = replacement; });
+    return ChangePatient(name, [&replacement](PropertyRecord& record) { record = replacement; });
 }
 
 }  // namespace
@@ -62,10 +78,10 @@ SystemTime NewUserBirthdate() {
     return birthdate;
 }
 
-int FindPatient(std::u16string_view name) {
-    std::u16string exact = BoundedText(name);
-    return FindInRun(kPatientsDatabase, TextProperty(exact, kPropName),
-                     [&exact](const PropertyRecord& record) { return TextOf(record, kPropName) == exact; });
+bool HasPatient(std::u16string_view name) {
+    PropertyDatabase db;
+    PropertyRecord record;
+    return SeekPatient(db, name, record);
 }
 
 bool AddPatient(std::u16string_view name, std::u16string_view sex, const SystemTime& birthdate,
@@ -74,7 +90,7 @@ bool AddPatient(std::u16string_view name, std::u16string_view sex, const SystemT
     PropertyDatabase db;
     if (!OpenOrCreate(db, kPatients)) return false;
     bool stored;
-    if (FindPatient(name) != -1) {
+    if (HasPatient(name)) {
         db.Close();
         stored = UpdatePatient(name, sex, birthdate, period, type);
     } else {
@@ -86,7 +102,7 @@ bool AddPatient(std::u16string_view name, std::u16string_view sex, const SystemT
 }
 
 bool SetGraphPreferences(std::u16string_view name, std::u16string_view period, std::u16string_view type) {
-    return ChangeRecordAt(kPatientsDatabase, FindPatient(name), [&](PropertyRecord& record) {
+    return ChangePatient(name, [&](PropertyRecord& record) {
         record.RemoveProperty(kPropGraphPeriod);
         record.RemoveProperty(kPropGraphType);
         record.AddProperty(TextProperty(period, kPropGraphPeriod));
@@ -95,9 +111,9 @@ bool SetGraphPreferences(std::u16string_view name, std::u16string_view period, s
 }
 
 bool DeletePatient(std::u16string_view name) {
-    int index = FindPatient(name);
     PropertyDatabase db;
-    return index != -1 && db.Open(kPatientsDatabase) && db.SeekToIndex(index) && db.DeleteCurrent();
+    PropertyRecord record;
+    return SeekPatient(db, name, record) && db.DeleteCurrent();
 }
 
 bool GetPatientSex(std::u16string_view name, std::u16string& sex) {
@@ -179,5 +195,6 @@ std::u16string FirstPatientName() {
 
 bool HasPatients() {
     PropertyDatabase db;
-    return db.Open(kPatientsDatabase) && db.RecordCount() > 0;
+    // Reaching the first record, not counting them all: start-up asks this.
+    return db.Open(kPatientsDatabase) && db.SeekFirst();
 }

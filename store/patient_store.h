@@ -32,7 +32,8 @@ struct Patient {
 // case is that choice, the empty text is none; any other text is no sex.
 std::optional<std::u16string> SexChoice(std::u16string_view text);
 
-int FindPatient(std::u16string_view name);
+// Whether a patient is named exactly `name`.
+bool HasPatient(std::u16string_view name);
 bool AddPatient(std::u16string_view name, std::u16string_view sex, const SystemTime& birthdate,
                 std::u16string_view period, std::u16string_view type);
 bool SetGraphPreferences(std::u16string_view name, std::u16string_view period, std::u16string_view type);

@@ -27,18 +27,26 @@ inline Property TextProperty(std::u16string_view text, std::uint16_t id) { retur
 std::u16string_view TextOf(const PropertyRecord& record, std::uint16_t id);
 FileTime FileTimeOf(const PropertyRecord& record, std::uint16_t id);
 
-// The index of the first record, among those whose sort property equals `key`
-// ignoring case, that `matches` accepts; -1 when none does.
+// Opens `db` on `database` positioned on the first record, among those whose
+// sort property equals `key` ignoring case, that `matches` accepts: an index
+// descent and the run, where reaching a record by number counts all before it.
+template <class Match>
+bool SeekInRun(PropertyDatabase& db, std::u16string_view database, const Property& key, Match matches,
+               PropertyRecord& record) {
+    if (!db.Open(database)) return false;
+    db.SeekFirst();
+    // A record that cannot be read is passed over: a later one may be the one sought.
+    for (bool found = db.SeekFirstEqual(key); found; found = db.SeekNextEqual(key))
+        if (db.ReadCurrent(record) && matches(record)) return true;
+    return false;
+}
+
+// The index of the record SeekInRun reaches; -1 when none does.
 template <class Match>
 int FindInRun(std::u16string_view database, const Property& key, Match matches) {
     PropertyDatabase db;
-    if (!db.Open(database)) return -1;
-    db.SeekFirst();
     PropertyRecord record;
-    // A record that cannot be read is passed over: a later one may be the one sought.
-    for (bool found = db.SeekFirstEqual(key); found; found = db.SeekNextEqual(key))
-        if (db.ReadCurrent(record) && matches(record)) return db.CurrentIndex();
-    return -1;
+    return SeekInRun(db, database, key, matches, record) ? db.CurrentIndex() : -1;
 }
 
 // Reads the record at `index` (found by FindInRun) through a new handle.

@@ -14,7 +14,7 @@ std::u16string CurrentUser() {
 }
 
 bool IsStored(const std::u16string& user) {
-    return !user.empty() && (FindPatient(user) != -1 || !UserTests(user).empty());
+    return !user.empty() && (HasPatient(user) || !UserTests(user).empty());
 }
 
 // Every test record of `from` becomes one of `to`, each in one step with
@@ -55,7 +55,7 @@ std::vector<std::u16string> UserNames() {
 bool IsNameTaken(std::u16string_view name, std::u16string_view from) {
     const std::u16string exact = BoundedText(name), fromExact = BoundedText(from);
     if (exact == fromExact) return false;
-    if (fromExact.empty() && FindPatient(exact) != -1) return true;
+    if (fromExact.empty() && HasPatient(exact)) return true;
     // A new user's exact name may be one with tests alone; any other match is someone else.
     const std::u16string except = fromExact.empty() ? exact : fromExact;
     for (const Patient& patient : ReadPatients())
@@ -79,7 +79,7 @@ UserChanged ChangeUser(std::u16string_view from, const Patient& patient) {
     StoreTransaction unit;
     bool changed = true;
     if (name != old) {
-        changed = (FindPatient(old) == -1 || DeletePatient(old)) && MoveTests(old, name) &&
+        changed = (!HasPatient(old) || DeletePatient(old)) && MoveTests(old, name) &&
                   (CurrentUser() != old || MakeCurrentUser(name));
     }
     changed = changed &&
@@ -91,7 +91,7 @@ UserChanged ChangeUser(std::u16string_view from, const Patient& patient) {
 bool DeleteUser(std::u16string_view name) {
     const std::u16string user = BoundedText(name);
     StoreTransaction unit;
-    return (FindPatient(user) == -1 || DeletePatient(user)) && DeleteTests(user) &&
+    return (!HasPatient(user) || DeletePatient(user)) && DeleteTests(user) &&
            (CurrentUser() != user || MakeCurrentUser(FirstPatientName())) && unit.Commit();
 }
 

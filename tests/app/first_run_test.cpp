@@ -105,7 +105,7 @@ TEST_F(FirstRunTest, TheFirstUserIsTheOwnerConfirmedOrAskedForAgain) {
         EXPECT_EQ(seenMode_, c.mode);
         EXPECT_EQ(seenName_, c.owner);
         EXPECT_EQ(StoredSetting(kCurrentUserKey), c.confirm ? c.owner : u"<missing>");
-        EXPECT_EQ(FindPatient(c.owner) >= 0, c.confirm);
+        EXPECT_EQ(HasPatient(c.owner), c.confirm);
         EXPECT_EQ(StoredEntry(u"Iron", u"other name"), u"Serum iron");
         EXPECT_EQ(seen.rows, 0);
         EXPECT_EQ(seen.caption, c.confirm ? u"Tests for " + c.owner : u"Tests for (no user)");
@@ -136,7 +136,7 @@ TEST_F(FirstRunTest, AFirstUserThatCannotBeMadeCurrentIsToldSo) {
     SetStoreWriteFailureForTesting(false);
     EXPECT_EQ(driver_.Messages(), std::vector<std::u16string>{u"Could not switch to this user. Check that there is "
                                                               u"space on the disk and try again."});
-    EXPECT_NE(FindPatient(u"Mara Quell"), -1);
+    EXPECT_TRUE(HasPatient(u"Mara Quell"));
     EXPECT_EQ(StoredSetting(kCurrentUserKey), u"<missing>");
 }
 

@@ -69,7 +69,7 @@ TEST_F(AddPatientDlgTest, EachModeStartsWithItsFields) {
         });
         EXPECT_EQ(ended.second, c.name);  // Cancel keeps the caller's name and stores nothing
     }
-    EXPECT_EQ(FindPatient(u"Tavi Orlenska"), -1);
+    EXPECT_FALSE(HasPatient(u"Tavi Orlenska"));
 
     // 29 February stays valid in 1960, a leap year.
     const SystemTime leapDay{2004, 2, 0, 29, 7, 45, 0, 0};
@@ -137,7 +137,7 @@ TEST_F(AddPatientDlgTest, AFailedSaveSaysSoAndKeepsTheFieldsAsTyped) {
         SetStoreWriteFailureForTesting(false);
         EXPECT_EQ(driver.Messages(), Texts{notSaved});
         EXPECT_FALSE(d.IsEnded());
-        EXPECT_EQ(FindPatient(u"Cy"), -1);
+        EXPECT_FALSE(HasPatient(u"Cy"));
         EXPECT_EQ(Shown(d, CAddPatientDlg::kNameEdit), u"Cy");
         EXPECT_EQ(ShownSex(d), u"Female");
         ExpectGraphOptions();

@@ -125,9 +125,9 @@ TEST_F(SwitchUserDlgTest, DeleteAsksNamingWhatGoesAndTheSafeAnswerKeepsIt) {
               (Names{u"Please select a user to delete", u"Delete Bob and all 2 tests?", u"Delete Bob and all 2 tests?",
                      u"Could not delete this user. Check that there is space on the disk and try again.",
                      u"Delete Bob and all 2 tests?", u"Delete Ann?"}));
-    EXPECT_EQ(FindPatient(u"Bob"), -1);
+    EXPECT_FALSE(HasPatient(u"Bob"));
     EXPECT_TRUE(UserTests(u"Bob").empty());
-    EXPECT_NE(FindPatient(u"Ann"), -1);
+    EXPECT_TRUE(HasPatient(u"Ann"));
 }
 
 }  // namespace

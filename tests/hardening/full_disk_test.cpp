@@ -93,7 +93,7 @@ TEST_F(FullDiskTest, AFirstRunSaysOnceThatTheTestInformationCouldNotBeSavedAndWh
     Start([](CVantrelDlg&) {});
     EXPECT_TRUE(driver_.Messages().empty());
     EXPECT_TRUE(PropertyDatabase::Exists(kTestCatalogDatabase));
-    EXPECT_NE(FindPatient(u"Mara"), -1);
+    EXPECT_TRUE(HasPatient(u"Mara"));
 }
 
 // Each window's message for a save that failed is that window's own test.
@@ -133,7 +133,7 @@ TEST_F(FullDiskTest, ASoundStoreOnADiskFullAtStartIsNamedWithItsCauseAndLeftAsIt
     const fs::path log = ObjectStorePath().string() + "-wal";
     EXPECT_TRUE(changed.empty() || (changed == " object-store.sqlite-wal" && fs::file_size(log) == 0)) << changed;
     EXPECT_EQ(ObjectStoreProblem(), u"");
-    EXPECT_NE(FindPatient(u"Ann"), -1);
+    EXPECT_TRUE(HasPatient(u"Ann"));
 }
 
 }  // namespace

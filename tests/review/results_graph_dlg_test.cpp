@@ -130,7 +130,7 @@ TEST_F(ResultsGraphDlgTest, MenuChecksFollowThePeriodAndTypeAndExitStoresThem) {
         EXPECT_EQ(drawn.FindText(u"Average Value:0.00"), nullptr);
         ClickExit(d);  // no record to store into
     });
-    EXPECT_EQ(FindPatient(u"Nobody"), -1);
+    EXPECT_FALSE(HasPatient(u"Nobody"));
 }
 
 // The menu bar by keys: Enter on a focused menu-bar button opens its pop-up

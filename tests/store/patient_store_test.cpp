@@ -36,7 +36,7 @@ TEST_F(PatientStoreTest, AddingAStoredNameRewritesItsRecordInPlace) {
 
     // A birthdate that is no date is refused, not stored as nonsense.
     EXPECT_FALSE(AddPatient(u"Fay", u"", MakeDate(2023, 2, 30), u"0", u"Bar"));
-    EXPECT_EQ(FindPatient(u"Fay"), -1);
+    EXPECT_FALSE(HasPatient(u"Fay"));
 }
 
 TEST_F(PatientStoreTest, AgeIsWholeYearsOf365Days) {

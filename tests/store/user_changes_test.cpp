@@ -37,7 +37,7 @@ TEST_F(UserChangesTest, ARenamedUserTakesEveryTestAndStaysCurrent) {
     anna.name = u"Anna";
     anna.sex = u"Male";
     ASSERT_EQ(ChangeUser(u"Ann", anna), UserChanged::Done);
-    EXPECT_EQ(FindPatient(u"Ann"), -1);
+    EXPECT_FALSE(HasPatient(u"Ann"));
     EXPECT_EQ(ReadPatient(u"Anna")->graphPeriod, u"90");  // the graph choices too
     EXPECT_EQ(StoredSex(u"Anna"), u"Male");
     EXPECT_EQ(AllResults(), expected);
@@ -62,7 +62,7 @@ TEST_F(UserChangesTest, ARenamedUserTakesEveryTestAndStaysCurrent) {
     RefuseStoreAddsAfterForTesting(0);
     EXPECT_EQ(ChangeUser(u"ANNA", anna), UserChanged::Failed);
     SetStoreWriteFailureForTesting(false);
-    EXPECT_NE(FindPatient(u"ANNA"), -1);
+    EXPECT_TRUE(HasPatient(u"ANNA"));
     EXPECT_EQ(UserTests(u"ANNA").size(), 2u);
     EXPECT_EQ(StoredSetting(kCurrentUserKey), u"ANNA");
 
@@ -70,7 +70,7 @@ TEST_F(UserChangesTest, ARenamedUserTakesEveryTestAndStaysCurrent) {
     SetStoreWriteFailureForTesting(true);
     EXPECT_FALSE(DeleteUser(u"ANNA"));
     SetStoreWriteFailureForTesting(false);
-    EXPECT_NE(FindPatient(u"ANNA"), -1);
+    EXPECT_TRUE(HasPatient(u"ANNA"));
     EXPECT_EQ(UserTests(u"ANNA").size(), 2u);
 }
 
@@ -98,7 +98,7 @@ TEST_F(UserChangesTest, DeletingTheCurrentUserMakesTheNextOneCurrent) {
     ASSERT_TRUE(DeleteUser(u"Ann"));
     ASSERT_EQ(AllResults().size(), 1u);
     EXPECT_EQ(AllResults()[0].user, u"Zed");
-    EXPECT_EQ(FindPatient(u"Ann"), -1);
+    EXPECT_FALSE(HasPatient(u"Ann"));
     EXPECT_EQ(StoredSetting(kCurrentUserKey), u"");  // no patient is left
     ASSERT_TRUE(AddPatient(u"Cleo", u"", birth_, u"0", u"Bar"));
     ASSERT_TRUE(MakeCurrentUser(u"Cleo"));

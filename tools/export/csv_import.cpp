@@ -126,7 +126,7 @@ bool StoreRow(const Row& row, bool dryRun, ImportTally& tally) {
     const auto& t = row.text;
     ImportedUser& user = tally.User(t[kUser]);
     // A user is looked for once, at the first row that names them.
-    if (user.added + user.updated == 0 && !user.madeUser && FindPatient(t[kUser]) == -1) {
+    if (user.added + user.updated == 0 && !user.madeUser && !HasPatient(t[kUser])) {
         user.madeUser = true;
         if (!dryRun && !AddPatient(t[kUser], u"", NewUserBirthdate(), kDefaultGraphPeriod, kDefaultGraphType))
             return false;
