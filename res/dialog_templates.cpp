@@ -26,6 +26,8 @@ constexpr std::uint32_t kLineEdit = kStyleBorder | kStyleAutoHScroll | kStyleTab
 constexpr std::uint32_t kDropDown = kStyleDropDown | kStyleVScroll | kStyleTabStop;
 constexpr std::uint32_t kSortedDropDown = kDropDown | kStyleSorted;
 constexpr std::uint32_t kTextList = kStyleSmallIcon | kStyleBorder | kStyleTabStop;
+// A list of dates: thousands of rows, each as wide as a date.
+constexpr std::uint32_t kDateList = kTextList | kStyleUniformRows;
 constexpr std::uint32_t kDatePicker = kStyleShortDate | kStyleTabStop;
 
 constexpr std::uint32_t kModalDialog = kDlgPopup | kDlgCaption | kDlgSysMenu | kDlgModalFrame | kDlgSetFont;
@@ -130,7 +132,7 @@ constexpr std::array kResultsGraphControls{
 
 // 150: Modify Test.
 constexpr std::array kModifyTestControls{
-    ControlTemplate{ModifyTestIds::kDateList, ListView, u"", 7, 30, 77, 95, kTextList},
+    ControlTemplate{ModifyTestIds::kDateList, ListView, u"", 7, 30, 77, 95, kDateList},
     ControlTemplate{ModifyTestIds::kAddButton, Button, u"Add", 91, 39, 26, 14, kPushButton},
     ControlTemplate{ModifyTestIds::kEditButton, Button, u"Edit", 91, 56, 26, 14, kPushButton},
     ControlTemplate{ModifyTestIds::kDeleteButton, Button, u"Delete", 91, 73, 26, 14, kPushButton},

@@ -126,6 +126,7 @@ QWidget* MakeListView(DialogWidget& widget, const ControlTemplate& control) {
     list->setViewMode(QListView::ListMode);
     list->setFlow(QListView::TopToBottom);
     list->setWrapping(false);
+    list->setUniformItemSizes((control.style & kStyleUniformRows) != 0);
     // Long rows scroll sideways rather than lose their ends.
     list->setTextElideMode(Qt::ElideNone);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -25,6 +25,9 @@ enum ControlStyle : std::uint32_t {
     kStyleNoIntegralHeight = 1u << 11,
     kStyleShortDate = 1u << 12,      // date-time picker: short date format
     kStyleVisible = 1u << 13,
+    // List view whose rows are all one short line, narrower than the list:
+    // sized once from the first row rather than each row laid out to size it.
+    kStyleUniformRows = 1u << 14,
 };
 
 // Window styles of a dialog (combinable).

@@ -6,6 +6,8 @@
 #include "res/resource.h"
 #include "support/list_rows.h"
 
+#include <QListWidget>
+
 namespace {
 
 using Texts = std::vector<std::u16string>;
@@ -114,6 +116,25 @@ TEST_F(ModifyTestDlgTest, DeleteAsksAndTheSafeAnswerKeepsTheDay) {
         ClickOn(d, IDOK);
     });
     EXPECT_EQ(Dates(), (Texts{u"9/15/2004", u"1/5/2004"}));
+}
+
+// Rows are sized once, from the first: a wider date below a narrow one still
+// shows whole.
+TEST_F(ModifyTestDlgTest, EveryDateShowsWhole) {
+    TakenTest narrowest{u"Ann", u"Lipid Panel", MakeDate(2005, 1, 1), u"", {kHdl}};
+    ASSERT_EQ(StoreTakenTest(narrowest, false), TestSaved::Stored);
+    Run([](CModifyTestDlg& d) {
+        auto* list = qobject_cast<QListWidget*>(d.ControlWidget(CModifyTestDlg::kDateList));
+        ASSERT_NE(list, nullptr);
+        ASSERT_EQ(list->item(0)->text(), QStringLiteral("1/1/2005"));
+        for (int row = 0; row < list->count(); ++row) {
+            const QRect shown = list->visualRect(list->model()->index(row, 0));
+            const int textWidth = list->fontMetrics().horizontalAdvance(list->item(row)->text());
+            EXPECT_GE(shown.width(), list->iconSize().width() + textWidth) << row;
+            EXPECT_LE(shown.right(), list->viewport()->width()) << row;
+        }
+        ClickOn(d, IDOK);
+    });
 }
 
 }  // namespace
