@@ -59,13 +59,19 @@ std::u16string PeriodText(int period) {
 
 QImage PrintedChart(std::u16string_view user, std::u16string_view test, std::u16string_view result, int period,
                     std::u16string_view type, double scale) {
+    return PrintedChart(CollectGraphSeries(user, test, result, period, DesktopNumberFormat()), result, period, type,
+                        scale);
+}
+
+QImage PrintedChart(const GraphSeries& series, std::u16string_view result, int period, std::u16string_view type,
+                    double scale) {
     QImage image(static_cast<int>(kGraphWidth * scale), static_cast<int>(kGraphHeight * scale),
                  QImage::Format_RGB32);
     image.fill(Qt::white);
     {
         QtPaintSurface surface(image, scale, kGraphWidth, kGraphHeight);
         surface.SetOutlineWidth(kPrintOutline);
-        DrawResultsChart(surface, result, CollectGraphSeries(user, test, result, period, DesktopNumberFormat()), period, type);
+        DrawResultsChart(surface, result, series, period, type);
     }
     return image;
 }

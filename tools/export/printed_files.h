@@ -8,6 +8,8 @@
 
 class QIODevice;
 
+struct GraphSeries;
+
 #include <string>
 #include <string_view>
 
@@ -15,6 +17,9 @@ class QIODevice;
 // pixels per logical pixel so that print needs no enlarging.
 QImage PrintedChart(std::u16string_view user, std::u16string_view test, std::u16string_view result, int period,
                     std::u16string_view type, double scale);
+// The same chart of points already collected.
+QImage PrintedChart(const GraphSeries& series, std::u16string_view result, int period, std::u16string_view type,
+                    double scale);
 // The report's icon for a row picture (kReportBelowGoal...); null past them.
 QImage ReportIcon(int image);
 

@@ -126,9 +126,13 @@ std::vector<std::u16string> ResultLines(const SummaryResult& r, const ValueReadi
     return lines;
 }
 
-bool HasTrend(std::u16string_view user, const SummaryTest& test, const SummaryResult& r,
-              const ValueReading& rule) {
-    return CollectGraphSeries(user, test.name, r.name, kTrendDays, rule.numbers).count > 0;
+// The trend of each of the test's results, read once for both sizing and drawing.
+std::vector<GraphSeries> Trends(std::u16string_view user, const SummaryTest& test, const ValueReading& rule) {
+    std::vector<GraphSeries> trends;
+    trends.reserve(test.results.size());
+    for (const SummaryResult& r : test.results)
+        trends.push_back(CollectGraphSeries(user, test.name, r.name, kTrendDays, rule.numbers));
+    return trends;
 }
 
 int ResultHeight(PrintedPages& pages, const SummaryResult& r, bool trend, const ValueReading& rule) {
@@ -140,9 +144,9 @@ int ResultHeight(PrintedPages& pages, const SummaryResult& r, bool trend, const 
     return std::max(height, trend ? kTrendHeight : 16) + 10;
 }
 
-void DrawResult(PrintedPages& pages, std::u16string_view user, const SummaryTest& test, const SummaryResult& r,
+void DrawResult(PrintedPages& pages, const SummaryTest& test, const SummaryResult& r, const GraphSeries& series,
                 const ValueReading& rule) {
-    const bool trend = HasTrend(user, test, r, rule);
+    const bool trend = series.count > 0;
     const int height = ResultHeight(pages, r, trend, rule);
     const int page = pages.Page();
     pages.Reserve(height);
@@ -154,7 +158,7 @@ void DrawResult(PrintedPages& pages, std::u16string_view user, const SummaryTest
     pages.Picture(ReportIcon(VerdictImage(r.latest, rule)), 0, 16, 16);
     if (trend) {
         constexpr double kScale = 3;
-        pages.Picture(PrintedChart(user, test.name, r.name, kTrendDays, u"Line", kScale),
+        pages.Picture(PrintedChart(series, r.name, kTrendDays, u"Line", kScale),
                       pages.Width() - kTrendWidth, kTrendWidth, kTrendHeight);
     }
     const int column = pages.Width() - kTextX - kTrendWidth - 12;
@@ -188,8 +192,9 @@ std::string WriteSummaryPdf(std::u16string_view user, QIODevice& out) {
             int height = pages.TextHeight(heading, PrintFont(13, true), 0) + 6;
             if (!test.comment.empty()) height += pages.TextHeight(comment, PrintFont(10), kTextX) + 4;
             const int headingHeight = height;
-            for (const SummaryResult& r : test.results)
-                height += ResultHeight(pages, r, HasTrend(user, test, r, rule), rule);
+            const std::vector<GraphSeries> trends = Trends(user, test, rule);
+            for (std::size_t i = 0; i < test.results.size(); ++i)
+                height += ResultHeight(pages, test.results[i], trends[i].count > 0, rule);
             // A test that fits on a page is never split; a longer one starts
             // where at least its heading and first result fit.
             const bool fits = height <= pages.PageRoom();
@@ -202,7 +207,8 @@ std::string WriteSummaryPdf(std::u16string_view user, QIODevice& out) {
                 pages.Skip(4);
             }
             if (test.results.empty()) pages.Text(QStringLiteral("No results recorded"), PrintFont(10), kTextX);
-            for (const SummaryResult& r : test.results) DrawResult(pages, user, test, r, rule);
+            for (std::size_t i = 0; i < test.results.size(); ++i)
+                DrawResult(pages, test, test.results[i], trends[i], rule);
             pages.Skip(10);
         }
     });
