@@ -82,7 +82,7 @@ void CTakeTestDlg::OnAdd() {
     const ResultRow row{result.resultName, result.resultValue, result.goalValue, result.resultUnit};
     const std::u16string text = FormatResultRow(row.name, row.value, row.goal, row.unit);
     if (resultList_.FindItem(kFindString | kFindPartial, -1, text) == -1) AppendRow(row);
-    if (result.newName == 1) TeachResultName(test, row.name, row.value, row.unit);
+    if (result.newName == 1) TeachResultName(test, row.name, row.goal, row.unit);
 }
 
 void CTakeTestDlg::OnDelete() {

@@ -107,7 +107,7 @@ std::optional<std::unordered_set<std::u16string>> KnownResultNames(std::u16strin
     return names;
 }
 
-bool TeachResultName(std::u16string_view test, std::u16string_view name, std::u16string_view value,
+bool TeachResultName(std::u16string_view test, std::u16string_view name, std::u16string_view goal,
                      std::u16string_view unit) {
     if (KnowsResult(test, name)) return true;
     // Before the first run's import there is no test catalogue: making one would
@@ -118,7 +118,7 @@ bool TeachResultName(std::u16string_view test, std::u16string_view name, std::u1
     GetTestEntry(test, u"number of results", countText);
     const std::u16string number = IntToText(static_cast<long long>(TextToInt(countText)) + 1);
     return SetTestEntry(test, u"number of results", number) && SetTestEntry(test, u"resultname" + number, name) &&
-           AddResultName(test, name) && SetTestEntry(test, u"resultvalue" + number, value) &&
+           AddResultName(test, name) && SetTestEntry(test, u"resultvalue" + number, goal) &&
            SetTestEntry(test, u"resultunit" + number, unit) && teaching.Commit();
 }
 

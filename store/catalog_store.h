@@ -33,13 +33,14 @@ bool KnowsResult(std::u16string_view test, std::u16string_view name);
 // The result names the catalogue knows for the test (matched ignoring case),
 // case-folded; nothing when it does not know the test.
 std::optional<std::unordered_set<std::u16string>> KnownResultNames(std::u16string_view test);
-// Numbers a new result name after the test's known ones, with the value and
-// unit it came with, so that Add Test Result can prefill it later. The count,
+// Numbers a new result name after the test's known ones, with the goal and
+// unit it came with as its normal result, so that Add Test Result can prefill
+// them later (never the measured value: it would come back as the next goal). The count,
 // the numbered entries and the result catalogue record are written together or
 // not at all. A name the test already has is left as it is: a second number
 // for it would shift the entries Add Test Result reads by their place. Before
 // the first run's import only the name is kept, in the result catalogue.
-bool TeachResultName(std::u16string_view test, std::u16string_view name, std::u16string_view value,
+bool TeachResultName(std::u16string_view test, std::u16string_view name, std::u16string_view goal,
                      std::u16string_view unit);
 void ListResultTests(ListingTarget& box);
 int ListResultNames(std::u16string_view test, ListingTarget& box);

@@ -59,7 +59,7 @@ bool Teach(const TakenTest& taken) {
     if (!known && !AddResultName(taken.test, u"")) return false;
     for (const ResultRow& row : taken.results) {
         if (known && known->contains(FoldCase(row.name))) continue;
-        if (!TeachResultName(taken.test, row.name, row.value, row.unit)) return false;
+        if (!TeachResultName(taken.test, row.name, row.goal, row.unit)) return false;
         if (known) known->insert(FoldCase(row.name));
     }
     return true;

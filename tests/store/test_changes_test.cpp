@@ -69,6 +69,7 @@ TEST_F(TestChangesTest, AnEditStoresExactlyTheRowsAndCommentShown) {
     EXPECT_EQ(UserTests(u"Ann"), Items({u"Panel", u"Iron"}));
     // What was stored taught the catalogue the names it lacked.
     EXPECT_EQ(StoredEntry(u"Panel", u"resultname4"), u"VLDL");
+    EXPECT_EQ(StoredEntry(u"Panel", u"resultvalue4"), u"5-40");  // its goal, never the value measured
     EXPECT_TRUE(KnowsResult(u"Iron", u""));
 }
 
