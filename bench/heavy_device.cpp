@@ -3,6 +3,7 @@
 #include "entry/goal_for_sex.h"
 #include "platform/device.h"
 #include "platform/memory_listing.h"
+#include "platform/number_text.h"
 #include "platform/recording_surface.h"
 #include "platform/records/record_store.h"
 #include "platform/text.h"
@@ -91,8 +92,9 @@ std::vector<CatalogTest> ReadCatalogue() {
 // A value near the goal "low-high", written with the goal's decimals.
 std::u16string ValueNear(std::u16string_view goal, std::mt19937& random) {
     const std::size_t dash = goal.find(u'-');
-    const double low = TextToReal(goal.substr(0, dash));
-    const double high = dash == std::u16string_view::npos ? low : TextToReal(goal.substr(dash + 1));
+    const double low = ReadNumber(goal.substr(0, dash), kPlainNumbers).value_or(0);
+    const double high =
+        dash == std::u16string_view::npos ? low : ReadNumber(goal.substr(dash + 1), kPlainNumbers).value_or(low);
     const std::size_t point = goal.find(u'.');
     const int decimals = point == std::u16string_view::npos ? 0 : std::min<int>(3, static_cast<int>(goal.size() - point - 1));
     const double spread = std::max(high - low, 1.0);

@@ -91,34 +91,6 @@ int TextToInt(std::u16string_view text) {
     return value < -static_cast<long long>(INT_MAX) ? INT_MAX : static_cast<int>(-value);
 }
 
-double TextToReal(std::u16string_view text, std::size_t* used) {
-    std::size_t pos = 0;
-    while (pos < text.size() && IsBlank(text[pos])) ++pos;
-    std::string number;
-    if (pos < text.size() && (text[pos] == u'+' || text[pos] == u'-')) number.push_back(char(text[pos++]));
-    std::size_t digits = 0;
-    for (; pos < text.size() && IsDigit(text[pos]); ++pos, ++digits) number.push_back(char(text[pos]));
-    if (pos < text.size() && text[pos] == u'.') {
-        number.push_back('.');
-        for (++pos; pos < text.size() && IsDigit(text[pos]); ++pos, ++digits) number.push_back(char(text[pos]));
-    }
-    if (digits == 0) {
-        if (used) *used = 0;
-        return 0.0;
-    }
-    // The exponent counts only when digits follow it.
-    if (pos < text.size() && (text[pos] == u'e' || text[pos] == u'E')) {
-        std::size_t exp = pos + 1;
-        if (exp < text.size() && (text[exp] == u'+' || text[exp] == u'-')) ++exp;
-        if (exp < text.size() && IsDigit(text[exp])) {
-            for (std::size_t i = pos; i < exp; ++i) number.push_back(char(text[i]));
-            for (pos = exp; pos < text.size() && IsDigit(text[pos]); ++pos) number.push_back(char(text[pos]));
-        }
-    }
-    if (used) *used = pos;
-    return strtod_l(number.c_str(), nullptr, UnicodeLocale());
-}
-
 std::u16string IntToText(long long value) {
     std::u16string digits;
     unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)

@@ -18,11 +18,6 @@ std::u16string BoundedText(std::u16string_view text);
 // to the first other character; 0 when there are none. Saturates at the int range.
 int TextToInt(std::u16string_view text);
 
-// Leading real-number reading: leading blanks, an optional sign, digits with an
-// optional decimal point and exponent; 0 when there is none. When `used` is given
-// it receives the number of code units the number took (0 when there was none).
-double TextToReal(std::u16string_view text, std::size_t* used = nullptr);
-
 std::u16string IntToText(long long value);
 
 // UTF-8 <-> UTF-16. Invalid input becomes U+FFFD, never a crash.

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cmath>
 
 namespace {
 
@@ -47,26 +46,6 @@ TEST(TextTest, ReadsIntegersLikeThePlatform) {
     EXPECT_EQ(TextToInt(u"99999999999999999999999"), 2147483647);
     EXPECT_EQ(TextToInt(u"-99999999999999999999999"), -2147483647 - 1);
     EXPECT_EQ(IntToText(-9223372036854775807LL - 1), u"-9223372036854775808");
-}
-
-TEST(TextTest, ReadsTheLeadingRealNumber) {
-    // Each row: the text, its reading, and how many units the number took.
-    const struct {
-        const char16_t* text;
-        double value;
-        std::size_t used;
-    } reads[] = {{u"12.5", 12.5, 4}, {u"  -3.25 mg", -3.25, 7}, {u"1.5e3x", 1500, 5},
-                 {u"4e+", 4, 1},  // an exponent without digits is not part of the number
-                 {u"70-100", 70, 2}, {u"0x1A", 0, 1},  // the leading 0 only
-                 {u"", 0, 0}, {u"abc", 0, 0}, {u".", 0, 0}, {u"-", 0, 0}, {u"+.e5", 0, 0}, {u"inf", 0, 0},
-                 {u"nan", 0, 0}};
-    for (const auto& read : reads) {
-        std::size_t used = 99;
-        EXPECT_DOUBLE_EQ(TextToReal(read.text, &used), read.value) << TextToUtf8(read.text);
-        EXPECT_EQ(used, read.used) << TextToUtf8(read.text);
-    }
-    EXPECT_TRUE(std::isinf(TextToReal(u"1e999")));
-    EXPECT_DOUBLE_EQ(TextToReal(u"3.5"), 3.5);
 }
 
 TEST(TextTest, BoundsCopiesWithoutSplittingAPair) {

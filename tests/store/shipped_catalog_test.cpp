@@ -6,6 +6,7 @@
 
 #include "platform/device.h"
 #include "platform/memory_listing.h"
+#include "platform/number_text.h"
 #include "platform/recording_surface.h"
 #include "platform/text.h"
 #include "store/catalog_store.h"
@@ -25,13 +26,12 @@ struct Range {
 
 // "low-high", both ends numbers and in order; nothing else.
 std::optional<Range> ReadRange(std::u16string_view text) {
-    std::size_t used = 0;
-    const double low = TextToReal(text, &used);
-    if (used == 0 || used >= text.size() || text[used] != u'-') return std::nullopt;
-    const std::u16string_view rest = text.substr(used + 1);
-    const double high = TextToReal(rest, &used);
-    if (used == 0 || used != rest.size() || low > high) return std::nullopt;
-    return Range{low, high};
+    const std::size_t dash = text.find(u'-', 1);
+    if (dash == text.npos) return std::nullopt;
+    const std::optional<double> low = ReadNumber(text.substr(0, dash), kPlainNumbers);
+    const std::optional<double> high = ReadNumber(text.substr(dash + 1), kPlainNumbers);
+    if (!low || !high || *low > *high) return std::nullopt;
+    return Range{*low, *high};
 }
 
 // A range for everyone, or A[B]: A for men and B for women.
