@@ -315,22 +315,23 @@ bool PropertyDatabase::DeleteUndecodable(const FieldMatch& match) {
     return true;
 }
 
-void PropertyDatabase::ForEachLookups(const std::function<void(const Lookups&)>& visit) {
+void PropertyDatabase::ForEachLookupGroup(const std::function<void(const LookupGroup&)>& visit) {
     if (!state_->Usable()) return;
     std::string exact;
-    Lookups lookups;
+    LookupGroup group;
     std::u16string sortText;
-    ForEachLookupRow(*state_->info, [&](sqlite3_stmt* row) {
+    ForEachLookupGroupRow(*state_->info, [&](sqlite3_stmt* row) {
         if (const std::string_view bytes = ReadBytes(row, 0); bytes != exact || sortText.empty()) {
             exact = bytes;
             sortText = TextOfOrderedBytes(exact);
         }
-        lookups.sortText = sortText;
-        lookups.test = ReadBytes(row, 1);
-        lookups.date.reset();
-        if (sqlite3_column_type(row, 2) == SQLITE_INTEGER) lookups.date = static_cast<FileTime>(sqlite3_column_int64(row, 2));
-        lookups.hasResult = sqlite3_column_type(row, 3) == SQLITE_BLOB && sqlite3_column_bytes(row, 3) > 0;
-        visit(lookups);
+        group.sortText = sortText;
+        group.test = ReadBytes(row, 1);
+        group.date.reset();
+        if (sqlite3_column_type(row, 2) == SQLITE_INTEGER) group.date = static_cast<FileTime>(sqlite3_column_int64(row, 2));
+        group.records = sqlite3_column_int64(row, 3);
+        group.withResult = sqlite3_column_int64(row, 4);  // NULL: no record names one
+        visit(group);
     });
 }
 

@@ -86,17 +86,19 @@ public:
     // read passes over: a deletion the person asked for takes them with the rest.
     bool DeleteUndecodable(const FieldMatch& match);
 
-    // Every record's lookup columns, by sort text in order and within one by
-    // test, date and result; a walk of one index that reads no record.
-    // `visit` gets the sort text, the test's stored bytes (equal texts give
-    // equal bytes), the date when it is a time, and whether a result is named.
-    struct Lookups {
+    // The records grouped by sort text, test and date, counted in one walk of
+    // an index that reads no record: the sort texts in the order they were
+    // first stored, and within one by test and date. `visit` gets the sort
+    // text, the test's stored bytes (equal texts give equal bytes), the date
+    // when it is a time, the group's records and those of them naming a result.
+    struct LookupGroup {
         std::u16string_view sortText;
         std::string_view test;
         std::optional<FileTime> date;
-        bool hasResult = false;
+        std::int64_t records = 0;
+        std::int64_t withResult = 0;
     };
-    void ForEachLookups(const std::function<void(const Lookups&)>& visit);
+    void ForEachLookupGroup(const std::function<void(const LookupGroup&)>& visit);
 
     struct State;
 
