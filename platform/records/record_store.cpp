@@ -278,6 +278,31 @@ void PropertyDatabase::ForEachMatch(const FieldMatch& match, const std::function
     }
 }
 
+// One statement over the range, where ForEachMatch takes the ids first and
+// seeks each record: a cursor's step to the next row, not a descent each.
+void PropertyDatabase::ForEachOf(std::u16string_view exact, const std::function<bool(const PropertyRecord&)>& visit) {
+    if (!state_->Usable()) return;
+    const std::optional<SortText> text = FindSortText(*state_->info, exact);
+    if (!text) return;
+    ObjectStore::Query rows = ObjectStore::Instance().Prepare(kRecordsFromSql);
+    if (!rows) return;
+    sqlite3_bind_int64(rows.get(), 1, text->id);
+    sqlite3_bind_int64(rows.get(), 2, 0);
+    const std::u16string sortText(exact);
+    std::vector<Property> properties;
+    PropertyRecord record;
+    while (rows.Next()) {
+        const RowRead read = DecodeRow(*state_->info, text->exact, rows.get(), 0, &properties, &sortText);
+        if (read == RowRead::Failed) return;
+        if (read == RowRead::Undecodable) {
+            NoteUnreadableRecord(state_->info->name, exact, sqlite3_column_int64(rows.get(), 0));
+            continue;
+        }
+        record.SetProperties(std::move(properties));
+        if (!visit(record)) return;
+    }
+}
+
 void PropertyDatabase::ForEachMatchTime(const FieldMatch& match, bool newestFirst,
                                         const std::function<bool(FileTime, std::int64_t)>& visit) {
     if (!state_->Usable()) return;

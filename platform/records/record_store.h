@@ -69,6 +69,10 @@ public:
     // Positions on each match in record order and reads it; `visit` returns
     // false to stop. DeleteCurrent, Write and CurrentIndex work on the match visited.
     void ForEachMatch(const FieldMatch& match, const std::function<bool(const PropertyRecord&)>& visit);
+    // Reads every record whose sort text is exactly `exact`, in record order,
+    // in one walk of their range; `visit` returns false to stop. A read-only
+    // pass: `visit` may not write (ForEachMatch's visit may).
+    void ForEachOf(std::u16string_view exact, const std::function<bool(const PropertyRecord&)>& visit);
     // The dates of the matches, in record order or newest first (ties in
     // record order), each with a number that grows in record order; `visit`
     // returns false to stop.

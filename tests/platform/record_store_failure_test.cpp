@@ -118,8 +118,8 @@ TEST_F(RecordStoreFailureTest, AFullDiskFailsWritesAndChangesNothing) {
     EXPECT_EQ(AllTags(u"List"), Items({u"kept", u"also kept", u"after"}));
 }
 
-// An advancing pass goes over records whose bytes do not decode, as does a
-// pass over matches; a read that lands on one fails and leaves no record for
+// An advancing pass goes over records whose bytes do not decode, as do a
+// pass over matches and a read of one sort text's range; a read that lands on one fails and leaves no record for
 // a write to replace. The database is told once, and nothing is changed.
 TEST_F(RecordStoreFailureTest, RecordsThatCannotBeDecodedArePassedOverAndLeftAsTheyAre) {
     {
@@ -154,6 +154,12 @@ TEST_F(RecordStoreFailureTest, RecordsThatCannotBeDecodedArePassedOverAndLeftAsT
     runOfA.exact = u"a";
     db.ForEachMatch(runOfA, [&](const PropertyRecord& match) {
         matched.push_back(TagOf(match));
+        return true;
+    });
+    EXPECT_EQ(matched, Items({u"a2"}));
+    matched.clear();
+    db.ForEachOf(u"a", [&](const PropertyRecord& read) {
+        matched.push_back(TagOf(read));
         return true;
     });
     EXPECT_EQ(matched, Items({u"a2"}));
