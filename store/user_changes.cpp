@@ -41,8 +41,8 @@ bool DeleteTests(const std::u16string& user) {
 
 }  // namespace
 
-// Both lists come in their indexes' order, by folded case: merged, each name
-// is met beside any other of it in another letter case, and the patient's comes first.
+// Both lists come in their indexes' order, by folded case: merged, a name
+// meets any other of it in another letter case side by side.
 std::vector<std::u16string> UserNames() {
     const std::vector<std::u16string> patients = PatientNames(), withTests = UsersWithTests();
     std::vector<std::u16string> names;
