@@ -29,8 +29,6 @@ void EntryTest::WriteCatalogue() {
     TeachResultName(lipid, u"HDL", u"40[50]", u"mg/dL");
     TeachResultName(lipid, u"LDL", u"100", u"mg/dL");
     TeachResultName(lipid, u"Triglycerides", u"150[135]", u"mmol/L");
-    AddResultName(u"Glucose", u"");
-    AddResultName(u"Glucose Tolerance", u"");
 }
 
 void EntryTest::AddUsers() {
@@ -42,12 +40,6 @@ std::vector<std::u16string> EntryTest::ResultNames(std::u16string_view test) {
     MemoryListing names;
     ListResultNames(test, names);
     return names.Items();
-}
-
-std::vector<std::u16string> EntryTest::KnownTests() {
-    MemoryListing tests(true);
-    ListResultTests(tests);
-    return tests.Items();
 }
 
 namespace {

@@ -30,13 +30,11 @@ protected:
     void TearDown() override;  // no script left over
 
     // "Lipid Panel": HDL "40[50]" mg/dL, LDL "100" mg/dL, Triglycerides "150[135]" mmol/L.
-    // "Glucose" and "Glucose Tolerance": known by a marker only, no count entry.
     static void WriteCatalogue();
     // Ann is "Female", Bob "Male"; both born 2 May 1970.
     static void AddUsers();
 
     static std::vector<std::u16string> ResultNames(std::u16string_view test);
-    static std::vector<std::u16string> KnownTests();
 
     // Friday 5 March 2004, 10:30.
     static constexpr SystemTime kNow{2004, 3, 5, 5, 10, 30, 0, 0};
