@@ -4,25 +4,12 @@
 
 #include "platform/datetime.h"
 #include "support/dialog_driver.h"
+#include "support/screen.h"
 #include "store/store_fixture.h"
 #include "support/stored_results.h"
 
-#include <QString>
-
 #include <string>
 #include <vector>
-
-// A person's hand: real mouse and key events on a dialog's own widgets, the
-// dialog's window active as a shown window is.
-void ClickOn(CDialog& dialog, int id);  // a button, or into a field (focus goes there)
-// Clicks into the field, selects all of it with Ctrl+A and types `keys`.
-void TypeInto(CDialog& dialog, int id, const QString& keys);
-// Clicks into the field, selects all of it and pastes `text` with Ctrl+V.
-void PasteInto(CDialog& dialog, int id, const QString& text);
-void ClickRow(CDialog& dialog, int id, int row);
-void PressKey(CDialog& dialog, int id, int key);  // a key on the control, which has the focus
-// What the field shows: the edit text of a box, the text of an edit.
-std::u16string Shown(CDialog& dialog, int id);
 
 class EntryTest : public StoreFixture {
 protected:

@@ -1,19 +1,21 @@
 #pragma once
-// Looking at windows and acting on them as a person does: what a window shows
-// is read from its grabbed pixels; a Person waits for a window to be the one
-// in front and then uses mouse and keys on it.
+// A person at the screen: what a window shows, read from its grabbed pixels,
+// and real mouse and key events on a dialog's own widgets, the dialog's window
+// active as a shown window is.
 
 #include "platform/paint/fonts.h"
 #include "platform/paint/qt_paint_surface.h"
+#include "platform/ui/dialog.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/qt_text.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QElapsedTimer>
 #include <QFontMetrics>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -25,15 +27,15 @@
 #include <string_view>
 #include <vector>
 
-// Whether the window shows `text` drawn at (x, y) in the default font on
-// white, pixel for pixel as the paint surface draws it.
-inline bool ShowsText(QWidget& window, int x, int y, std::u16string_view text, Color color = kNavy) {
+// Whether the window shows `text` drawn at (x, y) in navy in the default font
+// on white, pixel for pixel as the paint surface draws it.
+inline bool ShowsText(QWidget& window, int x, int y, std::u16string_view text) {
     const QImage shot = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
     QImage expected(shot.size(), QImage::Format_RGB32);
     expected.fill(Qt::white);
     {
         QtPaintSurface surface(expected, 1.0, shot.width(), shot.height());
-        surface.SetTextColor(color);
+        surface.SetTextColor(kNavy);
         surface.TextOut(x, y, text);
     }
     const QFontMetrics metrics(DefaultUiFont());
@@ -42,6 +44,59 @@ inline bool ShowsText(QWidget& window, int x, int y, std::u16string_view text, C
         for (int column = cell.left(); column <= cell.right(); ++column)
             if (shot.pixel(column, row) != expected.pixel(column, row)) return false;
     return true;
+}
+
+// The widget a person clicks and types into: the edit field of a box.
+inline QWidget* FieldOf(CDialog& dialog, int id) {
+    QWidget* widget = dialog.ControlWidget(id);
+    if (auto* box = qobject_cast<QComboBox*>(widget); box && box->lineEdit()) return box->lineEdit();
+    return widget;
+}
+
+// Clicks a button, or into a field (the focus goes there), of the window in
+// front, which the window system makes active.
+inline void ClickOn(CDialog& dialog, int id) {
+    QWidget* widget = FieldOf(dialog, id);
+    ASSERT_NE(widget, nullptr) << "no control " << id;
+    if (QApplication::activeWindow() != dialog.Widget()) QApplication::setActiveWindow(dialog.Widget());
+    QTest::mouseClick(widget, Qt::LeftButton);
+}
+
+// Clicks into the field, selects all of it with Ctrl+A and types `keys`.
+inline void TypeInto(CDialog& dialog, int id, const QString& keys) {
+    ClickOn(dialog, id);
+    // A box holds the focus for its edit field and hands the keys on to it.
+    QWidget* field = QApplication::focusWidget();
+    ASSERT_EQ(field, dialog.ControlWidget(id)) << "the click left the focus elsewhere";
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(field, keys);
+}
+
+// Clicks into the field, selects all of it and pastes `text` with Ctrl+V.
+inline void PasteInto(CDialog& dialog, int id, const QString& text) {
+    QApplication::clipboard()->setText(text);
+    TypeInto(dialog, id, QString());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+}
+
+inline void ClickRow(CDialog& dialog, int id, int row) {
+    auto* list = qobject_cast<QListWidget*>(dialog.ControlWidget(id));
+    ASSERT_TRUE(list && row < list->count());
+    if (QApplication::activeWindow() != dialog.Widget()) QApplication::setActiveWindow(dialog.Widget());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
+// A key on the control, which has the focus.
+inline void PressKey(CDialog& dialog, int id, int key) {
+    QWidget* field = dialog.ControlWidget(id);
+    ASSERT_EQ(QApplication::focusWidget(), field);
+    QTest::keyClick(field, Qt::Key(key));
+}
+
+// What the field shows: the edit text of a box, the text of an edit.
+inline std::u16string Shown(CDialog& dialog, int id) {
+    auto* edit = qobject_cast<QLineEdit*>(FieldOf(dialog, id));
+    return edit ? edit->displayText().toStdU16String() : std::u16string();
 }
 
 // The control `id` of a dialog's window, as the type it is made as.

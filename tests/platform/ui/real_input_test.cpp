@@ -88,11 +88,11 @@ TEST_F(RealInputTest, LeavingADropDownBoxChoosesNothingWhileItsArrowsAndListDo) 
     probe_.box.AddString(u"Glucose");
     probe_.box.SetCurSel(0);
 
-    TypeInto(*window_, 1009, "lipid panel");
+    TypeInto(probe_, 1009, "lipid panel");
     EXPECT_EQ(probe_.box.GetCurSel(), -1);  // edited: no selection, even equal to an item
     QTest::keyClick(box_->lineEdit(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), picker_);
-    TypeInto(*window_, 1009, "Glucose");
+    TypeInto(probe_, 1009, "Glucose");
     QTest::keyClick(box_->lineEdit(), Qt::Key_Return);
     QTest::mouseClick(probe_.ControlWidget(1011), Qt::LeftButton);
     EXPECT_EQ(probe_.box.GetCurSel(), -1);
