@@ -8,12 +8,12 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/qt_text.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -73,11 +73,14 @@ inline void PasteInto(CDialog& dialog, int id, const QString& text) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
 }
 
+// Clicks the row of a list view or list box, scrolled into sight.
 inline void ClickRow(CDialog& dialog, int id, int row) {
-    auto* list = qobject_cast<QListWidget*>(dialog.ControlWidget(id));
-    ASSERT_TRUE(list && row < list->count());
+    auto* list = qobject_cast<QAbstractItemView*>(dialog.ControlWidget(id));
+    ASSERT_TRUE(list && row < list->model()->rowCount());
     if (QApplication::activeWindow() != dialog.Widget()) QApplication::setActiveWindow(dialog.Widget());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    const QModelIndex item = list->model()->index(row, 0);
+    list->scrollTo(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
 }
 
 // A key on the control, which has the focus.
