@@ -58,8 +58,8 @@ TEST(TextTest, BoundsCopiesWithoutSplittingAPair) {
     std::u16string inside = std::u16string(kTextMax - 2, u'a') + u"\U0001F600" + u"z";
     EXPECT_EQ(BoundedText(inside), std::u16string(kTextMax - 2, u'a') + u"\U0001F600");
 
-    // A CR LF pair is one break; LF then CR are two.
-    EXPECT_EQ(OneLine(u"a\r\nb\rc\nd\n\r"), u"a b c d  ");
+    // A CR LF pair is one break; LF then CR are two; tabs and other controls stay as typed.
+    EXPECT_EQ(OneLine(u"a\r\nb\rc\nd\n\r\t\x01\x7F"), u"a b c d  \t\x01\x7F");
     EXPECT_EQ(OneLine(std::u16string(2000, u'x') + u"\n").size(), kTextMax);
 }
 
