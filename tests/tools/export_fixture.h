@@ -64,6 +64,16 @@ protected:
 
     std::string StoreBytes() const { return FileBytes(root_ / "object-store.sqlite"); }
 
+    // The prefix that runs a command in a mount namespace of its own, where
+    // it may mount a small disk at Disk(); empty where none can be made.
+    std::string MountNamespace() const {
+        const std::string isolated = ::geteuid() == 0 ? "unshare -m" : "unshare -rm";
+        std::filesystem::create_directories(Disk());
+        const std::string tried = isolated + " mount -t tmpfs tmpfs " + Disk().string() + " 2>/dev/null";
+        return std::system(tried.c_str()) == 0 ? isolated : "";
+    }
+    std::filesystem::path Disk() const { return folder_ / "disk"; }
+
     // The desktop's language the tool runs in, set here rather than taken from the machine.
     std::string language_ = "en_US.UTF-8";
 };

@@ -98,7 +98,9 @@ TEST_F(ExportTool, OptionsStandAnywhereAndDoubleDashEndsThem) {
     EXPECT_EQ(Tool("csv -Dash").status, 2);
 }
 
+// Reading commands never write the store, and say nothing when they succeed.
 TEST_F(ExportTool, EveryOutputGoesToStandardOutputAsTheExtensionOrTheCommandSays) {
+    const std::string before = StoreBytes();
     for (const auto& [command, name, start] : kOutputs) {
         SCOPED_TRACE(command);
         const ToolRun run = Tool(command + " -");
@@ -108,6 +110,10 @@ TEST_F(ExportTool, EveryOutputGoesToStandardOutputAsTheExtensionOrTheCommandSays
         EXPECT_TRUE(StartsWith(run.out, expected)) << run.out.substr(0, 16);
     }
     EXPECT_FALSE(std::filesystem::exists(folder_ / "-"));
+    // Without a name, the file is named after the command.
+    EXPECT_EQ(Tool("report 'Tavi Orlenska' 'Lipid Panel'").out, "report.pdf\n");
+    EXPECT_TRUE(StartsWith(FileBytes(folder_ / "report.pdf"), "%PDF"));
+    EXPECT_EQ(StoreBytes(), before);
 }
 
 TEST_F(ExportTool, AnExistingFileIsReplacedOnlyWithForce) {
@@ -146,12 +152,9 @@ TEST_F(ExportTool, AWriteErrorFailsWithItsCause) {
 
     // A real full disk, in a mount namespace of the tool's own: the file it
     // would replace stays whole, and nothing is left half written.
-    const std::string isolated = ::geteuid() == 0 ? "unshare -m" : "unshare -rm";
-    const std::filesystem::path disk = folder_ / "disk";
-    std::filesystem::create_directories(disk);
-    if (std::system((isolated + " mount -t tmpfs tmpfs " + disk.string() + " 2>/dev/null").c_str()) != 0)
-        GTEST_SKIP() << "needs a mount namespace of its own";
-    const std::string d = disk.string(), seen = (folder_ / "seen").string();
+    const std::string isolated = MountNamespace();
+    if (isolated.empty()) GTEST_SKIP() << "needs a mount namespace of its own";
+    const std::string d = Disk().string(), seen = (folder_ / "seen").string();
     const std::string filled = isolated + " sh -c 'mount -t tmpfs -o size=1m tmpfs " + d + " && echo kept >" + d +
                                "/old.pdf && { cat /dev/zero >" + d + "/fill 2>/dev/null; \"$0\" \"$@\"; s=$?; ls -A " +
                                d + " >" + seen + "; cat " + d + "/old.pdf >>" + seen + "; exit $s; }'";
