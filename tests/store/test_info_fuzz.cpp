@@ -20,17 +20,9 @@ namespace {
 
 // What every stored or drawn text must be: bounded, one line, no NUL, whole pairs.
 bool IsCleanText(std::u16string_view text) {
-    if (text.size() > kTextMax) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        if (unit == u'\0' || unit == u'\n' || unit == u'\r') return false;
-        if (unit >= 0xDC00 && unit <= 0xDFFF) return false;
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
-            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
-            ++i;
-        }
-    }
-    return true;
+    // A lone half of a surrogate pair does not survive the trip through UTF-8.
+    return text.size() <= kTextMax && text.find_first_of(std::u16string_view(u"\0\n\r", 3)) == text.npos &&
+           Utf8ToText(TextToUtf8(text)) == text;
 }
 
 void CheckImport(const std::uint8_t* data, std::size_t size) {

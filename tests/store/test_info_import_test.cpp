@@ -305,38 +305,26 @@ TEST_F(TestInfoImportTest, FullDiskLeavesNothingAndTheNextStartImports) {
     EXPECT_EQ(ResultNames().size(), 3u);
 }
 
+// The fuzz target on its seed in both encodings with bytes changed and cut at
+// random (the fuzz minute of the test command goes much further): reaching
+// the end without an abort is the test.
 TEST_F(TestInfoImportTest, FuzzEntryPointSurvivesMutatedFiles) {
     const std::string valid =
         "\xEF\xBB\xBF" + Block("A", "2", {"<resultname1>x", "<resultvalue1>1-2[3-4]", "<resultunit1>u",
                                           "<resultname2>y", "<resultvalue2>5", "<resultunit2>v"}) +
         Block("B", "0") + Block("C", "-1");
-    const std::string wide = Utf16(U(valid.substr(3)), false);
     const std::string specials = "<>\r\n\0\xFF\xFE\xD8\xDC-0123456789[]"s;
     std::mt19937 random(20260614);
-    const auto pick = [&random](std::size_t n) {
-        return static_cast<std::size_t>(std::uniform_int_distribution<std::size_t>(0, n - 1)(random));
-    };
+    const auto pick = [&random](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
     for (int run = 0; run < 300; ++run) {
-        std::string input;
-        if (run % 3 == 0) {
-            input.resize(pick(600));
-            for (char& c : input) c = static_cast<char>(pick(256));
-        } else {
-            input = run % 3 == 1 ? valid : wide;
-            for (std::size_t n = pick(12) + 1; n > 0; --n) {
-                const std::size_t at = pick(input.size());
-                switch (pick(4)) {
-                    case 0: input[at] = specials[pick(specials.size())]; break;
-                    case 1: input.insert(at, 1, specials[pick(specials.size())]); break;
-                    case 2: input.erase(at, pick(20)); break;
-                    default: input[at] = static_cast<char>(input[at] ^ (1 << pick(8))); break;
-                }
-                if (input.empty()) input = "<";
-            }
+        std::string input = run % 2 ? valid : Utf16(U(valid.substr(3)), false);
+        for (std::size_t n = pick(12) + 1; n > 0 && !input.empty(); --n) {
+            const std::size_t at = pick(input.size());
+            if (pick(3) == 0) input.erase(at, pick(20));
+            else input[at] = run % 5 ? specials[pick(specials.size())] : static_cast<char>(pick(256));
         }
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
     }
-    SUCCEED();  // reaching here without an abort is the test
 }
 
 }  // namespace
