@@ -223,8 +223,9 @@ TEST_F(UntrustedStoreTest, HardLinksAreRefusedLikeSymbolicLinks) {
 
 // Everything the store and restore write is its owner's alone, whatever the umask.
 TEST_F(UntrustedStoreTest, EveryFileIsPrivateWhateverTheUmask) {
-    ASSERT_EQ(Tool("backup saved.sqlite").status, 0);
     const mode_t umask = ::umask(0);
+    ASSERT_EQ(Tool("backup saved.sqlite").status, 0);
+    EXPECT_EQ(Mode(folder_ / "saved.sqlite"), 0600u);
     root_ = folder_ / "new" / "device";
     const ToolRun restore = Tool("restore saved.sqlite");
     ::umask(umask);

@@ -45,25 +45,6 @@ TEST_F(ExportTool, ListsUsersInColumnsAlignedByDisplayWidth) {
               "\u674E\u5C0F\u9F8D                   1        1\n");
 }
 
-TEST_F(ExportTool, CsvQuotesCommasQuotesAndLineBreaks) {
-    ToolRun run = Tool("csv 'Tavi Orlenska'");
-    ASSERT_EQ(run.status, 0) << run.err;
-    // In store order: as the results were stored.
-    EXPECT_EQ(run.out,
-              std::string(kBom) + "user,test,date,result,value,goal,unit,comment\r\n"
-              "Tavi Orlenska,Lipid Panel,2024-03-01,LDL cholesterol,130,0-99,mg/dL (fasting),"
-              "\"after a run, \"\"tired\"\"\nsecond line\"\r\n"
-              "Tavi Orlenska,Lipid Panel,2024-03-01,HDL cholesterol,55,50-100,mg/dL,"
-              "\"after a run, \"\"tired\"\"\nsecond line\"\r\n"
-              "Tavi Orlenska,Lipid Panel,2024-01-05,LDL cholesterol,150,0-99,mg/dL,\r\n");
-
-    // Others never get to write an export, whatever the umask.
-    const mode_t mask = ::umask(0);
-    ASSERT_EQ(Tool("csv -o open.csv").status, 0);
-    ::umask(mask);
-    EXPECT_EQ(Mode(folder_ / "open.csv"), 0644u);
-}
-
 TEST_F(ExportTool, AFullDiskOrAReadOnlyMediumIsNamedAndNeverCalledDamage) {
     const std::string isolated = MountNamespace();
     if (isolated.empty()) GTEST_SKIP() << "needs a mount namespace of its own";
@@ -86,20 +67,6 @@ TEST_F(ExportTool, AFullDiskOrAReadOnlyMediumIsNamedAndNeverCalledDamage) {
     for (const char* command : {"list", "backup saved.vantrel"})
         expectRefused(Tool(command, readOnly), "it is on a read-only medium");
     EXPECT_EQ(StoreBytes(), before);
-}
-
-// Replacing an existing backup is the tool conventions' test (kOutputs); the
-// copy restore keeps of the data it replaced, the killed restore's.
-TEST_F(ExportTool, BackupChangeRestoreGivesBackTheData) {
-    const std::string original = Tool("csv").out;
-    ToolRun backup = Tool("backup saved.vantrel");
-    ASSERT_EQ(backup.status, 0) << backup.err;
-    EXPECT_EQ(Mode(folder_ / "saved.vantrel"), 0600u);
-    Store(u"Tavi Orlenska", u"Ferritin", MakeDate(2024, 3, 10), u"", u"Ferritin", u"20", u"24-336", u"ng/mL");
-    ASSERT_NE(Tool("csv").out, original);
-    ToolRun restore = Tool("restore saved.vantrel");
-    ASSERT_EQ(restore.status, 0) << restore.err;
-    EXPECT_EQ(Tool("csv").out, original);
 }
 
 // Restore judges a file by what it holds: any page size is sound; junk and

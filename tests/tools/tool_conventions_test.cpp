@@ -89,6 +89,7 @@ TEST_F(ExportTool, OptionsStandAnywhereAndDoubleDashEndsThem) {
     Store(u"-Dash", u"Ferritin", MakeDate(2024, 1, 2), u"", u"Ferritin", u"80", u"24-336", u"ng/mL");
     const std::string tavi = Tool("csv 'Tavi Orlenska'").out;
     ASSERT_NE(tavi.find("Tavi Orlenska,Lipid Panel"), std::string::npos) << tavi;
+    EXPECT_EQ(tavi.find("Ben"), std::string::npos) << tavi;
     EXPECT_EQ(Tool("-o - csv 'Tavi Orlenska'").out, tavi);
     EXPECT_EQ(Tool("csv --output=- 'Tavi Orlenska'").out, tavi);
     EXPECT_EQ(Tool("csv 'Tavi Orlenska' --root '" + root_.string() + "'").out, tavi);
@@ -126,10 +127,13 @@ TEST_F(ExportTool, AnExistingFileIsReplacedOnlyWithForce) {
         EXPECT_EQ(refused.err, "vantrel-export: " + name + " already exists; give --force to replace it\n");
         EXPECT_EQ(FileBytes(file), "kept");
 
+        const mode_t mask = ::umask(0);  // others never get to write an output, nor read a backup
         const ToolRun forced = Tool(command + " " + name + " --force");
+        ::umask(mask);
         EXPECT_EQ(forced.status, 0) << forced.err;
         EXPECT_EQ(forced.out, command.starts_with("csv") ? "" : name + "\n");
         EXPECT_TRUE(StartsWith(FileBytes(file), start));
+        EXPECT_EQ(Mode(file), command == "backup" ? 0600u : 0644u);
     }
     // A device is no file to replace.
     EXPECT_EQ(Tool("csv -o /dev/null").status, 0);
