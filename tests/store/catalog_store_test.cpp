@@ -43,15 +43,11 @@ TEST_F(CatalogStoreTest, ListsTestsAndResultNamesAsTheBoxesNeedThem) {
     EXPECT_TRUE(empty.Items().empty());
     EXPECT_FALSE(PropertyDatabase::Exists(kResultCatalogDatabase));
 
-    ASSERT_TRUE(AddResultName(u"CBC", u"WBC"));
-    EXPECT_TRUE(PropertyDatabase::Exists(kResultCatalogDatabase));
-    ASSERT_TRUE(AddResultName(u"Lipids", u"HDL"));
-    ASSERT_TRUE(AddResultName(u"CBC", u"RBC"));
-    ASSERT_TRUE(AddResultName(u"cbc", u"Platelets"));
-    ASSERT_TRUE(AddResultName(u"CBC", u"wbc"));
-    ASSERT_TRUE(AddResultName(u"CBC", u"Hemoglobin"));
-    ASSERT_TRUE(AddResultName(u"Urine", u""));  // a marker: known, without results
-    ASSERT_TRUE(AddResultName(u"CBC", u""));
+    // An empty name is a marker: the test is known, without results.
+    for (const auto& [test, name] : {std::pair{u"CBC", u"WBC"}, {u"Lipids", u"HDL"}, {u"CBC", u"RBC"},
+                                     {u"cbc", u"Platelets"}, {u"CBC", u"wbc"}, {u"CBC", u"Hemoglobin"},
+                                     {u"Urine", u""}, {u"CBC", u""}})
+        ASSERT_TRUE(AddResultName(test, name));
 
     MemoryListing tests(true);
     ListResultTests(tests);

@@ -8,8 +8,6 @@
 #include "support/spoiled_record.h"
 #include "support/stored_text.h"
 
-#include <array>
-#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -18,14 +16,8 @@ namespace {
 constexpr const char* kBom = "\xEF\xBB\xBF";
 
 std::string PdfText(const std::filesystem::path& pdf) {
-    std::string command = "pdftotext -layout '" + pdf.string() + "' -";
-    std::string text;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        std::array<char, 4096> chunk;
-        while (std::size_t n = std::fread(chunk.data(), 1, chunk.size(), pipe)) text.append(chunk.data(), n);
-        pclose(pipe);
-    }
-    return text;
+    const std::string text = pdf.string() + ".txt";
+    return std::system(("pdftotext -layout '" + pdf.string() + "' '" + text + "'").c_str()) == 0 ? FileBytes(text) : "";
 }
 
 }  // namespace
