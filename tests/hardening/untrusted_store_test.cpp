@@ -285,18 +285,21 @@ TEST_F(UntrustedStoreTest, ARestoreKilledAnywhereLeavesAWholeStore) {
     }
 }
 
-// Each refusal names what holds the device. A held program is the export
-// tool tests' refusal, an import the start-up's (DamagedDeviceTest): the same
-// words come from the lock for every holder.
+// Each refusal of the tool names what holds the device (the program's start
+// is DamagedDeviceTest's): a second import is no running program.
 TEST_F(UntrustedStoreTest, ARefusalNamesWhatHoldsTheDevice) {
     std::ofstream(folder_ / "rows.csv") << "user,test,date\nAnn,Iron,2024-02-01\n";
     ASSERT_EQ(Tool("backup saved.sqlite").status, 0);
-    DeviceLock lock;
-    ASSERT_EQ(lock.Acquire(root_, DeviceLock::Holder::Restore), DeviceLock::Outcome::Held);
-    for (const char* command : {"import rows.csv", "restore saved.sqlite"}) {
-        const ToolRun run = Tool(command);
-        EXPECT_EQ(run.status, 1);
-        EXPECT_NE(run.err.find("A restore is running"), std::string::npos) << run.err;
+    for (const auto& [holder, said] : {std::pair{DeviceLock::Holder::Import, "An import is running"},
+                                       {DeviceLock::Holder::Restore, "A restore is running"},
+                                       {DeviceLock::Holder::Program, "Vantrel is running"}}) {
+        DeviceLock lock;
+        ASSERT_EQ(lock.Acquire(root_, holder), DeviceLock::Outcome::Held);
+        for (const char* command : {"import rows.csv", "restore saved.sqlite"}) {
+            const ToolRun run = Tool(command);
+            EXPECT_EQ(run.status, 1);
+            EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+        }
     }
 }
 
