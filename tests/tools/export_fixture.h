@@ -1,7 +1,6 @@
 #pragma once
 // vantrel-export run as a user would run it, against a device the test builds.
 
-#include "platform/device.h"
 #include "platform/recording_surface.h"
 #include "platform/records/record_store.h"
 #include "store/patient_store.h"
@@ -16,8 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -27,9 +24,8 @@ protected:
     void SetUp() override {
         StoreFixture::SetUp();
         SetObjectStoreReadOnly(false);
-        SystemTime birth = MakeDate(1980, 6, 1);
-        ASSERT_TRUE(AddPatient(u"Tavi Orlenska", u"Female", birth, u"30", u"Line"));
-        ASSERT_TRUE(AddPatient(u"Ben, \"the\" Second", u"Male", birth, u"0", u"Bar"));
+        ASSERT_TRUE(AddPatient(u"Tavi Orlenska", u"Female", MakeDate(1980, 6, 1), u"30", u"Line"));
+        ASSERT_TRUE(AddPatient(u"Ben, \"the\" Second", u"Male", MakeDate(1980, 6, 1), u"0", u"Bar"));
         ASSERT_TRUE(CreateSettings(u"Tavi Orlenska"));
         Store(u"Tavi Orlenska", u"Lipid Panel", MakeDate(2024, 3, 1), u"after a run, \"tired\"\nsecond line",
               u"LDL cholesterol", u"130", u"0-99", u"mg/dL (fasting)");
