@@ -175,16 +175,6 @@ TEST(DamagedDeviceTest, ADeviceHeldByAnotherProgramIsNamedAndLeftAlone) {
     }
 }
 
-// A data file left readable by others (copied in, or made by an older
-// version) is narrowed to its owner when the program opens it.
-TEST(DamagedDeviceTest, AWiderDataFileIsNarrowedToItsOwner) {
-    TempDevice device;
-    FillDevice();
-    fs::permissions(ObjectStorePath(), fs::perms::others_read | fs::perms::group_read, fs::perm_options::add);
-    EXPECT_TRUE(ObjectStoreProblem().empty());
-    EXPECT_EQ(fs::status(ObjectStorePath()).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-}
-
 // Permission bits do not stop the superuser, so these folders cannot be
 // written for reasons that hold for every account.
 TEST(DamagedDeviceTest, AFolderThatCannotBeWrittenIsNamedInOneMessage) {
