@@ -7,7 +7,6 @@
 #include "platform/device.h"
 #include "platform/device_lock.h"
 #include "platform/records/record_store.h"
-#include "platform/records/schema.h"
 #include "store/patient_store.h"
 #include "store/store_fixture.h"
 #include "store/test_record_store.h"
