@@ -21,14 +21,12 @@ protected:
     }
     static EarlierRecord Undecodable() { return EarlierRecord{1, {}, std::string("\x01\x00", 2)}; }
 
-    static long long RawNumber(const std::string& sql) { return ::RawNumber(ObjectStorePath(), sql); }
-
     // What a converted file holds: the current format and none of the earlier tables.
     void ExpectConverted() {
         SetDeviceRoot(root_);
-        EXPECT_EQ(RawNumber("PRAGMA user_version"), 3);
-        EXPECT_EQ(RawNumber("SELECT count(*) FROM sqlite_master WHERE name LIKE 'run%' OR name LIKE 'earlier%'"
-                            " OR name = 'deleted_records'"),
+        EXPECT_EQ(::RawNumber(ObjectStorePath(), "PRAGMA user_version"), 3);
+        EXPECT_EQ(::RawNumber(ObjectStorePath(), "SELECT count(*) FROM sqlite_master WHERE name LIKE 'run%'"
+                                                 " OR name LIKE 'earlier%' OR name = 'deleted_records'"),
                   0);
         EXPECT_FALSE(std::filesystem::exists(UpgradeCopyPath(ObjectStorePath())));
     }

@@ -36,12 +36,10 @@ TEST(TextTest, MatchesIgnoringCaseAcrossUnicodeWhateverTheLocale) {
 }
 
 TEST(TextTest, ReadsIntegersLikeThePlatform) {
-    EXPECT_EQ(TextToInt(u"42"), 42);
-    EXPECT_EQ(TextToInt(u"  \t-17kg"), -17);
-    EXPECT_EQ(TextToInt(u"12.5"), 12);
-    EXPECT_EQ(TextToInt(u"- 5"), 0);
-    EXPECT_EQ(TextToInt(u"99999999999999999999999"), 2147483647);
-    EXPECT_EQ(TextToInt(u"-99999999999999999999999"), -2147483647 - 1);
+    for (const auto& [text, value] : {std::pair{u"42", 42}, {u"  \t-17kg", -17}, {u"12.5", 12}, {u"- 5", 0},
+                                      {u"99999999999999999999999", 2147483647},
+                                      {u"-99999999999999999999999", -2147483647 - 1}})
+        EXPECT_EQ(TextToInt(text), value) << TextToUtf8(text);
     EXPECT_EQ(IntToText(-9223372036854775807LL - 1), u"-9223372036854775808");
 }
 

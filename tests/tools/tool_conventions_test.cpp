@@ -24,8 +24,6 @@ const std::vector<std::tuple<std::string, std::string, std::string>> kOutputs = 
     {"backup", "saved.vantrel", "SQLite format 3"},
 };
 
-bool StartsWith(const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; }
-
 }  // namespace
 
 TEST_F(ExportTool, ExitStatusTellsAFailureFromAWrongCommandLine) {
@@ -51,14 +49,14 @@ TEST_F(ExportTool, ExitStatusTellsAFailureFromAWrongCommandLine) {
         const ToolRun run = Tool(args);
         EXPECT_EQ(run.status, status);
         EXPECT_EQ(run.out, "");
-        EXPECT_TRUE(StartsWith(run.err, "vantrel-export: ")) << run.err;
+        EXPECT_TRUE(run.err.starts_with("vantrel-export: ")) << run.err;
         EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }
     EXPECT_FALSE(std::filesystem::exists(folder_ / "r.txt"));
     const ToolRun bare = Tool("");
     EXPECT_EQ(bare.status, 2);
-    EXPECT_TRUE(StartsWith(bare.err, "Usage: vantrel-export ")) << bare.err;
+    EXPECT_TRUE(bare.err.starts_with("Usage: vantrel-export ")) << bare.err;
 }
 
 TEST_F(ExportTool, VersionAndHelpNeedNoDeviceAndNoDisplay) {
@@ -69,7 +67,7 @@ TEST_F(ExportTool, VersionAndHelpNeedNoDeviceAndNoDisplay) {
         for (const std::string& args : {std::string(command) + " --help", "--help " + std::string(command)}) {
             const ToolRun run = Tool(args);
             EXPECT_EQ(run.status, 0);
-            EXPECT_TRUE(StartsWith(run.out, "Usage: vantrel-export ")) << run.out;
+            EXPECT_TRUE(run.out.starts_with("Usage: vantrel-export ")) << run.out;
         }
     }
     EXPECT_NE(Tool("--help").out.find("never replaced unless --force"), std::string::npos);
@@ -80,7 +78,7 @@ TEST_F(ExportTool, VersionAndHelpNeedNoDeviceAndNoDisplay) {
     EXPECT_EQ(std::system((program + "--version >'" + (folder_ / "version").string() + "'").c_str()), 0);
     EXPECT_EQ(FileBytes(folder_ / "version"), "vantrel " VANTREL_VERSION "\n");
     EXPECT_EQ(std::system((program + "--help >'" + (folder_ / "help").string() + "'").c_str()), 0);
-    EXPECT_TRUE(StartsWith(FileBytes(folder_ / "help"), "Usage: vantrel ")) << FileBytes(folder_ / "help");
+    EXPECT_TRUE(FileBytes(folder_ / "help").starts_with("Usage: vantrel ")) << FileBytes(folder_ / "help");
     EXPECT_NE(std::system((program + "--version >/dev/full").c_str()), 0);
     EXPECT_FALSE(std::filesystem::exists(root_));
 }
@@ -108,12 +106,12 @@ TEST_F(ExportTool, EveryOutputGoesToStandardOutputAsTheExtensionOrTheCommandSays
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.err, "");
         const std::string expected = name.ends_with(".pdf") && command.starts_with("graph") ? kPng : start;
-        EXPECT_TRUE(StartsWith(run.out, expected)) << run.out.substr(0, 16);
+        EXPECT_TRUE(run.out.starts_with(expected)) << run.out.substr(0, 16);
     }
     EXPECT_FALSE(std::filesystem::exists(folder_ / "-"));
     // Without a name, the file is named after the command.
     EXPECT_EQ(Tool("report 'Tavi Orlenska' 'Lipid Panel'").out, "report.pdf\n");
-    EXPECT_TRUE(StartsWith(FileBytes(folder_ / "report.pdf"), "%PDF"));
+    EXPECT_TRUE(FileBytes(folder_ / "report.pdf").starts_with("%PDF"));
     EXPECT_EQ(StoreBytes(), before);
 }
 
@@ -132,7 +130,7 @@ TEST_F(ExportTool, AnExistingFileIsReplacedOnlyWithForce) {
         ::umask(mask);
         EXPECT_EQ(forced.status, 0) << forced.err;
         EXPECT_EQ(forced.out, command.starts_with("csv") ? "" : name + "\n");
-        EXPECT_TRUE(StartsWith(FileBytes(file), start));
+        EXPECT_TRUE(FileBytes(file).starts_with(start));
         EXPECT_EQ(Mode(file), command == "backup" ? 0600u : 0644u);
     }
     // A device is no file to replace.
@@ -184,7 +182,7 @@ TEST_F(ImportTool, StoredControlCodesAreShownEscaped) {
                           ",Lipid Panel,2024-03-01,LDL cholesterol,130,0-99,mg/dL,\n");
     const ToolRun stored = Tool("import evil.csv");
     ASSERT_EQ(stored.status, 0) << stored.err;
-    EXPECT_TRUE(StartsWith(stored.out, shown + ": 1 added")) << stored.out;
+    EXPECT_TRUE(stored.out.starts_with(shown + ": 1 added")) << stored.out;
     const ToolRun listed = Tool("list");
     EXPECT_NE(listed.out.find(shown + " "), std::string::npos) << listed.out;
     const ToolRun missing = Tool("report '" + evil + "' Iron");
