@@ -84,7 +84,6 @@ TEST_F(HostileTextTest, LongTextsAreStoredCutToTheBoundNeverInsideACharacter) {
     });
     ASSERT_EQ(patient.DoModal(), IDOK);
     const std::u16string user = std::u16string(kTextMax - 1, u'u');  // the character does not fit: dropped whole
-    EXPECT_EQ(patient.name, user);
     EXPECT_TRUE(HasPatient(user));
 
     const std::u16string test = std::u16string(kTextMax - 2, u't') + kSmile;
