@@ -154,7 +154,7 @@ void ForEachLookupGroupRow(const DatabaseInfo& database, const std::function<voi
     // would jump about it. A stored result is a non-empty BLOB, the only kind
     // of value greater than x''.
     Query query = ObjectStore::Instance().Prepare(
-        "SELECT sort_texts.exact, records.test, records.date, count(*), sum(records.result > x'')"
+        "SELECT sort_texts.exact, records.test, records.date, sum(records.result > x'')"
         " FROM sort_texts NOT INDEXED CROSS JOIN records INDEXED BY records_by_date"
         " ON records.sort_text = sort_texts.id WHERE sort_texts.database = ?1"
         " GROUP BY sort_texts.id, records.test, records.date");

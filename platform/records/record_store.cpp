@@ -359,8 +359,7 @@ void PropertyDatabase::ForEachLookupGroup(const std::function<void(const LookupG
         group.test = ReadBytes(row, 1);
         group.date.reset();
         if (sqlite3_column_type(row, 2) == SQLITE_INTEGER) group.date = static_cast<FileTime>(sqlite3_column_int64(row, 2));
-        group.records = sqlite3_column_int64(row, 3);
-        group.withResult = sqlite3_column_int64(row, 4);  // NULL: no record names one
+        group.withResult = sqlite3_column_int64(row, 3);  // NULL: no record names one
         visit(group);
     });
 }

@@ -97,12 +97,11 @@ public:
     // an index that reads no record: the sort texts in the order they were
     // first stored, and within one by test and date. `visit` gets the sort
     // text, the test's stored bytes (equal texts give equal bytes), the date
-    // when it is a time, the group's records and those of them naming a result.
+    // when it is a time, and how many of the group's records name a result.
     struct LookupGroup {
         std::u16string_view sortText;
         std::string_view test;
         std::optional<FileTime> date;
-        std::int64_t records = 0;
         std::int64_t withResult = 0;
     };
     void ForEachLookupGroup(const std::function<void(const LookupGroup&)>& visit);
