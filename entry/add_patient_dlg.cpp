@@ -24,7 +24,7 @@ CAddPatientDlg::CAddPatientDlg(CDialog* parent) : CDialog(IDD_ADD_PATIENT, paren
 const CommandTable& CAddPatientDlg::Commands() const {
     static const CommandTable table{
         BindCommand(kOkButton, &CAddPatientDlg::OnOkButton),
-        BindCommand(kCancelButton, &CDialog::OnCancel),
+        BindCancel(kCancelButton),
         BindPaint(&CAddPatientDlg::OnPaint),
     };
     return table;

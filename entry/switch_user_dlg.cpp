@@ -23,7 +23,7 @@ const CommandTable& CSwitchUserDlg::Commands() const {
         BindCommand(kEditButton, &CSwitchUserDlg::OnEdit),
         BindCommand(kDeleteButton, &CSwitchUserDlg::OnDelete),
         BindCommand(kOkButton, &CSwitchUserDlg::OnOkButton),
-        BindCommand(kCancelButton, &CDialog::OnCancel),
+        BindCancel(kCancelButton),
         BindPaint(&CSwitchUserDlg::OnPaint),
     };
     return table;

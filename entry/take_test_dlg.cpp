@@ -24,7 +24,7 @@ const CommandTable& CTakeTestDlg::Commands() const {
         BindCommand(kAddButton, &CTakeTestDlg::OnAdd),
         BindCommand(kDeleteButton, &CTakeTestDlg::OnDelete),
         BindPaint(&CTakeTestDlg::OnPaint),
-        BindCommand(kCancelButton, &CDialog::OnCancel),
+        BindCancel(kCancelButton),
         BindCommand(kTestInfoButton, &CTakeTestDlg::OnTestInfo),
     };
     return table;

@@ -42,6 +42,7 @@ public:
         std::function<void(CDialog&)> run;
         std::function<void(CDialog&, PaintSurface&)> paint;
         std::function<void(CDialog&, CCmdUI&)> update;
+        bool cancels = false;  // runs the dialog's Cancel operation
     };
 
     CommandTable() = default;
@@ -50,6 +51,8 @@ public:
     const Entry* FindCommand(int id, int code) const;
     const Entry* FindPaint() const;
     const Entry* FindUpdate(int id) const;
+    // Whether a click on control `id` runs the dialog's Cancel operation.
+    bool Cancels(int id) const;
 
 private:
     std::vector<Entry> entries_;
@@ -63,6 +66,10 @@ CommandTable::Entry BindCommand(int id, void (D::*handler)()) {
 }
 
 // A notification with a code of its own from control `id`.
+// A button whose click runs the dialog's Cancel operation. Bound this way, a
+// click on it is never refused by a field that holds what it cannot take.
+CommandTable::Entry BindCancel(int id);
+
 template <class D>
 CommandTable::Entry BindNotify(int id, int code, void (D::*handler)()) {
     return {CommandTable::Kind::Command, id, code,

@@ -52,6 +52,15 @@ private:
     bool pressEaten_ = false;
 };
 
+// Whether the focus went to the dialog's Cancel button by a press on it.
+bool PressedCancel(const QWidget& picker, Qt::FocusReason reason) {
+    auto* window = dynamic_cast<DialogWidget*>(picker.window());
+    if (reason != Qt::MouseFocusReason || window == nullptr || window->Dialog() == nullptr) return false;
+    for (const auto& [id, control] : window->Controls())
+        if (control == QApplication::focusWidget()) return window->Dialog()->Commands().Cancels(id);
+    return false;
+}
+
 }  // namespace
 
 DatePicker::DatePicker(QWidget* parent) : QLineEdit(parent), held_(GetLocalTime()) {
@@ -143,12 +152,19 @@ void DatePicker::focusInEvent(QFocusEvent* event) {
 }
 
 // Leaving the field takes the typed date; another window coming to the front
-// (the calendar, a message, another program) leaves it as typed.
+// (the calendar, a message, another program) leaves it as typed. A press on
+// Cancel drops what was typed instead of refusing it: the person is leaving
+// without saving, and the field shows the date kept should they stay.
 void DatePicker::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     const Qt::FocusReason reason = event->reason();
     if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason) return;
-    if (text() != ToQString(DateText(held_))) Commit();
+    if (text() == ToQString(DateText(held_))) return;
+    if (PressedCancel(*this, reason) && !Typed()) {
+        Show();
+        return;
+    }
+    Commit();
 }
 
 void DatePicker::mousePressEvent(QMouseEvent* event) {

@@ -10,6 +10,9 @@
 #include "support/list_rows.h"
 #include "support/stored_text.h"
 
+#include <QApplication>
+#include <QTest>
+
 namespace {
 
 using Rows = std::vector<std::u16string>;
@@ -218,6 +221,25 @@ TEST_F(TakeTestDlgTest, ATestNotSavedIsSaidAndKeepsEverythingAsEntered) {
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(AllResults().size(), 2u);
+}
+
+// A date that cannot be taken is refused by Ok, but not by Cancel, which
+// leaves at once without a word and stores nothing.
+TEST_F(TakeTestDlgTest, CancelLeavesOverADateThatCannotBeTaken) {
+    CTakeTestDlg dlg;
+    const int result = Run(dlg, u"Lipid Panel", [this](CTakeTestDlg& d) {
+        AddChosen(d, 0, u"45");
+        TypeInto(d, CTakeTestDlg::kDatePicker, "2/30/2026");
+        ClickOn(d, CTakeTestDlg::kOkButton);
+        ASSERT_EQ(driver.Messages().size(), 1u);
+        EXPECT_FALSE(d.IsEnded());
+        QWidget* picker = d.ControlWidget(CTakeTestDlg::kDatePicker);
+        ASSERT_TRUE(QTest::qWaitFor([picker] { return QApplication::focusWidget() == picker; }));
+        ClickOn(d, CTakeTestDlg::kCancelButton);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(driver.Messages().size(), 1u);
+    EXPECT_TRUE(AllResults().empty());
 }
 
 }  // namespace
