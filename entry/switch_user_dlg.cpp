@@ -53,9 +53,8 @@ void CSwitchUserDlg::OnAdd() {
 }
 
 void CSwitchUserDlg::ListUsers(std::u16string_view name) {
-    userList_.ResetContent();
     // A user with tests but no patient record (kept from before) is a user too.
-    for (const std::u16string& user : UserNames()) userList_.AddString(user);
+    userList_.SetItems(UserNames());
     userList_.SetCurSel(name.empty() ? -1 : userList_.FindStringExact(-1, name));
 }
 

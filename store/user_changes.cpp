@@ -3,8 +3,6 @@
 #include "store/settings_store.h"
 #include "store/test_record_layout.h"
 
-#include <unordered_set>
-
 namespace {
 
 std::u16string CurrentUser() {
@@ -43,12 +41,19 @@ bool DeleteTests(const std::u16string& user) {
 
 }  // namespace
 
+// Both lists come in their indexes' order, by folded case: merged, a name
+// meets any other of it in another letter case side by side.
 std::vector<std::u16string> UserNames() {
+    const std::vector<std::u16string> patients = PatientNames(), withTests = UsersWithTests();
     std::vector<std::u16string> names;
-    std::unordered_set<std::u16string> listed;
-    for (std::vector<std::u16string> users : {PatientNames(), UsersWithTests()})
-        for (std::u16string& user : users)
-            if (!user.empty() && listed.insert(FoldCase(user)).second) names.push_back(std::move(user));
+    names.reserve(patients.size() + withTests.size());
+    auto patient = patients.begin(), user = withTests.begin();
+    while (patient != patients.end() || user != withTests.end()) {
+        const bool fromPatients =
+            user == withTests.end() || (patient != patients.end() && CompareNoCase(*patient, *user) <= 0);
+        const std::u16string& name = fromPatients ? *patient++ : *user++;
+        if (!name.empty() && (names.empty() || !EqualsNoCase(names.back(), name))) names.push_back(name);
+    }
     return names;
 }
 
@@ -58,10 +63,12 @@ bool IsNameTaken(std::u16string_view name, std::u16string_view from) {
     if (fromExact.empty() && HasPatient(exact)) return true;
     // A new user's exact name may be one with tests alone; any other match is someone else.
     const std::u16string except = fromExact.empty() ? exact : fromExact;
-    for (const Patient& patient : ReadPatients())
-        if (patient.name != except && EqualsNoCase(patient.name, exact)) return true;
-    for (const std::u16string& user : UsersWithTests())
-        if (user != except && EqualsNoCase(user, exact)) return true;
+    for (const std::u16string_view database : {kPatientsDatabase, kTestRecordsDatabase}) {
+        PropertyDatabase db;
+        if (!db.Open(database)) continue;
+        for (const std::u16string& user : db.SortTextsEqualTo(exact))
+            if (user != except) return true;
+    }
     return false;
 }
 

@@ -11,10 +11,10 @@
 
 enum class UserChanged { Done, NameTaken, Failed };
 
-// Every user's name, for a list to pick from: the patients', then those of
-// users with tests but no patient record (kept from before); each name once,
-// ignoring letter case as a list's own search does. From the indexes: no
-// record is read.
+// Every user's name, for a list to pick from: the patients' and those of
+// users with tests but no patient record (kept from before), in the indexes'
+// order of folded case; each name once, ignoring letter case as a list's own
+// search does, a patient's before the other. From the indexes: no record is read.
 std::vector<std::u16string> UserNames();
 // Whether the user `from` (empty for a new user) may not take `name`: it is,
 // ignoring letter case, another stored user's name. A new user may take the

@@ -198,12 +198,15 @@ std::optional<SortText> SortTextFrom(const DatabaseInfo& database, const Place& 
     return SortTextOf(query.get());
 }
 
-std::vector<std::u16string> SortTextsInOrder(const DatabaseInfo& database) {
+std::vector<std::u16string> SortTextsInOrder(const DatabaseInfo& database, const std::u16string* equalTo) {
     std::vector<std::u16string> texts;
-    Query query = Read("SELECT exact FROM sort_texts WHERE database = ?1"
-                       " AND EXISTS (SELECT 1 FROM records WHERE sort_text = sort_texts.id) ORDER BY fold, id");
+    Query query = Read(equalTo ? "SELECT exact FROM sort_texts WHERE database = ?1 AND fold = ?2"
+                                 " AND EXISTS (SELECT 1 FROM records WHERE sort_text = sort_texts.id) ORDER BY id"
+                               : "SELECT exact FROM sort_texts WHERE database = ?1"
+                                 " AND EXISTS (SELECT 1 FROM records WHERE sort_text = sort_texts.id) ORDER BY fold, id");
     if (!query) return texts;
     sqlite3_bind_int64(query.get(), 1, database.id);
+    if (equalTo) BindBytes(query.get(), 2, FoldedKey(database, *equalTo));
     while (query.Next()) texts.push_back(TextOfOrderedBytes(ReadBytes(query.get(), 0)));
     return texts;
 }

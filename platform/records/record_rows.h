@@ -38,8 +38,9 @@ std::optional<SortText> FindSortText(const DatabaseInfo& database, std::u16strin
 // The first sort text of the database at or (`after`) past the sort text of
 // `place` in order. Two rows of one text are damage: the store is refused.
 std::optional<SortText> SortTextFrom(const DatabaseInfo& database, const Place& place, bool after);
-// The database's sort texts that hold records, in order.
-std::vector<std::u16string> SortTextsInOrder(const DatabaseInfo& database);
+// The database's sort texts that hold records, in order; with `equalTo`, only
+// those equal to it under the database's sort flags.
+std::vector<std::u16string> SortTextsInOrder(const DatabaseInfo& database, const std::u16string* equalTo = nullptr);
 
 // How a read of one row went. A row whose bytes do not decode is left as it is.
 enum class RowRead { Read, Undecodable, Failed };

@@ -295,6 +295,11 @@ std::vector<std::u16string> PropertyDatabase::SortTexts() {
     return state_->Usable() ? SortTextsInOrder(*state_->info) : std::vector<std::u16string>{};
 }
 
+std::vector<std::u16string> PropertyDatabase::SortTextsEqualTo(std::u16string_view text) {
+    const std::u16string bounded(text);
+    return state_->Usable() ? SortTextsInOrder(*state_->info, &bounded) : std::vector<std::u16string>{};
+}
+
 bool PropertyDatabase::HasMatch(const FieldMatch& match) {
     if (!state_->Usable()) return false;
     const std::optional<SortText> text = FindSortText(*state_->info, match.exact);

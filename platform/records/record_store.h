@@ -78,6 +78,9 @@ public:
     std::vector<std::u16string> TestTexts(std::u16string_view exact);
     // The distinct sort texts of the records, in order.
     std::vector<std::u16string> SortTexts();
+    // Those equal to `text` under the sort flags (ignoring case, when the
+    // database does): an index descent.
+    std::vector<std::u16string> SortTextsEqualTo(std::u16string_view text);
     // Whether any record matches, found without counting them.
     bool HasMatch(const FieldMatch& match);
     // Deletes every record whose sort text is exactly `exact`, in one step.

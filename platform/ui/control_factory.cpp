@@ -3,6 +3,7 @@
 #include "platform/paint/bitmap_images.h"
 #include "platform/ui/date_picker.h"
 #include "platform/ui/dialog_widget.h"
+#include "platform/ui/list_box_items.h"
 #include "platform/ui/one_line_field.h"
 #include "platform/ui/qt_text.h"
 #include "platform/ui/ui_scale.h"
@@ -114,8 +115,22 @@ QWidget* MakeComboBox(DialogWidget& widget, const ControlTemplate& control, int 
     return box;
 }
 
+// Rows as wide as the box, all as high as the first: one long name neither
+// widens the others nor brings a sideways scroll bar (it ends in an
+// ellipsis), and no row is measured but the first.
+class BoxWideRows : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QSize(0, QStyledItemDelegate::sizeHint(option, index).height());
+    }
+};
+
 QWidget* MakeListBox(DialogWidget& widget, const ControlTemplate& control) {
-    auto* list = new QListWidget(&widget);
+    auto* list = new QListView(&widget);
+    list->setModel(new ListBoxItems(list));
+    list->setUniformItemSizes(true);
+    list->setItemDelegate(new BoxWideRows(list));
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setFrameShape((control.style & kStyleBorder) ? QFrame::StyledPanel : QFrame::NoFrame);
     return list;

@@ -2,78 +2,98 @@
 
 #include "platform/text.h"
 #include "platform/ui/dialog.h"
+#include "platform/ui/list_box_items.h"
 #include "platform/ui/list_search.h"
 #include "platform/ui/qt_text.h"
 
-#include <QListWidget>
+#include <QListView>
 
 namespace {
 
-QListWidget* ListOf(QWidget* widget) { return qobject_cast<QListWidget*>(widget); }
+QListView* ListOf(QWidget* widget) { return qobject_cast<QListView*>(widget); }
 
+ListBoxItems* ItemsOf(QWidget* widget) {
+    QListView* list = ListOf(widget);
+    return list ? dynamic_cast<ListBoxItems*>(list->model()) : nullptr;
+}
 
 }  // namespace
 
 int CListBox::AddString(std::u16string_view text) {
-    QListWidget* list = ListOf(Widget());
-    if (!list) return -1;
-    const QString item = ToQString(text);
+    ListBoxItems* items = ItemsOf(Widget());
+    if (!items) return -1;
+    QString item = ToQString(text);
     const int index = IsSortedControl(owner_, id_)
-                          ? SortedPosition(list->count(), [list](int i) { return list->item(i)->text(); }, item)
-                          : list->count();
-    list->insertItem(index, item);
+                          ? SortedPosition(items->Count(), [items](int i) { return items->Text(i); }, item)
+                          : items->Count();
+    items->Insert(index, std::move(item));
     return index;
 }
 
+void CListBox::SetItems(const std::vector<std::u16string>& texts) {
+    ListBoxItems* items = ItemsOf(Widget());
+    if (!items) return;
+    std::vector<QString> rows;
+    rows.reserve(texts.size());
+    for (const std::u16string& text : texts) rows.push_back(ToQString(text));
+    if (IsSortedControl(owner_, id_)) SortItems(rows);
+    items->Reset(std::move(rows));
+}
+
 int CListBox::DeleteString(int index) {
-    QListWidget* list = ListOf(Widget());
-    if (!list || index < 0 || index >= list->count()) return -1;
-    const bool wasSelected = list->item(index)->isSelected();
-    delete list->takeItem(index);
+    QListView* list = ListOf(Widget());
+    ListBoxItems* items = ItemsOf(list);
+    if (!items || index < 0 || index >= items->Count()) return -1;
+    const bool wasSelected = list->selectionModel()->isRowSelected(index);
+    items->Remove(index);
     // The selection does not move to a neighbour of the removed row.
     if (wasSelected) list->clearSelection();
-    return list->count();
+    return items->Count();
 }
 
 void CListBox::ResetContent() {
-    if (QListWidget* list = ListOf(Widget())) list->clear();
+    if (ListBoxItems* items = ItemsOf(Widget())) items->Reset({});
 }
 
 int CListBox::GetCount() const {
-    QListWidget* list = ListOf(Widget());
-    return list ? list->count() : 0;
+    const ListBoxItems* items = ItemsOf(Widget());
+    return items ? items->Count() : 0;
 }
 
 int CListBox::GetCurSel() const {
-    QListWidget* list = ListOf(Widget());
-    if (!list) return -1;
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? -1 : list->row(selected.front());
+    QListView* list = ListOf(Widget());
+    if (!list || !list->selectionModel()) return -1;
+    const QModelIndexList selected = list->selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.front().row();
 }
 
 int CListBox::SetCurSel(int index) {
-    QListWidget* list = ListOf(Widget());
-    if (!list) return -1;
-    if (index < 0 || index >= list->count()) {
+    QListView* list = ListOf(Widget());
+    if (!ItemsOf(list)) return -1;
+    if (index < 0 || index >= list->model()->rowCount()) {
         list->clearSelection();
         return -1;
     }
-    list->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+    list->selectionModel()->setCurrentIndex(list->model()->index(index, 0), QItemSelectionModel::ClearAndSelect);
     return index;
 }
 
 std::u16string CListBox::GetText(int index) const {
-    QListWidget* list = ListOf(Widget());
-    if (!list || index < 0 || index >= list->count()) return {};
-    return FromQString(list->item(index)->text());
+    const ListBoxItems* items = ItemsOf(Widget());
+    if (!items || index < 0 || index >= items->Count()) return {};
+    return std::u16string(items->View(index));
 }
 
 int CListBox::FindStringExact(int start, std::u16string_view text) const {
-    return SearchWrapping(GetCount(), start, [&](int i) { return EqualsNoCase(GetText(i), text); });
+    const ListBoxItems* items = ItemsOf(Widget());
+    if (!items) return -1;
+    return SearchWrapping(items->Count(), start, [&](int i) { return EqualsNoCase(items->View(i), text); });
 }
 
 int CListBox::FindString(int start, std::u16string_view prefix) const {
-    return SearchWrapping(GetCount(), start, [&](int i) { return StartsWithPastBracket(GetText(i), prefix); });
+    const ListBoxItems* items = ItemsOf(Widget());
+    if (!items) return -1;
+    return SearchWrapping(items->Count(), start, [&](int i) { return StartsWithPastBracket(items->View(i), prefix); });
 }
 
 int CListBox::SelectString(int start, std::u16string_view prefix) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CDialog;
 
@@ -22,6 +23,9 @@ bool StartsWithPastBracket(std::u16string_view item, std::u16string_view prefix)
 // equal to it, in the case-insensitive order of the user's locale (accents count),
 // as a word sort: hyphens and apostrophes are nearly ignored.
 int SortedPosition(int count, const std::function<QString(int)>& itemText, const QString& text);
+// Puts `texts` in that order as adding them one at a time would: equal items
+// keep their order. Texts already in order cost one comparison each.
+void SortItems(std::vector<QString>& texts);
 
 // Whether control `id` of the dialog's template keeps its items sorted.
 bool IsSortedControl(const CDialog& owner, int id);

@@ -24,8 +24,10 @@
 
 namespace {
 
-void ClickRow(QListWidget* list, int row) {
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+void ClickRow(QAbstractItemView* list, int row) {
+    const QModelIndex item = list->model()->index(row, 0);
+    list->scrollTo(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
 }
 
 // Opens the box's list and clicks the item of that text.
@@ -105,10 +107,11 @@ TEST(WholeProgram, FirstRunATestItsReportASecondUserAndARestart) {
     person.Then("Switch User", [](QWidget& w) { Click(w, CSwitchUserDlg::kAddButton); });
     AddUser(person, "Bob Stone");
     person.Then("Switch User", [](QWidget& w) {
-        auto* users = Control<QListWidget>(w, CSwitchUserDlg::kUserList);
-        const QList<QListWidgetItem*> bob = users->findItems("Bob Stone", Qt::MatchExactly);
+        auto* users = Control<QAbstractItemView>(w, CSwitchUserDlg::kUserList);
+        const QModelIndexList bob = users->model()->match(users->model()->index(0, 0), Qt::DisplayRole, "Bob Stone",
+                                                          -1, Qt::MatchExactly);
         ASSERT_EQ(bob.size(), 1);
-        ClickRow(users, users->row(bob[0]));
+        ClickRow(users, bob[0].row());
         Click(w, CSwitchUserDlg::kOkButton);
     });
     person.Then("Vantrel", [](QWidget& w) {

@@ -8,7 +8,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QAbstractItemView>
 #include <QTest>
 
 void EntryTest::SetUp() {
@@ -90,10 +90,12 @@ void PasteInto(CDialog& dialog, int id, const QString& text) {
 }
 
 void ClickRow(CDialog& dialog, int id, int row) {
-    auto* list = qobject_cast<QListWidget*>(dialog.ControlWidget(id));
-    ASSERT_TRUE(list && row < list->count());
+    auto* list = qobject_cast<QAbstractItemView*>(dialog.ControlWidget(id));
+    ASSERT_TRUE(list && row < list->model()->rowCount());
     Activate(dialog);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    const QModelIndex item = list->model()->index(row, 0);
+    list->scrollTo(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
 }
 
 void PressKey(CDialog& dialog, int id, int key) {

@@ -2,11 +2,15 @@
 
 #include "entry/add_patient_dlg.h"
 #include "entry_fixture.h"
+#include "platform/records/record_store.h"
 #include "platform/records/testing.h"
+#include "platform/text.h"
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
 #include "store/patient_store.h"
 #include "support/list_rows.h"
+
+#include <QAbstractItemView>
 
 namespace {
 
@@ -101,6 +105,34 @@ TEST_F(SwitchUserDlgTest, AddListsNewNamesOnlyAndEditRenames) {
         EXPECT_EQ(Selected(d), u"Robert");
         d.SendCommand(CSwitchUserDlg::kCancelButton);
     });
+}
+
+// A person's hand on a long list: it opens on the current user in view; a
+// click, a letter typed, keys along the list and Enter hand back a user.
+TEST_F(SwitchUserDlgTest, APersonPicksFromAHundredUsersByMouseAndKeys) {
+    {
+        StoreTransaction unit;
+        for (int n = 199; n >= 100; --n)
+            ASSERT_TRUE(AddPatient(u"Zora " + IntToText(n), u"", kBirthdate, u"0", u"Bar"));
+        ASSERT_TRUE(unit.Commit());
+    }
+    const std::u16string handedBack = Run(u"Zora 150", [](CSwitchUserDlg& d) {
+        auto* view = qobject_cast<QAbstractItemView*>(d.ControlWidget(CSwitchUserDlg::kUserList));
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(Selected(d), u"Zora 150");
+        const QModelIndex current = view->model()->index(CListBox(d, CSwitchUserDlg::kUserList).GetCurSel(), 0);
+        EXPECT_TRUE(view->viewport()->rect().contains(view->visualRect(current)));
+
+        ClickRow(d, CSwitchUserDlg::kUserList, 0);
+        EXPECT_EQ(Selected(d), u"Ann");
+        PressKey(d, CSwitchUserDlg::kUserList, Qt::Key_Z);
+        EXPECT_EQ(Selected(d), u"Zora 100");
+        PressKey(d, CSwitchUserDlg::kUserList, Qt::Key_End);
+        PressKey(d, CSwitchUserDlg::kUserList, Qt::Key_Up);
+        EXPECT_EQ(Selected(d), u"Zora 198");
+        PressKey(d, CSwitchUserDlg::kUserList, Qt::Key_Return);
+    });
+    EXPECT_EQ(handedBack, u"Zora 198");
 }
 
 TEST_F(SwitchUserDlgTest, DeleteAsksNamingWhatGoesAndTheSafeAnswerKeepsIt) {

@@ -11,7 +11,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QAbstractItemView>
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QTest>
@@ -67,8 +67,9 @@ inline void TypeInto(QWidget& window, int id, const QString& text) {
 // The rows of the list `id` as the window shows them.
 inline std::vector<std::string> ListItems(QWidget& window, int id) {
     std::vector<std::string> rows;
-    if (auto* list = Control<QListWidget>(window, id))
-        for (int i = 0; i < list->count(); ++i) rows.push_back(list->item(i)->text().toStdString());
+    if (auto* list = Control<QAbstractItemView>(window, id))
+        for (int i = 0; i < list->model()->rowCount(); ++i)
+            rows.push_back(list->model()->index(i, 0).data().toString().toStdString());
     return rows;
 }
 

@@ -12,7 +12,7 @@
 #include <QAbstractButton>
 #include <QFontMetrics>
 #include <QImage>
-#include <QListWidget>
+#include <QListView>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -55,7 +55,7 @@ void CheckEveryWindow(double scale) {
                     EXPECT_LT(QFontMetrics(button->font()).horizontalAdvance(button->text()), button->width())
                         << button->text().toStdString();
                 }
-                if (auto* list = qobject_cast<QListWidget*>(control)) {
+                if (auto* list = qobject_cast<QListView*>(control)) {
                     EXPECT_TRUE(FrameShows(window, *list)) << id;
                 }
             }

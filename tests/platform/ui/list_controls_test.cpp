@@ -3,11 +3,63 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "res/resource.h"
+#include "support/list_rows.h"
 
+#include <QAccessible>
+#include <QApplication>
+#include <QListView>
 #include <QListWidget>
+#include <QScrollBar>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
+
+using Names = std::vector<std::u16string>;
+
+// Switch User's sorted list box, filled at once as from the store (whose order
+// leaves accented and hyphenated names out of place), then kept one name at a time.
+TEST(ListBox, FillsAtOnceInTheWordSortAndKeepsTheOneAtATimeRules) {
+    CDialog dialog(IDD_SWITCH_USER);
+    ASSERT_TRUE(dialog.Create(nullptr));
+    CListBox users{dialog, 1017};
+    users.SetItems({u"Zoe", u"\u00c9mile", u"o'Neil", u"Oneida", u"emil", u"Anna-Lena", u"anna"});
+    EXPECT_EQ(ListBoxRows(dialog, 1017),
+              (Names{u"anna", u"Anna-Lena", u"emil", u"\u00c9mile", u"Oneida", u"o'Neil", u"Zoe"}));
+    EXPECT_EQ(users.GetCurSel(), -1);
+
+    EXPECT_EQ(users.AddString(u"Bea"), 2);
+    EXPECT_EQ(users.FindStringExact(-1, u"EMILE"), -1);  // the accent counts
+    EXPECT_EQ(users.SelectString(0, u"\u00e9"), 4);
+    EXPECT_EQ(users.GetText(users.GetCurSel()), u"\u00c9mile");
+    EXPECT_EQ(users.DeleteString(4), 7);
+    EXPECT_EQ(users.GetCurSel(), -1);  // no neighbour takes the selection
+    EXPECT_EQ(users.DeleteString(7), -1);
+
+    // Typing a letter selects the next name that begins with it.
+    users.SetCurSel(0);
+    auto* view = qobject_cast<QListView*>(dialog.ControlWidget(1017));
+    ASSERT_NE(view, nullptr);
+    QTest::keyClick(view, Qt::Key_O);
+    EXPECT_EQ(users.GetCurSel(), users.FindStringExact(-1, u"Oneida"));
+
+    // A screen reader reads the rows as the list's items.
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(view);
+    ASSERT_EQ(list->childCount(), users.GetCount());
+    EXPECT_EQ(list->child(2)->role(), QAccessible::ListItem);
+    EXPECT_EQ(list->child(2)->text(QAccessible::Name), "Bea");
+    EXPECT_TRUE(list->child(4)->state().selected);
+
+    // One long name widens no row: it ends short, and no sideways scroll bar comes.
+    users.AddString(std::u16string(300, u'W'));
+    dialog.Widget()->show();
+    QApplication::processEvents();
+    EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(view->visualRect(view->model()->index(0, 0)).width(), view->viewport()->width());
+
+    users.ResetContent();
+    EXPECT_EQ(users.GetCount(), 0);
+}
 
 TEST(ListView, InsertsAtRowsFindsBeginningsAndReportsTheFirstSelectedRow) {
     CDialog dialog(IDD_TAKE_TEST);
