@@ -102,10 +102,8 @@ TEST(DamagedDeviceTest, ADamagedDataFileIsNamedInOneMessageAndLeftAsItWas) {
         {"another program's database", sql("CREATE TABLE notes(text TEXT); INSERT INTO notes VALUES('mine');", true)},
         {"written by a newer version", sql("PRAGMA user_version=4")},
         // A file carrying its own SQL: nothing in it may run, not even once.
-        {"a trigger on a run table",
+        {"a trigger",
          sql("CREATE TRIGGER wipe AFTER INSERT ON records BEGIN DELETE FROM records WHERE id<>new.id; END")},
-        {"a trigger on databases",
-         sql("CREATE TRIGGER stop BEFORE UPDATE ON databases BEGIN SELECT raise(abort, 'no'); END")},
         {"an endless view in place of databases", sql(std::string("DROP TABLE databases;") + kEndlessView)},
         {"an extra table", sql("CREATE TABLE notes(text TEXT)")},
         {"an earlier format's file with an endless view",
@@ -177,16 +175,6 @@ TEST(DamagedDeviceTest, ADeviceHeldByAnotherProgramIsNamedAndLeftAlone) {
     }
 }
 
-// A data file left readable by others (copied in, or made by an older
-// version) is narrowed to its owner when the program opens it.
-TEST(DamagedDeviceTest, AWiderDataFileIsNarrowedToItsOwner) {
-    TempDevice device;
-    FillDevice();
-    fs::permissions(ObjectStorePath(), fs::perms::others_read | fs::perms::group_read, fs::perm_options::add);
-    EXPECT_TRUE(ObjectStoreProblem().empty());
-    EXPECT_EQ(fs::status(ObjectStorePath()).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-}
-
 // Permission bits do not stop the superuser, so these folders cannot be
 // written for reasons that hold for every account.
 TEST(DamagedDeviceTest, AFolderThatCannotBeWrittenIsNamedInOneMessage) {
@@ -206,7 +194,8 @@ TEST(DamagedDeviceTest, AFolderThatCannotBeWrittenIsNamedInOneMessage) {
 }
 
 // One record of a user's results cut short: its database is named once, when
-// a window first reads it, and every other record is shown.
+// a window first reads it, and every other record is shown. That the record
+// is left as it was is the record store's test.
 TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
     TempDevice device;
     ASSERT_TRUE(SetTestEntry(u"Glucose", u"why", u"To check for diabetes"));  // past the first run
@@ -214,16 +203,14 @@ TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
     ASSERT_TRUE(CreateSettings(u"Ann"));
     ASSERT_TRUE(StoreResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 1), u"Glucose", u"90", u"70-100", u"mg/dL"));
     ASSERT_TRUE(StoreResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 1), u"Fasting", u"99", u"70-100", u"mg/dL"));
-    ASSERT_TRUE(StoreResult(u"Ann", u"Iron", u"", MakeDate(2026, 6, 5), u"", u"", u"", u""));
     ASSERT_TRUE(StoreResult(u"Ann", u"Glucose", u"", MakeDate(2026, 6, 10), u"Glucose", u"95", u"70-100", u"mg/dL"));
 
     SetDeviceRoot(DeviceRoot());  // closed, as the program ends
-    const SpoiledRecord result = SpoilRecord(
+    SpoilRecord(
         ObjectStorePath(), kTestRecordsDatabase, [](auto& p) { return Holds(p, kPropResultName, u"Fasting"); }, CutShort);
 
     DialogDriver driver;
     driver.Expect<CVantrelDlg>(IDD_VANTREL, [&driver](CVantrelDlg& d) {
-        EXPECT_EQ(ListRows(d, CVantrelDlg::kTestList), (std::vector<std::u16string>{u"Glucose", u"Iron"}));
         driver.Expect<CTestReportDlg>(IDD_TEST_REPORT, [&driver](CTestReportDlg& r) {
             CComboBox dates(r, CTestReportDlg::kDateBox);
             EXPECT_EQ(dates.GetWindowText(), u"6/10/2026");  // the newest
@@ -252,10 +239,6 @@ TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
                                           u" holds a record in \"" + std::u16string(kTestRecordsDatabase) +
                                           u"\" that Vantrel cannot read; it was left as it was and the other "
                                           u"records are shown."});
-    EXPECT_EQ(ReadResult(u"Ann", u"Glucose", u"Glucose", MakeDate(2026, 6, 1))->value, u"90");
-    EXPECT_TRUE(ObjectStoreProblem().empty());
-    SetDeviceRoot(DeviceRoot());
-    EXPECT_EQ(StoredBytes(ObjectStorePath(), kTestRecordsDatabase, result), result.bytes);
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 // finding it damaged. Any broken rule aborts, so both libFuzzer and the
 // plain test run notice it.
 
-#include "platform/device.h"
 #include "platform/records/record_store.h"
+#include "store/fuzz_root.h"
 #include "store/patient_store.h"
 #include "store/settings_store.h"
 #include "store/test_record_layout.h"
@@ -14,48 +14,12 @@
 #include "support/stored_results.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <system_error>
-#include <unistd.h>
 
 namespace {
-
-void Require(bool ok, const char* rule) {
-    if (ok) return;
-    std::fprintf(stderr, "store_file_fuzz: broken rule: %s\n", rule);
-    std::abort();
-}
-
-// The folder of the device roots, in memory when the system offers it; removed at exit.
-const std::filesystem::path& FuzzFolder() {
-    static const std::filesystem::path folder = [] {
-        std::error_code noShm;
-        const std::filesystem::path shm = "/dev/shm";
-        const std::filesystem::path parent =
-            std::filesystem::is_directory(shm, noShm) ? shm : std::filesystem::temp_directory_path();
-        std::string pattern = (parent / "vantrel-store-fuzz-XXXXXX").string();
-        Require(::mkdtemp(pattern.data()) != nullptr, "a temporary folder can be made");
-        return std::filesystem::path(pattern);
-    }();
-    static const bool removed = std::atexit([] {
-        std::error_code ignored;
-        std::filesystem::remove_all(FuzzFolder(), ignored);
-    }) == 0;
-    (void)removed;
-    return folder;
-}
-
-// Points the device at a new root and closes the store the last one had open.
-std::filesystem::path FreshRoot() {
-    static unsigned long long runs = 0;
-    const std::filesystem::path root = FuzzFolder() / std::to_string(runs++);
-    SetDeviceRoot(root);
-    return root;
-}
 
 // Every database read whole, then each user's test records, their tests and
 // dates and one day's results, as list, csv and report read them.
@@ -80,7 +44,7 @@ void ReadAsTheToolDoes() {
 // kind; and the same records as the two earlier formats wrote them.
 void MakeStoreSeeds(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder);
-    const std::filesystem::path root = FreshRoot();
+    const std::filesystem::path root = FreshFuzzRoot();
     for (const char16_t* user : {u"Ann", u"ANN"}) {
         AddPatient(user, u"Female", MakeDate(1970, 5, 2), u"30", u"Line");
         for (int day = 1; day <= 3; ++day) {
@@ -90,10 +54,9 @@ void MakeStoreSeeds(const std::filesystem::path& folder) {
         StoreResult(user, u"Iron", u"", MakeDate(2024, 2, 1), u"", u"", u"", u"");
     }
     CreateSettings(u"Ann");
-    FreshRoot();  // the store closed: the file holds everything
+    CloseObjectStore();  // the file holds everything
     std::filesystem::copy_file(root / "object-store.sqlite", folder / "current",
                                std::filesystem::copy_options::overwrite_existing);
-    std::filesystem::remove_all(root);
     std::vector<EarlierRecord> records;
     for (const char16_t* result : {u"HDL", u"LDL"})
         records.push_back({2, {Property(u"Ann", kPropUser), Property(u"Lipids", kPropTestName),
@@ -115,7 +78,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::filesystem::path root = FreshRoot();
+    const std::filesystem::path root = FreshFuzzRoot();
     std::filesystem::create_directories(root);
     const std::filesystem::path store = root / "object-store.sqlite";
     std::ofstream(store, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
@@ -134,8 +97,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (sound && usable) Require(ObjectStoreProblem().empty(), "a file restore takes is read whole without damage");
     }
     SetObjectStoreReadOnly(false);
-    FreshRoot();
-    std::error_code ignored;
-    std::filesystem::remove_all(root, ignored);
     return 0;
 }

@@ -56,14 +56,12 @@ TEST(DateTimeTest, CountsWholeDaysSinceTheClock) {
     SystemTime now = At(2024, 3, 15, 10, 30);
     SetLocalTimeForTesting(&now);
     EXPECT_EQ(GetLocalTime().dayOfWeek, 5);  // filled in: a Friday
-    EXPECT_EQ(DaysSince(MakeDate(2024, 3, 15)), 0);
-    EXPECT_EQ(DaysSince(MakeDate(2024, 3, 8)), 7);
-    EXPECT_EQ(DaysSince(At(2024, 3, 14, 10, 30, 1)), 0);  // 23:59:59 ago
-    EXPECT_EQ(DaysSince(At(2024, 3, 14, 10, 30)), 1);
-    EXPECT_EQ(DaysSince(MakeDate(2024, 3, 17)), -1);     // truncated toward zero
-    EXPECT_EQ(DaysSince(MakeDate(2024, 3, 18)), -2);
-    EXPECT_EQ(DaysSince(MakeDate(2023, 3, 15)), 366);     // across a leap day
-    EXPECT_EQ(DaysSince(SystemTime{}), 0);
+    // 23:59:59 ago is no whole day; days ahead are truncated toward zero; 2023 to 2024 crosses a leap day.
+    for (const auto& [then, days] : {std::pair{MakeDate(2024, 3, 15), 0}, {MakeDate(2024, 3, 8), 7},
+                                     {At(2024, 3, 14, 10, 30, 1), 0}, {At(2024, 3, 14, 10, 30), 1},
+                                     {MakeDate(2024, 3, 17), -1}, {MakeDate(2024, 3, 18), -2},
+                                     {MakeDate(2023, 3, 15), 366}, {SystemTime{}, 0}})
+        EXPECT_EQ(DaysSince(then), days) << TextToUtf8(DateText(then));
 
     SetLocalTimeForTesting(nullptr);
     FileTime check = 0;

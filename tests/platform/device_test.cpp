@@ -1,4 +1,4 @@
-// The device folder, device paths and the owner's name.
+// The device folder and device paths inside it.
 
 #include "platform/device.h"
 
@@ -21,11 +21,6 @@ TEST(DeviceTest, FindsTheRootAndKeepsDevicePathsInsideIt) {
     SetDeviceRoot("/tmp/elsewhere");
     EXPECT_EQ(DeviceRoot(), "/tmp/elsewhere");
     unsetenv("VANTREL_DEVICE_ROOT");
-}
-
-// The account's full name without the further fields that follow a comma.
-TEST(DeviceTest, TakesTheOwnersNameFromTheAccount) {
-    EXPECT_EQ(DeviceOwnerName().find(u','), std::u16string::npos);
 }
 
 }  // namespace

@@ -6,19 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <tuple>
 
 namespace {
 
 TEST(TextTest, MatchesIgnoringCaseAcrossUnicodeWhateverTheLocale) {
     std::setlocale(LC_ALL, "C");  // the folding must not depend on it
-    EXPECT_TRUE(EqualsNoCase(u"Äpfel", u"äPFEL"));
-    EXPECT_TRUE(EqualsNoCase(u"Í", u"í"));
-    EXPECT_TRUE(EqualsNoCase(u"ΣΟΦΙΑ", u"σοφια"));
-    EXPECT_FALSE(EqualsNoCase(u"í", u"i"));  // accents count
-    EXPECT_FALSE(EqualsNoCase(u"abc", u"abcd"));
+    for (const auto& [a, b, equal] : {std::tuple{u"Äpfel", u"äPFEL", true}, {u"Í", u"í", true},
+                                      {u"ΣΟΦΙΑ", u"σοφια", true}, {u"\U00010400x", u"\U00010428X", true},
+                                      {u"í", u"i", false}, {u"abc", u"abcd", false}})  // accents count
+        EXPECT_EQ(EqualsNoCase(a, b), equal) << TextToUtf8(a);
     EXPECT_EQ(FoldCase(u"ABC Äx"), u"abc äx");
     EXPECT_EQ(FoldCase(u"\U00010400"), u"\U00010428");  // Deseret, outside the BMP
-    EXPECT_TRUE(EqualsNoCase(u"\U00010400x", u"\U00010428X"));
 
     EXPECT_LT(CompareNoCase(u"abc", u"ABD"), 0);
     EXPECT_GT(CompareNoCase(u"b", u"A"), 0);
@@ -30,21 +29,17 @@ TEST(TextTest, MatchesIgnoringCaseAcrossUnicodeWhateverTheLocale) {
     EXPECT_EQ(CompareCodePoints(FoldCase(u"ÄB"), FoldCase(u"äb")), 0);
     EXPECT_LT(CompareCodePoints(u"a", u"ab"), 0);
 
-    EXPECT_TRUE(StartsWithNoCase(u"ABC Panel", u"abc"));
-    EXPECT_TRUE(StartsWithNoCase(u"Ärger", u"ä"));
-    EXPECT_TRUE(StartsWithNoCase(u"x", u""));
-    EXPECT_FALSE(StartsWithNoCase(u"ab", u"abc"));
-    EXPECT_FALSE(StartsWithNoCase(u"ABC", u"b"));
+    for (const auto& [text, prefix, starts] : {std::tuple{u"ABC Panel", u"abc", true}, {u"Ärger", u"ä", true},
+                                               {u"x", u"", true}, {u"ab", u"abc", false}, {u"ABC", u"b", false}})
+        EXPECT_EQ(StartsWithNoCase(text, prefix), starts) << TextToUtf8(text);
     std::setlocale(LC_ALL, "");
 }
 
 TEST(TextTest, ReadsIntegersLikeThePlatform) {
-    EXPECT_EQ(TextToInt(u"42"), 42);
-    EXPECT_EQ(TextToInt(u"  \t-17kg"), -17);
-    EXPECT_EQ(TextToInt(u"12.5"), 12);
-    EXPECT_EQ(TextToInt(u"- 5"), 0);
-    EXPECT_EQ(TextToInt(u"99999999999999999999999"), 2147483647);
-    EXPECT_EQ(TextToInt(u"-99999999999999999999999"), -2147483647 - 1);
+    for (const auto& [text, value] : {std::pair{u"42", 42}, {u"  \t-17kg", -17}, {u"12.5", 12}, {u"- 5", 0},
+                                      {u"99999999999999999999999", 2147483647},
+                                      {u"-99999999999999999999999", -2147483647 - 1}})
+        EXPECT_EQ(TextToInt(text), value) << TextToUtf8(text);
     EXPECT_EQ(IntToText(-9223372036854775807LL - 1), u"-9223372036854775808");
 }
 
@@ -58,8 +53,8 @@ TEST(TextTest, BoundsCopiesWithoutSplittingAPair) {
     std::u16string inside = std::u16string(kTextMax - 2, u'a') + u"\U0001F600" + u"z";
     EXPECT_EQ(BoundedText(inside), std::u16string(kTextMax - 2, u'a') + u"\U0001F600");
 
-    // A CR LF pair is one break; LF then CR are two.
-    EXPECT_EQ(OneLine(u"a\r\nb\rc\nd\n\r"), u"a b c d  ");
+    // A CR LF pair is one break; LF then CR are two; tabs and other controls stay as typed.
+    EXPECT_EQ(OneLine(u"a\r\nb\rc\nd\n\r\t\x01\x7F"), u"a b c d  \t\x01\x7F");
     EXPECT_EQ(OneLine(std::u16string(2000, u'x') + u"\n").size(), kTextMax);
 }
 

@@ -6,40 +6,28 @@
 
 #include "platform/device.h"
 #include "platform/memory_listing.h"
-#include "platform/number_text.h"
 #include "platform/recording_surface.h"
 #include "platform/text.h"
+#include "review/goal_reading.h"
 #include "store/catalog_store.h"
 #include "store_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 namespace {
 
-struct Range {
-    double low = 0, high = 0;
-};
-
-// "low-high", both ends numbers and in order; nothing else.
-std::optional<Range> ReadRange(std::u16string_view text) {
-    const std::size_t dash = text.find(u'-', 1);
-    if (dash == text.npos) return std::nullopt;
-    const std::optional<double> low = ReadNumber(text.substr(0, dash), kPlainNumbers);
-    const std::optional<double> high = ReadNumber(text.substr(dash + 1), kPlainNumbers);
-    if (!low || !high || *low > *high) return std::nullopt;
-    return Range{*low, *high};
-}
-
-// A range for everyone, or A[B]: A for men and B for women.
+// Both sexes' halves of a normal value read as a goal with two finite ends.
 bool IsNormalValue(std::u16string_view text) {
-    const std::size_t open = text.find(u'[');
-    if (open == text.npos) return ReadRange(text).has_value();
-    return text.back() == u']' && ReadRange(text.substr(0, open)) &&
-           ReadRange(text.substr(open + 1, text.size() - open - 2));
+    for (const bool female : {false, true}) {
+        const std::optional<Goal> goal = ReadGoal(text, ValueReading{kPlainNumbers, female});
+        if (!goal || !std::isfinite(goal->low) || !std::isfinite(goal->high)) return false;
+    }
+    return true;
 }
 
 class ShippedCatalogTest : public StoreFixture {

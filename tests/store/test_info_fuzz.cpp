@@ -9,78 +9,27 @@
 #include "platform/records/record_store.h"
 #include "platform/text.h"
 #include "store/catalog_store.h"
+#include "store/fuzz_root.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <system_error>
-#include <unistd.h>
 
 namespace {
 
-void Require(bool ok, const char* rule) {
-    if (ok) return;
-    std::fprintf(stderr, "test_info_fuzz: broken rule: %s\n", rule);
-    std::abort();
-}
-
-// A temporary folder with one fresh device root per input; removed at exit.
-class FuzzDevice {
-public:
-    FuzzDevice() {
-        // In memory when the system offers it: the store syncs every commit to disk.
-        std::error_code noShm;
-        const std::filesystem::path shm = "/dev/shm";
-        const std::filesystem::path parent =
-            std::filesystem::is_directory(shm, noShm) ? shm : std::filesystem::temp_directory_path();
-        std::string pattern = (parent / "vantrel-fuzz-XXXXXX").string();
-        Require(::mkdtemp(pattern.data()) != nullptr, "a temporary folder can be made");
-        base_ = pattern;
-    }
-    ~FuzzDevice() {
-        std::error_code ignored;
-        std::filesystem::remove_all(base_, ignored);
-    }
-
-    // Points the device at a new empty root holding `file` as the test information file.
-    void Fresh(const std::uint8_t* data, std::size_t size) {
-        const std::filesystem::path previous = current_;
-        current_ = base_ / std::to_string(runs_++);
-        SetDeviceRoot(current_);
-        const std::filesystem::path file = ResolveDevicePath(kTestInfoFilePath);
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data),
-                                                    static_cast<std::streamsize>(size));
-        std::error_code ignored;
-        if (!previous.empty()) std::filesystem::remove_all(previous, ignored);
-    }
-
-private:
-    std::filesystem::path base_, current_;
-    unsigned long long runs_ = 0;
-};
-
 // What every stored or drawn text must be: bounded, one line, no NUL, whole pairs.
 bool IsCleanText(std::u16string_view text) {
-    if (text.size() > kTextMax) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        if (unit == u'\0' || unit == u'\n' || unit == u'\r') return false;
-        if (unit >= 0xDC00 && unit <= 0xDFFF) return false;
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
-            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
-            ++i;
-        }
-    }
-    return true;
+    // A lone half of a surrogate pair does not survive the trip through UTF-8.
+    return text.size() <= kTextMax && text.find_first_of(std::u16string_view(u"\0\n\r", 3)) == text.npos &&
+           Utf8ToText(TextToUtf8(text)) == text;
 }
 
 void CheckImport(const std::uint8_t* data, std::size_t size) {
-    static FuzzDevice device;
-    device.Fresh(data, size);
+    FreshFuzzRoot();
+    const std::filesystem::path file = ResolveDevicePath(kTestInfoFilePath);
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     RecordingSurface progress;
     Require(ImportTestInfo(progress), "any readable file imports");
     Require(PropertyDatabase::Exists(kTestCatalogDatabase), "the catalogue exists after an import");

@@ -92,13 +92,20 @@ TEST_F(UserChangesTest, ANewUserNeverTakesAStoredName) {
     EXPECT_EQ(RecordCountOf(kPatientsDatabase), 4);
 }
 
-TEST_F(UserChangesTest, DeletingTheCurrentUserMakesTheNextOneCurrent) {
+// A name differing from another in letter case only is another user, whom
+// an earlier version or an import may have stored.
+TEST_F(UserChangesTest, DeletingAUserTakesTheirTestsOnlyAndMakesTheNextOneCurrent) {
+    ASSERT_TRUE(AddPatient(u"ANN", u"", birth_, u"0", u"Bar"));
+    ASSERT_TRUE(StoreResult(u"ANN", u"Zinc", u"", MakeDate(2024, 2, 5), u"", u"", u"", u""));
     ASSERT_TRUE(DeleteUser(u"Bob"));  // not the current user: the setting stays
     EXPECT_EQ(StoredSetting(kCurrentUserKey), u"Ann");
     ASSERT_TRUE(DeleteUser(u"Ann"));
-    ASSERT_EQ(AllResults().size(), 1u);
-    EXPECT_EQ(AllResults()[0].user, u"Zed");
     EXPECT_FALSE(HasPatient(u"Ann"));
+    EXPECT_EQ(ReadPatient(u"ANN")->name, u"ANN");
+    EXPECT_EQ(UserTests(u"ANN"), Items({u"Zinc"}));
+    EXPECT_EQ(AllResults().size(), 2u);  // ANN's and Zed's
+    EXPECT_EQ(StoredSetting(kCurrentUserKey), u"ANN");
+    ASSERT_TRUE(DeleteUser(u"ANN"));
     EXPECT_EQ(StoredSetting(kCurrentUserKey), u"");  // no patient is left
     ASSERT_TRUE(AddPatient(u"Cleo", u"", birth_, u"0", u"Bar"));
     ASSERT_TRUE(MakeCurrentUser(u"Cleo"));
@@ -115,6 +122,21 @@ TEST_F(UserChangesTest, TheCurrentUserIsAlwaysAStoredOne) {
     ASSERT_TRUE(MakeCurrentUser(u"Ghost"));
     EXPECT_EQ(SettledCurrentUser(), u"Ann");
     EXPECT_EQ(StoredSetting(kCurrentUserKey), u"Ann");
+}
+
+// The settings keep one record per key, reached ignoring the key's case.
+TEST_F(StoreFixture, SettingsKeepOneRecordPerKeyFoundIgnoringCase) {
+    EXPECT_EQ(StoredSetting(kCurrentUserKey), u"<missing>");  // no database: left as it was
+    ASSERT_TRUE(CreateSettings(u"Ann"));
+    EXPECT_EQ(StoredSetting(kCurrentUserKey), u"Ann");
+    SetSetting(kCurrentUserKey, u"Bob");
+    SetSetting(u"currentuser", u"Cy");
+    EXPECT_EQ(RecordCountOf(kSettingsDatabase), 1);
+    EXPECT_EQ(StoredSetting(u"CURRENTUSER"), u"Cy");
+    // Making the settings again does not add a second record for the key.
+    ASSERT_TRUE(CreateSettings(u"Dee"));
+    EXPECT_EQ(RecordCountOf(kSettingsDatabase), 1);
+    EXPECT_EQ(StoredSetting(kCurrentUserKey), u"Dee");
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #pragma once
 // vantrel-export run as a user would run it, against a device the test builds.
 
-#include "platform/device.h"
 #include "platform/recording_surface.h"
 #include "platform/records/record_store.h"
 #include "store/patient_store.h"
@@ -16,8 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -27,9 +24,8 @@ protected:
     void SetUp() override {
         StoreFixture::SetUp();
         SetObjectStoreReadOnly(false);
-        SystemTime birth = MakeDate(1980, 6, 1);
-        ASSERT_TRUE(AddPatient(u"Tavi Orlenska", u"Female", birth, u"30", u"Line"));
-        ASSERT_TRUE(AddPatient(u"Ben, \"the\" Second", u"Male", birth, u"0", u"Bar"));
+        ASSERT_TRUE(AddPatient(u"Tavi Orlenska", u"Female", MakeDate(1980, 6, 1), u"30", u"Line"));
+        ASSERT_TRUE(AddPatient(u"Ben, \"the\" Second", u"Male", MakeDate(1980, 6, 1), u"0", u"Bar"));
         ASSERT_TRUE(CreateSettings(u"Tavi Orlenska"));
         Store(u"Tavi Orlenska", u"Lipid Panel", MakeDate(2024, 3, 1), u"after a run, \"tired\"\nsecond line",
               u"LDL cholesterol", u"130", u"0-99", u"mg/dL (fasting)");
@@ -63,6 +59,16 @@ protected:
     }
 
     std::string StoreBytes() const { return FileBytes(root_ / "object-store.sqlite"); }
+
+    // The prefix that runs a command in a mount namespace of its own, where
+    // it may mount a small disk at Disk(); empty where none can be made.
+    std::string MountNamespace() const {
+        const std::string isolated = ::geteuid() == 0 ? "unshare -m" : "unshare -rm";
+        std::filesystem::create_directories(Disk());
+        const std::string tried = isolated + " mount -t tmpfs tmpfs " + Disk().string() + " 2>/dev/null";
+        return std::system(tried.c_str()) == 0 ? isolated : "";
+    }
+    std::filesystem::path Disk() const { return folder_ / "disk"; }
 
     // The desktop's language the tool runs in, set here rather than taken from the machine.
     std::string language_ = "en_US.UTF-8";

@@ -1,6 +1,5 @@
 // vantrel-export's commands run as a user would run them, against a device the test builds.
 
-#include "platform/device_lock.h"
 #include "platform/memory_listing.h"
 #include "store/catalog_store.h"
 
@@ -8,8 +7,6 @@
 #include "support/spoiled_record.h"
 #include "support/stored_text.h"
 
-#include <array>
-#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -18,14 +15,8 @@ namespace {
 constexpr const char* kBom = "\xEF\xBB\xBF";
 
 std::string PdfText(const std::filesystem::path& pdf) {
-    std::string command = "pdftotext -layout '" + pdf.string() + "' -";
-    std::string text;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        std::array<char, 4096> chunk;
-        while (std::size_t n = std::fread(chunk.data(), 1, chunk.size(), pipe)) text.append(chunk.data(), n);
-        pclose(pipe);
-    }
-    return text;
+    const std::string text = pdf.string() + ".txt";
+    return std::system(("pdftotext -layout '" + pdf.string() + "' '" + text + "'").c_str()) == 0 ? FileBytes(text) : "";
 }
 
 }  // namespace
@@ -45,131 +36,50 @@ TEST_F(ExportTool, ListsUsersInColumnsAlignedByDisplayWidth) {
               "\u674E\u5C0F\u9F8D                   1        1\n");
 }
 
-TEST_F(ExportTool, CsvQuotesCommasQuotesAndLineBreaks) {
-    ToolRun run = Tool("csv 'Tavi Orlenska'");
-    ASSERT_EQ(run.status, 0) << run.err;
-    // In store order: as the results were stored.
-    EXPECT_EQ(run.out,
-              std::string(kBom) + "user,test,date,result,value,goal,unit,comment\r\n"
-              "Tavi Orlenska,Lipid Panel,2024-03-01,LDL cholesterol,130,0-99,mg/dL (fasting),"
-              "\"after a run, \"\"tired\"\"\nsecond line\"\r\n"
-              "Tavi Orlenska,Lipid Panel,2024-03-01,HDL cholesterol,55,50-100,mg/dL,"
-              "\"after a run, \"\"tired\"\"\nsecond line\"\r\n"
-              "Tavi Orlenska,Lipid Panel,2024-01-05,LDL cholesterol,150,0-99,mg/dL,\r\n");
-
-    ToolRun all = Tool("csv -o all.csv");
-    ASSERT_EQ(all.status, 0) << all.err;
-    std::string csv = FileBytes(folder_ / "all.csv");
-    EXPECT_NE(csv.find("\"Ben, \"\"the\"\" Second\",Ferritin,2023-12-24,Ferritin,80,24-336,ng/mL,\r\n"),
-              std::string::npos)
-        << csv;
-
-    // Others never get to write an export, whatever the umask.
-    const mode_t mask = ::umask(0);
-    ASSERT_EQ(Tool("csv -o open.csv").status, 0);
-    ::umask(mask);
-    EXPECT_EQ(Mode(folder_ / "open.csv"), 0644u);
-}
-
 TEST_F(ExportTool, AFullDiskOrAReadOnlyMediumIsNamedAndNeverCalledDamage) {
-    const std::string isolated = ::geteuid() == 0 ? "unshare -m" : "unshare -rm";
-    const std::filesystem::path disk = folder_ / "disk";
-    std::filesystem::create_directories(disk);
-    if (std::system((isolated + " mount -t tmpfs tmpfs " + disk.string() + " 2>/dev/null").c_str()) != 0)
-        GTEST_SKIP() << "needs a mount namespace of its own";
-    const std::string store = (root_ / "object-store.sqlite").string();
-    const std::string before = StoreBytes();
-    auto expectRefused = [](const ToolRun& run, const std::filesystem::path& root, const std::string& cause) {
+    const std::string isolated = MountNamespace();
+    if (isolated.empty()) GTEST_SKIP() << "needs a mount namespace of its own";
+    const std::string before = StoreBytes(), disk = Disk().string();
+    auto expectRefused = [this](const ToolRun& run, const std::string& cause) {
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err, "vantrel-export: Vantrel cannot read the data file " + (root / "object-store.sqlite").string() +
+        EXPECT_EQ(run.err, "vantrel-export: Vantrel cannot read the data file " + (root_ / "object-store.sqlite").string() +
                                ": " + cause + ".\n");
     };
-
-    const std::string filled = isolated + " sh -c 'mount -t tmpfs -o size=1m tmpfs " + disk.string() + " && mkdir " +
-                               disk.string() + "/device && cp " + store + " " + disk.string() +
-                               "/device && { cat /dev/zero >" + disk.string() + "/fill 2>/dev/null; exec \"$0\" \"$@\"; }'";
+    const std::string filled = isolated + " sh -c 'mount -t tmpfs -o size=1m tmpfs " + disk + " && mkdir " + disk +
+                               "/device && cp " + (root_ / "object-store.sqlite").string() + " " + disk +
+                               "/device && { cat /dev/zero >" + disk + "/fill 2>/dev/null; exec \"$0\" \"$@\"; }'";
     const std::filesystem::path root = root_;
-    root_ = disk / "device";
-    expectRefused(Tool("list", filled), root_, "the disk is full");
+    root_ = Disk() / "device";
+    expectRefused(Tool("list", filled), "the disk is full");
     root_ = root;
 
     const std::string readOnly = isolated + " sh -c 'mount --bind " + root_.string() + " " + root_.string() +
                                  " && mount -o remount,ro,bind " + root_.string() + " && exec \"$0\" \"$@\"'";
-    for (const char* command : {"list", "backup saved.vantrel"}) {
-        SCOPED_TRACE(command);
-        expectRefused(Tool(command, readOnly), root_, "it is on a read-only medium");
-    }
+    for (const char* command : {"list", "backup saved.vantrel"})
+        expectRefused(Tool(command, readOnly), "it is on a read-only medium");
     EXPECT_EQ(StoreBytes(), before);
 }
 
-// What each output file starts with is the tool conventions' test (kOutputs).
-TEST_F(ExportTool, ReportAndGraphFilesAreMadeWithoutWritingTheStore) {
-    const std::string before = StoreBytes();
-    for (const char* command : {"report 'Tavi Orlenska' 'Lipid Panel'", "list", "csv",
-                                "report 'Tavi Orlenska' 'Lipid Panel' 2024-03-01 -o lipids.pdf",
-                                "graph 'Tavi Orlenska' 'Lipid Panel' 'LDL cholesterol' 365 --type bar -o ldl.pdf"}) {
-        const ToolRun run = Tool(command);
-        EXPECT_EQ(run.status, 0) << command;
-        EXPECT_EQ(run.err, "") << command;  // no warnings from runs that succeed
-    }
-    EXPECT_TRUE(std::filesystem::exists(folder_ / "report.pdf"));  // named after the command
-    EXPECT_EQ(StoreBytes(), before);
-}
-
-TEST_F(ExportTool, BackupChangeRestoreGivesBackTheData) {
-    const std::string original = Tool("csv").out;
-    ToolRun backup = Tool("backup saved.vantrel");
-    ASSERT_EQ(backup.status, 0) << backup.err;
-    EXPECT_EQ(Mode(folder_ / "saved.vantrel"), 0600u);
-    EXPECT_TRUE(ObjectStoreFileProblem(folder_ / "saved.vantrel").empty());
-    EXPECT_EQ(Tool("backup saved.vantrel").status, 1);  // never overwrites
-
-    Store(u"Tavi Orlenska", u"Ferritin", MakeDate(2024, 3, 10), u"", u"Ferritin", u"20", u"24-336", u"ng/mL");
-    const std::string changed = Tool("csv").out;
-    ASSERT_NE(changed, original);
-
-    ToolRun restore = Tool("restore saved.vantrel");
-    ASSERT_EQ(restore.status, 0) << restore.err;
-    EXPECT_EQ(Tool("csv").out, original);
-
-    // The data it replaced is kept beside, whole.
-    std::filesystem::path kept;
-    for (const auto& entry : std::filesystem::directory_iterator(root_))
-        if (entry.path().filename().string().rfind("object-store.before-restore-", 0) == 0) kept = entry.path();
-    ASSERT_FALSE(kept.empty());
-    EXPECT_TRUE(ObjectStoreFileProblem(kept).empty());
-}
-
-TEST_F(ExportTool, RestoreRefusesADamagedFileAndARunningProgram) {
-    const std::string before = StoreBytes();
-    std::ofstream(folder_ / "junk.vantrel") << "SQLite format 3 but not really";
-    ExpectRefused("restore junk.vantrel", "damaged");
-    EXPECT_EQ(StoreBytes(), before);
-
-    ASSERT_EQ(Tool("backup saved.vantrel").status, 0);
-    DeviceLock program;
-    ASSERT_EQ(program.Acquire(root_), DeviceLock::Outcome::Held);
-    ExpectRefused("restore saved.vantrel", "running");
-    EXPECT_EQ(StoreBytes(), before);
-}
-
-// Restore judges a file by what it holds: any page size is sound, SQL of its own is not.
+// Restore judges a file by what it holds: any page size is sound; junk and
+// SQL of its own are not (the other shapes of a foreign schema are the
+// damaged-device tests', through the same check). A holder of the device is
+// named by the untrusted-store tests.
 TEST_F(ExportTool, RestoreTakesAnySoundStoreButNoneCarryingItsOwnSql) {
     ASSERT_EQ(Tool("backup saved.vantrel").status, 0);
     const std::string before = StoreBytes(), original = Tool("csv").out;
     const std::filesystem::path saved = folder_ / "saved.vantrel", planted = folder_ / "planted.vantrel";
     for (const std::string sql :
          {"CREATE TRIGGER wipe AFTER INSERT ON records BEGIN DELETE FROM records WHERE id<>new.id; END",
-          "CREATE TRIGGER stop BEFORE INSERT ON databases BEGIN SELECT raise(abort, 'no'); END",
           "DROP TABLE databases; CREATE VIEW databases AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL"
-          " SELECT i + 1 FROM n) SELECT i AS id, 'x' AS name, 7 AS type, 1 AS sort_property, 2 AS sort_flags FROM n",
-          "CREATE TABLE notes(text TEXT)"}) {
+          " SELECT i + 1 FROM n) SELECT i AS id, 'x' AS name, 7 AS type, 1 AS sort_property, 2 AS sort_flags FROM n"}) {
         SCOPED_TRACE(sql);
         std::filesystem::copy_file(saved, planted, std::filesystem::copy_options::overwrite_existing);
         RunSql(planted, sql);
         ExpectRefused("restore planted.vantrel", "planted.vantrel");
-        EXPECT_EQ(StoreBytes(), before);
     }
+    std::ofstream(folder_ / "junk.vantrel") << "SQLite format 3 but not really";
+    ExpectRefused("restore junk.vantrel", "damaged");
+    EXPECT_EQ(StoreBytes(), before);
 
     RunSql(saved, "PRAGMA page_size=1024; VACUUM");
     ToolRun small = Tool("restore saved.vantrel");
@@ -257,9 +167,6 @@ TEST_F(ImportTool, ABadRowStoresNothingAndNamesItsLine) {
              {"Ann,Lipid Panel,2024-03-01,LDL cholesterol,130\r\n", "line 4: 5 fields where the header names 8"},
              {"Ann,Lipid Panel,2024-03-01,LDL,130,0-99,mg/dL," + std::string(1024, 'x') + "\r\n",
               "line 4: the comment is longer than 1023 characters"},
-             // Past what any 1023 characters take, the reading stops at once.
-             {"Ann,Lipid Panel,2024-03-01,LDL,130,0-99,mg/dL,\"" + std::string(5000, 'x') + "\r\n",
-              "line 4: the comment is longer than 1023 characters"},
              {"Ann,Lipid Panel,2024-03-01,LDL,\xff\xfe,0-99,mg/dL,\r\n", "line 4: the value is not UTF-8 text"},
              {"Ann,Lipid Panel,2024-03-01,LDL,130,,mg/dL,\r\n", "line 4: the result LDL has no goal"},
              {"Ann,Lipid Panel,2024-03-01,LDL,130,0-99,mg/dL,\"never closed\r\n",
@@ -277,17 +184,14 @@ TEST_F(ImportTool, ABadRowStoresNothingAndNamesItsLine) {
 }
 
 TEST_F(ImportTool, CsvThenImportIntoAnEmptyDeviceThenCsvGivesTheSameFile) {
-    // Texts a spreadsheet would run as formulas, and ones that only look guarded.
+    // Texts a spreadsheet would run as formulas, and ones that only look guarded
+    // (how each is written is the CSV fields' test).
     Store(u"=Eve", u"@Lipids", MakeDate(2024, 2, 2), u"'=HYPERLINK(\"http://x\")", u"+LDL", u"-5", u"-1+2",
           u"\tmg/dL");
     Store(u"=Eve", u"@Lipids", MakeDate(2024, 2, 2), u"'=HYPERLINK(\"http://x\")", u"'tis", u"-0.5", u"''@x",
           u"'-5");
     ASSERT_EQ(Tool("csv -o device.csv").status, 0);
     std::string original = FileBytes(folder_ / "device.csv");
-    EXPECT_NE(original.find("'=Eve,'@Lipids,2024-02-02,'+LDL,-5,'-1+2,'\tmg/dL,\"''=HYPERLINK(\"\"http://x\"\")\""),
-              std::string::npos)
-        << original;
-    EXPECT_NE(original.find(",'tis,-0.5,'''@x,'-5,"), std::string::npos) << original;
     UseEmptyDevice("copy");
     ToolRun run = Tool("import device.csv");
     ASSERT_EQ(run.status, 0) << run.err;
@@ -297,58 +201,42 @@ TEST_F(ImportTool, CsvThenImportIntoAnEmptyDeviceThenCsvGivesTheSameFile) {
     EXPECT_EQ(Csv(), original);
 }
 
-TEST_F(ImportTool, DryRunAndARunningProgramWriteNothing) {
+// What a file would change is told apart from what it holds as stored; a file
+// imported again stores nothing. A row whose value or goal is no number in the
+// desktop's language is named by its line. An import refused while the device
+// is held is UntrustedStoreTest.ARefusalNamesWhatHoldsTheDevice.
+TEST_F(ImportTool, DryRunTellsWhatWouldChangeAndAnUnchangedFileStoresNothing) {
     Write("more.csv",
           "user,test,date,result,value,goal,unit,comment\r\n"
           "Tavi Orlenska,Lipid Panel,2024-01-05,LDL cholesterol,140,0-99,mg/dL,\r\n"
           "Tavi Orlenska,Lipid Panel,2024-06-05,LDL cholesterol,110,0-99,mg/dL,\r\n"
+          "Tavi Orlenska,Lipid Panel,2024-06-05,LDL cholesterol,110,0-99,mg/dL,\r\n"
+          "Tavi Orlenska,Lipid Panel,2024-06-05,HDL cholesterol,\"52,5\",50-100,mg/dL,\r\n"
           "Cleo,Ferritin,2024-06-05,Ferritin,40,24-336,ng/mL,\r\n");
+    const std::string cleo = "Cleo: 1 to add, 0 to update, 0 unchanged (a new user: choose their sex and birthdate in Vantrel)\n";
+    const std::string notANumber =
+        "1 row holds a value or goal that is not a number (line 5): kept as text, compared with no goal and left "
+        "out of graphs.\n";
     const std::string before = StoreBytes();
-    ToolRun dry = Tool("import more.csv --dry-run");
-    ASSERT_EQ(dry.status, 0) << dry.err;
-    EXPECT_EQ(dry.out,
-              "Tavi Orlenska: 1 to add, 1 to update, 0 unchanged\n"
-              "Cleo: 1 to add, 0 to update, 0 unchanged (a new user: choose their sex and birthdate in Vantrel)\n"
-              "Dry run: nothing was stored.\n");
+    EXPECT_EQ(Tool("import more.csv --dry-run").out, "Tavi Orlenska: 2 to add, 1 to update, 1 unchanged\n" + cleo +
+                                                         notANumber + "Dry run: nothing was stored.\n");
     EXPECT_EQ(StoreBytes(), before);
+    EXPECT_EQ(Tool("import more.csv").status, 0);
+
+    language_ = "de_DE.UTF-8";  // where 52,5 is a number
+    const std::string imported = StoreBytes();
+    EXPECT_EQ(Tool("import more.csv --dry-run").out,
+              "Tavi Orlenska: 0 to add, 0 to update, 4 unchanged\nCleo: 0 to add, 0 to update, 1 unchanged\n"
+              "Dry run: nothing was stored.\n");
+    EXPECT_EQ(Tool("import more.csv").out,
+              "Tavi Orlenska: 0 added, 0 updated, 4 unchanged\nCleo: 0 added, 0 updated, 1 unchanged\n");
+    EXPECT_EQ(StoreBytes(), imported);
 
     UseEmptyDevice("never-run");
     ToolRun fresh = Tool("import more.csv --dry-run");
     ASSERT_EQ(fresh.status, 0) << fresh.err;
     EXPECT_NE(fresh.out.find("Tavi Orlenska would become the current user."), std::string::npos) << fresh.out;
     EXPECT_FALSE(std::filesystem::exists(root_ / "object-store.sqlite"));
-
-    DeviceLock program;
-    ASSERT_EQ(program.Acquire(root_), DeviceLock::Outcome::Held);
-    ExpectRefused("import more.csv", "Vantrel is running");
-    EXPECT_FALSE(std::filesystem::exists(root_ / "object-store.sqlite"));
-}
-
-// What a file would change is told apart from what it holds as stored; a file
-// imported again stores nothing. A row whose value or goal is no number in the
-// desktop's language is named by its line.
-TEST_F(ImportTool, DryRunTellsUnchangedRowsAndAnUnchangedFileStoresNothing) {
-    Write("more.csv",
-          "user,test,date,result,value,goal,unit,comment\r\n"
-          "Tavi Orlenska,Lipid Panel,2024-01-05,LDL cholesterol,150,0-99,mg/dL,\r\n"
-          "Tavi Orlenska,Lipid Panel,2024-06-05,LDL cholesterol,110,0-99,mg/dL,\r\n"
-          "Tavi Orlenska,Lipid Panel,2024-06-05,LDL cholesterol,110,0-99,mg/dL,\r\n"
-          "Tavi Orlenska,Lipid Panel,2024-06-05,HDL cholesterol,\"52,5\",50-100,mg/dL,\r\n");
-    const std::string notANumber =
-        "1 row holds a value or goal that is not a number (line 5): kept as text, compared with no goal and left "
-        "out of graphs.\n";
-    const std::string before = StoreBytes();
-    EXPECT_EQ(Tool("import more.csv --dry-run").out,
-              "Tavi Orlenska: 2 to add, 0 to update, 2 unchanged\n" + notANumber + "Dry run: nothing was stored.\n");
-    EXPECT_EQ(StoreBytes(), before);
-    EXPECT_EQ(Tool("import more.csv").out, "Tavi Orlenska: 2 added, 0 updated, 2 unchanged\n" + notANumber);
-
-    language_ = "de_DE.UTF-8";  // where 52,5 is a number
-    const std::string imported = StoreBytes();
-    EXPECT_EQ(Tool("import more.csv --dry-run").out,
-              "Tavi Orlenska: 0 to add, 0 to update, 4 unchanged\nDry run: nothing was stored.\n");
-    EXPECT_EQ(Tool("import more.csv").out, "Tavi Orlenska: 0 added, 0 updated, 4 unchanged\n");
-    EXPECT_EQ(StoreBytes(), imported);
 }
 
 // The rows of a day are stored together, wherever they stand in the file; a

@@ -131,12 +131,11 @@ TEST(TerminalText, EscapesControlsAndMeasuresColumns) {
          })
         EXPECT_EQ(TerminalText(text), shown) << text;
 
-    EXPECT_EQ(DisplayWidth("User"), 4u);
-    EXPECT_EQ(DisplayWidth("M\xC3\xBCller"), 6u);
-    EXPECT_EQ(DisplayWidth("\xE6\x9D\x8E\xE5\xB0\x8F\xE9\xBE\x8D"), 6u);  // three Chinese characters
-    EXPECT_EQ(DisplayWidth("\xEA\xB9\x80"), 2u);                               // Hangul
-    EXPECT_EQ(DisplayWidth("e\xCC\x81"), 1u);                                   // e and a combining accent
-    EXPECT_EQ(DisplayWidth("\xF0\x9F\x98\x80"), 2u);                           // an emoji
+    // Three Chinese characters, Hangul, an e with a combining accent, an emoji.
+    for (const auto& [text, width] : {std::pair{"User", 4u}, {"M\xC3\xBCller", 6u},
+                                      {"\xE6\x9D\x8E\xE5\xB0\x8F\xE9\xBE\x8D", 6u}, {"\xEA\xB9\x80", 2u},
+                                      {"e\xCC\x81", 1u}, {"\xF0\x9F\x98\x80", 2u}})
+        EXPECT_EQ(DisplayWidth(text), width) << text;
     EXPECT_EQ(PadToWidth("\xE6\x9D\x8E", 5), "\xE6\x9D\x8E   ");
     EXPECT_EQ(PadToWidth("longer", 3), "longer");
 }

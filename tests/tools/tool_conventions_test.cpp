@@ -24,8 +24,6 @@ const std::vector<std::tuple<std::string, std::string, std::string>> kOutputs = 
     {"backup", "saved.vantrel", "SQLite format 3"},
 };
 
-bool StartsWith(const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; }
-
 }  // namespace
 
 TEST_F(ExportTool, ExitStatusTellsAFailureFromAWrongCommandLine) {
@@ -51,14 +49,14 @@ TEST_F(ExportTool, ExitStatusTellsAFailureFromAWrongCommandLine) {
         const ToolRun run = Tool(args);
         EXPECT_EQ(run.status, status);
         EXPECT_EQ(run.out, "");
-        EXPECT_TRUE(StartsWith(run.err, "vantrel-export: ")) << run.err;
+        EXPECT_TRUE(run.err.starts_with("vantrel-export: ")) << run.err;
         EXPECT_NE(run.err.find(says), std::string::npos) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }
     EXPECT_FALSE(std::filesystem::exists(folder_ / "r.txt"));
     const ToolRun bare = Tool("");
     EXPECT_EQ(bare.status, 2);
-    EXPECT_TRUE(StartsWith(bare.err, "Usage: vantrel-export ")) << bare.err;
+    EXPECT_TRUE(bare.err.starts_with("Usage: vantrel-export ")) << bare.err;
 }
 
 TEST_F(ExportTool, VersionAndHelpNeedNoDeviceAndNoDisplay) {
@@ -69,7 +67,7 @@ TEST_F(ExportTool, VersionAndHelpNeedNoDeviceAndNoDisplay) {
         for (const std::string& args : {std::string(command) + " --help", "--help " + std::string(command)}) {
             const ToolRun run = Tool(args);
             EXPECT_EQ(run.status, 0);
-            EXPECT_TRUE(StartsWith(run.out, "Usage: vantrel-export ")) << run.out;
+            EXPECT_TRUE(run.out.starts_with("Usage: vantrel-export ")) << run.out;
         }
     }
     EXPECT_NE(Tool("--help").out.find("never replaced unless --force"), std::string::npos);
@@ -80,7 +78,7 @@ TEST_F(ExportTool, VersionAndHelpNeedNoDeviceAndNoDisplay) {
     EXPECT_EQ(std::system((program + "--version >'" + (folder_ / "version").string() + "'").c_str()), 0);
     EXPECT_EQ(FileBytes(folder_ / "version"), "vantrel " VANTREL_VERSION "\n");
     EXPECT_EQ(std::system((program + "--help >'" + (folder_ / "help").string() + "'").c_str()), 0);
-    EXPECT_TRUE(StartsWith(FileBytes(folder_ / "help"), "Usage: vantrel ")) << FileBytes(folder_ / "help");
+    EXPECT_TRUE(FileBytes(folder_ / "help").starts_with("Usage: vantrel ")) << FileBytes(folder_ / "help");
     EXPECT_NE(std::system((program + "--version >/dev/full").c_str()), 0);
     EXPECT_FALSE(std::filesystem::exists(root_));
 }
@@ -89,6 +87,7 @@ TEST_F(ExportTool, OptionsStandAnywhereAndDoubleDashEndsThem) {
     Store(u"-Dash", u"Ferritin", MakeDate(2024, 1, 2), u"", u"Ferritin", u"80", u"24-336", u"ng/mL");
     const std::string tavi = Tool("csv 'Tavi Orlenska'").out;
     ASSERT_NE(tavi.find("Tavi Orlenska,Lipid Panel"), std::string::npos) << tavi;
+    EXPECT_EQ(tavi.find("Ben"), std::string::npos) << tavi;
     EXPECT_EQ(Tool("-o - csv 'Tavi Orlenska'").out, tavi);
     EXPECT_EQ(Tool("csv --output=- 'Tavi Orlenska'").out, tavi);
     EXPECT_EQ(Tool("csv 'Tavi Orlenska' --root '" + root_.string() + "'").out, tavi);
@@ -98,16 +97,22 @@ TEST_F(ExportTool, OptionsStandAnywhereAndDoubleDashEndsThem) {
     EXPECT_EQ(Tool("csv -Dash").status, 2);
 }
 
+// Reading commands never write the store, and say nothing when they succeed.
 TEST_F(ExportTool, EveryOutputGoesToStandardOutputAsTheExtensionOrTheCommandSays) {
+    const std::string before = StoreBytes();
     for (const auto& [command, name, start] : kOutputs) {
         SCOPED_TRACE(command);
         const ToolRun run = Tool(command + " -");
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.err, "");
         const std::string expected = name.ends_with(".pdf") && command.starts_with("graph") ? kPng : start;
-        EXPECT_TRUE(StartsWith(run.out, expected)) << run.out.substr(0, 16);
+        EXPECT_TRUE(run.out.starts_with(expected)) << run.out.substr(0, 16);
     }
     EXPECT_FALSE(std::filesystem::exists(folder_ / "-"));
+    // Without a name, the file is named after the command.
+    EXPECT_EQ(Tool("report 'Tavi Orlenska' 'Lipid Panel'").out, "report.pdf\n");
+    EXPECT_TRUE(FileBytes(folder_ / "report.pdf").starts_with("%PDF"));
+    EXPECT_EQ(StoreBytes(), before);
 }
 
 TEST_F(ExportTool, AnExistingFileIsReplacedOnlyWithForce) {
@@ -120,10 +125,13 @@ TEST_F(ExportTool, AnExistingFileIsReplacedOnlyWithForce) {
         EXPECT_EQ(refused.err, "vantrel-export: " + name + " already exists; give --force to replace it\n");
         EXPECT_EQ(FileBytes(file), "kept");
 
+        const mode_t mask = ::umask(0);  // others never get to write an output, nor read a backup
         const ToolRun forced = Tool(command + " " + name + " --force");
+        ::umask(mask);
         EXPECT_EQ(forced.status, 0) << forced.err;
         EXPECT_EQ(forced.out, command.starts_with("csv") ? "" : name + "\n");
-        EXPECT_TRUE(StartsWith(FileBytes(file), start));
+        EXPECT_TRUE(FileBytes(file).starts_with(start));
+        EXPECT_EQ(Mode(file), command == "backup" ? 0600u : 0644u);
     }
     // A device is no file to replace.
     EXPECT_EQ(Tool("csv -o /dev/null").status, 0);
@@ -146,12 +154,9 @@ TEST_F(ExportTool, AWriteErrorFailsWithItsCause) {
 
     // A real full disk, in a mount namespace of the tool's own: the file it
     // would replace stays whole, and nothing is left half written.
-    const std::string isolated = ::geteuid() == 0 ? "unshare -m" : "unshare -rm";
-    const std::filesystem::path disk = folder_ / "disk";
-    std::filesystem::create_directories(disk);
-    if (std::system((isolated + " mount -t tmpfs tmpfs " + disk.string() + " 2>/dev/null").c_str()) != 0)
-        GTEST_SKIP() << "needs a mount namespace of its own";
-    const std::string d = disk.string(), seen = (folder_ / "seen").string();
+    const std::string isolated = MountNamespace();
+    if (isolated.empty()) GTEST_SKIP() << "needs a mount namespace of its own";
+    const std::string d = Disk().string(), seen = (folder_ / "seen").string();
     const std::string filled = isolated + " sh -c 'mount -t tmpfs -o size=1m tmpfs " + d + " && echo kept >" + d +
                                "/old.pdf && { cat /dev/zero >" + d + "/fill 2>/dev/null; \"$0\" \"$@\"; s=$?; ls -A " +
                                d + " >" + seen + "; cat " + d + "/old.pdf >>" + seen + "; exit $s; }'";
@@ -177,7 +182,7 @@ TEST_F(ImportTool, StoredControlCodesAreShownEscaped) {
                           ",Lipid Panel,2024-03-01,LDL cholesterol,130,0-99,mg/dL,\n");
     const ToolRun stored = Tool("import evil.csv");
     ASSERT_EQ(stored.status, 0) << stored.err;
-    EXPECT_TRUE(StartsWith(stored.out, shown + ": 1 added")) << stored.out;
+    EXPECT_TRUE(stored.out.starts_with(shown + ": 1 added")) << stored.out;
     const ToolRun listed = Tool("list");
     EXPECT_NE(listed.out.find(shown + " "), std::string::npos) << listed.out;
     const ToolRun missing = Tool("report '" + evil + "' Iron");

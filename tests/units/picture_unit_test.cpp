@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -70,16 +71,10 @@ TEST(PictureUnitTest, TextsSayWhatWasConvertedOrLeftOut) {
               "97 mg/dL, entered as 5.4 mmol/L");
 
     // As precisely as entered: the last digit's share of the value carries over.
-    const struct {
-        double converted, entered;
-        const char16_t* text;
-        double shown;
-    } kRounding[] = {
-        {97.29, 5.4, u"5.4", 97}, {108.1, 6.0, u"6.0", 108}, {5.5508, 100, u"100", 5.55},
-        {47.54, 6.5, u"6,5", 47.5}, {88.4, 1.0, u"1.0", 88}, {90.08, 5, u"5", 90}, {0, 0, u"0", 0},
-    };
-    for (const auto& r : kRounding)
-        EXPECT_DOUBLE_EQ(RoundAsEntered(r.converted, r.entered, r.text), r.shown) << r.converted;
+    for (const auto& [converted, entered, text, shown] :
+         {std::tuple{97.29, 5.4, u"5.4", 97.0}, {108.1, 6.0, u"6.0", 108.0}, {5.5508, 100.0, u"100", 5.55},
+          {47.54, 6.5, u"6,5", 47.5}, {88.4, 1.0, u"1.0", 88.0}, {90.08, 5.0, u"5", 90.0}, {0.0, 0.0, u"0", 0.0}})
+        EXPECT_DOUBLE_EQ(RoundAsEntered(converted, entered, text), shown) << converted;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -114,105 +115,52 @@ TEST(UnitConversionTest, PublishedPairsHoldBothWays) {
     }
 }
 
-TEST(UnitConversionTest, ResultNamesFindTheirAnalyte) {
-    const struct {
-        const char16_t* name;
-        const char16_t* analyte;
-    } kNames[] = {
-        {u"Glucose", u"Glucose"},
-        {u"FASTING BLOOD SUGAR", u"Glucose"},
-        {u"Glucose (fasting)", u"Glucose"},
-        {u"2-hour glucose", u"Glucose"},
-        {u"Estimated avg glucose", u"Glucose"},
-        {u"Nüchternglukose", u"Glucose"},
-        {u"Hb A1c", u"HbA1c"},
-        {u"Hemoglobin A1c", u"HbA1c"},
-        {u"LDL Cholesterol", u"LDL cholesterol"},
-        {u"LDL-C", u"LDL cholesterol"},
-        {u"Bilirubin, direct", u"Bilirubin"},
-        {u"25(OH)D", u"Vitamin D (25-OH)"},
-        {u"Haemoglobin", u"Haemoglobin"},
-        {u"  urea   nitrogen ", u"Urea nitrogen"},
-        // Not the analyte: a name that only shares letters with one.
-        {u"Mean cell Hgb", u""},
-        {u"Protein", u""},
-        {u"Sodium", u""},
-    };
-    for (const auto& row : kNames) {
-        SCOPED_TRACE(Show(row.name));
-        const std::optional<UnitConversion> same = FindConversion(row.name, u"", u"");
-        ASSERT_TRUE(same.has_value());
-        EXPECT_EQ(Show(same->analyte), Show(row.analyte));
+// A result name finds its analyte whatever its case and blanks, and one that
+// only shares letters with an analyte finds none, nor does any pair of units
+// the analyte lacks.
+TEST(UnitConversionTest, ResultNamesFindTheirAnalyteAndUnknownPairsStayUnconverted) {
+    for (const auto& [name, analyte] : std::vector<std::pair<const char16_t*, const char16_t*>>{
+             {u"Glucose", u"Glucose"}, {u"FASTING BLOOD SUGAR", u"Glucose"}, {u"Glucose (fasting)", u"Glucose"},
+             {u"2-hour glucose", u"Glucose"}, {u"Estimated avg glucose", u"Glucose"}, {u"Nüchternglukose", u"Glucose"},
+             {u"Hb A1c", u"HbA1c"}, {u"Hemoglobin A1c", u"HbA1c"}, {u"LDL Cholesterol", u"LDL cholesterol"},
+             {u"LDL-C", u"LDL cholesterol"}, {u"Bilirubin, direct", u"Bilirubin"}, {u"25(OH)D", u"Vitamin D (25-OH)"},
+             {u"Haemoglobin", u"Haemoglobin"}, {u"  urea   nitrogen ", u"Urea nitrogen"},
+             {u"Mean cell Hgb", u""}, {u"Protein", u""}, {u"Sodium", u""}}) {
+        const std::optional<UnitConversion> same = FindConversion(name, u"", u"");
+        ASSERT_TRUE(same.has_value()) << Show(name);
+        EXPECT_EQ(Show(same->analyte), Show(analyte));
+    }
+    for (const auto& [name, from, to] : std::vector<std::tuple<const char16_t*, const char16_t*, const char16_t*>>{
+             {u"Glucose", u"mg/dL", u"mEq/L"}, {u"Glucose", u"mg/dL", u""}, {u"HbA1c", u"%", u"mmol/L"},
+             {u"Creatinine", u"mg/dL", u"mg/L"}, {u"Sodium", u"mEq/L", u"mmol/L"}, {u"Mean cell Hgb", u"g/dL", u"g/L"},
+             {u"", u"mg/dL", u"mmol/L"}}) {
+        SCOPED_TRACE(Show(name) + " " + Show(from) + " -> " + Show(to));
+        EXPECT_FALSE(FindConversion(name, from, to).has_value());
+        EXPECT_FALSE(ConvertValue(name, 1, from, to).has_value());
     }
 }
 
 TEST(UnitConversionTest, SpellingsOfOneUnit) {
-    const struct {
-        const char16_t* a;
-        const char16_t* b;
-        bool same;
-    } kPairs[] = {
-        {u"mg/dl", u"mg/dL", true},
-        {u"MG/DL", u"mg/dL", true},
-        {u" mg / dL ", u"mg/dL", true},
-        {u"mg/dL (fasting)", u"mg/dL", true},
-        {u"µmol/L", u"μmol/L", true},  // micro sign U+00B5 and Greek mu U+03BC
-        {u"umol/L", u"µmol/L", true},
-        {u"mcmol/L", u"µmol/L", true},
-        {u"UMOL/L", u"μmol/l", true},
-        {u"mcg/dL", u"ug/dL", true},
-        {u"x10^3/uL", u"x10^3/µL", true},
-        {u"mmol/l", u"mmol/L", true},
-        {u"mmol/L\u00A0", u"mmol/L", true},
-        {u"mg/dL", u"mg/L", false},
-        {u"mmol/L", u"µmol/L", false},
-        {u"mmol/L", u"mol/L", false},
-        {u"U/L", u"mU/L", false},
-        {u"IU/L", u"U/L", false},
-        {u"units", u"µnits", false},
-        {u"", u"mg/dL", false},
-        {u"(fasting)", u"", true},
-    };
-    for (const auto& pair : kPairs) {
-        SCOPED_TRACE(Show(pair.a) + " / " + Show(pair.b));
-        EXPECT_EQ(SameUnit(pair.a, pair.b), pair.same);
-    }
+    for (const auto& [a, b, same] : std::vector<std::tuple<const char16_t*, const char16_t*, bool>>{
+             {u"mg/dl", u"mg/dL", true}, {u"MG/DL", u"mg/dL", true}, {u" mg / dL ", u"mg/dL", true},
+             {u"mg/dL (fasting)", u"mg/dL", true},
+             {u"µmol/L", u"μmol/L", true},  // micro sign U+00B5 and Greek mu U+03BC
+             {u"umol/L", u"µmol/L", true}, {u"mcmol/L", u"µmol/L", true}, {u"UMOL/L", u"μmol/l", true},
+             {u"mcg/dL", u"ug/dL", true}, {u"x10^3/uL", u"x10^3/µL", true}, {u"mmol/L\u00A0", u"mmol/L", true},
+             {u"(fasting)", u"", true}, {u"mg/dL", u"mg/L", false}, {u"mmol/L", u"µmol/L", false},
+             {u"mmol/L", u"mol/L", false}, {u"U/L", u"mU/L", false}, {u"IU/L", u"U/L", false},
+             {u"units", u"µnits", false}, {u"", u"mg/dL", false}})
+        EXPECT_EQ(SameUnit(a, b), same) << Show(a) << " / " << Show(b);
     // One unit converts as itself, for a result the table does not know too.
-    const std::optional<double> same = ConvertValue(u"Zinc", 95, u"ug/dL", u"µg/dL");
-    ASSERT_TRUE(same.has_value());
-    EXPECT_EQ(*same, 95);
-}
+    EXPECT_EQ(ConvertValue(u"Zinc", 95, u"ug/dL", u"µg/dL"), std::optional<double>(95));
 
-// The note a unit text carries in parentheses, which the report lists apart.
-TEST(UnitConversionTest, SplitUnitSeparatesTheNoteInParentheses) {
-    EXPECT_EQ(SplitUnit(u"mg/dL (fasting)").unit, u"mg/dL ");
-    EXPECT_EQ(SplitUnit(u"mg/dL (fasting)").note, u"fasting");
-    EXPECT_EQ(SplitUnit(u"(fasting) x").unit, u"");
-    EXPECT_EQ(SplitUnit(u"(fasting) x").note, u"fasting");
-    EXPECT_EQ(SplitUnit(u"mg/dL").unit, u"mg/dL");
-    EXPECT_EQ(SplitUnit(u"mg/dL").note, u"");
-    // No closing parenthesis: the note runs to the end.
-    EXPECT_EQ(SplitUnit(u"mg (after meal").note, u"after meal");
-}
-
-TEST(UnitConversionTest, UnknownPairsStayUnconverted) {
-    const struct {
-        const char16_t* name;
-        const char16_t* from;
-        const char16_t* to;
-    } kUnknown[] = {
-        {u"Glucose", u"mg/dL", u"mEq/L"},
-        {u"Glucose", u"mg/dL", u""},
-        {u"HbA1c", u"%", u"mmol/L"},
-        {u"Creatinine", u"mg/dL", u"mg/L"},
-        {u"Sodium", u"mEq/L", u"mmol/L"},
-        {u"Mean cell Hgb", u"g/dL", u"g/L"},
-        {u"", u"mg/dL", u"mmol/L"},
-    };
-    for (const auto& pair : kUnknown) {
-        SCOPED_TRACE(Show(pair.name) + " " + Show(pair.from) + " -> " + Show(pair.to));
-        EXPECT_FALSE(FindConversion(pair.name, pair.from, pair.to).has_value());
-        EXPECT_FALSE(ConvertValue(pair.name, 1, pair.from, pair.to).has_value());
+    // The note a unit text carries in parentheses, which the report lists apart;
+    // without a closing parenthesis the note runs to the end.
+    for (const auto& [text, unit, note] : std::vector<std::tuple<const char16_t*, const char16_t*, const char16_t*>>{
+             {u"mg/dL (fasting)", u"mg/dL ", u"fasting"}, {u"(fasting) x", u"", u"fasting"},
+             {u"mg/dL", u"mg/dL", u""}, {u"mg (after meal", u"mg ", u"after meal"}}) {
+        EXPECT_EQ(SplitUnit(text).unit, unit) << Show(text);
+        EXPECT_EQ(SplitUnit(text).note, note) << Show(text);
     }
 }
 
