@@ -3,6 +3,7 @@
 #include "store/catalog_store.h"
 #include "store/test_record_layout.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <unordered_map>
 #include <unordered_set>
@@ -53,8 +54,21 @@ bool DayHeld(PropertyDatabase& db, const TakenTest& taken) {
     return OnDay(taken.date, match) && db.HasMatch(match);
 }
 
+constexpr std::size_t kKnownNamesMost = 4096;
+
+// The test and a result name of it (empty: the test itself) as `KnownNames` holds them.
+std::u16string KnownKey(std::u16string_view test, std::u16string_view name) {
+    return FoldCase(test) + u'\0' + FoldCase(name);
+}
+
 // Names the catalogue lacks become known, as a typed name does in Take Test.
-bool Teach(const TakenTest& taken) {
+// What `remembered` holds is known already; what this taught joins it.
+bool Teach(const TakenTest& taken, KnownNames* remembered) {
+    if (remembered && remembered->names.contains(KnownKey(taken.test, u"")) &&
+        std::all_of(taken.results.begin(), taken.results.end(), [&](const ResultRow& row) {
+            return remembered->names.contains(KnownKey(taken.test, row.name));
+        }))
+        return true;
     std::optional<std::unordered_set<std::u16string>> known = KnownResultNames(taken.test);
     if (!known && !AddResultName(taken.test, u"")) return false;
     for (const ResultRow& row : taken.results) {
@@ -62,6 +76,10 @@ bool Teach(const TakenTest& taken) {
         if (!TeachResultName(taken.test, row.name, row.goal, row.unit)) return false;
         if (known) known->insert(FoldCase(row.name));
     }
+    if (!remembered) return true;
+    if (remembered->names.size() + taken.results.size() >= kKnownNamesMost) remembered->names.clear();
+    remembered->names.insert(KnownKey(taken.test, u""));
+    for (const ResultRow& row : taken.results) remembered->names.insert(KnownKey(taken.test, row.name));
     return true;
 }
 
@@ -140,22 +158,31 @@ void Settle(TakenTest& taken) {
     taken.results = OnePerName(taken.results);
 }
 
-}  // namespace
-
-TestSaved StoreTakenTest(TakenTest& taken, bool join) {
+TestSaved StoreDay(TakenTest& taken, bool join, KnownNames* known) {
     Settle(taken);
     StoreTransaction unit;
     PropertyDatabase db;
     if (!OpenOrCreate(db, kTestRecords)) return TestSaved::Failed;
     taken.test = StoredSpelling(db, taken.user, taken.test);
-    if (DayHeld(db, taken)) {
-        if (!join) return TestSaved::DayHeld;
-        JoinStored(taken);
+    const bool held = DayHeld(db, taken);
+    if (held && !join) return TestSaved::DayHeld;
+    if (held) JoinStored(taken);
+    bool stored = Teach(taken, known);
+    // A day not held has no records to rewrite: its rows are only added.
+    if (held) {
+        stored = stored && WriteDay(db, taken, {{taken.test, taken.date}});
+    } else {
+        stored = stored && WriteDay(db, taken, {});
     }
-    const bool stored = Teach(taken) && WriteDay(db, taken, {{taken.test, taken.date}});
     db.Close();
     return stored && unit.Commit() ? TestSaved::Stored : TestSaved::Failed;
 }
+
+}  // namespace
+
+TestSaved StoreTakenTest(TakenTest& taken, bool join) { return StoreDay(taken, join, nullptr); }
+
+TestSaved JoinTakenTest(TakenTest& taken, KnownNames& known) { return StoreDay(taken, true, &known); }
 
 TestSaved ReplaceTakenTest(std::u16string_view test, const SystemTime& date, TakenTest& taken, bool join) {
     Settle(taken);
@@ -166,7 +193,7 @@ TestSaved ReplaceTakenTest(std::u16string_view test, const SystemTime& date, Tak
     taken.test = EqualsNoCase(taken.test, test) ? BoundedText(test) : StoredSpelling(db, taken.user, taken.test);
     bool stored;
     if (taken.test == BoundedText(test) && SameDay(taken.date, date)) {
-        stored = Teach(taken) && WriteDay(db, taken, {{test, date}});
+        stored = Teach(taken, nullptr) && WriteDay(db, taken, {{test, date}});
     } else {
         if (DayHeld(db, taken)) {
             if (!join) return TestSaved::DayHeld;
@@ -174,7 +201,7 @@ TestSaved ReplaceTakenTest(std::u16string_view test, const SystemTime& date, Tak
         }
         // The day moved to first, so its records keep their places; nothing stays on the old day.
         FieldMatch left = TestMatch(taken.user, test);
-        stored = Teach(taken) && WriteDay(db, taken, {{taken.test, taken.date}, {test, date}}) &&
+        stored = Teach(taken, nullptr) && WriteDay(db, taken, {{taken.test, taken.date}, {test, date}}) &&
                  OnDay(date, left) && db.DeleteUndecodable(left);
     }
     db.Close();

@@ -4,6 +4,8 @@
 
 #include "store/test_record_store.h"
 
+#include <unordered_set>
+
 enum class TestSaved { Stored, DayHeld, Failed };
 
 // Stores `taken` on its day. When the day already holds that test nothing
@@ -13,6 +15,17 @@ enum class TestSaved { Stored, DayHeld, Failed };
 // user stored in other letter case is stored under that spelling. A test or
 // result name the catalogue lacks is taught to it.
 TestSaved StoreTakenTest(TakenTest& taken, bool join);
+
+// The result names the catalogue was found to hold, kept from one stored day
+// to the next within one change, so that storing many days asks the catalogue
+// about each name once. It forgets past a few thousand names, to stay small.
+struct KnownNames {
+    std::unordered_set<std::u16string> names;
+};
+
+// StoreTakenTest with `join`, for one of many days stored one after another in
+// the caller's change (an import): a name `known` holds is not asked about.
+TestSaved JoinTakenTest(TakenTest& taken, KnownNames& known);
 
 // Makes the test stored under `test` on the day of `date` exactly `taken`, as
 // the edit shows it: results taken out are deleted, changed ones rewritten and

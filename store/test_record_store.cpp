@@ -97,6 +97,13 @@ TakenTest ReadTakenTest(std::u16string_view user, std::u16string_view test, cons
     return taken;
 }
 
+std::vector<TestResult> ReadDayRecords(std::u16string_view user, std::u16string_view test, const SystemTime& date) {
+    std::vector<TestResult> records;
+    FieldMatch match = TestMatch(user, test);
+    if (OnDay(date, match)) ForEachMatching(match, [&records](TestResult r) { records.push_back(std::move(r)); });
+    return records;
+}
+
 std::optional<TestResult> ReadResult(std::u16string_view user, std::u16string_view test, std::u16string_view result,
                                      const SystemTime& date) {
     FieldMatch match = TestMatch(user, test);

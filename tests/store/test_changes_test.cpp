@@ -115,6 +115,29 @@ TEST_F(TestChangesTest, ASecondTakingOfADayIsJoinedOnlyWhenAsked) {
     EXPECT_EQ(AllResults().size(), before_.size() - 1 + 2);
 }
 
+// Days stored one after another in one change, as an import stores them: each
+// joins what its day holds, and a new name is taught once, to its own test.
+TEST_F(TestChangesTest, DaysJoinedInOneChangeTeachEachNameToItsOwnTest) {
+    KnownNames known;
+    const ResultRow vldl{u"VLDL", u"30", u"5-40", u"mg/dL"};
+    TakenTest first{u"Ann", u"Panel", day1_, u"", {vldl, kHdl}};
+    ASSERT_EQ(JoinTakenTest(first, known), TestSaved::Stored);
+    TakenTest second{u"Ann", u"Panel", day2_, u"", {{u"vldl", u"31", u"5-40", u"mg/dL"}}};
+    ASSERT_EQ(JoinTakenTest(second, known), TestSaved::Stored);
+    // A name known for another test, and a test without results, are new to the catalogue.
+    TakenTest other{u"Ann", u"Fresh", day1_, u"", {vldl}};
+    ASSERT_EQ(JoinTakenTest(other, known), TestSaved::Stored);
+    TakenTest bare{u"Ann", u"Bare", day1_, u"", {}};
+    ASSERT_EQ(JoinTakenTest(bare, known), TestSaved::Stored);
+
+    EXPECT_EQ(Day(day1_).results, (Rows{kHdl, kLdl, kPotassium, vldl}));
+    EXPECT_EQ(Day(day1_).comment, u"old");
+    EXPECT_EQ(StoredEntry(u"Panel", u"resultname4"), u"VLDL");
+    EXPECT_EQ(StoredEntry(u"Panel", u"resultname5"), u"<missing>");
+    EXPECT_TRUE(KnowsResult(u"Fresh", u"VLDL"));
+    EXPECT_TRUE(KnowsResult(u"Bare", u""));
+}
+
 TEST_F(TestChangesTest, DeletingADayTakesEveryRecordOfItEvenOneThatCannotBeRead) {
     ASSERT_TRUE(StoreResult(u"Ann", u"Panel", u"", day2_, u"HDL", u"1", u"2", u"u"));
     CloseObjectStore();

@@ -244,6 +244,34 @@ TEST_F(ImportTool, DryRunTellsWhatWouldChangeAndAnUnchangedFileStoresNothing) {
     EXPECT_FALSE(std::filesystem::exists(root_ / "object-store.sqlite"));
 }
 
+// The rows of a day are stored together, wherever they stand in the file; a
+// result given twice is stored as last given, and each row is judged against
+// the day as the store held it before the file, so that the dry run and the
+// import tell the same.
+TEST_F(ImportTool, RowsOfOneDayAreJudgedAndStoredTogetherWhereverTheyStand) {
+    Write("empty.csv", "user,test,date\r\nTavi Orlenska,Iron Studies,2024-06-05\r\n");
+    ASSERT_EQ(Tool("import empty.csv").status, 0);
+    const std::string header = "user,test,date,result,value,goal,unit,comment\r\n";
+    const std::string tavi = "Tavi Orlenska,Lipid Panel,2024-03-01,";
+    Write("days.csv", header + tavi + "LDL cholesterol,120,0-99,mg/dL (fasting),\r\n" +  // updated
+                          tavi + "LDL cholesterol,125,0-99,mg/dL (fasting),\r\n" +       // updated again
+                          "Tavi Orlenska,Iron Studies,2024-06-05,Ferritin,40,24-336,ng/mL,rested\r\n" +
+                          "Tavi Orlenska,Iron Studies,2024-06-05,,,,,\r\n" +  // the day as stored: unchanged
+                          tavi + "LDL cholesterol,125,0-99,mg/dL (fasting),\r\n" +  // as the file left it
+                          tavi + "Triglycerides,90,0-149,mg/dL,\r\n");
+    EXPECT_EQ(Tool("import days.csv --dry-run").out,
+              "Tavi Orlenska: 2 to add, 2 to update, 2 unchanged\nDry run: nothing was stored.\n");
+    EXPECT_EQ(Tool("import days.csv").out, "Tavi Orlenska: 2 added, 2 updated, 2 unchanged\n");
+    const std::string csv = Csv();
+    const std::string comment = ",\"after a run, \"\"tired\"\"\nsecond line\"\r\n";
+    for (const std::string row : {"LDL cholesterol,125,0-99,mg/dL (fasting)", "HDL cholesterol,55,50-100,mg/dL",
+                                  "Triglycerides,90,0-149,mg/dL"})
+        EXPECT_NE(csv.find(tavi + row + comment), std::string::npos) << row << "\n" << csv;
+    EXPECT_NE(csv.find("Tavi Orlenska,Iron Studies,2024-06-05,Ferritin,40,24-336,ng/mL,rested\r\n"), std::string::npos)
+        << csv;
+    EXPECT_EQ(csv.find("Iron Studies,2024-06-05,,"), std::string::npos) << csv;
+}
+
 // Every result a test ever had, whether or not on its latest date, judged as
 // the windows judge it in the desktop's language.
 TEST_F(ExportTool, SummaryListsEveryResultWithItsLatestAndPreviousValues) {

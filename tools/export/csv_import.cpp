@@ -21,6 +21,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
+#include <unordered_map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -111,46 +112,124 @@ std::string ReadRow(const CsvRow& csv, const std::array<int, kColumns>& where, s
     return {};
 }
 
-// Stores one row as Take Test stores a result of a day, joining the day's
-// others; the store teaches the catalogue the names it lacks.
-bool StoreResultRow(const Row& row) {
-    const auto& t = row.text;
-    TakenTest taken{t[kUser], t[kTest], row.date, t[kComment], {}};
-    if (!t[kResult].empty()) taken.results.push_back({t[kResult], t[kValue], t[kGoal], t[kUnit]});
-    return StoreTakenTest(taken, true) == TestSaved::Stored;
-}
+// What a result holds besides its name: a row changes the store when these
+// differ from the stored ones.
+struct Fields {
+    std::u16string value, goal, unit, comment;
+    bool operator==(const Fields&) const = default;
+};
 
-// Stores one row, or with `dryRun` only counts it; a row that changes nothing
-// stores nothing. False when a write failed.
-bool StoreRow(const Row& row, bool dryRun, ImportTally& tally) {
-    const auto& t = row.text;
-    ImportedUser& user = tally.User(t[kUser]);
-    // A user is looked for once, at the first row that names them.
-    if (user.added + user.updated == 0 && !user.madeUser && !HasPatient(t[kUser])) {
-        user.madeUser = true;
-        if (!dryRun && !AddPatient(t[kUser], u"", NewUserBirthdate(), kDefaultGraphPeriod, kDefaultGraphType))
-            return false;
+// The rows of one test of one day that follow one another in the file. Each
+// is judged against what the file's earlier rows left of its result, else the
+// day as stored before them, as a dry run judges every row; the changed ones
+// are stored together as Take Test stores a day joined to what it holds. So
+// the day is read and written once, however many rows it has; its rows met
+// again later in the file are judged and joined again.
+class DayRows {
+public:
+    // `storing` false: a dry run, which only counts.
+    DayRows(ImportTally& tally, bool storing) : tally_(tally), storing_(storing) {}
+
+    // Counts `row` and holds it back when it changes the store; a row that
+    // changes nothing stores nothing. 0, or the line of a row that could not be stored.
+    int Take(const Row& row) {
+        const auto& t = row.text;
+        if (!Holds(row)) {
+            if (const int failed = End()) return failed;
+            Begin(row);
+        }
+        ++rows_;
+        ImportedUser& user = tally_.User(t[kUser]);
+        // A user is looked for once, at the first row that names them.
+        if (user.added + user.updated == 0 && !user.madeUser && !HasPatient(t[kUser])) {
+            user.madeUser = true;
+            if (storing_ && !AddPatient(t[kUser], u"", NewUserBirthdate(), kDefaultGraphPeriod, kDefaultGraphType))
+                return row.line;
+        }
+        // A row without a comment keeps the one its result had.
+        const std::optional<Fields> before = Before(t[kResult]);
+        Fields after{t[kValue], t[kGoal], t[kUnit], t[kComment]};
+        if (after.comment.empty() && before) after.comment = before->comment;
+        met_.insert_or_assign(t[kResult], after);
+        if (before == after) {
+            ++user.unchanged;
+            return 0;
+        }
+        ++(before ? user.updated : user.added);
+        if (storing_) Hold(row);
+        return 0;
     }
-    // The result as an earlier row of the file left it, else as stored: value,
-    // goal, unit and the day's comment, which a row without one keeps.
-    const std::u16string day = IntToText(row.date.year * 10000 + row.date.month * 100 + row.date.day);
-    const std::string key = ImportTally::Key('k', {t[kUser], t[kTest], t[kResult], day});
-    std::optional<std::string> before = tally.Recall(key);
-    if (!before) {
-        if (const std::optional<TestResult> stored = ReadResult(t[kUser], t[kTest], t[kResult], row.date))
-            before = ImportTally::Key('r', {stored->value, stored->goal, stored->unit, stored->comment});
+
+    // Stores the rows held back; 0, or the line of the first of them when that failed.
+    int End() {
+        if (!open_) return 0;
+        open_ = false;
+        std::vector<std::u16string_view> parts;
+        for (const auto& [name, fields] : met_)
+            parts.insert(parts.end(), {name, fields.value, fields.goal, fields.unit, fields.comment});
+        tally_.Remember(DayKey(), ImportTally::Key('r', parts));
+        if (!changed_) return 0;
+        changed_ = false;
+        return JoinTakenTest(day_, known_) == TestSaved::Stored ? 0 : line_;
     }
-    std::u16string comment = t[kComment];
-    if (comment.empty() && before) comment = ImportTally::Parts(*before).back();
-    const std::string after = ImportTally::Key('r', {t[kValue], t[kGoal], t[kUnit], comment});
-    tally.Remember(key, after);
-    if (before == after) {
-        ++user.unchanged;
-        return true;
+
+private:
+    // So many rows of one day at most are held; more are joined to it again.
+    static constexpr int kRowsMost = 1000;
+
+    bool Holds(const Row& row) const {
+        const auto& t = row.text;
+        return open_ && rows_ < kRowsMost && day_.date == row.date && day_.user == t[kUser] && day_.test == t[kTest];
     }
-    ++(before ? user.updated : user.added);
-    return dryRun || StoreResultRow(row);
-}
+
+    std::string DayKey() const {
+        const SystemTime& d = day_.date;
+        return ImportTally::Key('d', {day_.user, day_.test, IntToText(d.year * 10000 + d.month * 100 + d.day)});
+    }
+
+    void Begin(const Row& row) {
+        const auto& t = row.text;
+        day_ = TakenTest{t[kUser], t[kTest], row.date, {}, {}};
+        open_ = true;
+        rows_ = 0;
+        line_ = row.line;
+        stored_ = ReadDayRecords(t[kUser], t[kTest], row.date);
+        met_.clear();
+        if (const std::optional<std::string> met = tally_.Recall(DayKey())) {
+            const std::vector<std::u16string> parts = ImportTally::Parts(*met);
+            for (std::size_t at = 0; at + 5 <= parts.size(); at += 5)
+                met_.insert_or_assign(parts[at], Fields{parts[at + 1], parts[at + 2], parts[at + 3], parts[at + 4]});
+        }
+    }
+
+    // The result as an earlier row of the file left it, else as the day held it.
+    std::optional<Fields> Before(const std::u16string& result) const {
+        if (const auto met = met_.find(result); met != met_.end()) return met->second;
+        for (const TestResult& r : stored_)
+            if (r.result == result) return Fields{r.value, r.goal, r.unit, r.comment};
+        return std::nullopt;
+    }
+
+    // A later row of one result name replaces an earlier one, and the last
+    // comment given becomes the day's; a row without a result stores the day.
+    void Hold(const Row& row) {
+        const auto& t = row.text;
+        changed_ = true;
+        if (!t[kComment].empty()) day_.comment = t[kComment];
+        if (!t[kResult].empty()) day_.results.push_back({t[kResult], t[kValue], t[kGoal], t[kUnit]});
+    }
+
+    ImportTally& tally_;
+    const bool storing_;
+    bool open_ = false;
+    bool changed_ = false;
+    int rows_ = 0;
+    int line_ = 0;  // of the day's first row
+    TakenTest day_;
+    std::vector<TestResult> stored_;
+    std::unordered_map<std::u16string, Fields> met_;
+    KnownNames known_;
+};
 
 // Whether a row's value and goal are read as numbers, as the windows read them.
 class NumberCheck {
@@ -259,10 +338,12 @@ std::string ImportResultsCsv(const std::string& file, bool dryRun, ImportOutcome
             outcome.catalogueImported = true;
         }
 
-        // Each row is checked and stored as it is read.
+        // Each row is checked as it is read and stored with the rows of its day.
         Row row;
         std::u16string firstUser;
         NumberCheck numbers;
+        DayRows days(tally, !dryRun);
+        const auto notStored = [](int line) { return AtLine(line, "could not be stored; nothing was imported"); };
         while (reader.Next(csv, problem)) {
             if (std::string failure = ReadFailure(reader, file); !failure.empty()) return failure;
             problem = ReadRow(csv, where, width, row);
@@ -270,7 +351,7 @@ std::string ImportResultsCsv(const std::string& file, bool dryRun, ImportOutcome
             if (firstUser.empty()) firstUser = row.text[kUser];
             if (!numbers.Judged(row) && ++outcome.unjudgedRows <= kUnjudgedLinesNamed)
                 outcome.unjudgedLines.push_back(row.line);
-            if (!StoreRow(row, dryRun, tally)) return AtLine(row.line, "could not be stored; nothing was imported");
+            if (const int failed = days.Take(row)) return notStored(failed);
         }
         if (std::string failure = ReadFailure(reader, file); !failure.empty()) return failure;
         if (csv.longField != SIZE_MAX) {
@@ -280,6 +361,7 @@ std::string ImportResultsCsv(const std::string& file, bool dryRun, ImportOutcome
         }
         if (!problem.empty()) return AtLine(csv.line, problem);
         if (firstUser.empty()) return file + " holds no results";
+        if (const int failed = days.End()) return notStored(failed);
 
         std::u16string current;
         GetSetting(kCurrentUserKey, current);

@@ -53,7 +53,7 @@ sqlite3_stmt* ImportTally::Prepare(const char* sql) {
     return statement;
 }
 
-std::string ImportTally::Key(char kind, std::initializer_list<std::u16string_view> parts) {
+std::string ImportTally::Key(char kind, const std::vector<std::u16string_view>& parts) {
     // The texts hold no NUL (an import refuses one), so it parts them.
     std::string key(1, kind);
     for (std::u16string_view part : parts) key += TextToUtf8(part) + '\0';

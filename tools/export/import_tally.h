@@ -7,7 +7,6 @@
 #include <sqlite3.h>
 
 #include <functional>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,7 +38,7 @@ public:
     void ForEachUser(const std::function<void(const ImportedUser&)>& visit);
 
     // A key of the kind `kind` made of `parts`, and the parts back from one.
-    static std::string Key(char kind, std::initializer_list<std::u16string_view> parts);
+    static std::string Key(char kind, const std::vector<std::u16string_view>& parts);
     static std::vector<std::u16string> Parts(std::string_view key);
 
 private:
