@@ -17,16 +17,12 @@
 #include "support/stored_results.h"
 
 #include <csignal>
-#include <random>
 #include <fstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
-void MakeStoreSeeds(const std::filesystem::path& folder);
 
 namespace {
 
@@ -318,25 +314,6 @@ TEST_F(UntrustedStoreTest, AnEarlierFormatsFileIsBackedUpAsItIs) {
     ASSERT_EQ(backup.status, 0) << backup.err;
     EXPECT_EQ(RawNumber(folder_ / "saved.sqlite", "PRAGMA user_version"), 1);
     EXPECT_EQ(FileBytes(Store()), before);
-}
-
-// The fuzz target's entry point, on its seeds with bytes changed, cut and
-// repeated at random: reaching the end without an abort is the test.
-TEST_F(UntrustedStoreTest, TheFuzzEntryPointSurvivesMutatedStoreFiles) {
-    MakeStoreSeeds(folder_ / "seeds");
-    std::mt19937 random(20261207);
-    const auto pick = [&random](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
-    for (const char* seed : {"current", "format1", "format2"}) {
-        const std::string bytes = FileBytes(folder_ / "seeds" / seed);
-        ASSERT_FALSE(bytes.empty()) << seed;
-        for (int run = 0; run < 40; ++run) {
-            std::string input = bytes;
-            for (int change = 1 + static_cast<int>(pick(8)); change > 0 && !input.empty(); --change)
-                if (const std::size_t at = pick(input.size()); pick(10) == 0) input.resize(at);
-                else input[at] = static_cast<char>(pick(256));
-            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
-        }
-    }
 }
 
 }  // namespace

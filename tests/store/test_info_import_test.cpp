@@ -12,17 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <random>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 using namespace std::string_literals;
 
@@ -201,15 +197,6 @@ TEST_F(TestInfoImportTest, EndOfFileInsideABlockKeepsTheCompleteLines) {
     EXPECT_EQ(Import(Block("Huge", "2147483647", {"<resultname1>r"})).size(), 10u);
 }
 
-// A name too long for the progress text is shortened, never inside a pair.
-TEST_F(TestInfoImportTest, ALongNameIsShortenedInTheProgressNeverInsideAPair) {
-    WriteFile("<name>" + std::string(1014, 'x') + "\xF0\x9F\xA9\xB8" + "\n");
-    RecordingSurface surface;
-    ASSERT_TRUE(ImportTestInfo(surface));
-    ASSERT_EQ(surface.texts.size(), 2u);  // the white wipe, then the progress
-    EXPECT_EQ(surface.texts[1].text, u"Loading " + std::u16string(1014, u'x'));
-}
-
 // Too many lines is refused by the first run's own test.
 TEST_F(TestInfoImportTest, AFileBeyondItsBoundsOrNoFileIsRefusedBeforeAnythingIsStored) {
     RecordingSurface surface;
@@ -303,28 +290,6 @@ TEST_F(TestInfoImportTest, FullDiskLeavesNothingAndTheNextStartImports) {
     EXPECT_TRUE(ImportTestInfo(surface));
     EXPECT_EQ(CatalogEntries().size(), 27u);
     EXPECT_EQ(ResultNames().size(), 3u);
-}
-
-// The fuzz target on its seed in both encodings with bytes changed and cut at
-// random (the fuzz minute of the test command goes much further): reaching
-// the end without an abort is the test.
-TEST_F(TestInfoImportTest, FuzzEntryPointSurvivesMutatedFiles) {
-    const std::string valid =
-        "\xEF\xBB\xBF" + Block("A", "2", {"<resultname1>x", "<resultvalue1>1-2[3-4]", "<resultunit1>u",
-                                          "<resultname2>y", "<resultvalue2>5", "<resultunit2>v"}) +
-        Block("B", "0") + Block("C", "-1");
-    const std::string specials = "<>\r\n\0\xFF\xFE\xD8\xDC-0123456789[]"s;
-    std::mt19937 random(20260614);
-    const auto pick = [&random](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
-    for (int run = 0; run < 300; ++run) {
-        std::string input = run % 2 ? valid : Utf16(U(valid.substr(3)), false);
-        for (std::size_t n = pick(12) + 1; n > 0 && !input.empty(); --n) {
-            const std::size_t at = pick(input.size());
-            if (pick(3) == 0) input.erase(at, pick(20));
-            else input[at] = run % 5 ? specials[pick(specials.size())] : static_cast<char>(pick(256));
-        }
-        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
-    }
 }
 
 }  // namespace
