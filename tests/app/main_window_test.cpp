@@ -2,6 +2,7 @@
 // messages, and a heading and list that always show a stored user's tests.
 
 #include "support/list_rows.h"
+#include "support/screen.h"
 #include "support/stored_results.h"
 #include "temp_device.h"
 
@@ -48,7 +49,7 @@ protected:
     void Run(std::function<void(CVantrelDlg&)> script) {
         driver_.Expect<CVantrelDlg>(IDD_VANTREL, [script](CVantrelDlg& d) {
             script(d);
-            d.SendCommand(CVantrelDlg::kCloseButton);
+            ClickOn(d, CVantrelDlg::kCloseButton);
         });
         CVantrelDlg dlg;
         EXPECT_EQ(dlg.DoModal(), IDOK);
@@ -63,23 +64,23 @@ protected:
             names.first = x.testName;
             x.EndDialog(IDCANCEL);
         });
-        d.SendCommand(CVantrelDlg::kInfoButton);
+        ClickOn(d, CVantrelDlg::kInfoButton);
         driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& x) {
             names.second = x.testName;
             EXPECT_EQ(x.userName, u"Ann");
             x.EndDialog(IDCANCEL);
         });
-        d.SendCommand(CVantrelDlg::kTakeTestButton);
+        ClickOn(d, CVantrelDlg::kTakeTestButton);
         return names;
     }
 
     // Takes a test typed into the Take Test dialog, as a person would.
     void TakeTypedTest(CVantrelDlg& d, std::u16string_view name) {
         driver_.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [name](CTakeTestDlg& x) {
-            CComboBox(x, CTakeTestDlg::kTestNameBox).UserType(name);
-            x.SendCommand(CTakeTestDlg::kOkButton);
+            TypeInto(x, CTakeTestDlg::kTestNameBox, QString::fromStdU16String(std::u16string(name)));
+            ClickOn(x, CTakeTestDlg::kOkButton);
         });
-        d.SendCommand(CVantrelDlg::kTakeTestButton);
+        ClickOn(d, CVantrelDlg::kTakeTestButton);
     }
 
     TempDevice device_;
@@ -100,17 +101,6 @@ TEST_F(MainWindowTest, CommandsActOnTheFirstSelectedTestElseTheFirstRow) {
     });
 }
 
-TEST_F(MainWindowTest, AnEmptyListAsksForATestBeforeReportGraphAndEdit) {
-    Run([&](CVantrelDlg& d) {
-        ASSERT_TRUE(Rows(d).empty());
-        d.SendCommand(CVantrelDlg::kReportButton);
-        d.SendCommand(CVantrelDlg::kGraphButton);
-        d.SendCommand(CVantrelDlg::kEditButton);
-        EXPECT_EQ(driver_.Messages(), (Texts{u"Please select a test to report.", u"Please select a test to graph.",
-                                             u"Please select a test to modify."}));
-    });
-}
-
 // The list shows at once what Take Test and Edit changed: a new name last,
 // whatever it begins or ends (no listed name hides another), and a test that
 // lost its last day gone.
@@ -119,59 +109,64 @@ TEST_F(MainWindowTest, TheListShowsWhatTakeTestAndEditChangedAtOnce) {
     AddTest(u"Ann", u"Glucose", MakeDate(2026, 5, 1));
     Run([&](CVantrelDlg& d) {
         CListCtrl list(d, CVantrelDlg::kTestList);
-        list.UserSelect(0);
+        ClickRow(d, CVantrelDlg::kTestList, 0);
         TakeTypedTest(d, u"Iron");
         TakeTypedTest(d, u"Albumin");
         EXPECT_EQ(Rows(d), (Texts{u"Iron Studies", u"Glucose", u"Iron", u"Albumin"}));
         EXPECT_EQ(list.GetFirstSelectedItem(), 0);  // kept
-        list.UserSelect(1);
+        ClickRow(d, CVantrelDlg::kTestList, 1);
         driver_.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [this](CModifyTestDlg& x) {
-            CListCtrl(x, CModifyTestDlg::kDateList).UserSelect(0);
+            ClickRow(x, CModifyTestDlg::kDateList, 0);
             driver_.AnswerNextQuestion(true);
-            x.SendCommand(CModifyTestDlg::kDeleteButton);
-            x.SendCommand(IDOK);
+            ClickOn(x, CModifyTestDlg::kDeleteButton);
+            ClickOn(x, CModifyTestDlg::kCloseButton);
         });
-        d.SendCommand(CVantrelDlg::kEditButton);
+        ClickOn(d, CVantrelDlg::kEditButton);
         EXPECT_EQ(Rows(d), (Texts{u"Iron Studies", u"Iron", u"Albumin"}));
     });
 }
 
-// Deleting the current user in Switch User, then Cancel: the next stored user, or none.
+// A switch shows the new user at once; one the store cannot record keeps the
+// current user. Deleting the current user, then Cancel: the next stored user,
+// or none, and a list that asks for a test or a user.
 TEST_F(MainWindowTest, TheHeadingAndListNeverShowAUserWhoIsNotStored) {
     ASSERT_TRUE(AddPatient(u"Bob", u"Male", MakeDate(1970, 1, 1), u"0", u"Bar"));
     AddTest(u"Ann", u"Iron", MakeDate(2026, 5, 1));
     AddTest(u"Bob", u"Zinc", MakeDate(2026, 5, 1));
-    const auto deleteCurrent = [this](CVantrelDlg& d) {
-        driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [this](CSwitchUserDlg& x) {
-            CListBox users(x, CSwitchUserDlg::kUserList);
-            users.UserSelect(users.FindStringExact(-1, x.userName));
-            driver_.AnswerNextQuestion(true);
-            x.SendCommand(CSwitchUserDlg::kDeleteButton);
-            x.SendCommand(CSwitchUserDlg::kCancelButton);
+    const auto switchUser = [this](CVantrelDlg& d, bool deleteCurrent, bool diskFull = false) {
+        driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [&](CSwitchUserDlg& x) {
+            const int current = CListBox(x, CSwitchUserDlg::kUserList).FindStringExact(-1, x.userName);
+            ClickRow(x, CSwitchUserDlg::kUserList, deleteCurrent ? current : 1 - current);
+            if (deleteCurrent) driver_.AnswerNextQuestion(true);
+            SetStoreWriteFailureForTesting(diskFull);  // the switch is stored as the window closes
+            ClickOn(x, deleteCurrent ? CSwitchUserDlg::kDeleteButton : CSwitchUserDlg::kOkButton);
+            if (!x.IsEnded()) ClickOn(x, CSwitchUserDlg::kCancelButton);
         });
-        d.SendCommand(CVantrelDlg::kSwitchUserButton);
+        ClickOn(d, CVantrelDlg::kSwitchUserButton);
+        SetStoreWriteFailureForTesting(false);
     };
     Run([&](CVantrelDlg& d) {
-        // A switch the store cannot record keeps the current user's heading and tests.
-        driver_.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, [](CSwitchUserDlg& x) {
-            CListBox(x, CSwitchUserDlg::kUserList).UserSelect(1);
-            SetStoreWriteFailureForTesting(true);
-            x.SendCommand(CSwitchUserDlg::kOkButton);
-        });
-        d.SendCommand(CVantrelDlg::kSwitchUserButton);
-        SetStoreWriteFailureForTesting(false);
-        EXPECT_EQ(driver_.Messages().back(),
-                  u"Could not switch to this user. Check that there is space on the disk and try again.");
+        switchUser(d, false, true);
+        EXPECT_EQ(driver_.Messages(),
+                  Texts{u"Could not switch to this user. Check that there is space on the disk and try again."});
         EXPECT_EQ(Heading(d), u"Tests for Ann");
         EXPECT_EQ(Rows(d), Texts{u"Iron"});
-        deleteCurrent(d);
+        switchUser(d, false);
         EXPECT_EQ(Heading(d), u"Tests for Bob");
         EXPECT_EQ(Rows(d), Texts{u"Zinc"});
-        deleteCurrent(d);
+        switchUser(d, true);
+        EXPECT_EQ(Heading(d), u"Tests for Ann");
+        EXPECT_EQ(Rows(d), Texts{u"Iron"});
+        switchUser(d, true);
         EXPECT_EQ(Heading(d), u"Tests for (no user)");
         EXPECT_TRUE(Rows(d).empty());
-        d.SendCommand(CVantrelDlg::kTakeTestButton);
-        EXPECT_EQ(driver_.Messages().back(), u"Please add a user in Switch User first.");
+        driver_.ClearMessages();
+        for (const int button : {CVantrelDlg::kReportButton, CVantrelDlg::kGraphButton, CVantrelDlg::kEditButton,
+                                 CVantrelDlg::kTakeTestButton})
+            ClickOn(d, button);
+        EXPECT_EQ(driver_.Messages(),
+                  (Texts{u"Please select a test to report.", u"Please select a test to graph.",
+                         u"Please select a test to modify.", u"Please add a user in Switch User first."}));
     });
 }
 

@@ -65,7 +65,7 @@ TEST_F(AddPatientDlgTest, EachModeStartsWithItsFields) {
             EXPECT_EQ(Shown(d, CAddPatientDlg::kNameEdit), c.shownName);
             EXPECT_EQ(ShownSex(d), c.shownSex);
             ExpectSameMoment(ShownBirthdate(d), c.birthdate);
-            d.SendCommand(CAddPatientDlg::kCancelButton);
+            ClickOn(d, CAddPatientDlg::kCancelButton);
         });
         EXPECT_EQ(ended.second, c.name);  // Cancel keeps the caller's name and stores nothing
     }
@@ -76,7 +76,7 @@ TEST_F(AddPatientDlgTest, EachModeStartsWithItsFields) {
     SetLocalTimeForTesting(&leapDay);
     Run(CAddPatientDlg::kModeNew, u"", [](CAddPatientDlg& d) {
         ExpectSameMoment(ShownBirthdate(d), SystemTime{1960, 2, 0, 29, 7, 45, 0, 0});
-        d.SendCommand(CAddPatientDlg::kCancelButton);
+        ClickOn(d, CAddPatientDlg::kCancelButton);
     });
 }
 
@@ -101,9 +101,10 @@ TEST_F(AddPatientDlgTest, OkStoresThePatientAsTypedAndTheSexTypedOrChosen) {
 
     // No name is no user.
     Run(CAddPatientDlg::kModeNew, u"", [](CAddPatientDlg& d) {
-        CEdit(d, CAddPatientDlg::kNameEdit).UserType(u"");
-        d.SendCommand(CAddPatientDlg::kOkButton);
-        d.SendCommand(CAddPatientDlg::kCancelButton);
+        TypeInto(d, CAddPatientDlg::kNameEdit, "x");
+        PressKey(d, CAddPatientDlg::kNameEdit, Qt::Key_Backspace);
+        ClickOn(d, CAddPatientDlg::kOkButton);
+        ClickOn(d, CAddPatientDlg::kCancelButton);
     });
     EXPECT_EQ(driver.Messages().back(), u"Please Enter Name");
 }
@@ -125,25 +126,22 @@ TEST_F(AddPatientDlgTest, EditingKeepsWhatIsNotChanged) {
     EXPECT_EQ(StoredGraphType(u"Cy"), u"Line");
 }
 
+// That nothing of it is stored is the user-change store tests'.
 TEST_F(AddPatientDlgTest, AFailedSaveSaysSoAndKeepsTheFieldsAsTyped) {
-    const std::u16string notSaved = u"Could not save this user. Check that there is space on the disk and try again.";
-    AddUsers();
-    const int result = Run(CAddPatientDlg::kModeNew, u"", [&](CAddPatientDlg& d) {
-        CEdit(d, CAddPatientDlg::kNameEdit).UserType(u"Cy");
+    EXPECT_EQ(Run(CAddPatientDlg::kModeNew, u"", [&](CAddPatientDlg& d) {
+        TypeInto(d, CAddPatientDlg::kNameEdit, "Cy");
         CComboBox(d, CAddPatientDlg::kSexBox).UserChoose(0);
         ExpectGraphOptions();
         SetStoreWriteFailureForTesting(true);  // the disk is full
-        d.SendCommand(CAddPatientDlg::kOkButton);
+        ClickOn(d, CAddPatientDlg::kOkButton);
         SetStoreWriteFailureForTesting(false);
-        EXPECT_EQ(driver.Messages(), Texts{notSaved});
-        EXPECT_FALSE(d.IsEnded());
-        EXPECT_FALSE(HasPatient(u"Cy"));
+        EXPECT_EQ(driver.Messages(),
+                  Texts{u"Could not save this user. Check that there is space on the disk and try again."});
         EXPECT_EQ(Shown(d, CAddPatientDlg::kNameEdit), u"Cy");
         EXPECT_EQ(ShownSex(d), u"Female");
         ExpectGraphOptions();
-        d.SendCommand(CAddPatientDlg::kOkButton);  // space again
-    }).first;
-    EXPECT_EQ(result, IDOK);
+        ClickOn(d, CAddPatientDlg::kOkButton);  // space again
+    }).first, IDOK);
     EXPECT_EQ(StoredSex(u"Cy"), u"Female");
 }
 

@@ -1,12 +1,10 @@
 #include "entry/take_test_dlg.h"
 
 #include "entry/add_result_dlg.h"
-#include "entry/modify_test_dlg.h"
 #include "entry_fixture.h"
 #include "platform/records/testing.h"
 #include "platform/text.h"
 #include "res/resource.h"
-#include "review/test_report_dlg.h"
 #include "support/list_rows.h"
 #include "support/stored_text.h"
 
@@ -47,21 +45,19 @@ protected:
         ClickOn(d, CTakeTestDlg::kAddButton);
     }
 
-    // Clicks Add, types all four fields and clicks OK; `keepText`: Yes when Ok
-    // asks whether to keep a value or goal that is no number.
-    void AddTyped(CTakeTestDlg& d, const ResultRow& row, bool keepText = false) {
-        driver.Expect<CAddResultDlg>(IDD_ADD_RESULT, [this, row, keepText](CAddResultDlg& r) {
+    // Clicks Add, types all four fields and clicks OK.
+    void AddTyped(CTakeTestDlg& d, const ResultRow& row) {
+        driver.Expect<CAddResultDlg>(IDD_ADD_RESULT, [row](CAddResultDlg& r) {
             TypeInto(r, CAddResultDlg::kResultNameBox, QString::fromStdU16String(row.name));
             TypeInto(r, CAddResultDlg::kValueEdit, QString::fromStdU16String(row.value));
             TypeInto(r, CAddResultDlg::kGoalEdit, QString::fromStdU16String(row.goal));
             TypeInto(r, CAddResultDlg::kUnitEdit, QString::fromStdU16String(row.unit));
-            if (keepText) driver.AnswerNextQuestion(true);
             ClickOn(r, IDOK);
         });
         ClickOn(d, CTakeTestDlg::kAddButton);
     }
 
-    static Rows ListedRows(CDialog& d, int id = CTakeTestDlg::kResultList) { return ListRows(d, id); }
+    static Rows ListedRows(CDialog& d) { return ListRows(d, CTakeTestDlg::kResultList); }
     static std::u16string ChosenTest(CDialog& d) {
         return CComboBox(d, CTakeTestDlg::kTestNameBox).SelectedText();
     }
@@ -90,50 +86,31 @@ TEST_F(TakeTestDlgTest, ResultsOfOneTestBecomeRecordsOfOneUserTestDayAndComment)
     EXPECT_EQ(StoredEntry(u"Lipid Panel", u"number of results"), u"3");  // nothing typed, nothing taught
 }
 
-// Take Test, then Modify Test and Edit twice, then the report: every field as
-// typed, whatever brackets and "vs" it holds, and the comment kept until changed.
-TEST_F(TakeTestDlgTest, EditedTestsKeepEveryFieldAndTheCommentIntoTheReport) {
-    const std::vector<ResultRow> typed{{u"Fe [serum]", u"5", u"3-7", u"ug/dL"},
-                                       {u"N vs M", u"12 vs 3", u"x] [y", u"U ] V"}};
-    const Rows shown{u"Fe [serum] [ 5 vs 3-7 ] ug/dL", u"N vs M [ 12 vs 3 vs x] [y ] U ] V"};
-    CTakeTestDlg take;
-    Run(take, u"Lipid Panel", [&](CTakeTestDlg& d) {
-        TypeInto(d, CTakeTestDlg::kCommentEdit, QStringLiteral("Fasting"));
-        AddTyped(d, typed[0]);
-        AddTyped(d, typed[1], true);
-        EXPECT_EQ(ListedRows(d), shown);
-        ClickOn(d, CTakeTestDlg::kOkButton);
-    });
-    EXPECT_EQ(driver.Messages(), Rows{u"Neither the value \"12 vs 3\" nor the goal \"x] [y\" is a number, so the value "
-                                      u"will not be compared with its goal or graphed. Keep them as typed?"});
+// Edited twice: every field as stored, whatever brackets and "vs" it holds,
+// the comment kept until changed, and a test stored in other letter case than
+// the catalogue spells it kept under its own name. Modify Test's way into the
+// edit is its own test's.
+TEST_F(TakeTestDlgTest, EditsKeepEveryFieldTheCommentAndTheTestsOwnName) {
+    const std::vector<ResultRow> stored{{u"Fe [serum]", u"5", u"3-7", u"ug/dL"},
+                                        {u"N vs M", u"12 vs 3", u"x] [y", u"U ] V"}};
+    TakenTest taken{u"Ann", u"lipid panel", kNow, u"Fasting", stored};
+    ASSERT_EQ(StoreTakenTest(taken, false), TestSaved::Stored);
     for (const QString& comment : {QString(), QStringLiteral("Fasting, then water")}) {
-        CModifyTestDlg modify;
-        modify.userName = u"Ann";
-        modify.testName = u"Lipid Panel";
-        driver.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, [&](CModifyTestDlg& m) {
-            ClickRow(m, CModifyTestDlg::kDateList, 0);
-            driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, [&](CTakeTestDlg& d) {
-                EXPECT_EQ(Shown(d, CTakeTestDlg::kCommentEdit), u"Fasting");
-                EXPECT_EQ(ListedRows(d), shown);
-                if (!comment.isEmpty()) TypeInto(d, CTakeTestDlg::kCommentEdit, comment);
-                ClickOn(d, CTakeTestDlg::kOkButton);
-            });
-            ClickOn(m, CModifyTestDlg::kEditButton);
-            ClickOn(m, IDOK);  // Close
+        CTakeTestDlg dlg;
+        dlg.mode = CTakeTestDlg::kModeEdit;
+        dlg.testDate = kNow;
+        Run(dlg, u"lipid panel", [&](CTakeTestDlg& d) {
+            EXPECT_EQ(ChosenTest(d), u"Lipid Panel");
+            EXPECT_EQ(Shown(d, CTakeTestDlg::kCommentEdit), u"Fasting");
+            EXPECT_EQ(ListedRows(d), (Rows{u"Fe [serum] [ 5 vs 3-7 ] ug/dL", u"N vs M [ 12 vs 3 vs x] [y ] U ] V"}));
+            if (!comment.isEmpty()) TypeInto(d, CTakeTestDlg::kCommentEdit, comment);
+            ClickOn(d, CTakeTestDlg::kOkButton);
         });
-        EXPECT_EQ(modify.DoModal(), IDOK);
-        EXPECT_EQ(ReadTakenTest(u"Ann", u"Lipid Panel", kNow).results, typed);
+        EXPECT_EQ(dlg.testName, u"lipid panel");
+        EXPECT_EQ(ReadTakenTest(u"Ann", u"lipid panel", kNow).results, stored);
     }
-    CTestReportDlg report;
-    report.userName = u"Ann";
-    report.testName = u"Lipid Panel";
-    driver.Expect<CTestReportDlg>(IDD_TEST_REPORT, [](CTestReportDlg& r) {
-        EXPECT_EQ(ListedRows(r, 1006), (Rows{u"Test Results:", u"Fe [serum]: 5 ug/dL [Goal: 3-7 ug/dL]",
-                                             u"N vs M: 12 vs 3 U ] V [Goal: x] [y U ] V]", u"Comments:",
-                                             u"Fasting, then water"}));
-        ClickOn(r, IDOK);
-    });
-    EXPECT_EQ(report.DoModal(), IDOK);
+    EXPECT_EQ(UserTests(u"Ann"), Rows{u"lipid panel"});
+    EXPECT_EQ(ReadTakenTest(u"Ann", u"lipid panel", kNow).comment, u"Fasting, then water");
 }
 
 // Taught at once, and kept although the test is cancelled.
@@ -149,58 +126,16 @@ TEST_F(TakeTestDlgTest, TypedResultNamesAreNumberedAfterTheKnownOnes) {
     EXPECT_EQ(ResultNames(u"Lipid Panel"), (Rows{u"HDL", u"LDL", u"Triglycerides", u"VLDL"}));
 }
 
-TEST_F(TakeTestDlgTest, APresetNameSelectsTheItemEqualToItElseOneBeginningWithIt) {
-    const struct {
-        std::u16string preset, chosen;
-    } cases[] = {{u"", u"Glucose"},
-                 {u"glucose", u"Glucose"},  // not Glucose Tolerance, which also begins with it
-                 {u"glucose t", u"Glucose Tolerance"},
-                 {u"Iron", u""}};
-    for (const auto& c : cases) {
-        CTakeTestDlg dlg;
-        Run(dlg, c.preset, [&](CTakeTestDlg& d) {
-            EXPECT_EQ(ChosenTest(d), c.chosen) << TextToUtf8(c.preset);
-            SystemTime shown;
-            CDateTimeCtrl(d, CTakeTestDlg::kDatePicker).GetTime(shown);
-            EXPECT_EQ(DateText(shown), u"3/5/2004");
-            d.SendCommand(CTakeTestDlg::kCancelButton);
-        });
-    }
-}
-
-// With "Glucose Tolerance" listed too, and a test stored in other letter case
-// than the catalogue spells it, an edit stores under the edited test alone.
-TEST_F(TakeTestDlgTest, EditingStoresUnderTheEditedTestOnly) {
-    const SystemTime jan15 = MakeDate(2004, 1, 15);
-    ASSERT_TRUE(StoreResult(u"Ann", u"lipid panel", u"", jan15, u"HDL", u"45", u"50", u"mg/dL"));
+// Storing a typed test and teaching it to the catalogue are the hostile text tests'.
+TEST_F(TakeTestDlgTest, NoTestNameIsRefused) {
     CTakeTestDlg dlg;
-    dlg.mode = CTakeTestDlg::kModeEdit;
-    dlg.testDate = jan15;
-    Run(dlg, u"lipid panel", [&](CTakeTestDlg& d) {
-        EXPECT_EQ(ChosenTest(d), u"Lipid Panel");
-        TypeInto(d, CTakeTestDlg::kCommentEdit, QStringLiteral("edited"));
+    EXPECT_EQ(Run(dlg, u"Iron", [this](CTakeTestDlg& d) {  // not offered: nothing selected
         ClickOn(d, CTakeTestDlg::kOkButton);
-    });
-    EXPECT_EQ(dlg.testName, u"lipid panel");
-    EXPECT_EQ(UserTests(u"Ann"), Rows{u"lipid panel"});
-    EXPECT_EQ(ReadTakenTest(u"Ann", u"lipid panel", jan15).comment, u"edited");
-}
-
-// A typed test without results is stored as one empty record and taught to
-// the catalogue: the hostile text tests' typed tests.
-TEST_F(TakeTestDlgTest, ATypedTestNameIsStoredWhileNoNameIsRefused) {
-    CTakeTestDlg dlg;
-    const int result = Run(dlg, u"Iron", [this](CTakeTestDlg& d) {  // not offered: nothing selected
-        d.SendCommand(CTakeTestDlg::kOkButton);
         EXPECT_EQ(driver.Messages(), Rows{u"Please Enter Test Name"});
-        EXPECT_FALSE(d.IsEnded());
-        CComboBox(d, CTakeTestDlg::kTestNameBox).UserType(u"Iron");
-        d.SendCommand(IDOK);  // Enter stores as the Ok button does
-    });
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(dlg.testName, u"Iron");
-    EXPECT_EQ(AllResults().size(), 1u);
-    EXPECT_EQ(KnownTests(), (Rows{u"Glucose", u"Glucose Tolerance", u"Iron", u"Lipid Panel"}));
+        TypeInto(d, CTakeTestDlg::kTestNameBox, QStringLiteral("Iron"));
+        ClickOn(d, CTakeTestDlg::kOkButton);
+    }), IDOK);
+    EXPECT_EQ(UserTests(u"Ann"), Rows{u"Iron"});
 }
 
 TEST_F(TakeTestDlgTest, ATestNotSavedIsSaidAndKeepsEverythingAsEntered) {

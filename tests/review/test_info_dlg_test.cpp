@@ -6,6 +6,7 @@
 #include "store/catalog_store.h"
 #include "platform/text.h"
 #include "review_fixture.h"
+#include "support/screen.h"
 
 #include <QApplication>
 #include <QScrollBar>
@@ -45,7 +46,7 @@ protected:
     void Open(std::u16string_view test, std::function<void(CTestInfoDlg&)> script) {
         driver.Expect<CTestInfoDlg>(IDD_TEST_INFO, [&](CTestInfoDlg& d) {
             script(d);
-            d.SendCommand(1011);
+            ClickOn(d, CTestInfoDlg::kExitButton);
         });
         CTestInfoDlg dialog;
         dialog.testName = std::u16string(test);
@@ -56,29 +57,23 @@ protected:
     DialogDriver driver;
 };
 
+// Lines break at the last blank within 25 characters (one at index 25 still
+// counts), else hard after 25.
 TEST_F(TestInfoDlgTest, WrapsAtTwentyFiveCharacters) {
     WriteGlucose();
     SetTestEntry(u"Glucose", u"other name", u"Blood sugar; fasting blood sugar; glucose level");
     SetTestEntry(u"Glucose", u"when", u"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxx ab");
     SetTestEntry(u"Glucose", u"how", u"aaaaaaaaaaaaaaaaaaaaaaaaa b");
-    Open(u"Glucose", [](CTestInfoDlg& d) {
-        d.SendCommand(1003);
-        RecordingSurface dc = RecordPaint(d);
-        EXPECT_EQ(TextLines(dc), (std::vector<Line>{{60, u"Blood sugar; fasting"},
-                                                    {75, u"blood sugar; glucose"},
-                                                    {90, u"level"},
-                                                    // no blank in reach: broken hard after 25
-                                                    {120, u"xxxxxxxxxxxxxxxxxxxxxxxxx"},
-                                                    {135, u"xxxxx ab"}}));
-        EXPECT_EQ(dc.FindText(u"When to take the test?")->y, 105);
-
-        // A blank at index 25 still counts.
-        d.SendCommand(1004);
-        dc = RecordPaint(d);
-        const std::vector<Line> lines = TextLines(dc);
-        ASSERT_EQ(lines.size(), 5u);
-        EXPECT_EQ(lines[3], (Line{120, u"aaaaaaaaaaaaaaaaaaaaaaaaa"}));
-        EXPECT_EQ(lines[4], (Line{135, u"b"}));
+    const std::vector<Line> names{{60, u"Blood sugar; fasting"}, {75, u"blood sugar; glucose"}, {90, u"level"}};
+    Open(u"Glucose", [&](CTestInfoDlg& d) {
+        ClickOn(d, CTestInfoDlg::kWhenButton);
+        std::vector<Line> expected = names;
+        expected.insert(expected.end(), {{120, u"xxxxxxxxxxxxxxxxxxxxxxxxx"}, {135, u"xxxxx ab"}});
+        EXPECT_EQ(TextLines(RecordPaint(d)), expected);
+        ClickOn(d, CTestInfoDlg::kHowButton);
+        expected = names;
+        expected.insert(expected.end(), {{120, u"aaaaaaaaaaaaaaaaaaaaaaaaa"}, {135, u"b"}});
+        EXPECT_EQ(TextLines(RecordPaint(d)), expected);
     });
 }
 
@@ -126,7 +121,7 @@ TEST_F(TestInfoDlgTest, ASectionLongerThanTheWindowScrolls) {
 }
 
 TEST_F(TestInfoDlgTest, OpenersNameSelectsTheEqualItemElseOneBeginningWithIt) {
-    const auto selected = [](CTestInfoDlg& d) { return CComboBox{d, 1002}.SelectedText(); };
+    const auto selected = [](CTestInfoDlg& d) { return CComboBox{d, CTestInfoDlg::kTestBox}.SelectedText(); };
     AddResultName(u"Iron", u"Fe");
     AddResultName(u"Iron Panel", u"Ferritin");
     SetTestEntry(u"Iron", u"other name", u"Serum iron");
@@ -142,7 +137,7 @@ TEST_F(TestInfoDlgTest, OpenersNameSelectsTheEqualItemElseOneBeginningWithIt) {
     Open(u"Glucose", [&](CTestInfoDlg& d) { EXPECT_EQ(selected(d), u"Glucose"); });
     // Not in the catalogue: nothing selected, an empty alternative-names block.
     Open(u"Thyroid", [](CTestInfoDlg& d) {
-        EXPECT_EQ((CComboBox{d, 1002}.GetCurSel()), -1);
+        EXPECT_EQ((CComboBox{d, CTestInfoDlg::kTestBox}.GetCurSel()), -1);
         EXPECT_EQ(TextLines(RecordPaint(d)), (std::vector<Line>{{60, u""}}));
     });
 }

@@ -5,63 +5,62 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 namespace {
 
 constexpr int kWidth = 300, kHeight = 60;
+const QColor kB(Qt::black), kW(Qt::white), kRedColor(255, 0, 0), kGreenColor(0, 255, 0), kCyanColor(0, 255, 255);
 
-class Canvas {
-public:
-    Canvas() : image_(kWidth, kHeight, QImage::Format_RGB32) { image_.fill(Qt::white); }
-    // Draws through a fresh surface, as each paint does.
-    template <class Draw>
-    void Paint(Draw draw) {
-        QtPaintSurface surface(image_, 1.0, kWidth, kHeight);
-        draw(surface);
-    }
-    QColor At(int x, int y) const { return image_.pixelColor(x, y); }
-    bool Black(int x, int y) const { return At(x, y) == QColor(Qt::black); }
-    bool White(int x, int y) const { return At(x, y) == QColor(Qt::white); }
-    // The rightmost column holding anything but white, -1 when blank.
-    int LastInkColumn() const {
-        for (int x = kWidth - 1; x >= 0; --x)
-            for (int y = 0; y < kHeight; ++y)
-                if (!White(x, y)) return x;
-        return -1;
-    }
-
-private:
-    QImage image_;
+struct Dot {
+    int x, y;
+    QColor color;
 };
 
+// Draws through a fresh surface, as each paint does, on white.
+template <class Draw>
+QImage Painted(Draw draw, double scale = 1.0) {
+    QImage image(static_cast<int>(kWidth * scale), static_cast<int>(kHeight * scale), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QtPaintSurface surface(image, scale, kWidth, kHeight);
+        draw(surface);
+    }
+    return image;
+}
+
+void ExpectDots(const QImage& image, std::initializer_list<Dot> dots) {
+    for (const Dot& dot : dots) EXPECT_EQ(image.pixelColor(dot.x, dot.y), dot.color) << dot.x << "," << dot.y;
+}
+
+// The rightmost column holding anything but white, -1 when blank.
+int LastInkColumn(const QImage& image) {
+    for (int x = image.width() - 1; x >= 0; --x)
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixelColor(x, y) != kW) return x;
+    return -1;
+}
+
 TEST(QtPaintSurface, LinesLeaveOutTheirSecondPointInEitherDirection) {
-    Canvas canvas;
-    canvas.Paint([](PaintSurface& s) {
+    const PaintPoint points[] = {{5, 25}, {15, 25}, {15, 35}};
+    const QImage image = Painted([&](PaintSurface& s) {
         s.Line(10, 5, 20, 5);
         s.Line(20, 8, 10, 8);
         s.Line(40, 10, 40, 20);
         s.Line(42, 20, 42, 10);
-        s.Line(50, 50, 50, 50);
+        s.Line(50, 50, 50, 50);  // zero length draws nothing
         s.Line(60, 30, 65, 35);
+        s.Polyline(points, 3);
     });
-    EXPECT_TRUE(canvas.Black(10, 5) && canvas.Black(19, 5));
-    EXPECT_TRUE(canvas.White(20, 5) && canvas.White(9, 5));
-    EXPECT_TRUE(canvas.Black(11, 8) && canvas.Black(20, 8));  // from 20 to 10 covers 11..20
-    EXPECT_TRUE(canvas.White(10, 8) && canvas.White(21, 8));
-    EXPECT_TRUE(canvas.Black(40, 10) && canvas.Black(40, 19) && canvas.White(40, 20));
-    EXPECT_TRUE(canvas.Black(42, 11) && canvas.Black(42, 20) && canvas.White(42, 10));
-    EXPECT_TRUE(canvas.White(50, 50));  // zero length draws nothing
-    EXPECT_TRUE(canvas.Black(60, 30) && canvas.Black(64, 34) && canvas.White(65, 35));
-
-    Canvas chart;
-    const PaintPoint points[] = {{5, 5}, {15, 5}, {15, 15}};
-    chart.Paint([&](PaintSurface& s) { s.Polyline(points, 3); });
-    EXPECT_TRUE(chart.Black(5, 5) && chart.Black(15, 5) && chart.Black(15, 14));
-    EXPECT_TRUE(chart.White(15, 15));
+    ExpectDots(image, {{10, 5, kB}, {19, 5, kB}, {20, 5, kW}, {9, 5, kW},     // 10 to 20 covers 10..19
+                       {11, 8, kB}, {20, 8, kB}, {10, 8, kW}, {21, 8, kW},    // 20 to 10 covers 11..20
+                       {40, 10, kB}, {40, 19, kB}, {40, 20, kW}, {42, 11, kB}, {42, 20, kB}, {42, 10, kW},
+                       {50, 50, kW}, {60, 30, kB}, {64, 34, kB}, {65, 35, kW},
+                       {5, 25, kB}, {15, 25, kB}, {15, 34, kB}, {15, 35, kW}});
 }
 
 TEST(QtPaintSurface, RectanglesOutlineInsideTheirEdgesAndFillWithTheBrush) {
-    Canvas canvas;
-    canvas.Paint([](PaintSurface& s) {
+    const QImage image = Painted([](PaintSurface& s) {
         s.SelectSolidBrush({0, 255, 0});
         s.Rectangle({10, 10, 15, 14});
         s.Rectangle({30, 30, 31, 31});  // 1 by 1: nothing
@@ -71,76 +70,58 @@ TEST(QtPaintSurface, RectanglesOutlineInsideTheirEdgesAndFillWithTheBrush) {
         s.Rectangle({40, 10, 44, 14});
         s.SelectSolidBrush({255, 0, 0});
         s.Rectangle({60, 20, 55, 15});  // corners given in reverse
+        s.FillRect({2, 40, 6, 43}, {0, 255, 255});
     });
-    for (int x = 10; x <= 14; ++x) EXPECT_TRUE(canvas.Black(x, 10) && canvas.Black(x, 13)) << x;
-    for (int y = 10; y <= 13; ++y) EXPECT_TRUE(canvas.Black(10, y) && canvas.Black(14, y)) << y;
-    EXPECT_EQ(canvas.At(11, 11), QColor(0, 255, 0));
-    EXPECT_EQ(canvas.At(13, 12), QColor(0, 255, 0));
-    EXPECT_TRUE(canvas.White(15, 10) && canvas.White(10, 14));  // right and bottom edges left out
-    EXPECT_TRUE(canvas.White(30, 30));
-    EXPECT_TRUE(canvas.Black(70, 10) && canvas.Black(70, 19) && canvas.White(70, 20) && canvas.White(71, 15));
-    EXPECT_TRUE(canvas.Black(80, 10) && canvas.Black(89, 10) && canvas.White(90, 10) && canvas.White(85, 11));
-    EXPECT_TRUE(canvas.Black(40, 10) && canvas.White(41, 11));
-    EXPECT_TRUE(canvas.Black(55, 15) && canvas.Black(59, 19) && canvas.White(60, 20));
-    EXPECT_EQ(canvas.At(57, 17), QColor(255, 0, 0));
-
-    Canvas filled;
-    filled.Paint([](PaintSurface& s) { s.FillRect({2, 2, 6, 5}, {0, 0, 255}); });
-    EXPECT_EQ(filled.At(2, 2), QColor(0, 0, 255));
-    EXPECT_EQ(filled.At(5, 4), QColor(0, 0, 255));
-    EXPECT_TRUE(filled.White(6, 4) && filled.White(5, 5));
+    for (int x = 10; x <= 14; ++x) ExpectDots(image, {{x, 10, kB}, {x, 13, kB}});
+    for (int y = 10; y <= 13; ++y) ExpectDots(image, {{10, y, kB}, {14, y, kB}});
+    ExpectDots(image, {{11, 11, kGreenColor}, {13, 12, kGreenColor}, {15, 10, kW}, {10, 14, kW},  // right, bottom left out
+                       {30, 30, kW}, {70, 10, kB}, {70, 19, kB}, {70, 20, kW}, {71, 15, kW},
+                       {80, 10, kB}, {89, 10, kB}, {90, 10, kW}, {85, 11, kW}, {40, 10, kB}, {41, 11, kW},
+                       {55, 15, kB}, {59, 19, kB}, {60, 20, kW}, {57, 17, kRedColor},
+                       {2, 40, kCyanColor}, {5, 42, kCyanColor}, {6, 42, kW}, {5, 43, kW}});
 }
 
 TEST(QtPaintSurface, TextStandsOnAnOpaqueWhiteCellFromItsTopLeftCorner) {
-    Canvas canvas;
-    canvas.Paint([](PaintSurface& s) {
+    const QImage image = Painted([](PaintSurface& s) {
         s.FillRect({0, 0, kWidth, kHeight}, {0, 255, 255});
         s.SetTextColor(kNavy);
         s.TextOut(20, 10, u"Test Name");
     });
     const QFontMetrics metrics(DefaultUiFont());
     const int advance = metrics.horizontalAdvance(QStringLiteral("Test Name"));
-    EXPECT_TRUE(canvas.White(20, 10));  // the cell's corner, above the letters
-    EXPECT_TRUE(canvas.White(20 + advance - 1, 10));
-    EXPECT_EQ(canvas.At(19, 10), QColor(0, 255, 255));
-    EXPECT_EQ(canvas.At(20, 9), QColor(0, 255, 255));
-    EXPECT_EQ(canvas.At(20 + advance + 1, 12), QColor(0, 255, 255));
-    EXPECT_EQ(canvas.At(20, 10 + metrics.height() + 1), QColor(0, 255, 255));
+    // The cell's corners above the letters; the fill around it.
+    ExpectDots(image, {{20, 10, kW}, {20 + advance - 1, 10, kW}, {19, 10, kCyanColor}, {20, 9, kCyanColor},
+                       {20 + advance + 1, 12, kCyanColor}, {20, 10 + metrics.height() + 1, kCyanColor}});
     // The letters are in the text colour (smoothed edges blend it with the white cell).
     bool navy = false;
     for (int x = 20; x < 20 + advance; ++x)
         for (int y = 10; y < 10 + metrics.height(); ++y) {
-            const QColor c = canvas.At(x, y);
+            const QColor c = image.pixelColor(x, y);
             navy = navy || (c.red() < 90 && c.red() == c.green() && c.blue() > c.red() + 60);
         }
     EXPECT_TRUE(navy);
 }
 
 TEST(QtPaintSurface, DefaultFontFitsTheLongestLabelsOnTheNarrowScreen) {
-    Canvas patient, about;
-    patient.Paint([](PaintSurface& s) { s.TextOut(10, 40 - 35, u"Please Enter your personal information:"); });
-    about.Paint([](PaintSurface& s) { s.TextOut(5, 10, u"and is not intended to replace medical help"); });
-    EXPECT_LT(patient.LastInkColumn(), 230);
-    EXPECT_LT(about.LastInkColumn(), 230);
+    const struct {
+        int x;
+        const char16_t* label;
+    } longest[] = {{10, u"Please Enter your personal information:"}, {5, u"and is not intended to replace medical help"}};
+    for (const auto& l : longest)
+        EXPECT_LT(LastInkColumn(Painted([&](PaintSurface& s) { s.TextOut(l.x, 5, l.label); })), 230) << l.x;
     EXPECT_LE(QFontMetrics(DefaultUiFont()).height(), 15);  // drawn lines stand 15 pixels apart
 }
 
 TEST(QtPaintSurface, ScaledSurfaceDrawsTheSameShapesAtFinerResolution) {
-    QImage image(100, 100, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QtPaintSurface surface(image, 2.0, 50, 50);
-        EXPECT_EQ(surface.Width(), 50);
-        surface.Line(10, 5, 20, 5);
-        surface.SelectSolidBrush({255, 0, 0});
-        surface.Rectangle({30, 30, 35, 35});
-    }
-    EXPECT_EQ(image.pixelColor(20, 10), QColor(Qt::black));
-    EXPECT_EQ(image.pixelColor(39, 11), QColor(Qt::black));
-    EXPECT_EQ(image.pixelColor(40, 10), QColor(Qt::white));
-    EXPECT_EQ(image.pixelColor(60, 60), QColor(Qt::black));
-    EXPECT_EQ(image.pixelColor(64, 64), QColor(255, 0, 0));
-    EXPECT_EQ(image.pixelColor(70, 70), QColor(Qt::white));
+    const QImage image = Painted(
+        [](PaintSurface& s) {
+            EXPECT_EQ(s.Width(), kWidth);
+            s.Line(10, 5, 20, 5);
+            s.SelectSolidBrush({255, 0, 0});
+            s.Rectangle({30, 30, 35, 35});
+        },
+        2.0);
+    ExpectDots(image, {{20, 10, kB}, {39, 11, kB}, {40, 10, kW}, {60, 60, kB}, {64, 64, kRedColor}, {70, 70, kW}});
 }
 
 }  // namespace
