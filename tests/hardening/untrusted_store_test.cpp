@@ -193,20 +193,36 @@ TEST_F(UntrustedStoreTest, RestoringTheDevicesOwnFileIsRefusedAtOnce) {
     EXPECT_EQ(lock.Acquire(root_), DeviceLock::Outcome::Held);  // and the device is free again
 }
 
-// A second name of the store, of a file beside it or of the lock file would
-// have writes reach a file elsewhere: each is refused as a link is.
-TEST_F(UntrustedStoreTest, HardLinksAreRefusedLikeSymbolicLinks) {
+// A link where the store or a file beside it belongs, or a second name of
+// the store, of its log or of the lock file, would have reads and writes
+// reach a file elsewhere: each is refused, named, and never followed.
+TEST_F(UntrustedStoreTest, LinksAtTheStoreOrBesideItAreRefused) {
     EndUncleanly();  // the log beside the store is there
     Close();
+    const auto expectRefused = [this](const fs::path& file) {
+        EXPECT_FALSE(PropertyDatabase::Exists(u"Health Profiles List"));
+        EXPECT_NE(ObjectStoreProblem().find(Utf8ToText(file.string()) + u" is a link"), std::u16string::npos)
+            << TextToUtf8(ObjectStoreProblem());
+        Close();
+    };
     for (const char* suffix : {"", "-wal"}) {
         SCOPED_TRACE(suffix);
         const fs::path file = Store().string() + suffix, other = folder_ / "other";
         fs::create_hard_link(file, other);
-        EXPECT_FALSE(PropertyDatabase::Exists(u"Health Profiles List"));
-        EXPECT_NE(ObjectStoreProblem().find(Utf8ToText(file.string()) + u" is a link"), std::u16string::npos)
-            << TextToUtf8(ObjectStoreProblem());
+        expectRefused(file);
         fs::remove(other);
-        Close();
+    }
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        SCOPED_TRACE(std::string("symbolic ") + suffix);
+        const fs::path link = Store().string() + suffix, elsewhere = folder_ / "elsewhere";
+        const bool held = fs::exists(link);  // else the link dangles
+        if (held) fs::rename(link, elsewhere);
+        fs::create_symlink(elsewhere, link);
+        expectRefused(link);
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ(fs::exists(elsewhere), held);  // nothing made through it
+        fs::remove(link);
+        if (held) fs::rename(elsewhere, link);
     }
     DeviceLock lock;
     ASSERT_EQ(lock.Acquire(root_), DeviceLock::Outcome::Held);
