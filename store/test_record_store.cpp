@@ -149,9 +149,7 @@ void ForEachTestResult(const std::u16string* user, const std::function<void(cons
         });
         return;
     }
-    FieldMatch all;
-    all.exact = BoundedText(*user);
-    db.ForEachMatch(all, [&visit](const PropertyRecord& record) {
+    db.ForEachOf(BoundedText(*user), [&visit](const PropertyRecord& record) {
         visit(ResultOf(record));
         return true;
     });
@@ -177,26 +175,27 @@ int CountTests(std::u16string_view user) {
     return db.Open(kTestRecordsDatabase) ? CountTests(db, BoundedText(user)) : 0;
 }
 
-// One walk of the index of the records' lookup fields: a user's tests come
-// together, each test's dates in order, so a test on one day is counted once
-// by counting where the test or the day changes.
+// A grouped count of the records by test and date, which SQLite serves from
+// an index: a user's groups come together, each test's dates in order, so a
+// test on one day is counted once by counting where the test or the day
+// changes (a date with a time of day is its day).
 std::vector<UserTally> TallyTestRecords() {
     std::vector<UserTally> tallies;
     PropertyDatabase db;
     if (!db.Open(kTestRecordsDatabase)) return tallies;
     std::string test;
     FileTime day = 0;
-    db.ForEachLookups([&](const PropertyDatabase::Lookups& lookups) {
-        const FileTime thisDay = lookups.date.value_or(0) / kTicksPerDay;
-        if (tallies.empty() || tallies.back().user != lookups.sortText) {
-            tallies.push_back(UserTally{std::u16string(lookups.sortText)});
-        } else if (lookups.test == test && thisDay == day) {
-            tallies.back().results += lookups.hasResult;
+    db.ForEachLookupGroup([&](const PropertyDatabase::LookupGroup& group) {
+        const FileTime thisDay = group.date.value_or(0) / kTicksPerDay;
+        if (tallies.empty() || tallies.back().user != group.sortText) {
+            tallies.push_back(UserTally{std::u16string(group.sortText)});
+        } else if (group.test == test && thisDay == day) {
+            tallies.back().results += static_cast<int>(group.withResult);
             return;
         }
         ++tallies.back().tests;
-        tallies.back().results += lookups.hasResult;
-        test = lookups.test;
+        tallies.back().results += static_cast<int>(group.withResult);
+        test = group.test;
         day = thisDay;
     });
     return tallies;

@@ -58,8 +58,9 @@ void ForEachTestResult(const std::u16string* user, const std::function<void(cons
 std::vector<std::u16string> UsersWithTests();
 // The number of tests the user took: a test on one day counts once.
 int CountTests(std::u16string_view user);
-// Per user with test records, in store order: the tests (as CountTests) and
-// the results, counted through the store's indexes.
+// Per user with test records, in the order their records were first stored:
+// the tests (as CountTests) and the results, counted through the store's
+// indexes without reading a record.
 struct UserTally {
     std::u16string user;
     int tests = 0;

@@ -148,11 +148,16 @@ std::vector<std::u16string> TestsInOrder(const SortText& sortText) {
     return tests;
 }
 
-void ForEachLookupRow(const DatabaseInfo& database, const std::function<void(sqlite3_stmt* row)>& visit) {
+void ForEachLookupGroupRow(const DatabaseInfo& database, const std::function<void(sqlite3_stmt* row)>& visit) {
+    // The sort texts in row order, each sought once in the index: the descents
+    // go forward through it, page after page, where the order of the texts
+    // would jump about it. A stored result is a non-empty BLOB, the only kind
+    // of value greater than x''.
     Query query = ObjectStore::Instance().Prepare(
-        "SELECT sort_texts.exact, records.test, records.date, records.result FROM sort_texts"
-        " JOIN records INDEXED BY records_by_date ON records.sort_text = sort_texts.id"
-        " WHERE sort_texts.database = ?1 ORDER BY sort_texts.fold, sort_texts.id, records.test, records.date");
+        "SELECT sort_texts.exact, records.test, records.date, sum(records.result > x'')"
+        " FROM sort_texts NOT INDEXED CROSS JOIN records INDEXED BY records_by_date"
+        " ON records.sort_text = sort_texts.id WHERE sort_texts.database = ?1"
+        " GROUP BY sort_texts.id, records.test, records.date");
     if (!query) return;
     sqlite3_bind_int64(query.get(), 1, database.id);
     while (query.Next()) visit(query.get());

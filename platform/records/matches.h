@@ -24,7 +24,10 @@ bool AnyMatching(const SortText& sortText, const FieldMatch& match);
 // The distinct tests of the sort text's records, in the order of their first record.
 std::vector<std::u16string> TestsInOrder(const SortText& sortText);
 
-// Every record of the database with its sort text and lookup columns, in
-// the order of records_by_date: `visit` gets each row of (exact, test, date,
-// result) where the query stands.
-void ForEachLookupRow(const DatabaseInfo& database, const std::function<void(sqlite3_stmt* row)>& visit);
+// The database's records grouped by sort text, test and date, each group with
+// its number of records and of those naming a result: one walk of
+// records_by_date in SQLite, reading no record. The sort texts come in the
+// order they were made, so the walk goes through the index in its own order;
+// within one, the groups are in order of test and date. `visit` gets each
+// row of (exact, test, date, records, naming a result) where the query stands.
+void ForEachLookupGroupRow(const DatabaseInfo& database, const std::function<void(sqlite3_stmt* row)>& visit);

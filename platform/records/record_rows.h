@@ -46,6 +46,10 @@ std::vector<std::u16string> SortTextsInOrder(const DatabaseInfo& database, const
 enum class RowRead { Read, Undecodable, Failed };
 // The first record of `sortText` numbered `from` or later.
 std::optional<std::int64_t> FirstIdFrom(std::int64_t sortText, std::int64_t from);
+// The records of sort text ?1 numbered ?2 or later, in order, with the
+// columns DecodeRow reads.
+inline constexpr const char* kRecordsFromSql =
+    "SELECT id, test, date, result, properties FROM records WHERE sort_text = ?1 AND id >= ?2 ORDER BY id";
 // Failed when the row is gone or the store cannot be read.
 RowRead ReadRecord(const DatabaseInfo& database, const SortText& sortText, std::int64_t id,
                    std::vector<Property>& properties);

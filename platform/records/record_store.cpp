@@ -278,6 +278,31 @@ void PropertyDatabase::ForEachMatch(const FieldMatch& match, const std::function
     }
 }
 
+// One statement over the range, where ForEachMatch takes the ids first and
+// seeks each record: a cursor's step to the next row, not a descent each.
+void PropertyDatabase::ForEachOf(std::u16string_view exact, const std::function<bool(const PropertyRecord&)>& visit) {
+    if (!state_->Usable()) return;
+    const std::optional<SortText> text = FindSortText(*state_->info, exact);
+    if (!text) return;
+    ObjectStore::Query rows = ObjectStore::Instance().Prepare(kRecordsFromSql);
+    if (!rows) return;
+    sqlite3_bind_int64(rows.get(), 1, text->id);
+    sqlite3_bind_int64(rows.get(), 2, 0);
+    const std::u16string sortText(exact);
+    std::vector<Property> properties;
+    PropertyRecord record;
+    while (rows.Next()) {
+        const RowRead read = DecodeRow(*state_->info, text->exact, rows.get(), 0, &properties, &sortText);
+        if (read == RowRead::Failed) return;
+        if (read == RowRead::Undecodable) {
+            NoteUnreadableRecord(state_->info->name, exact, sqlite3_column_int64(rows.get(), 0));
+            continue;
+        }
+        record.SetProperties(std::move(properties));
+        if (!visit(record)) return;
+    }
+}
+
 void PropertyDatabase::ForEachMatchTime(const FieldMatch& match, bool newestFirst,
                                         const std::function<bool(FileTime, std::int64_t)>& visit) {
     if (!state_->Usable()) return;
@@ -320,22 +345,22 @@ bool PropertyDatabase::DeleteUndecodable(const FieldMatch& match) {
     return true;
 }
 
-void PropertyDatabase::ForEachLookups(const std::function<void(const Lookups&)>& visit) {
+void PropertyDatabase::ForEachLookupGroup(const std::function<void(const LookupGroup&)>& visit) {
     if (!state_->Usable()) return;
     std::string exact;
-    Lookups lookups;
+    LookupGroup group;
     std::u16string sortText;
-    ForEachLookupRow(*state_->info, [&](sqlite3_stmt* row) {
+    ForEachLookupGroupRow(*state_->info, [&](sqlite3_stmt* row) {
         if (const std::string_view bytes = ReadBytes(row, 0); bytes != exact || sortText.empty()) {
             exact = bytes;
             sortText = TextOfOrderedBytes(exact);
         }
-        lookups.sortText = sortText;
-        lookups.test = ReadBytes(row, 1);
-        lookups.date.reset();
-        if (sqlite3_column_type(row, 2) == SQLITE_INTEGER) lookups.date = static_cast<FileTime>(sqlite3_column_int64(row, 2));
-        lookups.hasResult = sqlite3_column_type(row, 3) == SQLITE_BLOB && sqlite3_column_bytes(row, 3) > 0;
-        visit(lookups);
+        group.sortText = sortText;
+        group.test = ReadBytes(row, 1);
+        group.date.reset();
+        if (sqlite3_column_type(row, 2) == SQLITE_INTEGER) group.date = static_cast<FileTime>(sqlite3_column_int64(row, 2));
+        group.withResult = sqlite3_column_int64(row, 3);  // NULL: no record names one
+        visit(group);
     });
 }
 

@@ -69,6 +69,10 @@ public:
     // Positions on each match in record order and reads it; `visit` returns
     // false to stop. DeleteCurrent, Write and CurrentIndex work on the match visited.
     void ForEachMatch(const FieldMatch& match, const std::function<bool(const PropertyRecord&)>& visit);
+    // Reads every record whose sort text is exactly `exact`, in record order,
+    // in one walk of their range; `visit` returns false to stop. A read-only
+    // pass: `visit` may not write (ForEachMatch's visit may).
+    void ForEachOf(std::u16string_view exact, const std::function<bool(const PropertyRecord&)>& visit);
     // The dates of the matches, in record order or newest first (ties in
     // record order), each with a number that grows in record order; `visit`
     // returns false to stop.
@@ -89,17 +93,18 @@ public:
     // read passes over: a deletion the person asked for takes them with the rest.
     bool DeleteUndecodable(const FieldMatch& match);
 
-    // Every record's lookup columns, by sort text in order and within one by
-    // test, date and result; a walk of one index that reads no record.
-    // `visit` gets the sort text, the test's stored bytes (equal texts give
-    // equal bytes), the date when it is a time, and whether a result is named.
-    struct Lookups {
+    // The records grouped by sort text, test and date, counted in one walk of
+    // an index that reads no record: the sort texts in the order they were
+    // first stored, and within one by test and date. `visit` gets the sort
+    // text, the test's stored bytes (equal texts give equal bytes), the date
+    // when it is a time, and how many of the group's records name a result.
+    struct LookupGroup {
         std::u16string_view sortText;
         std::string_view test;
         std::optional<FileTime> date;
-        bool hasResult = false;
+        std::int64_t withResult = 0;
     };
-    void ForEachLookups(const std::function<void(const Lookups&)>& visit);
+    void ForEachLookupGroup(const std::function<void(const LookupGroup&)>& visit);
 
     struct State;
 

@@ -71,8 +71,7 @@ bool RecordStream::Knows(const SortText& sortText, std::int64_t from, std::optio
 }
 
 bool RecordStream::Start(const SortText& sortText, std::int64_t from) {
-    if (!query_) query_ = ObjectStore::Instance().Prepare(
-                     "SELECT id, test, date, result, properties FROM records WHERE sort_text = ?1 AND id >= ?2 ORDER BY id");
+    if (!query_) query_ = ObjectStore::Instance().Prepare(kRecordsFromSql);
     if (!query_) return false;
     query_.Reset();
     sqlite3_bind_int64(query_.get(), 1, sortText.id);

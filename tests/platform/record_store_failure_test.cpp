@@ -90,8 +90,8 @@ TEST_F(RecordStoreFailureTest, AFullDiskFailsWritesAndChangesNothing) {
     EXPECT_TRUE(AddTo(u"List", u"e", u"after"));
 }
 
-// An advancing pass goes over records whose bytes do not decode, as does a
-// pass over matches; a read that lands on one fails and leaves no record for
+// An advancing pass goes over records whose bytes do not decode, as do a
+// pass over matches and a read of one sort text's range; a read that lands on one fails and leaves no record for
 // a write to replace. The database is told once, and nothing is changed.
 TEST_F(RecordStoreFailureTest, RecordsThatCannotBeDecodedArePassedOverAndLeftAsTheyAre) {
     ASSERT_NE(CreateTestDatabase(u"List"), 0u);
@@ -122,6 +122,12 @@ TEST_F(RecordStoreFailureTest, RecordsThatCannotBeDecodedArePassedOverAndLeftAsT
     FieldMatch runOfA;
     runOfA.exact = u"a";
     db.ForEachMatch(runOfA, [&](const PropertyRecord& match) { matched.push_back(TagOf(match)); return true; });
+    EXPECT_EQ(matched, Items({u"a2"}));
+    matched.clear();
+    db.ForEachOf(u"a", [&](const PropertyRecord& read) {
+        matched.push_back(TagOf(read));
+        return true;
+    });
     EXPECT_EQ(matched, Items({u"a2"}));
     EXPECT_TRUE(AddRecord(db, u"a", u"a4"));  // the others stay in use
     EXPECT_EQ(AllTags(db), Items({u"a2", u"a4", u"c1"}));

@@ -34,6 +34,21 @@ TEST_F(TestRecordReadTest, ListsEveryTestNameOnceInTheOrderFirstStored) {
     EXPECT_EQ(CountTests(u"Ann"), 5);
 }
 
+// A test on one day counts once however many results it has; a test taken
+// without results counts as a test but not as a result.
+TEST_F(TestRecordReadTest, TalliesEachUsersTestsAndResultsWithoutReadingARecord) {
+    EXPECT_TRUE(TallyTestRecords().empty());  // no database yet
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", MakeDate(2024, 1, 5), u"HDL"));
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", MakeDate(2024, 1, 5), u"LDL"));
+    ASSERT_TRUE(Add(u"Ann", u"Lipids", MakeDate(2024, 2, 5), u"HDL"));
+    ASSERT_TRUE(Add(u"ann", u"Iron", MakeDate(2024, 1, 5), u""));
+    ASSERT_TRUE(Add(u"Ann", u"Iron", MakeDate(2024, 1, 5), u"Ferritin"));
+    std::vector<std::tuple<std::u16string, int, int>> tallies;
+    for (const UserTally& tally : TallyTestRecords()) tallies.emplace_back(tally.user, tally.tests, tally.results);
+    EXPECT_EQ(tallies, (std::vector<std::tuple<std::u16string, int, int>>{{u"Ann", 3, 4}, {u"ann", 1, 0}}));
+    EXPECT_EQ(CountTests(u"Ann"), 3);
+}
+
 TEST_F(TestRecordReadTest, ListsEveryDayNewestFirst) {
     SystemTime far = MakeDate(20040, 1, 1);  // its text begins with that of 1/1/2004
     for (const SystemTime& date : {MakeDate(2026, 9, 15), far, MakeDate(2004, 1, 1), MakeDate(2026, 12, 7),

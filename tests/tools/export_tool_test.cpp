@@ -24,15 +24,20 @@ TEST_F(ExportTool, ListsUsersInColumnsAlignedByDisplayWidth) {
     SetDeviceRoot(root_);
     ASSERT_TRUE(AddPatient(u"\u674E\u5C0F\u9F8D", u"Male", MakeDate(1990, 1, 1), u"30", u"Bar"));
     Store(u"\u674E\u5C0F\u9F8D", u"Ferritin", MakeDate(2024, 1, 2), u"", u"Ferritin", u"80", u"24-336", u"ng/mL");
+    // Users with tests but no user record follow, in name order, not in the order stored.
+    Store(u"Zoe", u"Iron", MakeDate(2024, 1, 2), u"", u"", u"", u"", u"");
+    Store(u"amy", u"Iron", MakeDate(2024, 1, 2), u"", u"Ferritin", u"80", u"24-336", u"ng/mL");
     ToolRun run = Tool("list");
     ASSERT_EQ(run.status, 0) << run.err;
     // Two dates of one test are two tests; three results. The three Chinese
     // characters take six columns, as a terminal shows them.
     EXPECT_EQ(run.out,
-              "User                 Tests  Results\n"
-              "Ben, \"the\" Second        1        1\n"
-              "Tavi Orlenska            2        3\n"
-              "\u674E\u5C0F\u9F8D                   1        1\n");
+              "User                    Tests  Results\n"
+              "Ben, \"the\" Second           1        1\n"
+              "Tavi Orlenska               2        3\n"
+              "\u674E\u5C0F\u9F8D                      1        1\n"
+              "amy (no user record)        1        1\n"
+              "Zoe (no user record)        1        0\n");
 }
 
 TEST_F(ExportTool, AFullDiskOrAReadOnlyMediumIsNamedAndNeverCalledDamage) {

@@ -8,7 +8,11 @@
 struct UserEntry {
     std::u16string name;
     bool hasPatientRecord = false;
+    int tests = 0, results = 0;  // counted by ReadCountedUsers only
 };
 
 // Each name once.
 std::vector<UserEntry> ReadUsers();
+// The same, each with their numbers of tests and results, counted in one
+// pass over an index.
+std::vector<UserEntry> ReadCountedUsers();

@@ -104,7 +104,7 @@ std::string WriteReportPdf(std::u16string_view user, std::u16string_view test, c
             const int x = icon || row.image == kReportNoVerdict ? 22 : 40;
             const QFont font = PrintFont(row.image == kReportHeading ? 12 : 11, row.image == kReportHeading);
             pages.Reserve(std::max(pages.TextHeight(ToQString(row.text), font, x), 16) + 4);
-            if (icon) pages.Picture(ReportIcon(row.image), 0, 16, 16);
+            if (icon) pages.Picture([&row] { return ReportIcon(row.image); }, 0, 16, 16);
             pages.Text(ToQString(row.text), font, x);
             pages.Skip(4);
         }
@@ -123,7 +123,7 @@ std::string WriteGraphFile(std::u16string_view user, std::u16string_view test, s
             const int height = width * kGraphHeight / kGraphWidth;
             // 300 dots per inch across the page's width, drawn at that size rather than enlarged.
             const double scale = width / 72.0 * 300 / kGraphWidth;
-            pages.Picture(PrintedChart(user, test, result, period, type, scale), 0, width, height);
+            pages.Picture([&] { return PrintedChart(user, test, result, period, type, scale); }, 0, width, height);
             pages.Skip(height);
         });
     }

@@ -76,8 +76,8 @@ void PrintedPages::Text(const QString& text, const QFont& font, int x, int width
     y_ += height;
 }
 
-void PrintedPages::Picture(const QImage& image, int x, int width, int height) {
-    if (painter_) painter_->drawImage(QRectF(x, y_, width, height), image);
+void PrintedPages::Picture(const std::function<QImage()>& make, int x, int width, int height) {
+    if (painter_) painter_->drawImage(QRectF(x, y_, width, height), make());
 }
 
 void PrintedPages::StartPage() {

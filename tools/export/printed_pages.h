@@ -28,8 +28,9 @@ public:
     // Draws `text` wrapped in that column, on a new page when it does not fit,
     // and moves below it.
     void Text(const QString& text, const QFont& font, int x = 0, int width = 0);
-    // Draws `image` scaled to width x height at x, level with the text that comes next.
-    void Picture(const QImage& image, int x, int width, int height);
+    // Draws the image `make` makes, scaled to width x height at x, level with
+    // the text that comes next. While the pages are only counted, no image is made.
+    void Picture(const std::function<QImage()>& make, int x, int width, int height);
     void Skip(int height) { y_ += height; }
     int Y() const { return y_; }
     int Page() const { return page_; }

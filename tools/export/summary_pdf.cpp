@@ -126,7 +126,8 @@ std::vector<std::u16string> ResultLines(const SummaryResult& r, const ValueReadi
     return lines;
 }
 
-// The trend of each of the test's results, read once for both sizing and drawing.
+// The trend of each of the test's results, read once for sizing and drawing
+// and for both passes over the pages.
 std::vector<GraphSeries> Trends(std::u16string_view user, const SummaryTest& test, const ValueReading& rule) {
     std::vector<GraphSeries> trends;
     trends.reserve(test.results.size());
@@ -155,10 +156,10 @@ void DrawResult(PrintedPages& pages, const SummaryTest& test, const SummaryResul
         pages.Skip(6);
     }
     const int top = pages.Y();
-    pages.Picture(ReportIcon(VerdictImage(r.latest, rule)), 0, 16, 16);
+    pages.Picture([&] { return ReportIcon(VerdictImage(r.latest, rule)); }, 0, 16, 16);
     if (trend) {
         constexpr double kScale = 3;
-        pages.Picture(PrintedChart(series, r.name, kTrendDays, u"Line", kScale),
+        pages.Picture([&] { return PrintedChart(series, r.name, kTrendDays, u"Line", kScale); },
                       pages.Width() - kTrendWidth, kTrendWidth, kTrendHeight);
     }
     const int column = pages.Width() - kTextX - kTrendWidth - 12;
@@ -179,6 +180,9 @@ std::string WriteSummaryPdf(std::u16string_view user, QIODevice& out) {
                                  (age < 0 ? u"age not given" : IntToText(age) + u" years old");
     const std::u16string name(user);
     const ValueReading rule = ReadingFor(user, DesktopNumberFormat());
+    std::vector<std::vector<GraphSeries>> trends;
+    trends.reserve(tests.size());
+    for (const SummaryTest& test : tests) trends.push_back(Trends(user, test, rule));
 
     return PrintPdf(out, Q(u"Results summary: " + name), Q(name + u"    Results summary"), [&](PrintedPages& pages) {
         pages.Text(QStringLiteral("Results summary"), PrintFont(20, true));
@@ -186,15 +190,15 @@ std::string WriteSummaryPdf(std::u16string_view user, QIODevice& out) {
         pages.Text(Q(name), PrintFont(14, true));
         pages.Text(Q(about), PrintFont(11));
         pages.Skip(14);
-        for (const SummaryTest& test : tests) {
+        for (std::size_t t = 0; t < tests.size(); ++t) {
+            const SummaryTest& test = tests[t];
             const QString heading = Q(test.name + u", latest " + DateText(test.latest));
             const QString comment = Q(u"Comment: " + test.comment);
             int height = pages.TextHeight(heading, PrintFont(13, true), 0) + 6;
             if (!test.comment.empty()) height += pages.TextHeight(comment, PrintFont(10), kTextX) + 4;
             const int headingHeight = height;
-            const std::vector<GraphSeries> trends = Trends(user, test, rule);
             for (std::size_t i = 0; i < test.results.size(); ++i)
-                height += ResultHeight(pages, test.results[i], trends[i].count > 0, rule);
+                height += ResultHeight(pages, test.results[i], trends[t][i].count > 0, rule);
             // A test that fits on a page is never split; a longer one starts
             // where at least its heading and first result fit.
             const bool fits = height <= pages.PageRoom();
@@ -208,7 +212,7 @@ std::string WriteSummaryPdf(std::u16string_view user, QIODevice& out) {
             }
             if (test.results.empty()) pages.Text(QStringLiteral("No results recorded"), PrintFont(10), kTextX);
             for (std::size_t i = 0; i < test.results.size(); ++i)
-                DrawResult(pages, test, test.results[i], trends[i], rule);
+                DrawResult(pages, test, test.results[i], trends[t][i], rule);
             pages.Skip(10);
         }
     });
