@@ -141,24 +141,6 @@ TEST(DamagedDeviceTest, ADamagedDataFileIsNamedInOneMessageAndLeftAsItWas) {
     }
 }
 
-// A link where the data file or a file beside it belongs is never followed:
-// not read, not written through, and named in the message as a link.
-TEST(DamagedDeviceTest, ALinkInPlaceOfTheDataFileOrBesideItIsNamed) {
-    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
-        for (const bool dangling : {true, false}) {
-            SCOPED_TRACE(std::string(suffix) + (dangling ? " dangling" : " to a file elsewhere"));
-            TempDevice device;
-            FillDevice();
-            const fs::path link = ObjectStorePath().string() + suffix, elsewhere = device.Root() / "elsewhere";
-            if (!dangling) fs::copy_file(ObjectStorePath(), elsewhere);
-            if (*suffix == '\0') fs::rename(ObjectStorePath(), device.Root() / "moved");
-            fs::create_symlink(elsewhere, link);
-            ExpectNamed(RefusedStart(device.Root()), link.string() + " is a link");
-            EXPECT_TRUE(fs::is_symlink(link));
-        }
-    }
-}
-
 // Another program holding the device (Vantrel itself, or an import): the
 // start says which, once, and never touches the store it holds.
 TEST(DamagedDeviceTest, ADeviceHeldByAnotherProgramIsNamedAndLeftAlone) {

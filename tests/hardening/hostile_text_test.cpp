@@ -6,7 +6,6 @@
 // windows' tests; names differing in case only, the user changes'.
 
 #include "app/temp_device.h"
-#include "support/list_rows.h"
 #include "support/record_texts.h"
 
 #include "entry/add_patient_dlg.h"
@@ -17,9 +16,7 @@
 #include "platform/ui/controls.h"
 #include "res/resource.h"
 #include "review/graph_options_dlg.h"
-#include "review/results_graph_dlg.h"
 #include "review/test_info_dlg.h"
-#include "review/test_report_dlg.h"
 #include "store/patient_store.h"
 #include "store/test_info_import.h"
 #include "store/test_record_layout.h"
@@ -46,12 +43,6 @@ std::u16string EndingInPair(char16_t fill) { return std::u16string(kTextMax - 2,
 
 // A lone half of a surrogate pair does not survive the trip through UTF-8.
 bool HasLoneSurrogate(std::u16string_view text) { return Utf8ToText(TextToUtf8(text)) != text; }
-
-Texts DrawnTexts(CDialog& d) {
-    Texts texts;
-    for (const DrawnText& t : RecordPaint(d).texts) texts.push_back(t.text);
-    return texts;
-}
 
 class HostileTextTest : public ::testing::Test {
 protected:
@@ -107,23 +98,6 @@ TEST_F(HostileTextTest, LongTextsAreStoredCutToTheBoundNeverInsideACharacter) {
     EXPECT_EQ(RecordTexts(kTestRecordsDatabase, {kPropUser, kPropTestName, kPropComment, kPropResultName,
                                                  kPropResultValue, kPropGoalValue, kPropResultUnit}),
               std::vector<Texts>{stored});
-
-    // Drawn as stored, never half a character.
-    Open<CTestReportDlg>(IDD_TEST_REPORT, user, test, [&](CTestReportDlg& r) {
-        const Texts drawn = DrawnTexts(r);
-        EXPECT_NE(std::find(drawn.begin(), drawn.end(), test), drawn.end());
-        EXPECT_NE(std::find(drawn.begin(), drawn.end(), user), drawn.end());
-        for (const std::u16string& row : ListRows(r, CTestReportDlg::kReportList)) {
-            EXPECT_LE(row.size(), kTextMax);
-            EXPECT_FALSE(HasLoneSurrogate(row));
-        }
-        r.SendCommand(IDOK);
-    });
-    Open<CResultsGraphDlg>(IDD_RESULTS_GRAPH, user, test, [&](CResultsGraphDlg& g) {
-        EXPECT_EQ(CComboBox(g, 1009).SelectedText(), stored[3]);
-        for (const std::u16string& text : DrawnTexts(g)) EXPECT_FALSE(HasLoneSurrogate(text));
-        g.SendCommand(ID_EXIT);
-    });
 }
 
 // The catalogue file as the first run reads it (how broken bytes and NULs
