@@ -49,14 +49,6 @@ int CComboBox::InsertString(int index, std::u16string_view text) {
     return InsertKeepingSelection(box, index < 0 ? box->count() : index, ToQString(text));
 }
 
-void CComboBox::ResetContent() {
-    if (QComboBox* box = BoxOf(Widget())) {
-        const QSignalBlocker quiet(box);
-        box->clear();
-        if (box->isEditable()) box->setEditText(QString());
-    }
-}
-
 int CComboBox::GetCount() const {
     QComboBox* box = BoxOf(Widget());
     return box ? box->count() : 0;

@@ -23,17 +23,8 @@ QWidget* CControl::Widget() const { return owner_.ControlWidget(id_); }
 
 bool CControl::Exists() const { return Widget() != nullptr; }
 
-void CControl::SetFocus() {
-    if (QWidget* widget = Widget()) widget->setFocus();
-}
-
 void CControl::ShowWindow(bool show) {
     if (QWidget* widget = Widget()) widget->setVisible(show);
-}
-
-bool CControl::IsWindowVisible() const {
-    const QWidget* widget = Widget();
-    return widget && widget->isVisibleTo(widget->parentWidget());
 }
 
 void CControl::SetAccessibleName(std::u16string_view name) {
@@ -49,10 +40,6 @@ void CControl::SetAccessibleName(std::u16string_view name) {
 std::u16string CButton::Text() const {
     auto* button = qobject_cast<QPushButton*>(Widget());
     return button ? FromQString(button->text()) : std::u16string();
-}
-
-void CButton::UserClick() {
-    if (auto* button = qobject_cast<QPushButton*>(Widget())) button->click();
 }
 
 std::u16string CEdit::Text() const {
@@ -108,8 +95,4 @@ void CScrollBar::SetScrollPos(int pos) {
 int CScrollBar::GetScrollPos() const {
     const QScrollBar* bar = BarOf(Widget());
     return bar ? bar->value() : 0;
-}
-
-void CScrollBar::UserScroll(int pos) {
-    if (QScrollBar* bar = BarOf(Widget())) bar->setValue(pos);
 }

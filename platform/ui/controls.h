@@ -22,9 +22,7 @@ public:
     CControl(CDialog& owner, int id) : owner_(owner), id_(id) {}
     int Id() const { return id_; }
     bool Exists() const;
-    void SetFocus();
     void ShowWindow(bool show);
-    bool IsWindowVisible() const;
     // The name a screen reader gives the control, where no painted label names it.
     void SetAccessibleName(std::u16string_view name);
 
@@ -38,7 +36,6 @@ class CButton : public CControl {
 public:
     using CControl::CControl;
     std::u16string Text() const;
-    void UserClick();  // sends the button's command to its dialog
 };
 
 class CEdit : public CControl {
@@ -63,7 +60,6 @@ public:
     using CControl::CControl;
     int AddString(std::u16string_view text);   // sorted boxes insert at the item's place
     int InsertString(int index, std::u16string_view text);  // never sorts; -1 appends
-    void ResetContent();
     int GetCount() const;
     int GetCurSel() const;            // -1 when nothing is selected
     int SetCurSel(int index);         // -1 clears the selection; sends nothing
@@ -95,7 +91,6 @@ public:
     // sorted box puts them in order, much faster when they come in order.
     void SetItems(const std::vector<std::u16string>& texts);
     int DeleteString(int index);
-    void ResetContent();
     int GetCount() const;
     int GetCurSel() const;
     int SetCurSel(int index);
@@ -172,8 +167,6 @@ public:
     void SetScrollRange(int min, int max, int page);
     void SetScrollPos(int pos);  // sends nothing
     int GetScrollPos() const;
-    // Moves as a person's scrolling would, sending kNotifyScrolled.
-    void UserScroll(int pos);
 };
 
 // A short-date picker. It keeps the time of day it was given; reading it fills

@@ -51,10 +51,6 @@ int CListBox::DeleteString(int index) {
     return items->Count();
 }
 
-void CListBox::ResetContent() {
-    if (ListBoxItems* items = ItemsOf(Widget())) items->Reset({});
-}
-
 int CListBox::GetCount() const {
     const ListBoxItems* items = ItemsOf(Widget());
     return items ? items->Count() : 0;

@@ -56,9 +56,6 @@ TEST(ListBox, FillsAtOnceInTheWordSortAndKeepsTheOneAtATimeRules) {
     QApplication::processEvents();
     EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
     EXPECT_EQ(view->visualRect(view->model()->index(0, 0)).width(), view->viewport()->width());
-
-    users.ResetContent();
-    EXPECT_EQ(users.GetCount(), 0);
 }
 
 TEST(ListView, InsertsAtRowsFindsBeginningsAndReportsTheFirstSelectedRow) {
