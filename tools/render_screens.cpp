@@ -25,6 +25,7 @@
 #include "support/dialog_driver.h"
 
 #include <QApplication>
+#include <QPixmap>
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,9 +40,12 @@ namespace {
 fs::path g_out;
 int g_failures = 0;
 
+// The dialog with its controls, as a person sees it.
 void Render(CDialog& dialog, const char* name) {
     const fs::path file = g_out / (std::string(name) + ".png");
-    if (RenderToPng(dialog, file)) {
+    QWidget* widget = dialog.Widget();
+    if (widget) dialog.RedrawNow();
+    if (widget && widget->grab().save(QString::fromStdU16String(file.u16string()), "PNG")) {
         std::printf("%s\n", file.c_str());
     } else {
         std::fprintf(stderr, "vantrel-screens: could not write %s\n", file.c_str());

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QEvent>
 #include <QMessageBox>
-#include <QWidget>
 
 namespace {
 
@@ -86,11 +85,4 @@ RecordingSurface RecordPaint(CDialog& dialog) {
         result.fills = std::move(record.fills);
     }
     return result;
-}
-
-bool RenderToPng(CDialog& dialog, const std::filesystem::path& file) {
-    QWidget* widget = dialog.Widget();
-    if (!widget) return false;
-    dialog.RedrawNow();
-    return widget->grab().save(QString::fromStdU16String(file.u16string()), "PNG");
 }

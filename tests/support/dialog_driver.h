@@ -12,7 +12,6 @@
 #include <QObject>
 
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -66,5 +65,3 @@ private:
 
 // Paints `dialog` onto a recording surface (also rendered to an image) and returns the record.
 RecordingSurface RecordPaint(CDialog& dialog);
-// Renders the dialog with its controls, as a person sees it, to a PNG file.
-bool RenderToPng(CDialog& dialog, const std::filesystem::path& file);
