@@ -70,6 +70,7 @@ TEST_F(StartupTest, TheShippedFileIsCopiedOnlyWhenMissingAndNeverThroughALink) {
                                u" is a link, and Vantrel does not write through links.");
         EXPECT_EQ(FileBytes(victim), "mine");
         EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 1);
+        fs::remove(link);
     };
 
     // The folder it makes holds health data: its owner's alone, whatever the umask.
@@ -81,16 +82,13 @@ TEST_F(StartupTest, TheShippedFileIsCopiedOnlyWhenMissingAndNeverThroughALink) {
     fs::create_directories(windows);
     fs::create_symlink(victim, part);
     refusedFor(part);
-    fs::remove(part);
     fs::create_symlink(elsewhere / "new.txt", file);  // dangling
     refusedFor(file);
-    fs::remove(file);
     fs::remove(windows);
     fs::create_directory_symlink(elsewhere, windows);
     refusedFor(windows);
 
     // A stale copy of an interrupted start is replaced.
-    fs::remove(windows);
     fs::create_directories(windows);
     std::ofstream(part) << "cut sh";
     EXPECT_TRUE(SeedTestInfoFile({empty, shipped, other}));

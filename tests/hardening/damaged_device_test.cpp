@@ -67,16 +67,13 @@ constexpr const char* kEndlessView =
 // it was (the lock file aside: the lock is taken, and says who holds it,
 // before the store is looked at).
 std::u16string RefusedStart(const fs::path& watched) {
-    DeviceSnapshot before = SnapshotOf(watched);
-    before.erase(DeviceLock::kFileName);
+    const DeviceSnapshot before = SnapshotOf(watched, DeviceLock::kFileName);
     DialogDriver driver;
     CVantrelApp app;
     EXPECT_FALSE(app.InitInstance());
     EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();  // no main window
     SetDeviceRoot(DeviceRoot());  // as the program ends
-    DeviceSnapshot after = SnapshotOf(watched);
-    after.erase(DeviceLock::kFileName);
-    EXPECT_EQ(ChangedFiles(before, after), "");
+    EXPECT_EQ(ChangedFiles(before, SnapshotOf(watched, DeviceLock::kFileName)), "");
     EXPECT_EQ(driver.Messages().size(), 1u);
     return driver.Messages().empty() ? u"" : driver.Messages().front();
 }

@@ -22,7 +22,8 @@ inline std::string ChangedFiles(const DeviceSnapshot& before, const DeviceSnapsh
     return changed;
 }
 
-inline DeviceSnapshot SnapshotOf(const std::filesystem::path& folder) {
+// Every file but `leftOut` (a path relative to `folder`).
+inline DeviceSnapshot SnapshotOf(const std::filesystem::path& folder, const std::string& leftOut = {}) {
     DeviceSnapshot files;
     std::error_code ec;
     for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
@@ -30,7 +31,7 @@ inline DeviceSnapshot SnapshotOf(const std::filesystem::path& folder) {
         const std::filesystem::path& path = it->path();
         if (path.string().ends_with("-shm")) continue;
         const std::string name = std::filesystem::relative(path, folder).string();
-        files[name] = it->is_directory() ? std::string("<dir>") : FileBytes(path);
+        if (name != leftOut) files[name] = it->is_directory() ? std::string("<dir>") : FileBytes(path);
     }
     return files;
 }
