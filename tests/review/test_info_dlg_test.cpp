@@ -58,10 +58,12 @@ protected:
 };
 
 // Lines break at the last blank within 25 characters (one at index 25 still
-// counts), else hard after 25.
+// counts), else hard after 25, never inside a character; texts are drawn as
+// stored, format directives and all.
 TEST_F(TestInfoDlgTest, WrapsAtTwentyFiveCharacters) {
     WriteGlucose();
     SetTestEntry(u"Glucose", u"other name", u"Blood sugar; fasting blood sugar; glucose level");
+    SetTestEntry(u"Glucose", u"why", std::u16string(24, u'w') + u"\U0001F600 %s%n %1");
     SetTestEntry(u"Glucose", u"when", u"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxx ab");
     SetTestEntry(u"Glucose", u"how", u"aaaaaaaaaaaaaaaaaaaaaaaaa b");
     const std::vector<Line> names{{60, u"Blood sugar; fasting"}, {75, u"blood sugar; glucose"}, {90, u"level"}};
@@ -73,6 +75,10 @@ TEST_F(TestInfoDlgTest, WrapsAtTwentyFiveCharacters) {
         ClickOn(d, CTestInfoDlg::kHowButton);
         expected = names;
         expected.insert(expected.end(), {{120, u"aaaaaaaaaaaaaaaaaaaaaaaaa"}, {135, u"b"}});
+        EXPECT_EQ(TextLines(RecordPaint(d)), expected);
+        ClickOn(d, CTestInfoDlg::kWhyButton);
+        expected = names;
+        expected.insert(expected.end(), {{120, std::u16string(24, u'w')}, {135, u"\U0001F600 %s%n %1"}});
         EXPECT_EQ(TextLines(RecordPaint(d)), expected);
     });
 }

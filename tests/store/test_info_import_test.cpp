@@ -7,7 +7,6 @@
 #include "store/catalog_store.h"
 #include "store/test_info_file.h"
 #include "store_fixture.h"
-#include "support/record_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +25,21 @@ using Entry = std::vector<std::u16string>;
 using Entries = std::vector<Entry>;
 
 std::u16string U(std::string_view utf8) { return Utf8ToText(utf8); }
+
+// Every record of `database` in store order, as the texts of `ids`; no database, no rows.
+Entries RecordTexts(std::u16string_view database, std::initializer_list<std::uint16_t> ids) {
+    Entries rows;
+    PropertyDatabase db;
+    if (!db.Open(database)) return rows;
+    db.SetAdvanceAfterRead(true);
+    db.SeekToIndex(0);
+    PropertyRecord record;
+    while (db.ReadCurrent(record)) {
+        Entry& texts = rows.emplace_back();
+        for (const std::uint16_t id : ids) texts.push_back(record.GetProperty(id)->StringValue());
+    }
+    return rows;
+}
 Entries CatalogEntries() { return RecordTexts(kTestCatalogDatabase, {201, 202, 203}); }
 Entries ResultNames() { return RecordTexts(kResultCatalogDatabase, {901, 902}); }
 

@@ -6,6 +6,7 @@
 #include "platform/text.h"
 #include "store/store_fixture.h"
 #include "store/store_test_helpers.h"
+#include "store/user_changes.h"
 #include "support/stored_results.h"
 
 #include <tuple>
@@ -91,6 +92,24 @@ TEST_F(TestRecordReadTest, AResultsValuesComeOldestFirstWithinThePeriodTheMostRe
     EXPECT_EQ(values(-2, 4), Items({u"3", u"1", u"0", u"-3"}));
     EXPECT_TRUE(values(-2, 0).empty());
     EXPECT_TRUE(ResultValues(u"Ann", u"Glucose", u"glucose", -2, 60).empty());
+}
+
+// Whatever the windows hand over, each text is stored cut to the bound: a
+// character whose halves straddle it goes whole, one just inside stays.
+TEST_F(TestRecordReadTest, LongTextsAreStoredCutToTheBoundNeverInsideACharacter) {
+    const std::u16string smile = u"\U0001F600";
+    const auto straddling = [&](char16_t fill) { return std::u16string(kTextMax - 1, fill) + smile + u"tail"; };
+    const auto endingInPair = [&](char16_t fill) { return std::u16string(kTextMax - 2, fill) + smile + u"tail"; };
+    const auto cut = [](char16_t fill) { return std::u16string(kTextMax - 1, fill); };
+    const auto kept = [&](char16_t fill) { return std::u16string(kTextMax - 2, fill) + smile; };
+    ASSERT_EQ(AddUser({straddling(u'u'), u"", MakeDate(1980, 1, 1)}), UserChanged::Done);
+    EXPECT_TRUE(HasPatient(cut(u'u')));
+    const SystemTime day = MakeDate(2024, 1, 5);
+    TakenTest taken{straddling(u'u'), endingInPair(u't'), day, straddling(u'c'),
+                    {{straddling(u'n'), endingInPair(u'v'), straddling(u'g'), endingInPair(u'e')}}};
+    ASSERT_EQ(StoreTakenTest(taken, false), TestSaved::Stored);
+    EXPECT_EQ(AllResults(), (std::vector<TestResult>{{cut(u'u'), kept(u't'), day, cut(u'n'), kept(u'v'), cut(u'g'),
+                                                      kept(u'e'), cut(u'c')}}));
 }
 
 }  // namespace
