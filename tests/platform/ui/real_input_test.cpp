@@ -1,5 +1,5 @@
 // Windows and controls under a person's input: keys, clicks, focus moves,
-// the date typed or picked, and what each paint shows.
+// the date typed or picked, and what each paint shows and when it runs.
 
 #include "support/screen.h"
 
@@ -199,6 +199,43 @@ TEST_F(RealInputTest, EveryPaintRunsTheHandlerAfreshAndARunEndingRepaintsTheWind
     probe_.ControlWidget(1007)->repaint();
     EXPECT_EQ(probe_.paints, painted);
     g_heading = u"first";
+}
+
+class ReentryProbe : public CDialog {
+public:
+    ReentryProbe() : CDialog(IDD_INSTALL) {}
+    const CommandTable& Commands() const override {
+        static const CommandTable table{BindPaint(&ReentryProbe::OnPaint)};
+        return table;
+    }
+    void OnPaint(PaintSurface&) {
+        ++depth;
+        maxDepth = std::max(maxDepth, depth);
+        ++paints;
+        if (paints == 1) {
+            RedrawNow();  // as a covering window closing during a long first paint
+            Invalidate();
+        }
+        --depth;
+    }
+    int depth = 0, maxDepth = 0, paints = 0;
+};
+
+TEST(Dialog, PaintRequestedWhileThePaintHandlerRunsComesAfterIt) {
+    ReentryProbe probe;
+    ASSERT_TRUE(probe.Create(nullptr));
+    probe.RedrawNow();
+    EXPECT_EQ(probe.paints, 1);
+    EXPECT_EQ(probe.maxDepth, 1);
+    QApplication::processEvents();  // the repaint it asked for
+    EXPECT_EQ(probe.paints, 2);
+    EXPECT_EQ(probe.maxDepth, 1);
+    probe.Invalidate();
+    probe.Invalidate();  // one dispatch however often it is asked
+    QApplication::processEvents();
+    EXPECT_EQ(probe.paints, 3);
+    probe.DestroyWindow();
+    EXPECT_FALSE(probe.IsWindow());
 }
 
 std::vector<std::u16string> Items(const CComboBox& box) {
