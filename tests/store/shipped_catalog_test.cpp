@@ -1,6 +1,7 @@
 // The catalogue file the program ships imports whole, and every test in it
 // carries what the dialogs read: the six sections and, for each result, a
-// normal range and a unit.
+// normal range and a unit, one of its analyte's where the unit table knows
+// the result (or its values would never convert).
 
 #include "store/test_info_import.h"
 
@@ -11,6 +12,7 @@
 #include "review/goal_reading.h"
 #include "store/catalog_store.h"
 #include "store_fixture.h"
+#include "units/unit_table.h"
 
 #include <gtest/gtest.h>
 
@@ -55,6 +57,7 @@ TEST_F(ShippedCatalogTest, EveryTestIsComplete) {
     EXPECT_GE(tests.Items().size(), 40u);
     EXPECT_EQ(progress.texts.size(), 2 * tests.Items().size()) << "one block per test, no name twice";
 
+    int known = 0;
     for (const std::u16string& test : tests.Items()) {
         SCOPED_TRACE(TextToUtf8(test));
         for (const char16_t* section : {u"other name", u"why", u"when", u"how", u"normal results", u"home test"})
@@ -69,12 +72,18 @@ TEST_F(ShippedCatalogTest, EveryTestIsComplete) {
             const std::u16string number = IntToText(i);
             const std::u16string value = Entry(test, u"resultvalue" + number);
             EXPECT_TRUE(IsNormalValue(value)) << "resultvalue" << i << ": " << TextToUtf8(value);
-            EXPECT_FALSE(Entry(test, u"resultunit" + number).empty()) << "resultunit" << i;
+            const std::u16string unit = Entry(test, u"resultunit" + number);
+            EXPECT_FALSE(unit.empty()) << "resultunit" << i;
+            if (const Analyte* analyte = ShippedUnitTable().FindAnalyte(Entry(test, u"resultname" + number))) {
+                ++known;
+                EXPECT_NE(analyte->FindUnit(unit), nullptr) << "resultunit" << i << ": " << TextToUtf8(unit);
+            }
             if (static_cast<std::size_t>(i) <= names.Items().size()) {
                 EXPECT_EQ(Entry(test, u"resultname" + number), names.Items()[i - 1]);
             }
         }
     }
+    EXPECT_GT(known, 30);
 }
 
 }  // namespace
