@@ -1,7 +1,8 @@
-// Start-ups on devices the program cannot use: a damaged data file and a data
-// folder nobody can write, not even the superuser. Each is told in one message
-// that names the place, and the start ends without changing anything on disk.
-// A record that alone cannot be read is told too, and the program goes on.
+// Start-ups on devices the program cannot use as they are: a damaged data
+// file, a device another program holds, a data folder nobody can write (not
+// even the superuser), a full disk. Each is told in one message that names
+// the place and its cause, and nothing on disk changes. A record that alone
+// cannot be read is told too, and the program goes on.
 
 #include "app/temp_device.h"
 #include "device_snapshot.h"
@@ -13,6 +14,7 @@
 #include "platform/device.h"
 #include "platform/device_lock.h"
 #include "platform/records/record_store.h"
+#include "platform/records/testing.h"
 #include "platform/text.h"
 #include "res/resource.h"
 #include "review/test_report_dlg.h"
@@ -63,17 +65,31 @@ constexpr const char* kEndlessView =
     "CREATE VIEW databases AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n)"
     " SELECT i AS id, 'List' AS name, 7 AS type, 1 AS sort_property, 2 AS sort_flags FROM n;";
 
-// Starts the program; it must refuse with one message and leave the device as
-// it was (the lock file aside: the lock is taken, and says who holds it,
-// before the store is looked at).
-std::u16string RefusedStart(const fs::path& watched) {
+// Runs the whole program; `main`, when given, acts in the main window, which
+// is then closed (else none may open). Returns the files changed under
+// `watched` once the program let go of the store, the lock file aside: the
+// lock is taken, and says who holds it, before the store is looked at.
+std::string RunProgram(DialogDriver& driver, const fs::path& watched, std::function<void(CVantrelDlg&)> main = {}) {
     const DeviceSnapshot before = SnapshotOf(watched, DeviceLock::kFileName);
-    DialogDriver driver;
-    CVantrelApp app;
-    EXPECT_FALSE(app.InitInstance());
-    EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();  // no main window
+    if (main)
+        driver.Expect<CVantrelDlg>(IDD_VANTREL, [main](CVantrelDlg& d) {
+            main(d);
+            d.SendCommand(CVantrelDlg::kCloseButton);
+        });
+    {
+        CVantrelApp app;
+        EXPECT_FALSE(app.InitInstance());
+    }
+    EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
+    EXPECT_EQ(driver.PendingScripts(), 0u);
     SetDeviceRoot(DeviceRoot());  // as the program ends
-    EXPECT_EQ(ChangedFiles(before, SnapshotOf(watched, DeviceLock::kFileName)), "");
+    return ChangedFiles(before, SnapshotOf(watched, DeviceLock::kFileName));
+}
+
+// Starts the program, which must refuse with one message and leave the device as it was.
+std::u16string RefusedStart(const fs::path& watched) {
+    DialogDriver driver;
+    EXPECT_EQ(RunProgram(driver, watched), "");
     EXPECT_EQ(driver.Messages().size(), 1u);
     return driver.Messages().empty() ? u"" : driver.Messages().front();
 }
@@ -189,7 +205,7 @@ TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
         ObjectStorePath(), kTestRecordsDatabase, [](auto& p) { return Holds(p, kPropResultName, u"Fasting"); }, CutShort);
 
     DialogDriver driver;
-    driver.Expect<CVantrelDlg>(IDD_VANTREL, [&driver](CVantrelDlg& d) {
+    RunProgram(driver, device.Root(), [&driver](CVantrelDlg& d) {
         driver.Expect<CTestReportDlg>(IDD_TEST_REPORT, [&driver](CTestReportDlg& r) {
             CComboBox dates(r, CTestReportDlg::kDateBox);
             EXPECT_EQ(dates.GetWindowText(), u"6/10/2026");  // the newest
@@ -206,18 +222,63 @@ TEST(DamagedDeviceTest, ARecordThatCannotBeReadIsToldOnceAndPassedOver) {
             r.SendCommand(CTestReportDlg::kCloseButton);
         });
         d.SendCommand(CVantrelDlg::kReportButton);
-        d.SendCommand(CVantrelDlg::kCloseButton);
     });
-    {
-        CVantrelApp app;
-        EXPECT_FALSE(app.InitInstance());
-    }
-    EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
     EXPECT_EQ(driver.Messages(),  // once only
               std::vector<std::u16string>{u"The data file " + Utf8ToText(ObjectStorePath().string()) +
                                           u" holds a record in \"" + std::u16string(kTestRecordsDatabase) +
                                           u"\" that Vantrel cannot read; it was left as it was and the other "
                                           u"records are shown."});
+}
+
+// The first run on a full disk says once that the test information could not
+// be saved, and where, and asks for no first user. That the next start, with
+// space again, imports is the import's test; that it asks for the first user
+// again, the first run's.
+TEST(DamagedDeviceTest, AFirstRunOnAFullDiskSaysOnceWhatCouldNotBeSavedAndWhere) {
+    TempDevice device;
+    device.WriteTestInfoFile(kSmallTestInfoFile);
+    DialogDriver driver;
+    std::u16string caption;
+    SetStoreWriteFailureForTesting(true);
+    EXPECT_EQ(RunProgram(driver, device.Root(), [&](CVantrelDlg& d) { caption = RecordPaint(d).texts.front().text; }),
+              "");
+    SetStoreWriteFailureForTesting(false);
+    ASSERT_EQ(driver.Messages().size(), 1u);
+    ExpectNamed(driver.Messages().front(), ObjectStorePath().string());
+    ExpectNamed(driver.Messages().front(), "space on the disk");
+    EXPECT_EQ(caption, u"Tests for (no user)");
+}
+
+// Each window's message for a save that failed is that window's own test.
+TEST(DamagedDeviceTest, AnOrdinaryStartOnAFullDiskShowsTheDataWithoutWriting) {
+    TempDevice device;
+    device.WriteTestInfoFile(kSmallTestInfoFile);
+    FillDevice();
+    DialogDriver driver;
+    SetStoreWriteFailureForTesting(true);
+    EXPECT_EQ(RunProgram(driver, device.Root(), [](CVantrelDlg& d) {
+        EXPECT_EQ(RecordPaint(d).texts.front().text, u"Tests for Ann");
+        EXPECT_EQ(ListRows(d, CVantrelDlg::kTestList), std::vector<std::u16string>{u"Lipid Panel"});
+    }), "");
+    SetStoreWriteFailureForTesting(false);
+    EXPECT_TRUE(driver.Messages().empty());
+}
+
+// SQLite leaves its log made, empty, when it could not even read.
+TEST(DamagedDeviceTest, ASoundStoreOnADiskFullAtStartIsNamedWithItsCauseAndLeftAsItWas) {
+    TempDevice device;
+    FillDevice();
+    DialogDriver driver;
+    SetStoreDiskFullForTesting(true);
+    const std::string changed = RunProgram(driver, device.Root());
+    SetStoreDiskFullForTesting(false);
+    EXPECT_EQ(driver.Messages(), std::vector<std::u16string>{u"Vantrel cannot write to " +
+                                                             Utf8ToText(ObjectStorePath().string()) +
+                                                             u": the disk is full."});
+    const fs::path log = ObjectStorePath().string() + "-wal";
+    EXPECT_TRUE(changed.empty() || (changed == " object-store.sqlite-wal" && fs::file_size(log) == 0)) << changed;
+    EXPECT_EQ(ObjectStoreProblem(), u"");
+    EXPECT_TRUE(HasPatient(u"Ann"));
 }
 
 }  // namespace
