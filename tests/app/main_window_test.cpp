@@ -12,7 +12,6 @@
 #include "entry/take_test_dlg.h"
 #include "platform/records/testing.h"
 #include "platform/ui/controls.h"
-#include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "review/test_info_dlg.h"
 #include "store/patient_store.h"
@@ -47,14 +46,11 @@ protected:
 
     // Runs the main window with `script`, which the test ends by pressing Close.
     void Run(std::function<void(CVantrelDlg&)> script) {
-        driver_.Expect<CVantrelDlg>(IDD_VANTREL, [script](CVantrelDlg& d) {
+        CVantrelDlg dlg;
+        EXPECT_EQ(driver_.Run<CVantrelDlg>(dlg, [script](CVantrelDlg& d) {
             script(d);
             ClickOn(d, CVantrelDlg::kCloseButton);
-        });
-        CVantrelDlg dlg;
-        EXPECT_EQ(dlg.DoModal(), IDOK);
-        EXPECT_TRUE(driver_.Failures().empty()) << driver_.Failures().front();
-        EXPECT_EQ(driver_.PendingScripts(), 0u);
+        }), IDOK);
     }
 
     // The test names Info and Take Test hand to their dialogs.
@@ -84,7 +80,7 @@ protected:
     }
 
     TempDevice device_;
-    DialogDriver driver_;
+    ScriptedRuns driver_;
 };
 
 TEST_F(MainWindowTest, CommandsActOnTheFirstSelectedTestElseTheFirstRow) {

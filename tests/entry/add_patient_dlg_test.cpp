@@ -23,8 +23,7 @@ protected:
         CAddPatientDlg dlg;
         dlg.mode = mode;
         dlg.name = std::move(name);
-        driver.Expect<CAddPatientDlg>(IDD_ADD_PATIENT, std::move(script));
-        const int result = dlg.DoModal();
+        const int result = driver.Run(dlg, std::move(script));
         return {result, dlg.name};
     }
 

@@ -33,8 +33,7 @@ protected:
         CAddResultDlg dlg;
         dlg.userName = user;
         dlg.testName = test;
-        driver.Expect<CAddResultDlg>(IDD_ADD_RESULT, std::move(script));
-        if (dlg.DoModal() != IDOK) return {};
+        if (driver.Run(dlg, std::move(script)) != IDOK) return {};
         return {dlg.resultName, dlg.resultValue, dlg.goalValue, dlg.resultUnit, dlg.newName ? u"new" : u"known"};
     }
 };

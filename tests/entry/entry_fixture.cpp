@@ -9,13 +9,6 @@ void EntryTest::SetUp() {
     SetNow(kNow);
 }
 
-void EntryTest::TearDown() {
-    // Nothing may be left over from a scripted run.
-    EXPECT_TRUE(driver.Failures().empty()) << driver.Failures().front();
-    EXPECT_EQ(driver.PendingScripts(), 0u);
-    StoreFixture::TearDown();
-}
-
 void EntryTest::WriteCatalogue() {
     const std::u16string lipid = u"Lipid Panel";
     SetTestEntry(lipid, u"number of results", u"0");  // a catalogue to teach, as after a first run

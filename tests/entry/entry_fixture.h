@@ -3,7 +3,6 @@
 // the clock fixed and a small catalogue written through the store operations.
 
 #include "platform/datetime.h"
-#include "support/dialog_driver.h"
 #include "support/screen.h"
 #include "store/store_fixture.h"
 #include "support/stored_results.h"
@@ -13,8 +12,7 @@
 
 class EntryTest : public StoreFixture {
 protected:
-    void SetUp() override;     // the clock at kNow
-    void TearDown() override;  // no script left over
+    void SetUp() override;  // the clock at kNow
 
     // "Lipid Panel": HDL "40[50]" mg/dL, LDL "100" mg/dL, Triglycerides "150[135]" mmol/L.
     static void WriteCatalogue();
@@ -27,5 +25,5 @@ protected:
     static constexpr SystemTime kNow{2004, 3, 5, 5, 10, 30, 0, 0};
     static constexpr SystemTime kBirthdate{1970, 5, 6, 2, 8, 15, 0, 0};
 
-    DialogDriver driver;
+    ScriptedRuns driver;
 };

@@ -31,10 +31,7 @@ protected:
         dlg.testName = u"Lipid Panel";
     }
 
-    int Run(std::function<void(CModifyTestDlg&)> script) {
-        driver.Expect<CModifyTestDlg>(IDD_MODIFY_TEST, std::move(script));
-        return dlg.DoModal();
-    }
+    int Run(std::function<void(CModifyTestDlg&)> script) { return driver.Run(dlg, std::move(script)); }
 
     // Opens the Take Test edit of the listed `row`, which `script` ends.
     void Edit(CModifyTestDlg& d, int row, std::function<void(CTakeTestDlg&)> script) {

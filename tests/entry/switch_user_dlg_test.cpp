@@ -30,8 +30,7 @@ protected:
     std::u16string Run(std::u16string current, std::function<void(CSwitchUserDlg&)> script) {
         CSwitchUserDlg dlg;
         dlg.userName = std::move(current);
-        driver.Expect<CSwitchUserDlg>(IDD_SWITCH_USER, std::move(script));
-        dlg.DoModal();
+        driver.Run(dlg, std::move(script));
         return dlg.userName;
     }
 

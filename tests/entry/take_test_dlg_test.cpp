@@ -29,8 +29,7 @@ protected:
     int Run(CTakeTestDlg& dlg, std::u16string test, std::function<void(CTakeTestDlg&)> script) {
         dlg.userName = u"Ann";
         dlg.testName = std::move(test);
-        driver.Expect<CTakeTestDlg>(IDD_TAKE_TEST, std::move(script));
-        return dlg.DoModal();
+        return driver.Run(dlg, std::move(script));
     }
 
     // Clicks Add, steps with the Down key from the first catalogued result to

@@ -8,7 +8,7 @@
 #include "store/catalog_store.h"
 #include "store/patient_store.h"
 #include "support/desktop_locale.h"
-#include "support/dialog_driver.h"
+#include "support/screen.h"
 #include "support/stored_text.h"
 
 #include <QAction>
@@ -64,13 +64,10 @@ protected:
         Store(u"Ann", u"Lipids", DaysAgo(5), u"HDL", u"6", u"");
     }
     void Open(std::u16string_view user, std::u16string_view test, std::function<void(CResultsGraphDlg&)> script) {
-        driver.Expect<CResultsGraphDlg>(IDD_RESULTS_GRAPH, script);
         CResultsGraphDlg dialog;
         dialog.userName = std::u16string(user);
         dialog.testName = std::u16string(test);
-        dialog.DoModal();
-        EXPECT_TRUE(driver.Failures().empty());
-        EXPECT_EQ(driver.PendingScripts(), 0u);
+        driver.Run(dialog, std::move(script));
     }
     // The pop-up of the bar's button `title`, its check marks brought up to date as it opens.
     static QMenu* Popup(CResultsGraphDlg& d, const QString& title) {
@@ -98,7 +95,7 @@ protected:
         for (QToolButton* button : d.Widget()->findChildren<QToolButton*>())
             if (button->text() == "Exit") QTest::mouseClick(button, Qt::LeftButton);
     }
-    DialogDriver driver;
+    ScriptedRuns driver;
 };
 
 // Enter on the menu bar's buttons and the description as the period changes

@@ -1,7 +1,6 @@
 #include "review/test_info_dlg.h"
 
 #include "platform/recording_surface.h"
-#include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "store/catalog_store.h"
 #include "platform/text.h"
@@ -44,17 +43,14 @@ protected:
     }
     // Opens the dialog for `test` and runs `script` in it, then closes it with Exit.
     void Open(std::u16string_view test, std::function<void(CTestInfoDlg&)> script) {
-        driver.Expect<CTestInfoDlg>(IDD_TEST_INFO, [&](CTestInfoDlg& d) {
+        CTestInfoDlg dialog;
+        dialog.testName = std::u16string(test);
+        driver.Run<CTestInfoDlg>(dialog, [&](CTestInfoDlg& d) {
             script(d);
             ClickOn(d, CTestInfoDlg::kExitButton);
         });
-        CTestInfoDlg dialog;
-        dialog.testName = std::u16string(test);
-        dialog.DoModal();
-        EXPECT_TRUE(driver.Failures().empty());
-        EXPECT_EQ(driver.PendingScripts(), 0u);
     }
-    DialogDriver driver;
+    ScriptedRuns driver;
 };
 
 // Lines break at the last blank within 25 characters (one at index 25 still

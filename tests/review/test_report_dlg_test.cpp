@@ -1,7 +1,6 @@
 #include "review/test_info_dlg.h"
 #include "review/test_report_dlg.h"
 
-#include "support/dialog_driver.h"
 #include "res/resource.h"
 #include "review/report_text.h"
 #include "platform/text.h"
@@ -9,6 +8,7 @@
 #include "review_fixture.h"
 #include "support/desktop_locale.h"
 #include "support/list_rows.h"
+#include "support/screen.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -43,17 +43,13 @@ protected:
         Store(u"Ann", u"Glucose", MakeDate(2003, 9, 30), u"Glucose", u"60", u"70-100", u"mg/dL");
     }
     int Open(std::u16string_view user, std::u16string_view test, std::function<void(CTestReportDlg&)> script) {
-        driver.Expect<CTestReportDlg>(IDD_TEST_REPORT, script);
         CTestReportDlg dialog;
         dialog.userName = std::u16string(user);
         dialog.testName = std::u16string(test);
-        const int result = dialog.DoModal();
-        EXPECT_TRUE(driver.Failures().empty());
-        EXPECT_EQ(driver.PendingScripts(), 0u);
-        return result;
+        return driver.Run(dialog, std::move(script));
     }
     static std::vector<std::u16string> Rows(CTestReportDlg& d) { return ListRows(d, CTestReportDlg::kReportList); }
-    DialogDriver driver;
+    ScriptedRuns driver;
 };
 
 // The days newest first, whatever order they were taken in or sort as text.

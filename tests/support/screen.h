@@ -1,12 +1,13 @@
 #pragma once
-// A person at the screen: what a window shows, read from its grabbed pixels,
-// and real mouse and key events on a dialog's own widgets, the dialog's window
-// active as a shown window is.
+// A person at the screen: the windows' modal runs scripted, what a window
+// shows, read from its grabbed pixels, and real mouse and key events on a
+// dialog's own widgets, the dialog's window active as a shown window is.
 
 #include "platform/paint/fonts.h"
 #include "platform/paint/qt_paint_surface.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/qt_text.h"
+#include "support/dialog_driver.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -18,8 +19,25 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
+
+// The dialog driver of one test: every modal run must go as scripted, and no
+// script may be left waiting when the test ends.
+class ScriptedRuns : public DialogDriver {
+public:
+    ~ScriptedRuns() override {
+        EXPECT_TRUE(Failures().empty()) << Failures().front();
+        EXPECT_EQ(PendingScripts(), 0u);
+    }
+    // Runs `dialog` modally, `script` acting in it once it shows; how it ended.
+    template <class D>
+    int Run(D& dialog, std::function<void(D&)> script) {
+        Expect<D>(dialog.TemplateId(), std::move(script));
+        return dialog.DoModal();
+    }
+};
 
 // Whether the window shows `text` drawn at (x, y) in navy in the default font
 // on white, pixel for pixel as the paint surface draws it.
