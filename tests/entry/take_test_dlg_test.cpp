@@ -2,6 +2,7 @@
 
 #include "entry/add_result_dlg.h"
 #include "entry_fixture.h"
+#include "platform/memory_listing.h"
 #include "platform/records/testing.h"
 #include "platform/text.h"
 #include "res/resource.h"
@@ -122,7 +123,9 @@ TEST_F(TakeTestDlgTest, TypedResultNamesAreNumberedAfterTheKnownOnes) {
     EXPECT_TRUE(AllResults().empty());
     EXPECT_EQ(StoredEntry(u"Lipid Panel", u"resultname4"), u"VLDL");
     EXPECT_EQ(StoredEntry(u"Lipid Panel", u"resultunit4"), u"mg/dL");
-    EXPECT_EQ(ResultNames(u"Lipid Panel"), (Rows{u"HDL", u"LDL", u"Triglycerides", u"VLDL"}));
+    MemoryListing names;
+    ListResultNames(u"Lipid Panel", names);
+    EXPECT_EQ(names.Items(), (Rows{u"HDL", u"LDL", u"Triglycerides", u"VLDL"}));
 }
 
 // Storing a typed test and teaching it to the catalogue are the hostile text tests'.
