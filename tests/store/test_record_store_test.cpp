@@ -70,8 +70,6 @@ TEST_F(TestRecordReadTest, ReadsOneDayWithItsCommentAndEveryResult) {
     EXPECT_EQ(taken.results,
               (std::vector<ResultRow>{{u"", u"", u"", u"mg (note)"}, {u"HDL", u"40", u"70-100", u"mg/dL"}}));
     EXPECT_TRUE(ReadTakenTest(u"ann", u"Lipids", day).results.empty());
-    EXPECT_EQ(ReadResult(u"Ann", u"Lipids", u"HDL", MakeDate(2024, 1, 6))->value, u"41");
-    EXPECT_FALSE(ReadResult(u"Ann", u"Lipids", u"hdl", day));
 }
 
 // A period counts whole days back; a date after today is within every one;
