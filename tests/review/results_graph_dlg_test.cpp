@@ -60,8 +60,8 @@ protected:
         AddResultName(u"Lipids", u"HDL");
         ASSERT_TRUE(AddPatient(u"Ann", u"Female", MakeDate(1980, 1, 1), u"7", u"Line"));
         // HDL, the first item of the sorted box: 5 three days back, 6 five days back.
-        Store(u"Ann", u"Lipids", DaysAgo(3), u"HDL", u"5", u"");
-        Store(u"Ann", u"Lipids", DaysAgo(5), u"HDL", u"6", u"");
+        Store(u"Ann", u"Lipids", DateDaysBeforeNow(3), u"HDL", u"5", u"");
+        Store(u"Ann", u"Lipids", DateDaysBeforeNow(5), u"HDL", u"6", u"");
     }
     void Open(std::u16string_view user, std::u16string_view test, std::function<void(CResultsGraphDlg&)> script) {
         CResultsGraphDlg dialog;
@@ -153,9 +153,9 @@ TEST_F(ResultsGraphDlgTest, MenuChecksFollowThePeriodAndTypeAndExitStoresThem) {
 TEST_F(ResultsGraphDlgTest, GraphsWholeNumbersTheDesktopsWayFromAResultWithValues) {
     AddResultName(u"Lipids", u"Apo B");  // sorts first, and has no values
     AddResultName(u"Lipids", u"LDL");
-    Store(u"Ann", u"Lipids", DaysAgo(1), u"LDL", u"n/a", u"<6");
-    Store(u"Ann", u"Lipids", DaysAgo(2), u"LDL", u"5,4", u"<6");
-    Store(u"Ann", u"Lipids", DaysAgo(4), u"LDL", u"6.1", u"<6");
+    Store(u"Ann", u"Lipids", DateDaysBeforeNow(1), u"LDL", u"n/a", u"<6");
+    Store(u"Ann", u"Lipids", DateDaysBeforeNow(2), u"LDL", u"5,4", u"<6");
+    Store(u"Ann", u"Lipids", DateDaysBeforeNow(4), u"LDL", u"6.1", u"<6");
     {
         const DesktopLocale german(QLocale::German);
         Open(u"Ann", u"Lipids", [&](CResultsGraphDlg& d) {
@@ -176,7 +176,7 @@ TEST_F(ResultsGraphDlgTest, GraphsWholeNumbersTheDesktopsWayFromAResultWithValue
         ClickExit(d);
     });
     // Today only HDL has a value: the choice of last time has none.
-    Store(u"Ann", u"Lipids", DaysAgo(0), u"HDL", u"4", u"");
+    Store(u"Ann", u"Lipids", DateDaysBeforeNow(0), u"HDL", u"4", u"");
     ASSERT_TRUE(SetGraphPreferences(u"Ann", u"0", u"Line"));
     Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
         EXPECT_EQ((CComboBox{d, CResultsGraphDlg::kResultBox}.SelectedText()), u"HDL");
@@ -197,8 +197,8 @@ TEST_F(ResultsGraphDlgTest, TestWithoutResultNamesSaysSoAndCloses) {
 
 TEST_F(ResultsGraphDlgTest, RendersBarAndLineCharts) {
     // A goal of 0: the band and the goal columns stand on the axis.
-    Store(u"Ann", u"Lipids", DaysAgo(3), u"HDL", u"5", u"0");
-    Store(u"Ann", u"Lipids", DaysAgo(5), u"HDL", u"6", u"0");
+    Store(u"Ann", u"Lipids", DateDaysBeforeNow(3), u"HDL", u"5", u"0");
+    Store(u"Ann", u"Lipids", DateDaysBeforeNow(5), u"HDL", u"6", u"0");
     Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
         // The goal band 190 to 195, the marker of the value 5, no bars, the vertical axis.
         ExpectPixels(d, {{100, 192, kGreen}, {100, 185, kWhite}, {137, 67, kRed}, {78, 120, kWhite}, {15, 100, kBlack}});
@@ -216,9 +216,9 @@ TEST_F(ResultsGraphDlgTest, RendersBarAndLineCharts) {
 // out and counted; the axis and the description name the unit.
 TEST_F(ResultsGraphDlgTest, DrawsValuesInOtherUnitsInTheLatestUnit) {
     AddResultName(u"Sugar", u"Glucose");
-    Store(u"Ann", u"Sugar", DaysAgo(5), u"Glucose", u"5.4", u"3.9-5.5", u"mmol/L");
-    Store(u"Ann", u"Sugar", DaysAgo(3), u"Glucose", u"2", u"", u"mEq/L");
-    Store(u"Ann", u"Sugar", DaysAgo(1), u"Glucose", u"100", u"70-100", u"mg/dL");
+    Store(u"Ann", u"Sugar", DateDaysBeforeNow(5), u"Glucose", u"5.4", u"3.9-5.5", u"mmol/L");
+    Store(u"Ann", u"Sugar", DateDaysBeforeNow(3), u"Glucose", u"2", u"", u"mEq/L");
+    Store(u"Ann", u"Sugar", DateDaysBeforeNow(1), u"Glucose", u"100", u"70-100", u"mg/dL");
     Open(u"Ann", u"Sugar", [](CResultsGraphDlg& d) {
         EXPECT_EQ(Described(d), "Glucose, the last 7 days: 2 values; 1 value in mmol/L converted to mg/dL as Glucose; "
                                 "1 value in mEq/L not shown; latest 100 mg/dL on 3/14/2024; goal 70 to 99 mg/dL; "
@@ -246,11 +246,12 @@ TEST_F(ResultsGraphDlgTest, DrawsOddPeriodsAndSeriesAndKeepsTheSixtyMostRecent) 
     });
 
     ASSERT_TRUE(SetGraphPreferences(u"Ann", u"-2", u"Line"));
-    Store(u"Ann", u"Lipids", DaysAgo(1), u"Words", u"none", u"");
-    Store(u"Ann", u"Lipids", DaysAgo(0), u"Flat", u"5.5", u"5.5");
-    Store(u"Ann", u"Lipids", DaysAgo(1), u"Huge", u"1e308", u"");
-    Store(u"Ann", u"Lipids", DaysAgo(2), u"Huge", u"-1e308", u"");
-    for (int age = 0; age < 65; ++age) Store(u"Ann", u"Lipids", DaysAgo(age), u"Many", IntToText(age + 1), u"");
+    Store(u"Ann", u"Lipids", DateDaysBeforeNow(1), u"Words", u"none", u"");
+    Store(u"Ann", u"Lipids", DateDaysBeforeNow(0), u"Flat", u"5.5", u"5.5");
+    Store(u"Ann", u"Lipids", DateDaysBeforeNow(1), u"Huge", u"1e308", u"");
+    Store(u"Ann", u"Lipids", DateDaysBeforeNow(2), u"Huge", u"-1e308", u"");
+    for (int age = 0; age < 65; ++age)
+        Store(u"Ann", u"Lipids", DateDaysBeforeNow(age), u"Many", IntToText(age + 1), u"");
     for (const char16_t* name : {u"Words", u"Flat", u"Huge", u"Many"}) AddResultName(u"Lipids", name);
     Open(u"Ann", u"Lipids", [](CResultsGraphDlg& d) {
         Show(d, u"Words");  // no axes, only the message

@@ -7,9 +7,6 @@
 
 class ReviewTest : public StoreFixture {
 protected:
-    // The midnight date `daysAgo` days before the fixed clock.
-    SystemTime DaysAgo(int daysAgo) const { return DateDaysBeforeNow(daysAgo); }
-
     static void Store(std::u16string_view user, std::u16string_view test, const SystemTime& date,
                       std::u16string_view result, std::u16string_view value, std::u16string_view goal,
                       std::u16string_view unit = u"", std::u16string_view comment = u"") {

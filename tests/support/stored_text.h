@@ -6,28 +6,23 @@
 #include "store/patient_store.h"
 #include "store/settings_store.h"
 
+#include <functional>
 #include <string>
 
+inline std::u16string StoredText(const std::function<void(std::u16string&)>& get) {
+    std::u16string text = u"<missing>";
+    get(text);
+    return text;
+}
 inline std::u16string StoredSetting(std::u16string_view key) {
-    std::u16string text = u"<missing>";
-    GetSetting(key, text);
-    return text;
+    return StoredText([&](std::u16string& text) { GetSetting(key, text); });
 }
-
 inline std::u16string StoredEntry(std::u16string_view test, std::u16string_view key) {
-    std::u16string text = u"<missing>";
-    GetTestEntry(test, key, text);
-    return text;
+    return StoredText([&](std::u16string& text) { GetTestEntry(test, key, text); });
 }
-
 inline std::u16string StoredSex(std::u16string_view user) {
-    std::u16string sex = u"<missing>";
-    GetPatientSex(user, sex);
-    return sex;
+    return StoredText([&](std::u16string& text) { GetPatientSex(user, text); });
 }
-
 inline std::u16string StoredGraphType(std::u16string_view user) {
-    std::u16string type = u"<missing>";
-    GetGraphType(user, type);
-    return type;
+    return StoredText([&](std::u16string& text) { GetGraphType(user, text); });
 }
