@@ -185,7 +185,9 @@ void Settle(TakenTest& taken) {
     taken.results = OnePerName(taken.results);
 }
 
-TestSaved StoreDay(TakenTest& taken, bool join) {
+}  // namespace
+
+TestSaved StoreTakenTest(TakenTest& taken, bool join) {
     Settle(taken);
     StoreTransaction unit;
     PropertyDatabase db;
@@ -194,20 +196,13 @@ TestSaved StoreDay(TakenTest& taken, bool join) {
     const bool held = DayHeld(db, taken);
     if (held && !join) return TestSaved::DayHeld;
     if (held) JoinStored(taken);
-    bool stored = Teach(taken, nullptr);
     // A day not held has no records to rewrite: its rows are only added.
-    if (held) {
-        stored = stored && WriteDay(db, taken, {{taken.test, taken.date}});
-    } else {
-        stored = stored && WriteDay(db, taken, {});
-    }
+    std::vector<PropertyRecord> added;
+    const bool stored = Teach(taken, nullptr) && (held ? WriteDay(db, taken, {{taken.test, taken.date}})
+                                                       : AddRecords(taken, RowsOf(taken), added) && db.Add(added));
     db.Close();
     return stored && unit.Commit() ? TestSaved::Stored : TestSaved::Failed;
 }
-
-}  // namespace
-
-TestSaved StoreTakenTest(TakenTest& taken, bool join) { return StoreDay(taken, join); }
 
 TestSaved JoinTakenTests(std::vector<DayToJoin>& days, JoinContext& context) {
     StoreTransaction unit;
