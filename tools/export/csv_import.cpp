@@ -143,7 +143,7 @@ public:
         ++rows_;
         ImportedUser& user = tally_.User(t[kUser]);
         // A user is looked for once, at the first row that names them.
-        if (user.added + user.updated == 0 && !user.madeUser && !HasPatient(t[kUser])) {
+        if (user.added + user.updated + user.unchanged == 0 && !HasPatient(t[kUser])) {
             user.madeUser = true;
             if (storing_ && !AddPatient(t[kUser], u"", NewUserBirthdate(), kDefaultGraphPeriod, kDefaultGraphType))
                 return row.line;
