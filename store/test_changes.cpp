@@ -56,14 +56,14 @@ bool DayHeld(PropertyDatabase& db, const TakenTest& taken) {
 
 constexpr std::size_t kKnownNamesMost = 4096;
 
-// The test and a result name of it (empty: the test itself) as `KnownNames` holds them.
+// The test and a result name of it (empty: the test itself) as `JoinContext` holds them.
 std::u16string KnownKey(std::u16string_view test, std::u16string_view name) {
     return FoldCase(test) + u'\0' + FoldCase(name);
 }
 
 // Names the catalogue lacks become known, as a typed name does in Take Test.
 // What `remembered` holds is known already; what this taught joins it.
-bool Teach(const TakenTest& taken, KnownNames* remembered) {
+bool Teach(const TakenTest& taken, JoinContext* remembered) {
     if (remembered && remembered->names.contains(KnownKey(taken.test, u"")) &&
         std::all_of(taken.results.begin(), taken.results.end(), [&](const ResultRow& row) {
             return remembered->names.contains(KnownKey(taken.test, row.name));
@@ -83,6 +83,37 @@ bool Teach(const TakenTest& taken, KnownNames* remembered) {
     return true;
 }
 
+// The rows a day is stored as: one record with empty result fields when it has no results.
+std::vector<ResultRow> RowsOf(const TakenTest& day) {
+    return day.results.empty() ? std::vector<ResultRow>{ResultRow{}} : day.results;
+}
+
+bool RecordOf(const TakenTest& day, const ResultRow& row, PropertyRecord& record) {
+    return FillRecord(record, TestResult{day.user, day.test, day.date, row.name, row.value, row.goal, row.unit,
+                                         day.comment});
+}
+
+// Appends the records of `rows` of the day to `records`.
+bool AddRecords(const TakenTest& day, const std::vector<ResultRow>& rows, std::vector<PropertyRecord>& records) {
+    for (const ResultRow& row : rows)
+        if (!RecordOf(day, row, records.emplace_back())) return false;
+    return true;
+}
+
+// StoredSpelling, asked once for each user and test met one after another;
+// the records not added yet are added first, as the answer may lie in them.
+std::optional<std::u16string> ContextSpelling(PropertyDatabase& db, JoinContext& context, const TakenTest& taken,
+                                              std::vector<PropertyRecord>& added) {
+    if (taken.user != context.user || taken.test != context.test) {
+        if (!db.Add(added)) return std::nullopt;
+        added.clear();
+        context.user = taken.user;
+        context.test = taken.test;
+        context.spelling = StoredSpelling(db, taken.user, taken.test);
+    }
+    return context.spelling;
+}
+
 struct StoredDay {
     std::u16string_view test;
     SystemTime date;
@@ -94,7 +125,7 @@ struct StoredDay {
 // row no record has the name of; records left over are deleted and rows left
 // over added. A day without results keeps one record with empty result fields.
 bool WriteDay(PropertyDatabase& db, const TakenTest& day, std::initializer_list<StoredDay> sources) {
-    const std::vector<ResultRow> rows = day.results.empty() ? std::vector<ResultRow>{ResultRow{}} : day.results;
+    const std::vector<ResultRow> rows = RowsOf(day);
     std::vector<FieldMatch> matches;
     for (const StoredDay& source : sources) {
         matches.push_back(TestMatch(day.user, source.test));
@@ -125,10 +156,6 @@ bool WriteDay(PropertyDatabase& db, const TakenTest& day, std::initializer_list<
         becomes[record] = static_cast<int>(free);
     }
 
-    const auto recordOf = [&day](const ResultRow& row, PropertyRecord& record) {
-        return FillRecord(record, TestResult{day.user, day.test, day.date, row.name, row.value, row.goal, row.unit,
-                                             day.comment});
-    };
     std::size_t next = 0;
     bool ok = true;
     for (const FieldMatch& match : matches) {
@@ -138,16 +165,16 @@ bool WriteDay(PropertyDatabase& db, const TakenTest& day, std::initializer_list<
             ++next;
             PropertyRecord replacement;
             ok = row < 0 ? db.DeleteCurrent()
-                         : recordOf(rows[static_cast<std::size_t>(row)], replacement) && db.Write(replacement, 1);
+                         : RecordOf(day, rows[static_cast<std::size_t>(row)], replacement) && db.Write(replacement, 1);
             return ok;
         });
         if (!ok) return false;
     }
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-        PropertyRecord record;
-        if (!placed[row] && !(recordOf(rows[row], record) && db.Write(record, 0))) return false;
-    }
-    return true;
+    std::vector<ResultRow> left;
+    for (std::size_t row = 0; row < rows.size(); ++row)
+        if (!placed[row]) left.push_back(rows[row]);
+    std::vector<PropertyRecord> added;
+    return AddRecords(day, left, added) && db.Add(added);
 }
 
 // A taken test as the store keeps it: bounded names, a day, one result per name.
@@ -158,7 +185,9 @@ void Settle(TakenTest& taken) {
     taken.results = OnePerName(taken.results);
 }
 
-TestSaved StoreDay(TakenTest& taken, bool join, KnownNames* known) {
+}  // namespace
+
+TestSaved StoreTakenTest(TakenTest& taken, bool join) {
     Settle(taken);
     StoreTransaction unit;
     PropertyDatabase db;
@@ -167,22 +196,45 @@ TestSaved StoreDay(TakenTest& taken, bool join, KnownNames* known) {
     const bool held = DayHeld(db, taken);
     if (held && !join) return TestSaved::DayHeld;
     if (held) JoinStored(taken);
-    bool stored = Teach(taken, known);
     // A day not held has no records to rewrite: its rows are only added.
-    if (held) {
-        stored = stored && WriteDay(db, taken, {{taken.test, taken.date}});
-    } else {
-        stored = stored && WriteDay(db, taken, {});
-    }
+    std::vector<PropertyRecord> added;
+    const bool stored = Teach(taken, nullptr) && (held ? WriteDay(db, taken, {{taken.test, taken.date}})
+                                                       : AddRecords(taken, RowsOf(taken), added) && db.Add(added));
     db.Close();
     return stored && unit.Commit() ? TestSaved::Stored : TestSaved::Failed;
 }
 
-}  // namespace
-
-TestSaved StoreTakenTest(TakenTest& taken, bool join) { return StoreDay(taken, join, nullptr); }
-
-TestSaved JoinTakenTest(TakenTest& taken, KnownNames& known) { return StoreDay(taken, true, &known); }
+TestSaved JoinTakenTests(std::vector<DayToJoin>& days, JoinContext& context) {
+    StoreTransaction unit;
+    PropertyDatabase db;
+    if (!OpenOrCreate(db, kTestRecords)) return TestSaved::Failed;
+    std::vector<PropertyRecord> added;  // of days not held, not added yet
+    for (DayToJoin& day : days) {
+        TakenTest& taken = day.taken;
+        Settle(taken);
+        const std::u16string asRead = taken.test;
+        const std::optional<std::u16string> spelling = ContextSpelling(db, context, taken, added);
+        if (!spelling) return TestSaved::Failed;
+        taken.test = *spelling;
+        bool held = false;
+        if (!day.foundEmpty || taken.test != asRead) {
+            // The check sees the days added before it.
+            if (!db.Add(added)) return TestSaved::Failed;
+            added.clear();
+            held = DayHeld(db, taken);
+        }
+        if (held) JoinStored(taken);
+        if (!Teach(taken, &context)) return TestSaved::Failed;
+        if (held) {
+            if (!WriteDay(db, taken, {{taken.test, taken.date}})) return TestSaved::Failed;
+        } else if (!AddRecords(taken, RowsOf(taken), added)) {
+            return TestSaved::Failed;
+        }
+    }
+    const bool stored = db.Add(added);
+    db.Close();
+    return stored && unit.Commit() ? TestSaved::Stored : TestSaved::Failed;
+}
 
 TestSaved ReplaceTakenTest(std::u16string_view test, const SystemTime& date, TakenTest& taken, bool join) {
     Settle(taken);

@@ -16,16 +16,28 @@ enum class TestSaved { Stored, DayHeld, Failed };
 // result name the catalogue lacks is taught to it.
 TestSaved StoreTakenTest(TakenTest& taken, bool join);
 
-// The result names the catalogue was found to hold, kept from one stored day
-// to the next within one change, so that storing many days asks the catalogue
-// about each name once. It forgets past a few thousand names, to stay small.
-struct KnownNames {
+// What storing many days one after another in one change (an import)
+// learns once: the result names the catalogue was found to hold, so that
+// each name is asked about once, and the spelling under which the last user
+// stored the last test. It forgets past a few thousand names, to stay small,
+// and holds only within its change.
+struct JoinContext {
     std::unordered_set<std::u16string> names;
+    std::u16string user, test, spelling;
 };
 
-// StoreTakenTest with `join`, for one of many days stored one after another in
-// the caller's change (an import): a name `known` holds is not asked about.
-TestSaved JoinTakenTest(TakenTest& taken, KnownNames& known);
+// A day for JoinTakenTests. `foundEmpty`: the caller read the day (its user
+// and test exactly as given) in this change, found no record there, and
+// stored nothing on it since.
+struct DayToJoin {
+    TakenTest taken;
+    bool foundEmpty = false;
+};
+
+// StoreTakenTest with `join` for each day in turn, all in one unit; each day
+// at most once. A day found empty is only added to, and the records of such
+// days that follow one another are added together.
+TestSaved JoinTakenTests(std::vector<DayToJoin>& days, JoinContext& context);
 
 // Makes the test stored under `test` on the day of `date` exactly `taken`, as
 // the edit shows it: results taken out are deleted, changed ones rewritten and

@@ -85,6 +85,11 @@ std::vector<SystemTime> TestDates(std::u16string_view user, std::u16string_view 
     return dates;
 }
 
+bool HoldsTest(std::u16string_view user, std::u16string_view test) {
+    PropertyDatabase db;
+    return db.Open(kTestRecordsDatabase) && db.HasMatch(TestMatch(user, test));
+}
+
 TakenTest ReadTakenTest(std::u16string_view user, std::u16string_view test, const SystemTime& date) {
     TakenTest taken{std::u16string(user), std::u16string(test), MakeDate(date.year, date.month, date.day), {}, {}};
     FieldMatch match = TestMatch(user, test);

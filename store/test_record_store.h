@@ -38,6 +38,8 @@ struct TakenTest {
 
 // The user's test names, each once, in the order they were first stored.
 std::vector<std::u16string> UserTests(std::u16string_view user);
+// Whether the store holds any record of the user's test, spelt exactly so.
+bool HoldsTest(std::u16string_view user, std::u16string_view test);
 // The days on which the user took the test, newest first.
 std::vector<SystemTime> TestDates(std::u16string_view user, std::u16string_view test);
 // The test as stored on the day of `date` (its time of day aside): the results

@@ -60,7 +60,7 @@ std::u16string DamagedStoreProblem(const std::filesystem::path& path) {
 }  // namespace
 
 ObjectStore::Query::Query(Query&& other) noexcept
-    : statement_(other.statement_), generation_(other.generation_), sql_(other.sql_) {
+    : statement_(other.statement_), generation_(other.generation_), kept_(other.kept_) {
     other.statement_ = nullptr;
 }
 
@@ -69,7 +69,7 @@ ObjectStore::Query& ObjectStore::Query::operator=(Query&& other) noexcept {
         GiveBack();
         statement_ = other.statement_;
         generation_ = other.generation_;
-        sql_ = other.sql_;
+        kept_ = other.kept_;
         other.statement_ = nullptr;
     }
     return *this;
@@ -85,7 +85,7 @@ void ObjectStore::Query::GiveBack() {
     if (generation_ == store.generation_ && store.db_) {
         sqlite3_reset(statement_);
         sqlite3_clear_bindings(statement_);
-        store.kept_[*sql_].push_back(statement_);
+        kept_->push_back(statement_);
     } else {
         sqlite3_finalize(statement_);
     }
@@ -173,22 +173,23 @@ void ObjectStore::UseFailed(int code) {
 
 sqlite3* ObjectStore::Connection(Use use) { return Ready(use) ? db_ : nullptr; }
 
-ObjectStore::Query ObjectStore::Prepare(const std::string& sql, Use use) {
+ObjectStore::Query ObjectStore::Prepare(std::string_view sql, Use use) {
     if (!Ready(use)) return {};
-    auto [at, fresh] = kept_.try_emplace(sql);
+    auto at = kept_.find(sql);
+    if (at == kept_.end()) at = kept_.emplace(std::string(sql), std::vector<sqlite3_stmt*>{}).first;
     if (!at->second.empty()) {
         sqlite3_stmt* statement = at->second.back();
         at->second.pop_back();
-        return Query(statement, generation_, &at->first);
+        return Query(statement, generation_, &at->second);
     }
     sqlite3_stmt* statement = nullptr;
-    if (const int rc = sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
+    if (const int rc = sqlite3_prepare_v3(db_, at->first.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
         rc != SQLITE_OK) {
         sqlite3_finalize(statement);
         ReadFailed(rc);
         return {};
     }
-    return Query(statement, generation_, &at->first);
+    return Query(statement, generation_, &at->second);
 }
 
 bool ObjectStore::Ready(Use use) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -44,18 +45,18 @@ public:
 
     private:
         friend class ObjectStore;
-        Query(sqlite3_stmt* statement, std::uint64_t generation, const std::string* sql)
-            : statement_(statement), generation_(generation), sql_(sql) {}
+        Query(sqlite3_stmt* statement, std::uint64_t generation, std::vector<sqlite3_stmt*>* kept)
+            : statement_(statement), generation_(generation), kept_(kept) {}
         void GiveBack();
         sqlite3_stmt* statement_ = nullptr;
         std::uint64_t generation_ = 0;
-        const std::string* sql_ = nullptr;  // its key among the kept statements
+        std::vector<sqlite3_stmt*>* kept_ = nullptr;  // the kept statements of its text
     };
 
     // A statement of `sql` (one of a fixed set of texts), or an empty Query
     // when the store cannot be used for `use` (reading never creates the
     // file: a device without one has no databases).
-    Query Prepare(const std::string& sql, Use use = Use::Read);
+    Query Prepare(std::string_view sql, Use use = Use::Read);
     // The open connection, for a pass of its own over the whole file; null as above.
     sqlite3* Connection(Use use);
 
@@ -109,8 +110,12 @@ private:
 
     std::filesystem::path path_;
     sqlite3* db_ = nullptr;
-    // Statements not on loan, by their text; the texts are a fixed set.
-    std::unordered_map<std::string, std::vector<sqlite3_stmt*>> kept_;
+    // Statements not on loan, by their text; the texts are a fixed set. Found
+    // by a view of the text, with no copy of it made.
+    struct TextHash : std::hash<std::string_view> {
+        using is_transparent = void;
+    };
+    std::unordered_map<std::string, std::vector<sqlite3_stmt*>, TextHash, std::equal_to<>> kept_;
     std::u16string problem_;
     std::function<void(const std::u16string&)> problemFound_;
     long long dataVersion_ = 0;

@@ -292,6 +292,46 @@ std::optional<Place> PlaceAtIndex(const DatabaseInfo& database, std::int64_t ind
     return std::nullopt;
 }
 
+namespace {
+
+// Where the next record of one sort text goes: after one lookup of the text
+// and its last record, each record of it added in the same write follows the
+// one before.
+struct Appending {
+    std::string exact;
+    std::int64_t sortText = 0;
+    std::int64_t last = -1;  // -1: not looked up
+    Query insert;
+};
+
+bool AppendRow(const DatabaseInfo& database, const std::vector<Property>& properties, Appending& at, Place* placed) {
+    RecordRow row;
+    MakeRecordRow(database, properties, row);
+    if (at.last < 0 || row.key.exact != at.exact) {
+        const std::optional<std::int64_t> sortText = SortTextFor(database, row.key);
+        if (!sortText) return false;
+        Query last = Read("SELECT max(id) FROM records WHERE sort_text = ?1");
+        if (!last) return false;
+        sqlite3_bind_int64(last.get(), 1, *sortText);
+        at.exact = row.key.exact;
+        at.sortText = *sortText;
+        at.last = SingleInt(std::move(last)).value_or(0);
+    }
+    if (at.last >= kLastId) {
+        Store().ReadFailed(SQLITE_CORRUPT);  // the store never numbers a record past it
+        return false;
+    }
+    if (!at.insert) at.insert = Write(kInsertRecordSql);
+    if (!at.insert) return false;
+    BindRecord(at.insert.get(), at.sortText, at.last + 1, row.stored);
+    if (!at.insert.Run()) return false;
+    ++at.last;
+    if (placed) *placed = Place{std::move(row.key.fold), at.sortText, std::move(row.key.exact), at.last};
+    return true;
+}
+
+}  // namespace
+
 bool InsertRecord(const DatabaseInfo& database, const std::vector<Property>& properties, Place& placed) {
     WriteUnit unit;
     if (!unit.Begin()) return false;
@@ -299,23 +339,21 @@ bool InsertRecord(const DatabaseInfo& database, const std::vector<Property>& pro
         Store().WriteFailed(SQLITE_FULL);
         return false;
     }
-    RecordRow row;
-    MakeRecordRow(database, properties, row);
-    const std::optional<std::int64_t> sortText = SortTextFor(database, row.key);
-    if (!sortText) return false;
-    Query last = Read("SELECT max(id) FROM records WHERE sort_text = ?1");
-    if (!last) return false;
-    sqlite3_bind_int64(last.get(), 1, *sortText);
-    const std::int64_t id = SingleInt(std::move(last)).value_or(0) + 1;
-    if (id > kLastId) {
-        Store().ReadFailed(SQLITE_CORRUPT);  // the store never numbers a record there
-        return false;
+    Appending at;
+    return AppendRow(database, properties, at, &placed) && unit.End(true);
+}
+
+bool InsertRecords(const DatabaseInfo& database, const std::vector<const std::vector<Property>*>& records) {
+    WriteUnit unit(true);
+    if (!unit.Begin()) return false;
+    Appending at;
+    for (const std::vector<Property>* properties : records) {
+        if (StoreAddRefused()) {
+            Store().WriteFailed(SQLITE_FULL);
+            return false;
+        }
+        if (!AppendRow(database, *properties, at, nullptr)) return false;
     }
-    Query insert = Write(kInsertRecordSql);
-    if (!insert) return false;
-    BindRecord(insert.get(), *sortText, id, row.stored);
-    if (!insert.Run()) return false;
-    placed = Place{std::move(row.key.fold), *sortText, std::move(row.key.exact), id};
     return unit.End(true);
 }
 

@@ -67,6 +67,9 @@ std::optional<Place> PlaceAtIndex(const DatabaseInfo& database, std::int64_t ind
 
 // Writes; each is on disk (or in the open unit) when it returns true.
 bool InsertRecord(const DatabaseInfo& database, const std::vector<Property>& properties, Place& placed);
+// Each record as InsertRecord would add it, all or none; records of one sort
+// text in a row cost one lookup of the text between them.
+bool InsertRecords(const DatabaseInfo& database, const std::vector<const std::vector<Property>*>& records);
 // The record at `at` becomes `properties`; `at` follows it when its sort text changed.
 bool ReplaceRecord(const DatabaseInfo& database, Place& at, const std::vector<Property>& properties);
 bool RemoveRecord(const DatabaseInfo& database, const Place& at);

@@ -238,6 +238,15 @@ bool PropertyDatabase::Write(const PropertyRecord& record, int replace) {
     return true;
 }
 
+bool PropertyDatabase::Add(const std::vector<PropertyRecord>& records) {
+    if (records.empty()) return true;
+    if (!state_->Usable()) return false;
+    std::vector<const std::vector<Property>*> properties;
+    properties.reserve(records.size());
+    for (const PropertyRecord& record : records) properties.push_back(&record.Properties());
+    return InsertRecords(*state_->info, properties);
+}
+
 bool PropertyDatabase::DeleteCurrent() {
     if (!state_->Usable() || !state_->current) return false;
     if (!RemoveRecord(*state_->info, *state_->current)) return false;

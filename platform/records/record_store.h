@@ -60,6 +60,9 @@ public:
 
     // replace 0 adds the record; replace 1 makes the current record's properties exactly these.
     bool Write(const PropertyRecord& record, int replace);
+    // Adds every record, in order, all or none: as many Writes that add, but
+    // records of one sort text in a row are numbered after one lookup.
+    bool Add(const std::vector<PropertyRecord>& records);
     // Deletes the record last reached by a seek or returned by a read; an advancing
     // pass then goes on with the record that followed it.
     bool DeleteCurrent();

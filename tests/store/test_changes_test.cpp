@@ -118,17 +118,21 @@ TEST_F(TestChangesTest, ASecondTakingOfADayIsJoinedOnlyWhenAsked) {
 // Days stored one after another in one change, as an import stores them: each
 // joins what its day holds, and a new name is taught once, to its own test.
 TEST_F(TestChangesTest, DaysJoinedInOneChangeTeachEachNameToItsOwnTest) {
-    KnownNames known;
+    JoinContext context;
     const ResultRow vldl{u"VLDL", u"30", u"5-40", u"mg/dL"};
-    TakenTest first{u"Ann", u"Panel", day1_, u"", {vldl, kHdl}};
-    ASSERT_EQ(JoinTakenTest(first, known), TestSaved::Stored);
-    TakenTest second{u"Ann", u"Panel", day2_, u"", {{u"vldl", u"31", u"5-40", u"mg/dL"}}};
-    ASSERT_EQ(JoinTakenTest(second, known), TestSaved::Stored);
-    // A name known for another test, and a test without results, are new to the catalogue.
-    TakenTest other{u"Ann", u"Fresh", day1_, u"", {vldl}};
-    ASSERT_EQ(JoinTakenTest(other, known), TestSaved::Stored);
-    TakenTest bare{u"Ann", u"Bare", day1_, u"", {}};
-    ASSERT_EQ(JoinTakenTest(bare, known), TestSaved::Stored);
+    std::vector<DayToJoin> days = {
+        {{u"Ann", u"Panel", day1_, u"", {vldl, kHdl}}},
+        {{u"Ann", u"Panel", day2_, u"", {{u"vldl", u"31", u"5-40", u"mg/dL"}}}},
+        // A name known for another test, and a test without results, are new to the catalogue.
+        {{u"Ann", u"Fresh", day1_, u"", {vldl}}, true},
+        {{u"Ann", u"Bare", day1_, u"", {}}, true},
+    };
+    ASSERT_EQ(JoinTakenTests(days, context), TestSaved::Stored);
+    // The caller found this day empty as "panel": the store holds it as "Panel".
+    const ResultRow vldlAgain{u"vldl", u"32", u"5-40", u"mg/dL"};
+    std::vector<DayToJoin> again = {{{u"Ann", u"panel", day2_, u"", {vldlAgain, kLdl}}, true}};
+    ASSERT_EQ(JoinTakenTests(again, context), TestSaved::Stored);
+    EXPECT_EQ(Day(day2_).results, (Rows{vldlAgain, kLdl}));
 
     EXPECT_EQ(Day(day1_).results, (Rows{kHdl, kLdl, kPotassium, vldl}));
     EXPECT_EQ(Day(day1_).comment, u"old");

@@ -258,6 +258,21 @@ TEST_F(ImportTool, RowsOfOneDayAreJudgedAndStoredTogetherWhereverTheyStand) {
     EXPECT_EQ(csv.find("Iron Studies,2024-06-05,,"), std::string::npos) << csv;
 }
 
+// A test spelt two ways is one test: the rows of the second spelling join the
+// day the first stored, however the file turns between them.
+TEST_F(ImportTool, ATestSpeltTwoWaysIsStoredOnceOnEachDay) {
+    const std::string lipid = "Cleo,Lipid Panel,2024-06-0", other = "Cleo,lipid panel,2024-06-0";
+    Write("spelt.csv", "user,test,date,result,value,goal,unit,comment\r\n" + lipid + "1,LDL,120,0-99,mg/dL,\r\n" +
+                           other + "2,HDL,50,40-60,mg/dL,\r\n" + lipid + "2,HDL,55,40-60,mg/dL,\r\n" + lipid +
+                           "2,,,,,\r\n");
+    ASSERT_EQ(Tool("import spelt.csv").status, 0);
+    const std::string csv = Csv();
+    EXPECT_NE(csv.find(lipid + "2,HDL,55,40-60,mg/dL,\r\n"), std::string::npos) << csv;
+    EXPECT_EQ(csv.find("HDL,50"), std::string::npos) << csv;
+    EXPECT_EQ(csv.find(lipid + "2,,"), std::string::npos) << csv;
+    EXPECT_EQ(csv.find("lipid panel"), std::string::npos) << csv;
+}
+
 // Every result a test ever had, whether or not on its latest date, judged as
 // the windows judge it in the desktop's language.
 TEST_F(ExportTool, SummaryListsEveryResultWithItsLatestAndPreviousValues) {

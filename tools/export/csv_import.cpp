@@ -124,7 +124,9 @@ struct Fields {
 // day as stored before them, as a dry run judges every row; the changed ones
 // are stored together as Take Test stores a day joined to what it holds. So
 // the day is read and written once, however many rows it has; its rows met
-// again later in the file are judged and joined again.
+// again later in the file are judged and joined again. A day is read only
+// when the store held the user's test as the file turned to it, or the file
+// met the day before; the days changed are stored some at a time.
 class DayRows {
 public:
     // `storing` false: a dry run, which only counts.
@@ -136,12 +138,12 @@ public:
         const auto& t = row.text;
         if (!Holds(row)) {
             if (const int failed = End()) return failed;
-            Begin(row);
+            if (const int failed = Begin(row)) return failed;
         }
         ++rows_;
         ImportedUser& user = tally_.User(t[kUser]);
         // A user is looked for once, at the first row that names them.
-        if (user.added + user.updated == 0 && !user.madeUser && !HasPatient(t[kUser])) {
+        if (user.added + user.updated + user.unchanged == 0 && !HasPatient(t[kUser])) {
             user.madeUser = true;
             if (storing_ && !AddPatient(t[kUser], u"", NewUserBirthdate(), kDefaultGraphPeriod, kDefaultGraphType))
                 return row.line;
@@ -170,7 +172,19 @@ public:
         tally_.Remember(DayKey(), ImportTally::Key('r', parts));
         if (!changed_) return 0;
         changed_ = false;
-        return JoinTakenTest(day_, known_) == TestSaved::Stored ? 0 : line_;
+        if (pending_.empty()) pendingLine_ = line_;
+        pending_.push_back({day_, stored_.empty()});
+        pendingRows_ += rows_;
+        return pendingRows_ >= kRowsMost ? Flush() : 0;
+    }
+
+    // Stores the days held back; 0, or the line of the first of them when that failed.
+    int Flush() {
+        if (pending_.empty()) return 0;
+        const bool stored = JoinTakenTests(pending_, context_) == TestSaved::Stored;
+        pending_.clear();
+        pendingRows_ = 0;
+        return stored ? 0 : pendingLine_;
     }
 
 private:
@@ -187,19 +201,33 @@ private:
         return ImportTally::Key('d', {day_.user, day_.test, IntToText(d.year * 10000 + d.month * 100 + d.day)});
     }
 
-    void Begin(const Row& row) {
+    // 0, or the line of days held back that could not be stored.
+    int Begin(const Row& row) {
         const auto& t = row.text;
         day_ = TakenTest{t[kUser], t[kTest], row.date, {}, {}};
         open_ = true;
         rows_ = 0;
         line_ = row.line;
-        stored_ = ReadDayRecords(t[kUser], t[kTest], row.date);
         met_.clear();
-        if (const std::optional<std::string> met = tally_.Recall(DayKey())) {
+        const std::optional<std::string> met = tally_.Recall(DayKey());
+        if (t[kUser] != pairUser_ || t[kTest] != pairTest_) {
+            // Days held back are of one user's test as the file spells it:
+            // stored under another spelling, they would hide from its reads.
+            if (const int failed = Flush()) return failed;
+            pairUser_ = t[kUser];
+            pairTest_ = t[kTest];
+            pairHeld_ = HoldsTest(pairUser_, pairTest_);
+        }
+        stored_.clear();
+        if (met) {
+            // The days held back may hold this one.
+            if (const int failed = Flush()) return failed;
             const std::vector<std::u16string> parts = ImportTally::Parts(*met);
             for (std::size_t at = 0; at + 5 <= parts.size(); at += 5)
                 met_.insert_or_assign(parts[at], Fields{parts[at + 1], parts[at + 2], parts[at + 3], parts[at + 4]});
         }
+        if (met || pairHeld_) stored_ = ReadDayRecords(t[kUser], t[kTest], row.date);
+        return 0;
     }
 
     // The result as an earlier row of the file left it, else as the day held it.
@@ -228,7 +256,13 @@ private:
     TakenTest day_;
     std::vector<TestResult> stored_;
     std::unordered_map<std::u16string, Fields> met_;
-    KnownNames known_;
+    // Whether the store held the user's test of the rows before, as the file turned to it.
+    std::u16string pairUser_, pairTest_;
+    bool pairHeld_ = false;
+    std::vector<DayToJoin> pending_;
+    int pendingRows_ = 0;
+    int pendingLine_ = 0;  // of the first day held back
+    JoinContext context_;
 };
 
 // Whether a row's value and goal are read as numbers, as the windows read them.
@@ -362,6 +396,7 @@ std::string ImportResultsCsv(const std::string& file, bool dryRun, ImportOutcome
         if (!problem.empty()) return AtLine(csv.line, problem);
         if (firstUser.empty()) return file + " holds no results";
         if (const int failed = days.End()) return notStored(failed);
+        if (const int failed = days.Flush()) return notStored(failed);
 
         std::u16string current;
         GetSetting(kCurrentUserKey, current);
