@@ -1,19 +1,15 @@
 #pragma once
-// A person at the screen: the windows' modal runs scripted, what a window
-// shows, read from its grabbed pixels, and real mouse and key events on a
-// dialog's own widgets, the dialog's window active as a shown window is.
+// A person at the screen: the windows' modal runs scripted, and real mouse
+// and key events on a dialog's own widgets, the dialog's window active as a
+// shown window is.
 
-#include "platform/paint/fonts.h"
-#include "platform/paint/qt_paint_surface.h"
 #include "platform/ui/dialog.h"
-#include "platform/ui/qt_text.h"
 #include "support/dialog_driver.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QFontMetrics>
 #include <QLineEdit>
 #include <QTest>
 #include <QWidget>
@@ -38,25 +34,6 @@ public:
         return dialog.DoModal();
     }
 };
-
-// Whether the window shows `text` drawn at (x, y) in navy in the default font
-// on white, pixel for pixel as the paint surface draws it.
-inline bool ShowsText(QWidget& window, int x, int y, std::u16string_view text) {
-    const QImage shot = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    QImage expected(shot.size(), QImage::Format_RGB32);
-    expected.fill(Qt::white);
-    {
-        QtPaintSurface surface(expected, 1.0, shot.width(), shot.height());
-        surface.SetTextColor(kNavy);
-        surface.TextOut(x, y, text);
-    }
-    const QFontMetrics metrics(DefaultUiFont());
-    const QRect cell = QRect(x, y, metrics.horizontalAdvance(ToQString(text)), metrics.height()) & shot.rect();
-    for (int row = cell.top(); row <= cell.bottom(); ++row)
-        for (int column = cell.left(); column <= cell.right(); ++column)
-            if (shot.pixel(column, row) != expected.pixel(column, row)) return false;
-    return true;
-}
 
 // The widget a person clicks and types into: the edit field of a box.
 inline QWidget* FieldOf(CDialog& dialog, int id) {

@@ -3,6 +3,10 @@
 
 #include "support/screen.h"
 
+#include "platform/paint/fonts.h"
+#include "platform/paint/qt_paint_surface.h"
+#include "platform/ui/qt_text.h"
+
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/text.h"
@@ -12,11 +16,31 @@
 #include <QCalendarWidget>
 #include <QAbstractItemView>
 #include <QAbstractButton>
+#include <QFontMetrics>
 #include <QWheelEvent>
 
 #include <functional>
 
 namespace {
+
+// Whether the window shows `text` drawn at (x, y) in navy in the default font
+// on white, pixel for pixel as the paint surface draws it.
+bool ShowsText(QWidget& window, int x, int y, std::u16string_view text) {
+    const QImage shot = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage expected(shot.size(), QImage::Format_RGB32);
+    expected.fill(Qt::white);
+    {
+        QtPaintSurface surface(expected, 1.0, shot.width(), shot.height());
+        surface.SetTextColor(kNavy);
+        surface.TextOut(x, y, text);
+    }
+    const QFontMetrics metrics(DefaultUiFont());
+    const QRect cell = QRect(x, y, metrics.horizontalAdvance(ToQString(text)), metrics.height()) & shot.rect();
+    for (int row = cell.top(); row <= cell.bottom(); ++row)
+        for (int column = cell.left(); column <= cell.right(); ++column)
+            if (shot.pixel(column, row) != expected.pixel(column, row)) return false;
+    return true;
+}
 
 std::u16string g_heading = u"first";
 
