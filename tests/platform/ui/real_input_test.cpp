@@ -14,7 +14,6 @@
 #include "support/dialog_driver.h"
 
 #include <QCalendarWidget>
-#include <QAbstractItemView>
 #include <QAbstractButton>
 #include <QFontMetrics>
 #include <QWheelEvent>
@@ -108,40 +107,19 @@ protected:
     QLineEdit* picker_ = nullptr;
 };
 
-TEST_F(RealInputTest, LeavingADropDownBoxChoosesNothingWhileItsArrowsAndListDo) {
+// The wheel of a mouse passing over a closed drop-down box chooses nothing.
+// Typing into a box, and leaving it by Tab, Enter or a click, choose nothing
+// either, while its arrow keys and its list do: the Add Test Result tests on
+// its result box, Add Patient's on its sex box (Enter there is the Ok).
+TEST_F(RealInputTest, TheWheelOverAClosedDropDownBoxChoosesNothing) {
     probe_.box.AddString(u"Lipid Panel");
     probe_.box.AddString(u"Glucose");
-    probe_.box.SetCurSel(0);
-
-    TypeInto(probe_, 1009, "lipid panel");
-    EXPECT_EQ(probe_.box.GetCurSel(), -1);  // edited: no selection, even equal to an item
-    QTest::keyClick(box_->lineEdit(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), picker_);
-    TypeInto(probe_, 1009, "Glucose");
-    QTest::keyClick(box_->lineEdit(), Qt::Key_Return);
-    QTest::mouseClick(probe_.ControlWidget(1011), Qt::LeftButton);
-    EXPECT_EQ(probe_.box.GetCurSel(), -1);
-    EXPECT_EQ(probe_.box.SelectedText(), u"");
-    EXPECT_EQ(probe_.box.GetWindowText(), u"Glucose");
-    EXPECT_EQ(probe_.heard, (std::vector<std::u16string>{u"ok", u"add"}));
-
-    // The wheel of a mouse passing over the closed box chooses nothing either.
-    probe_.heard.clear();
     probe_.box.SetCurSel(0);
     QWheelEvent wheel(QPointF(5, 5), box_->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton, {},
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(box_, &wheel);
     EXPECT_EQ(probe_.box.GetCurSel(), 0);
     EXPECT_TRUE(probe_.heard.empty());
-
-    // A person's choices: an arrow key on the closed box, a click in its list.
-    probe_.heard.clear();
-    probe_.box.SetCurSel(0);
-    QTest::keyClick(box_, Qt::Key_Down);
-    box_->showPopup();
-    QAbstractItemView* list = box_->view();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
-    EXPECT_EQ(probe_.heard, (std::vector<std::u16string>{u"chosen Lipid Panel", u"chosen Glucose"}));
 }
 
 TEST_F(RealInputTest, ADateTypedAfterTabOrClickReadsBackAndAnImpossibleOneIsRefused) {
