@@ -109,17 +109,56 @@ std::optional<std::unordered_set<std::u16string>> KnownResultNames(std::u16strin
 
 bool TeachResultName(std::u16string_view test, std::u16string_view name, std::u16string_view goal,
                      std::u16string_view unit) {
-    if (KnowsResult(test, name)) return true;
+    return KnowsResult(test, name) || TeachResultNames(test, {ResultRow{std::u16string(name), u"", std::u16string(goal),
+                                                                        std::u16string(unit)}});
+}
+
+bool TeachResultNames(std::u16string_view test, const std::vector<ResultRow>& rows) {
+    if (rows.empty()) return true;
+    StoreTransaction teaching;
     // Before the first run's import there is no test catalogue: making one would
     // mark the first run done, and the test information would never come.
-    if (!PropertyDatabase::Exists(kTestCatalogDatabase)) return AddResultName(test, name);
-    StoreTransaction teaching;
+    if (!PropertyDatabase::Exists(kTestCatalogDatabase)) {
+        for (const ResultRow& row : rows)
+            if (!AddResultName(test, row.name)) return false;
+        return teaching.Commit();
+    }
+    // The test's entries in one pass: the keys it has, and its count as
+    // GetTestEntry reads it (the first entry of that key).
+    constexpr std::u16string_view kCount = u"number of results";
+    std::unordered_set<std::u16string> keys;
     std::u16string countText;
-    GetTestEntry(test, u"number of results", countText);
-    const std::u16string number = IntToText(static_cast<long long>(TextToInt(countText)) + 1);
-    return SetTestEntry(test, u"number of results", number) && SetTestEntry(test, u"resultname" + number, name) &&
-           AddResultName(test, name) && SetTestEntry(test, u"resultvalue" + number, goal) &&
-           SetTestEntry(test, u"resultunit" + number, unit) && teaching.Commit();
+    {
+        PropertyDatabase db;
+        PropertyRecord record;
+        SeekInRun(
+            db, kTestCatalogDatabase, TextProperty(test, kPropTestName),
+            [&](const PropertyRecord& entry) {
+                const auto [key, fresh] = keys.emplace(BoundedText(TextOf(entry, kPropEntryKey)));
+                if (fresh && *key == kCount) countText = BoundedText(TextOf(entry, kPropEntryText));
+                return false;  // on through the whole run
+            },
+            record);
+    }
+    long long number = TextToInt(countText);
+    const bool counted = keys.contains(std::u16string(kCount));
+    PropertyDatabase writer;
+    if (!OpenOrCreate(writer, kTestCatalog)) return false;
+    const auto set = [&](std::u16string_view key, std::u16string_view text) {
+        return keys.contains(std::u16string(key)) ? UpdateTestEntry(test, key, text)
+                                                  : WriteTestEntry(writer, test, key, text);
+    };
+    // A new count goes first, where teaching one name at a time put it.
+    const std::u16string total = IntToText(number + static_cast<long long>(rows.size()));
+    if (!counted && !set(kCount, total)) return false;
+    for (const ResultRow& row : rows) {
+        const std::u16string n = IntToText(++number);
+        if (!set(u"resultname" + n, row.name) || !AddResultName(test, row.name) || !set(u"resultvalue" + n, row.goal) ||
+            !set(u"resultunit" + n, row.unit))
+            return false;
+    }
+    writer.Close();
+    return (!counted || UpdateTestEntry(test, kCount, total)) && teaching.Commit();
 }
 
 void ListResultTests(ListingTarget& box) {

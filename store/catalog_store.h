@@ -3,11 +3,13 @@
 // and ResultCatalog ("Lab Tests Results List", result names per test).
 
 #include "platform/listing.h"
+#include "store/result_row.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 class PropertyDatabase;
 
@@ -42,5 +44,9 @@ std::optional<std::unordered_set<std::u16string>> KnownResultNames(std::u16strin
 // the first run's import only the name is kept, in the result catalogue.
 bool TeachResultName(std::u16string_view test, std::u16string_view name, std::u16string_view goal,
                      std::u16string_view unit);
+// TeachResultName for each row in turn, all or none, the test's entries read
+// once: each row's name is one the test does not have, and no two are equal
+// ignoring case. A row's value is not kept.
+bool TeachResultNames(std::u16string_view test, const std::vector<ResultRow>& rows);
 void ListResultTests(ListingTarget& box);
 int ListResultNames(std::u16string_view test, ListingTarget& box);

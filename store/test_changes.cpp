@@ -71,11 +71,11 @@ bool Teach(const TakenTest& taken, JoinContext* remembered) {
         return true;
     std::optional<std::unordered_set<std::u16string>> known = KnownResultNames(taken.test);
     if (!known && !AddResultName(taken.test, u"")) return false;
-    for (const ResultRow& row : taken.results) {
-        if (known && known->contains(FoldCase(row.name))) continue;
-        if (!TeachResultName(taken.test, row.name, row.goal, row.unit)) return false;
-        if (known) known->insert(FoldCase(row.name));
-    }
+    std::unordered_set<std::u16string> met = known.value_or(std::unordered_set<std::u16string>{});
+    std::vector<ResultRow> fresh;
+    for (const ResultRow& row : taken.results)
+        if (!row.name.empty() && met.insert(FoldCase(BoundedText(row.name))).second) fresh.push_back(row);
+    if (!TeachResultNames(taken.test, fresh)) return false;
     if (!remembered) return true;
     if (remembered->names.size() + taken.results.size() >= kKnownNamesMost) remembered->names.clear();
     remembered->names.insert(KnownKey(taken.test, u""));

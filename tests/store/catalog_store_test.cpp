@@ -70,6 +70,13 @@ TEST_F(CatalogStoreTest, TeachingNumbersEachNewNameOnce) {
     ASSERT_TRUE(TeachResultName(u"CBC", u"rbc", u"9", u"x"));
     EXPECT_EQ(StoredEntry(u"CBC", u"number of results"), u"1");
     EXPECT_EQ(StoredEntry(u"CBC", u"resultname1"), u"RBC");
+    // Several at once are numbered on from the count, in order.
+    ASSERT_TRUE(TeachResultNames(u"cbc", {{u"Hct", u"44", u"40", u"%"}, {u"Plt", u"", u"300", u"K/uL"}}));
+    EXPECT_EQ(StoredEntry(u"CBC", u"number of results"), u"3");
+    EXPECT_EQ(StoredEntry(u"CBC", u"resultname2"), u"Hct");
+    EXPECT_EQ(StoredEntry(u"CBC", u"resultvalue2"), u"40");
+    EXPECT_EQ(StoredEntry(u"CBC", u"resultunit3"), u"K/uL");
+    EXPECT_TRUE(KnowsResult(u"CBC", u"plt"));
 }
 
 }  // namespace
