@@ -27,6 +27,7 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -187,7 +188,9 @@ double TimeTakeTest(const HeavyDevice& device) {
     dlg.mode = CTakeTestDlg::kModeNew;
     Require(dlg.DoModal() == IDOK, "Take Test did not store the test");
     CheckDriver(driver);
-    Require(ReadResult(device.heavyUser, kTakenTest, u"TSH", today).has_value(), "Take Test stored no results");
+    const std::vector<TestResult> day = ReadDayRecords(device.heavyUser, kTakenTest, today);
+    Require(std::any_of(day.begin(), day.end(), [](const TestResult& r) { return r.result == u"TSH"; }),
+            "Take Test stored no results");
     return ms;
 }
 

@@ -19,19 +19,26 @@ PropertyRecord EntryRecord(std::u16string_view test, std::u16string_view key, st
     return record;
 }
 
+// The test name matches as the sort order compares it, ignoring case; the key exactly.
+int FindTestEntry(std::u16string_view test, std::u16string_view key) {
+    std::u16string exactKey = BoundedText(key);
+    return FindInRun(kTestCatalogDatabase, TextProperty(test, kPropTestName),
+                     [&exactKey](const PropertyRecord& record) { return TextOf(record, kPropEntryKey) == exactKey; });
+}
+
+bool UpdateTestEntry(std::u16string_view test, std::u16string_view key, std::u16string_view text) {
+    return ChangeRecordAt(kTestCatalogDatabase, FindTestEntry(test, key), [text](PropertyRecord& record) {
+        record.RemoveProperty(kPropEntryText);
+        record.AddProperty(TextProperty(text, kPropEntryText));
+    });
+}
+
 }  // namespace
 
 bool CreateTestCatalog(PropertyDatabase& handle) {
     std::uint32_t id = PropertyDatabase::Create(kTestCatalogDatabase, kTestCatalogDatabaseType, 1,
                                                 SortOrder{kPropTestName, kSortCaseInsensitive});
     return id != 0 && handle.OpenById(id);
-}
-
-// The test name matches as the sort order compares it, ignoring case; the key exactly.
-int FindTestEntry(std::u16string_view test, std::u16string_view key) {
-    std::u16string exactKey = BoundedText(key);
-    return FindInRun(kTestCatalogDatabase, TextProperty(test, kPropTestName),
-                     [&exactKey](const PropertyRecord& record) { return TextOf(record, kPropEntryKey) == exactKey; });
 }
 
 bool WriteTestEntry(PropertyDatabase& handle, std::u16string_view test, std::u16string_view key,
@@ -52,13 +59,6 @@ bool SetTestEntry(std::u16string_view test, std::u16string_view key, std::u16str
         db.Close();
     }
     return stored && unit.Commit();
-}
-
-bool UpdateTestEntry(std::u16string_view test, std::u16string_view key, std::u16string_view text) {
-    return ChangeRecordAt(kTestCatalogDatabase, FindTestEntry(test, key), [text](PropertyRecord& record) {
-        record.RemoveProperty(kPropEntryText);
-        record.AddProperty(TextProperty(text, kPropEntryText));
-    });
 }
 
 bool GetTestEntry(std::u16string_view test, std::u16string_view key, std::u16string& text) {

@@ -21,11 +21,9 @@ inline constexpr unsigned kResultCatalogDatabaseType = 12399;
 // Creates the TestCatalog and opens `handle` on it; false when either fails.
 bool CreateTestCatalog(PropertyDatabase& handle);
 
-int FindTestEntry(std::u16string_view test, std::u16string_view key);
 bool WriteTestEntry(PropertyDatabase& handle, std::u16string_view test, std::u16string_view key,
                     std::u16string_view text);
 bool SetTestEntry(std::u16string_view test, std::u16string_view key, std::u16string_view text);
-bool UpdateTestEntry(std::u16string_view test, std::u16string_view key, std::u16string_view text);
 // Leaves `text` unchanged when the entry does not exist.
 bool GetTestEntry(std::u16string_view test, std::u16string_view key, std::u16string& text);
 bool AddResultName(std::u16string_view test, std::u16string_view name);

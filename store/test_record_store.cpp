@@ -109,20 +109,6 @@ std::vector<TestResult> ReadDayRecords(std::u16string_view user, std::u16string_
     return records;
 }
 
-std::optional<TestResult> ReadResult(std::u16string_view user, std::u16string_view test, std::u16string_view result,
-                                     const SystemTime& date) {
-    FieldMatch match = TestMatch(user, test);
-    match.result = BoundedText(result);
-    std::optional<TestResult> found;
-    PropertyDatabase db;
-    if (!OnDay(date, match) || !db.Open(kTestRecordsDatabase)) return found;
-    db.ForEachMatch(match, [&found](const PropertyRecord& record) {
-        found = ResultOf(record);
-        return false;
-    });
-    return found;
-}
-
 // Newest first up to the oldest value kept, so that only the values kept are read.
 std::vector<TestResult> ResultValues(std::u16string_view user, std::u16string_view test, std::u16string_view result,
                                      int period, std::size_t most) {

@@ -48,9 +48,6 @@ TakenTest ReadTakenTest(std::u16string_view user, std::u16string_view test, cons
 // Every record of the test on that day, in record order, each as stored (a
 // test taken without results: one with the result fields empty).
 std::vector<TestResult> ReadDayRecords(std::u16string_view user, std::u16string_view test, const SystemTime& date);
-// One result of the test on that day; the empty name reads a test taken without results.
-std::optional<TestResult> ReadResult(std::u16string_view user, std::u16string_view test,
-                                     std::u16string_view result, const SystemTime& date);
 // The values of one result taken within `period` days of today (a negative
 // period: every day), oldest first, days alike in record order; at most `most`,
 // the most recent ones.
