@@ -40,14 +40,16 @@ std::u16string StoredSpelling(PropertyDatabase& db, std::u16string_view user, co
     return test;
 }
 
-// `taken` joined to what its day holds: the stored results first, a taken one
-// in place of a stored one of its name; the stored comment when taken has none.
-void JoinStored(TakenTest& taken) {
-    TakenTest stored = ReadTakenTest(taken.user, taken.test, taken.date);
+// `taken` joined to what its day holds, `stored`: the stored results first, a
+// taken one in place of a stored one of its name; the stored comment when
+// taken has none.
+void JoinDay(TakenTest& taken, TakenTest stored) {
     stored.results.insert(stored.results.end(), taken.results.begin(), taken.results.end());
     taken.results = OnePerName(stored.results);
     if (taken.comment.empty()) taken.comment = std::move(stored.comment);
 }
+
+void JoinStored(TakenTest& taken) { JoinDay(taken, ReadTakenTest(taken.user, taken.test, taken.date)); }
 
 bool DayHeld(PropertyDatabase& db, const TakenTest& taken) {
     FieldMatch match = TestMatch(taken.user, taken.test);
@@ -216,14 +218,15 @@ TestSaved JoinTakenTests(std::vector<DayToJoin>& days, JoinContext& context) {
         const std::optional<std::u16string> spelling = ContextSpelling(db, context, taken, added);
         if (!spelling) return TestSaved::Failed;
         taken.test = *spelling;
-        bool held = false;
-        if (!day.foundEmpty || taken.test != asRead) {
-            // The check sees the days added before it.
+        const bool readHere = day.read && taken.test == asRead;
+        if (!readHere || !day.read->empty()) {
+            // The check, and the day's rewrite, come after the days added before it.
             if (!db.Add(added)) return TestSaved::Failed;
             added.clear();
-            held = DayHeld(db, taken);
         }
-        if (held) JoinStored(taken);
+        const bool held = readHere ? !day.read->empty() : DayHeld(db, taken);
+        if (held && readHere) JoinDay(taken, TakenTestOf(taken.user, taken.test, taken.date, *day.read));
+        if (held && !readHere) JoinStored(taken);
         if (!Teach(taken, &context)) return TestSaved::Failed;
         if (held) {
             if (!WriteDay(db, taken, {{taken.test, taken.date}})) return TestSaved::Failed;

@@ -4,6 +4,7 @@
 
 #include "store/test_record_store.h"
 
+#include <optional>
 #include <unordered_set>
 
 enum class TestSaved { Stored, DayHeld, Failed };
@@ -26,17 +27,18 @@ struct JoinContext {
     std::u16string user, test, spelling;
 };
 
-// A day for JoinTakenTests. `foundEmpty`: the caller read the day (its user
-// and test exactly as given) in this change, found no record there, and
-// stored nothing on it since.
+// A day for JoinTakenTests, with `read`: its records as the caller read them
+// (ReadDayRecords, its user and test exactly as given) in this change, when
+// it stored nothing on the day since.
 struct DayToJoin {
     TakenTest taken;
-    bool foundEmpty = false;
+    std::optional<std::vector<TestResult>> read;
 };
 
 // StoreTakenTest with `join` for each day in turn, all in one unit; each day
-// at most once. A day found empty is only added to, and the records of such
-// days that follow one another are added together.
+// at most once. A day read is not read again under the spelling it was read
+// by; one read empty is only added to, and the records of such days that
+// follow one another are added together.
 TestSaved JoinTakenTests(std::vector<DayToJoin>& days, JoinContext& context);
 
 // Makes the test stored under `test` on the day of `date` exactly `taken`, as

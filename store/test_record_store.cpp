@@ -91,14 +91,17 @@ bool HoldsTest(std::u16string_view user, std::u16string_view test) {
 }
 
 TakenTest ReadTakenTest(std::u16string_view user, std::u16string_view test, const SystemTime& date) {
+    return TakenTestOf(user, test, date, ReadDayRecords(user, test, date));
+}
+
+TakenTest TakenTestOf(std::u16string_view user, std::u16string_view test, const SystemTime& date,
+                      const std::vector<TestResult>& records) {
     TakenTest taken{std::u16string(user), std::u16string(test), MakeDate(date.year, date.month, date.day), {}, {}};
-    FieldMatch match = TestMatch(user, test);
-    if (!OnDay(date, match)) return taken;
-    ForEachMatching(match, [&taken](const TestResult& r) {
+    for (const TestResult& r : records) {
         // Every record of a day carries the day's comment; the last one read is kept.
         taken.comment = r.comment;
         if (r.Row() != ResultRow{}) taken.results.push_back(r.Row());
-    });
+    }
     return taken;
 }
 

@@ -45,6 +45,9 @@ std::vector<SystemTime> TestDates(std::u16string_view user, std::u16string_view 
 // The test as stored on the day of `date` (its time of day aside): the results
 // in record order and the comment; none of either when nothing is stored.
 TakenTest ReadTakenTest(std::u16string_view user, std::u16string_view test, const SystemTime& date);
+// The same, from the day's records as ReadDayRecords read them.
+TakenTest TakenTestOf(std::u16string_view user, std::u16string_view test, const SystemTime& date,
+                      const std::vector<TestResult>& records);
 // Every record of the test on that day, in record order, each as stored (a
 // test taken without results: one with the result fields empty).
 std::vector<TestResult> ReadDayRecords(std::u16string_view user, std::u16string_view test, const SystemTime& date);

@@ -121,16 +121,16 @@ TEST_F(TestChangesTest, DaysJoinedInOneChangeTeachEachNameToItsOwnTest) {
     JoinContext context;
     const ResultRow vldl{u"VLDL", u"30", u"5-40", u"mg/dL"};
     std::vector<DayToJoin> days = {
-        {{u"Ann", u"Panel", day1_, u"", {vldl, kHdl}}},
+        {{u"Ann", u"Panel", day1_, u"", {vldl, kHdl}}, ReadDayRecords(u"Ann", u"Panel", day1_)},
         {{u"Ann", u"Panel", day2_, u"", {{u"vldl", u"31", u"5-40", u"mg/dL"}}}},
         // A name known for another test, and a test without results, are new to the catalogue.
-        {{u"Ann", u"Fresh", day1_, u"", {vldl}}, true},
-        {{u"Ann", u"Bare", day1_, u"", {}}, true},
+        {{u"Ann", u"Fresh", day1_, u"", {vldl}}, std::vector<TestResult>{}},
+        {{u"Ann", u"Bare", day1_, u"", {}}, std::vector<TestResult>{}},
     };
     ASSERT_EQ(JoinTakenTests(days, context), TestSaved::Stored);
     // The caller found this day empty as "panel": the store holds it as "Panel".
     const ResultRow vldlAgain{u"vldl", u"32", u"5-40", u"mg/dL"};
-    std::vector<DayToJoin> again = {{{u"Ann", u"panel", day2_, u"", {vldlAgain, kLdl}}, true}};
+    std::vector<DayToJoin> again = {{{u"Ann", u"panel", day2_, u"", {vldlAgain, kLdl}}, std::vector<TestResult>{}}};
     ASSERT_EQ(JoinTakenTests(again, context), TestSaved::Stored);
     EXPECT_EQ(Day(day2_).results, (Rows{vldlAgain, kLdl}));
 

@@ -273,6 +273,21 @@ TEST_F(ImportTool, ATestSpeltTwoWaysIsStoredOnceOnEachDay) {
     EXPECT_EQ(csv.find("lipid panel"), std::string::npos) << csv;
 }
 
+// Results are stored in the order the file gives them, a stored day's new
+// result after the new days before it, as Take Test would have stored them.
+TEST_F(ImportTool, ResultsKeepTheOrderOfTheFile) {
+    const std::string head = "user,test,date,result,value,goal,unit,comment\r\n", cleo = "Cleo,Iron Studies,2024-06-0";
+    Write("first.csv", head + cleo + "1,Ferritin,40,24-336,ng/mL,\r\n");
+    Write("second.csv", head + cleo + "3,Ferritin,50,24-336,ng/mL,\r\n" + cleo + "1,Iron,90,60-170,ug/dL,\r\n");
+    ASSERT_EQ(Tool("import first.csv").status, 0);
+    ASSERT_EQ(Tool("import second.csv").status, 0);
+    const std::string csv = Csv();
+    const std::size_t third = csv.find(cleo + "3,Ferritin"), iron = csv.find(cleo + "1,Iron");
+    ASSERT_NE(iron, std::string::npos) << csv;
+    EXPECT_LT(csv.find(cleo + "1,Ferritin"), third) << csv;
+    EXPECT_LT(third, iron) << csv;
+}
+
 // Every result a test ever had, whether or not on its latest date, judged as
 // the windows judge it in the desktop's language.
 TEST_F(ExportTool, SummaryListsEveryResultWithItsLatestAndPreviousValues) {

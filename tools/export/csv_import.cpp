@@ -173,7 +173,7 @@ public:
         if (!changed_) return 0;
         changed_ = false;
         if (pending_.empty()) pendingLine_ = line_;
-        pending_.push_back({day_, stored_.empty()});
+        pending_.push_back({std::move(day_), std::move(stored_)});
         pendingRows_ += rows_;
         return pendingRows_ >= kRowsMost ? Flush() : 0;
     }
