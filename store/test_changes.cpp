@@ -73,7 +73,7 @@ bool Teach(const TakenTest& taken, JoinContext* remembered) {
         return true;
     std::optional<std::unordered_set<std::u16string>> known = KnownResultNames(taken.test);
     if (!known && !AddResultName(taken.test, u"")) return false;
-    std::unordered_set<std::u16string> met = known.value_or(std::unordered_set<std::u16string>{});
+    std::unordered_set<std::u16string> met = std::move(known).value_or(std::unordered_set<std::u16string>{});
     std::vector<ResultRow> fresh;
     for (const ResultRow& row : taken.results)
         if (!row.name.empty() && met.insert(FoldCase(BoundedText(row.name))).second) fresh.push_back(row);
@@ -100,6 +100,12 @@ bool AddRecords(const TakenTest& day, const std::vector<ResultRow>& rows, std::v
     for (const ResultRow& row : rows)
         if (!RecordOf(day, row, records.emplace_back())) return false;
     return true;
+}
+
+// Adds the records of `rows` of the day to the store.
+bool AddRows(PropertyDatabase& db, const TakenTest& day, const std::vector<ResultRow>& rows) {
+    std::vector<PropertyRecord> added;
+    return AddRecords(day, rows, added) && db.Add(added);
 }
 
 // StoredSpelling, asked once for each user and test met one after another;
@@ -175,8 +181,7 @@ bool WriteDay(PropertyDatabase& db, const TakenTest& day, std::initializer_list<
     std::vector<ResultRow> left;
     for (std::size_t row = 0; row < rows.size(); ++row)
         if (!placed[row]) left.push_back(rows[row]);
-    std::vector<PropertyRecord> added;
-    return AddRecords(day, left, added) && db.Add(added);
+    return AddRows(db, day, left);
 }
 
 // A taken test as the store keeps it: bounded names, a day, one result per name.
@@ -199,9 +204,8 @@ TestSaved StoreTakenTest(TakenTest& taken, bool join) {
     if (held && !join) return TestSaved::DayHeld;
     if (held) JoinStored(taken);
     // A day not held has no records to rewrite: its rows are only added.
-    std::vector<PropertyRecord> added;
-    const bool stored = Teach(taken, nullptr) && (held ? WriteDay(db, taken, {{taken.test, taken.date}})
-                                                       : AddRecords(taken, RowsOf(taken), added) && db.Add(added));
+    const bool stored =
+        Teach(taken, nullptr) && (held ? WriteDay(db, taken, {{taken.test, taken.date}}) : AddRows(db, taken, RowsOf(taken)));
     db.Close();
     return stored && unit.Commit() ? TestSaved::Stored : TestSaved::Failed;
 }

@@ -305,6 +305,10 @@ struct Appending {
 };
 
 bool AppendRow(const DatabaseInfo& database, const std::vector<Property>& properties, Appending& at, Place* placed) {
+    if (StoreAddRefused()) {
+        Store().WriteFailed(SQLITE_FULL);
+        return false;
+    }
     RecordRow row;
     MakeRecordRow(database, properties, row);
     if (at.last < 0 || row.key.exact != at.exact) {
@@ -335,10 +339,6 @@ bool AppendRow(const DatabaseInfo& database, const std::vector<Property>& proper
 bool InsertRecord(const DatabaseInfo& database, const std::vector<Property>& properties, Place& placed) {
     WriteUnit unit;
     if (!unit.Begin()) return false;
-    if (StoreAddRefused()) {
-        Store().WriteFailed(SQLITE_FULL);
-        return false;
-    }
     Appending at;
     return AppendRow(database, properties, at, &placed) && unit.End(true);
 }
@@ -347,13 +347,8 @@ bool InsertRecords(const DatabaseInfo& database, const std::vector<const std::ve
     WriteUnit unit(true);
     if (!unit.Begin()) return false;
     Appending at;
-    for (const std::vector<Property>* properties : records) {
-        if (StoreAddRefused()) {
-            Store().WriteFailed(SQLITE_FULL);
-            return false;
-        }
+    for (const std::vector<Property>* properties : records)
         if (!AppendRow(database, *properties, at, nullptr)) return false;
-    }
     return unit.End(true);
 }
 
