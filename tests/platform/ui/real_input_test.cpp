@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "support/dialog_driver.h"
 
+#include <QAccessible>
 #include <QCalendarWidget>
 #include <QAbstractButton>
 #include <QFontMetrics>
@@ -68,6 +69,8 @@ public:
         ++paints;
         dc.SetTextColor(kNavy);
         dc.TextOut(10, 10, g_heading);
+        dc.SetTextColor(kWhite);
+        dc.TextOut(10, 200, u"wiped");
     }
 
     CComboBox box{*this, 1009};
@@ -172,11 +175,18 @@ TEST_F(RealInputTest, ATypedDateReadsBackAndAnImpossibleOneIsRefused) {
     EXPECT_EQ(Picked(), (SystemTime{2004, 3, 5, 5, 14, 30, 15, 250}));
 }
 
+// What is painted is shown, and read by a screen reader beyond what the
+// accessibility walk reads: texts follow each repaint, and a wipe in white is none.
 TEST_F(RealInputTest, EveryPaintRunsTheHandlerAfreshAndARunEndingRepaintsTheWindowsBelow) {
-    g_heading = u"first";
-    EXPECT_TRUE(ShowsText(*window_, 10, 10, u"first"));
-    g_heading = u"second";
-    EXPECT_TRUE(ShowsText(*window_, 10, 10, u"second"));
+    QAccessibleInterface* read = QAccessible::queryAccessibleInterface(window_);
+    for (const char16_t* heading : {u"first", u"second"}) {
+        g_heading = heading;
+        EXPECT_TRUE(ShowsText(*window_, 10, 10, heading));
+        probe_.RedrawNow();
+        EXPECT_EQ(read->child(0)->role(), QAccessible::StaticText);
+        EXPECT_EQ(read->child(0)->text(QAccessible::Name).toStdU16String(), heading);
+        EXPECT_NE(read->child(1)->role(), QAccessible::StaticText);  // the controls follow at once
+    }
 
     // A run above it ends: the window paints again without being asked.
     probe_.opens = true;
