@@ -143,16 +143,4 @@ TEST_F(FirstRunTest, AFileBeyondTheBoundIsRefusedWithOneMessageNamingIt) {
     EXPECT_FALSE(PropertyDatabase::Exists(kTestCatalogDatabase));
 }
 
-TEST(OwnerNameTest, CopiesTheOwnersNameBoundedAndLeavesTheBufferWithoutOne) {
-    TempDevice device;
-    std::u16string name = u"kept";
-    GetOwnerName(name);
-    EXPECT_EQ(name, u"kept");
-
-    device.SetOwnerName(std::u16string(1100, u'o'));
-    name.clear();
-    GetOwnerName(name);
-    EXPECT_EQ(name, std::u16string(1023, u'o'));
-}
-
 }  // namespace
