@@ -68,12 +68,6 @@ void CheckEveryWindow(double scale) {
 
 TEST(DesktopScale, WindowsAreTwiceTheDesktopScaleAndCrisp) { CheckEveryWindow(2 * 1.5); }
 
-TEST(DesktopScale, VantrelScaleOverridesIt) {
-    qputenv("VANTREL_SCALE", "2.5");
-    CheckEveryWindow(2.5);
-    qunsetenv("VANTREL_SCALE");
-}
-
 class ScaleCheck : public CWinApp {
 public:
     bool InitInstance() override {
