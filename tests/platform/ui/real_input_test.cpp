@@ -243,12 +243,6 @@ TEST(Dialog, PaintRequestedWhileThePaintHandlerRunsComesAfterIt) {
     EXPECT_FALSE(probe.IsWindow());
 }
 
-std::vector<std::u16string> Items(const CComboBox& box) {
-    std::vector<std::u16string> items;
-    for (int i = 0; i < box.GetCount(); ++i) items.push_back(box.GetLBText(i));
-    return items;
-}
-
 // The program's side of a sorted drop-down box (its order is the list box's
 // test, through the same rule): searches start after the given item, look at
 // it last, and wrap around; prefixes match beginnings only, also past a
@@ -259,7 +253,7 @@ TEST_F(RealInputTest, SortedBoxSearchesWrapAround) {
     const int iron = box.FindStringExact(-1, u"IRON"), panel = box.FindStringExact(-1, u"iron panel"),
               lipid = box.FindStringExact(-1, u"Lipid Panel"), zinc = box.FindStringExact(-1, u"[-Zinc]"),
               copper = box.FindStringExact(-1, u"[Copper]");
-    ASSERT_EQ(Items(box)[iron], u"Iron");
+    ASSERT_EQ(box.GetLBText(iron), u"Iron");
     ASSERT_EQ(panel, iron + 1);
     const struct {
         int start;
