@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -200,14 +201,42 @@ std::optional<SortText> SortTextFrom(const DatabaseInfo& database, const Place& 
 
 std::vector<std::u16string> SortTextsInOrder(const DatabaseInfo& database, const std::u16string* equalTo) {
     std::vector<std::u16string> texts;
-    Query query = Read(equalTo ? "SELECT exact FROM sort_texts WHERE database = ?1 AND fold = ?2"
-                                 " AND EXISTS (SELECT 1 FROM records WHERE sort_text = sort_texts.id) ORDER BY id"
-                               : "SELECT exact FROM sort_texts WHERE database = ?1"
-                                 " AND EXISTS (SELECT 1 FROM records WHERE sort_text = sort_texts.id) ORDER BY fold, id");
+    if (equalTo) {
+        Query query = Read("SELECT exact FROM sort_texts WHERE database = ?1 AND fold = ?2"
+                           " AND EXISTS (SELECT 1 FROM records WHERE sort_text = sort_texts.id) ORDER BY id");
+        if (!query) return texts;
+        sqlite3_bind_int64(query.get(), 1, database.id);
+        BindBytes(query.get(), 2, FoldedKey(database, *equalTo));
+        while (query.Next()) texts.push_back(TextOfOrderedBytes(ReadBytes(query.get(), 0)));
+        return texts;
+    }
+    // Read in row order, so the lookups of each text's first record go
+    // forward through the records, page after page; walking the texts in
+    // their order would jump about them and read every page many times.
+    // The rows' bytes go to one buffer, sorted by reference to it.
+    struct Row {
+        std::size_t fold, foldSize, exact, exactSize;
+        std::int64_t id;
+    };
+    std::string bytes;
+    std::vector<Row> rows;
+    Query query = Read("SELECT fold, exact, id FROM sort_texts NOT INDEXED WHERE database = ?1"
+                       " AND EXISTS (SELECT 1 FROM records WHERE sort_text = sort_texts.id)");
     if (!query) return texts;
     sqlite3_bind_int64(query.get(), 1, database.id);
-    if (equalTo) BindBytes(query.get(), 2, FoldedKey(database, *equalTo));
-    while (query.Next()) texts.push_back(TextOfOrderedBytes(ReadBytes(query.get(), 0)));
+    while (query.Next()) {
+        const std::string_view fold = ReadBytes(query.get(), 0), exact = ReadBytes(query.get(), 1);
+        rows.push_back({bytes.size(), fold.size(), bytes.size() + fold.size(), exact.size(),
+                        sqlite3_column_int64(query.get(), 2)});
+        bytes.append(fold).append(exact);
+    }
+    const auto view = [&bytes](std::size_t at, std::size_t size) { return std::string_view(bytes).substr(at, size); };
+    std::sort(rows.begin(), rows.end(), [&view](const Row& a, const Row& b) {
+        const int order = view(a.fold, a.foldSize).compare(view(b.fold, b.foldSize));
+        return order != 0 ? order < 0 : a.id < b.id;
+    });
+    texts.reserve(rows.size());
+    for (const Row& row : rows) texts.push_back(TextOfOrderedBytes(view(row.exact, row.exactSize)));
     return texts;
 }
 

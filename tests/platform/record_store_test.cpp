@@ -45,6 +45,14 @@ TEST_F(RecordStoreTest, OrdersByKeyIgnoringCaseAndKeepsTiesInInsertionOrder) {
     EXPECT_EQ(TagAt(db_), u"u1");
     EXPECT_FALSE(db_.SeekFirstEqual(Property(u"alph", kKey)));
     EXPECT_FALSE(db_.SeekFirstEqual(Property(u"a1", kTag)));  // only the sort property can be sought
+
+    // The texts themselves, in the same order; one whose records are all gone is not listed.
+    EXPECT_EQ(db_.SortTexts(), Items({u"alpha", u"ALPHA", u"beta", u"Beta", u"Äpfel", u"äPFEL"}));
+    ASSERT_TRUE(db_.SeekFirstEqual(Property(u"Beta", kKey)));
+    for (int next = 0; next < 2; ++next) ASSERT_TRUE(db_.SeekNextEqual(Property(u"Beta", kKey)));
+    ASSERT_EQ(TagAt(db_), u"B1");
+    ASSERT_TRUE(db_.DeleteCurrent());
+    EXPECT_EQ(db_.SortTexts(), Items({u"alpha", u"ALPHA", u"beta", u"Äpfel", u"äPFEL"}));
 }
 
 // A handle's place is a record, not a number: another handle's additions and
